@@ -1,0 +1,61 @@
+// Local address discovery through the host name: gethostname, then gethostbyname.
+#include <windows.h>
+#include <winsock.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "local_addresses.h"
+
+AddressText* LocalAddressList = NULL;
+int LocalAddressCount = 0;
+
+static int CountAddresses(const struct hostent* entry)
+{
+    // gethostbyname answers only IPv4; anything else is not an address we can offer.
+    if (entry->h_addrtype != AF_INET || entry->h_length != 4 || entry->h_addr_list == NULL) return 0;
+    int count = 0;
+    while (entry->h_addr_list[count] != NULL) ++count;
+    return count;
+}
+
+int DiscoverLocalAddresses(void)
+{
+    char hostName[HOST_NAME_SIZE];
+    memset(hostName, 0, sizeof hostName);
+    if (gethostname(hostName, HOST_NAME_SIZE) != 0) {
+        printf("Error %d in gethostname()\r\n", WSAGetLastError());
+        return -1;
+    }
+    hostName[HOST_NAME_SIZE - 1] = 0;
+    printf("Host name is %s \r\n", hostName);
+
+    struct hostent* entry = gethostbyname(hostName);
+    if (entry == NULL) {
+        printf("Error in gethostbyname()\r\n");
+        return -1;
+    }
+
+    int count = CountAddresses(entry);
+    for (int index = 0; index < count; ++index) {
+        struct in_addr address;
+        memcpy(&address, entry->h_addr_list[index], sizeof address);
+        printf("IP Address %d: %s\r\n", index, inet_ntoa(address));
+    }
+
+    // Discovery runs once in the program; a second run (tests) replaces the list.
+    free(LocalAddressList);
+    LocalAddressList = NULL;
+    LocalAddressCount = 0;
+    if (count == 0) return 0;
+    LocalAddressList = (AddressText*)calloc((size_t)count, sizeof(AddressText));
+    if (LocalAddressList == NULL) return -1;
+    for (int index = 0; index < count; ++index) {
+        struct in_addr address;
+        memcpy(&address, entry->h_addr_list[index], sizeof address);
+        snprintf(LocalAddressList[index], ADDRESS_TEXT_SIZE, "%s", inet_ntoa(address));
+    }
+    LocalAddressCount = count;
+    return 0;
+}

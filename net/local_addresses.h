@@ -1,0 +1,17 @@
+// The machine's own IPv4 addresses as dotted-decimal text, found once at start-up: the
+// only addresses the General page offers for new pairs.
+#pragma once
+
+#define ADDRESS_TEXT_SIZE 16
+#define HOST_NAME_SIZE 80
+
+typedef char AddressText[ADDRESS_TEXT_SIZE];
+
+// Allocated once by DiscoverLocalAddresses, in the order the host lookup lists them.
+extern AddressText* LocalAddressList;
+extern int LocalAddressCount;
+
+// Fills the list from the host name's addresses. Windows Sockets must have been started.
+// Returns 0 when the list was built, -1 (list empty) when the host name or its addresses
+// are not available.
+int DiscoverLocalAddresses(void);

@@ -1,0 +1,24 @@
+// Every text the program shows to the administrator, in one place.
+#pragma once
+
+#define TEXT_SETTINGS_ERROR \
+    "Error reading program settings from the registry.\r\n\r\nThe program will now exit."
+#define CAPTION_SETTINGS_ERROR "Corvane Software"
+
+#define TEXT_SAVE_ERROR \
+    "The address pairs could not all be written to the registry.\r\n\r\n" \
+    "The repeater service may find an incomplete list."
+#define CAPTION_SAVE_ERROR "Corvane Software"
+
+#define CAPTION_RULE_ERROR "mDNS Error"
+#define TEXT_RULE_BLANK "The source address or destination address cannot be blank."
+#define TEXT_RULE_SAME "The source address and destination address cannot be the same."
+#define TEXT_RULE_DUPLICATE "The address pair you are attempting to add already exists in the list."
+#define TEXT_RULE_NOTHING_SELECTED "No item was selected to remove."
+
+#define TEXT_RESTART_NOTICE \
+    "The Corvane mDNS Repeater service must be restarted for any changes to take effect."
+#define CAPTION_RESTART_NOTICE "Corvane mDNS Configurator"
+
+#define SHEET_CAPTION "Corvane Software - mDNS Configurator"
+#define PAGE_TITLE_GENERAL "General"

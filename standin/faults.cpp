@@ -1,0 +1,77 @@
+// Makes a chosen call of a stand-in function fail with a chosen status, and counts calls,
+// so that tests can drive every failure path of the code above the stand-in.
+#include <string.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "standin.h"
+#include "standin_faults.h"
+
+namespace {
+
+struct Fault {
+    std::string function;
+    std::string pathPart;
+    int callsToSkip;
+    LONG status;
+};
+
+std::vector<Fault> g_faults;
+std::map<std::string, int> g_callCounts;
+
+// The path is the part itself or ends in a backslash and the part.
+bool PathMatches(LPCSTR path, const std::string& part)
+{
+    if (path == nullptr) return false;
+    size_t length = strlen(path);
+    if (length < part.size()) return false;
+    if (strcmp(path + length - part.size(), part.c_str()) != 0) return false;
+    return length == part.size() || path[length - part.size() - 1] == '\\';
+}
+
+}  // namespace
+
+void StandinFailCall(const char* function, int skipCalls, LONG status, const char* pathPart)
+{
+    g_faults.push_back(Fault{function, pathPart ? pathPart : "", skipCalls, status});
+}
+
+int StandinCallCount(const char* function)
+{
+    auto found = g_callCounts.find(function);
+    return found == g_callCounts.end() ? 0 : found->second;
+}
+
+bool StandinTakeFault(const char* function, LPCSTR path, LONG* status)
+{
+    ++g_callCounts[function];
+    for (size_t i = 0; i < g_faults.size(); ++i) {
+        Fault& fault = g_faults[i];
+        if (fault.function != function) continue;
+        if (!fault.pathPart.empty() && !PathMatches(path, fault.pathPart)) continue;
+        if (fault.callsToSkip > 0) {
+            --fault.callsToSkip;
+            continue;
+        }
+        *status = fault.status;
+        g_faults.erase(g_faults.begin() + (long)i);
+        return true;
+    }
+    return false;
+}
+
+void StandinResetFaults(void)
+{
+    g_faults.clear();
+    g_callCounts.clear();
+}
+
+void StandinReset(void)
+{
+    StandinResetFaults();
+    StandinResetRegistry();
+    StandinResetUser();
+    StandinResetWinsock();
+}

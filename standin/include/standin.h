@@ -1,0 +1,35 @@
+// Controls of the native stand-in that only tests use: resetting the in-memory registry,
+// making a chosen call fail, scripting the host name and addresses, reading what the
+// message boxes were asked to show.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "windows.h"
+
+// Empties the registry but for HKEY_LOCAL_MACHINE\Software, clears faults and scripts.
+void StandinReset(void);
+
+// The call number `skipCalls` + 1 (counted from now) of `function`, among the calls whose
+// path or value name is `pathPart` or ends in a backslash and `pathPart` (any call when
+// empty), returns `status` and does nothing else.
+void StandinFailCall(const char* function, int skipCalls, LONG status, const char* pathPart = "");
+// How often `function` was called since the last reset.
+int StandinCallCount(const char* function);
+// Number of registry handles that are open.
+int StandinOpenHandleCount(void);
+
+struct StandinMessageBox {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+const std::vector<StandinMessageBox>& StandinMessageBoxes(void);
+
+// Host name and address answers of the socket calls. Without a script the POSIX calls answer.
+void StandinScriptHostName(const char* name);        // nullptr: the call fails
+void StandinScriptHostNameError(int error);
+void StandinScriptHostAddresses(const std::vector<std::string>& addresses);
+void StandinScriptHostLookupFailure(void);

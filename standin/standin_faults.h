@@ -1,0 +1,11 @@
+// Fault injection shared by the stand-in's calls.
+#pragma once
+
+#include "windows.h"
+
+// True when the current call of `function` on `path` is to fail; `status` then holds the code.
+bool StandinTakeFault(const char* function, LPCSTR path, LONG* status);
+void StandinResetFaults(void);
+void StandinResetRegistry(void);
+void StandinResetUser(void);
+void StandinResetWinsock(void);

@@ -1,0 +1,62 @@
+// The start-up load: every subkey of the Networks key becomes one record of the pair
+// table, in the order in which the registry enumerates them.
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "network_pair.h"
+#include "registry_values.h"
+#include "store_names.h"
+
+NetworkPair* PairTable = NULL;
+DWORD PairTableCount = 0;
+
+static void LoadPair(HKEY networksKey, DWORD index, NetworkPair* pair)
+{
+    pair->subkeyNameLength = SUBKEY_NAME_SIZE;
+    if (RegEnumKeyExA(networksKey, index, pair->subkeyName, &pair->subkeyNameLength, NULL, NULL, NULL,
+                      NULL) != ERROR_SUCCESS) {
+        // The record stays empty but still counts, so the page shows an empty row for it.
+        memset(pair->subkeyName, 0, sizeof pair->subkeyName);
+        return;
+    }
+    // Opened below the Networks key rather than by its full path: the ANSI calls refuse
+    // paths of more than 260 characters, and a subkey name alone may have 255.
+    HKEY pairKey;
+    if (RegOpenKeyExA(networksKey, pair->subkeyName, 0, KEY_ALL_ACCESS, &pairKey) != ERROR_SUCCESS)
+        FatalSettingsError();
+    ReadTextValue(pairKey, VALUE_SOURCE, pair->sourceAddress, ADDRESS_FIELD_SIZE);
+    ReadTextValue(pairKey, VALUE_DESTINATION, pair->destinationAddress, ADDRESS_FIELD_SIZE);
+    pair->direction = ReadNumberValue(pairKey, VALUE_DIRECTION);
+    pair->enabled = ReadNumberValue(pairKey, VALUE_ENABLED);
+    RegCloseKey(pairKey);
+}
+
+void LoadPairTable(void)
+{
+    HKEY networksKey;
+    // Full access although the load only reads: a process that may not write the store
+    // is not allowed to go on and present it for editing.
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, KEY_ALL_ACCESS, &networksKey) != ERROR_SUCCESS)
+        FatalSettingsError();
+
+    PairTableCount = 0;
+    DWORD subkeyCount = 0;
+    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeyCount, NULL, NULL, NULL, NULL, NULL, NULL,
+                         NULL) == ERROR_SUCCESS)
+        PairTableCount = subkeyCount;
+
+    if (PairTableCount > 0) {
+        NetworkPair* grown = NULL;
+        if (PairTableCount <= SIZE_MAX / sizeof(NetworkPair))
+            grown = (NetworkPair*)realloc(PairTable, PairTableCount * sizeof(NetworkPair));
+        if (grown == NULL) {
+            RegCloseKey(networksKey);
+            FatalSettingsError();
+        }
+        PairTable = grown;
+        memset(PairTable, 0, PairTableCount * sizeof(NetworkPair));
+    }
+    for (DWORD index = 0; index < PairTableCount; ++index) LoadPair(networksKey, index, &PairTable[index]);
+    RegCloseKey(networksKey);
+}

@@ -1,0 +1,128 @@
+// The registry behaviour the store relies on. These run against the stand-in natively and
+// against Wine's registry when cross-compiled: where they disagree, the stand-in is wrong.
+#include "registry_helpers.h"
+
+#include <string.h>
+
+namespace {
+
+class RegistryTest : public StoreTest {};
+
+TEST_F(RegistryTest, KeyNamesAreCaseInsensitive)
+{
+    CreateKey(NETWORKS "\\Alpha");
+    EXPECT_TRUE(KeyExists(NETWORKS "\\ALPHA"));
+    EXPECT_TRUE(KeyExists("SOFTWARE\\corvane software\\MDNS\\networks\\alpha"));
+    SetValue(NETWORKS "\\Alpha", "IPsource", REG_SZ, "1.2.3.4");
+    bool found = false;
+    EXPECT_EQ(std::string("1.2.3.4", 8), GetValue(NETWORKS "\\alpha", "ipSOURCE", nullptr, &found));
+    EXPECT_TRUE(found);
+}
+
+TEST_F(RegistryTest, SubkeysEnumerateInNameOrderNotCreationOrder)
+{
+    const char* created[] = {"2", "10", "b", "1", "A", "0"};
+    for (const char* name : created) CreateKey(std::string(NETWORKS "\\") + name);
+    std::vector<std::string> expected = {"0", "1", "10", "2", "A", "b"};
+    EXPECT_EQ(expected, SubkeyNames(NETWORKS));
+}
+
+TEST_F(RegistryTest, StatusCodesOfKeyCalls)
+{
+    CreateKey(NETWORKS "\\parent\\child");
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\parent"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\missing"));
+
+    HKEY key = (HKEY)(ULONG_PTR)0xdeadbeef;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS "\\missing", 0, KEY_READ, &key));
+
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS, 0, KEY_READ, &key));
+    char name[MAX_PATH];
+    DWORD length = MAX_PATH;
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumKeyExA(key, 1, name, &length, NULL, NULL, NULL, NULL));
+    length = 3;  // "parent" needs 7
+    EXPECT_EQ(ERROR_MORE_DATA, RegEnumKeyExA(key, 0, name, &length, NULL, NULL, NULL, NULL));
+    length = MAX_PATH;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExA(key, 0, name, &length, NULL, NULL, NULL, NULL));
+    EXPECT_STREQ("parent", name);
+    EXPECT_EQ(6u, length);
+    RegCloseKey(key);
+
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\parent\\child"));
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\parent"));
+}
+
+TEST_F(RegistryTest, PathSeparators)
+{
+    CreateKey(NETWORKS "\\sep");
+    EXPECT_TRUE(KeyExists(NETWORKS "\\sep\\"));
+    EXPECT_TRUE(KeyExists("Software\\\\Corvane Software\\mDNS\\Networks\\sep"));
+    HKEY key;
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\Software", 0, KEY_READ, &key));
+}
+
+TEST_F(RegistryTest, NameAndPathLimits)
+{
+    HKEY networks, key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS, 0, KEY_ALL_ACCESS, &networks));
+    std::string longest(255, 'n');
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(networks, longest.c_str(), &key));
+    RegCloseKey(key);
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(networks, longest.c_str(), 0, KEY_READ, &key));
+    RegCloseKey(key);
+    // Windows documents 255 as the limit; Wine also takes 256. Beyond, both refuse.
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegCreateKeyA(networks, std::string(257, 'n').c_str(), &key));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegOpenKeyExA(networks, std::string(260, 'n').c_str(), 0, KEY_READ, &key));
+    RegCloseKey(networks);
+
+    // An ANSI path of more than 260 characters is refused before the registry sees it,
+    // so a key with a 255-character name cannot be reached by its full path.
+    std::string full = NETWORKS "\\" + longest;
+    EXPECT_EQ(ERROR_MORE_DATA, RegOpenKeyExA(HKEY_LOCAL_MACHINE, full.c_str(), 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_MORE_DATA, RegDeleteKeyA(HKEY_LOCAL_MACHINE, full.c_str()));
+    std::string exactly260 = NETWORKS "\\" + std::string(260 - strlen(NETWORKS) - 1, 'm');
+    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, exactly260.c_str(), &key));
+    RegCloseKey(key);
+    EXPECT_EQ(ERROR_MORE_DATA, RegCreateKeyA(HKEY_LOCAL_MACHINE, (exactly260 + "m").c_str(), &key));
+}
+
+TEST_F(RegistryTest, StringCountedWithoutNulIsStoredWithIt)
+{
+    SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "10.0.0.5", 8);
+    DWORD type = 0xdeadbeef;
+    EXPECT_EQ(std::string("10.0.0.5", 9), GetValue(NETWORKS "\\0", "IPsource", &type));
+    EXPECT_EQ((DWORD)REG_SZ, type);
+    // Binary data is stored exactly as counted.
+    SetValue(NETWORKS "\\0", "Raw", REG_BINARY, "10.0.0.5", 8);
+    EXPECT_EQ(std::string("10.0.0.5"), GetValue(NETWORKS "\\0", "Raw"));
+}
+
+TEST_F(RegistryTest, QueryOfStringAddsNulOnlyWhenThereIsRoom)
+{
+    // A value stored without its NUL: a string written with a count that covers its
+    // last byte while the byte after is not a NUL.
+    std::string unterminated = "1.2.3.4X";
+    SetValue(NETWORKS "\\0", "Text", REG_SZ, unterminated, 7);
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS "\\0", 0, KEY_READ, &key));
+    char data[16];
+    memset(data, 0xbd, sizeof data);
+    DWORD size = sizeof data;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Text", NULL, NULL, (LPBYTE)data, &size));
+    EXPECT_EQ(0, memcmp(data, "1.2.3.4", 8)) << "a NUL follows the data when there is room";
+
+    memset(data, 0xbd, sizeof data);
+    size = 7;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Text", NULL, NULL, (LPBYTE)data, &size));
+    EXPECT_EQ(0, memcmp(data, "1.2.3.4", 7));
+    EXPECT_EQ((char)0xbd, data[7]) << "nothing is written past the buffer";
+
+    size = 3;
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(key, "Text", NULL, NULL, (LPBYTE)data, &size));
+    EXPECT_EQ(7u, size);
+    size = sizeof data;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "Missing", NULL, NULL, (LPBYTE)data, &size));
+    RegCloseKey(key);
+}
+
+}  // namespace

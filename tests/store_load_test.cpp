@@ -1,0 +1,102 @@
+// The start-up load: order, texts and numbers of the records, and what missing parts leave.
+#include "registry_helpers.h"
+
+#include <string.h>
+
+#include "store/network_pair.h"
+#include "store/registry_values.h"
+#include "store/save_pair_list.h"
+
+namespace {
+
+class LoadTest : public StoreTest {};
+
+TEST_F(LoadTest, EmptyNetworksKeyGivesEmptyTable)
+{
+    PairTableCount = 12345;
+    LoadPairTable();
+    EXPECT_EQ(0u, PairTableCount);
+}
+
+TEST_F(LoadTest, RecordsFollowEnumerationOrderWithTheirTexts)
+{
+    StorePair("1", "192.168.1.10", "10.0.0.5");
+    StorePair("0", "10.0.0.6", "192.168.1.11");
+    StorePair("office", "172.16.0.1", "172.16.1.1");
+    LoadPairTable();
+    ASSERT_EQ(3u, PairTableCount);
+    EXPECT_STREQ("0", PairTable[0].subkeyName);
+    EXPECT_EQ(1u, PairTable[0].subkeyNameLength);
+    EXPECT_STREQ("10.0.0.6", PairTable[0].sourceAddress);
+    EXPECT_STREQ("192.168.1.11", PairTable[0].destinationAddress);
+    EXPECT_STREQ("1", PairTable[1].subkeyName);
+    EXPECT_STREQ("192.168.1.10", PairTable[1].sourceAddress);
+    EXPECT_STREQ("office", PairTable[2].subkeyName);
+    EXPECT_EQ(6u, PairTable[2].subkeyNameLength);
+    EXPECT_STREQ("172.16.1.1", PairTable[2].destinationAddress);
+    for (DWORD i = 0; i < PairTableCount; ++i) {
+        EXPECT_EQ(2, PairTable[i].direction) << "record " << i;
+        EXPECT_EQ(1, PairTable[i].enabled) << "record " << i;
+    }
+}
+
+TEST_F(LoadTest, TwelveNumberedPairsLoadInRegistryOrder)
+{
+    for (int i = 0; i < 12; ++i) {
+        std::string address = "10.0.0." + std::to_string(i + 1);
+        StorePair(std::to_string(i), address.c_str(), "10.1.0.1");
+    }
+    LoadPairTable();
+    ASSERT_EQ(12u, PairTableCount);
+    std::vector<std::string> enumerated = SubkeyNames(NETWORKS);
+    for (DWORD i = 0; i < PairTableCount; ++i) {
+        EXPECT_EQ(enumerated[i], PairTable[i].subkeyName);
+        std::string expected = "10.0.0." + std::to_string(atoi(PairTable[i].subkeyName) + 1);
+        EXPECT_EQ(expected, PairTable[i].sourceAddress);
+    }
+    EXPECT_STREQ("10", PairTable[2].subkeyName) << "names sort as text, not as numbers";
+}
+
+TEST_F(LoadTest, MissingValuesLeaveEmptyFieldsAndZeros)
+{
+    SetValue(NETWORKS "\\only-source", "IPsource", REG_SZ, "192.168.1.10");
+    CreateKey(NETWORKS "\\bare");
+    LoadPairTable();
+    ASSERT_EQ(2u, PairTableCount);
+    EXPECT_STREQ("bare", PairTable[0].subkeyName);
+    EXPECT_STREQ("", PairTable[0].sourceAddress);
+    EXPECT_STREQ("", PairTable[0].destinationAddress);
+    EXPECT_STREQ("192.168.1.10", PairTable[1].sourceAddress);
+    EXPECT_STREQ("", PairTable[1].destinationAddress);
+    EXPECT_EQ(0, PairTable[1].direction);
+    EXPECT_EQ(0, PairTable[1].enabled);
+}
+
+TEST_F(LoadTest, WrittenPairsReadBackWithFixedNumbers)
+{
+    SetValue(NETWORKS "\\7", "Direction", REG_SZ, "5");
+    SetValue(NETWORKS "\\7", "Enabled", REG_SZ, "0");
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.5", "255.255.255.255"}};
+    ASSERT_TRUE(SavePairList(rows, 2));
+    LoadPairTable();
+    ASSERT_EQ(2u, PairTableCount);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(std::to_string(i), PairTable[i].subkeyName);
+        EXPECT_STREQ(rows[i].source, PairTable[i].sourceAddress);
+        EXPECT_STREQ(rows[i].destination, PairTable[i].destinationAddress);
+        EXPECT_EQ(2, PairTable[i].direction);
+        EXPECT_EQ(1, PairTable[i].enabled);
+    }
+}
+
+TEST(ParseDecimalTest, AgreesWithAtoiAndClampsInsteadOfOverflowing)
+{
+    const char* texts[] = {"", "abc", "2", "  \t\n42", "-17", "+8", "12abc", "- 5", "0x10", "007"};
+    for (const char* text : texts) EXPECT_EQ(atoi(text), ParseDecimal(text)) << "\"" << text << "\"";
+    EXPECT_EQ(2147483647, ParseDecimal("2147483647"));
+    EXPECT_EQ(2147483647, ParseDecimal("99999999999999999999999"));
+    EXPECT_EQ(-2147483647 - 1, ParseDecimal("-2147483648"));
+    EXPECT_EQ(-2147483647 - 1, ParseDecimal("-99999999999999999999999"));
+}
+
+}  // namespace

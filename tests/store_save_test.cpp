@@ -1,0 +1,165 @@
+// The save: what the store holds afterwards, byte for byte, and the key-tree removal.
+#include "registry_helpers.h"
+#include "output_capture.h"
+
+#include <string.h>
+
+#include "store/save_pair_list.h"
+
+namespace {
+
+class SaveTest : public StoreTest {};
+
+TEST_F(SaveTest, RowsBecomeNumberedSubkeysWithFourStrings)
+{
+    StorePair("office", "172.16.0.1", "172.16.1.1");
+    StorePair("9", "1.1.1.1", "2.2.2.2");
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}, {"1.2.3.4", ""}};
+    EXPECT_TRUE(SavePairList(rows, 3));
+
+    std::vector<std::string> expectedNames = {"0", "1", "2"};
+    EXPECT_EQ(expectedNames, SubkeyNames(NETWORKS));
+    for (int i = 0; i < 3; ++i) {
+        std::string path = NETWORKS "\\" + std::to_string(i);
+        DWORD type = 0xdeadbeef;
+        // Written with the text length as the count; the platform keeps the NUL that follows.
+        EXPECT_EQ(std::string(rows[i].source) + '\0', GetValue(path, "IPsource", &type)) << path;
+        EXPECT_EQ((DWORD)REG_SZ, type);
+        bool found = false;
+        std::string destination = GetValue(path, "IPdestination", nullptr, &found);
+        EXPECT_TRUE(found);
+        EXPECT_STREQ(rows[i].destination, destination.c_str());
+        EXPECT_EQ(std::string("2", 2), GetValue(path, "Direction", &type));
+        EXPECT_EQ((DWORD)REG_SZ, type);
+        EXPECT_EQ(std::string("1", 2), GetValue(path, "Enabled", &type));
+    }
+    EXPECT_EQ(std::string("10.0.0.5", 9), GetValue(NETWORKS "\\0", "IPdestination"));
+    EXPECT_TRUE(SubkeyNames(NETWORKS "\\0").empty());
+}
+
+TEST_F(SaveTest, EmptyListLeavesEmptyNetworksKey)
+{
+    StorePair("0", "1.1.1.1", "2.2.2.2");
+    CreateKey(NETWORKS "\\0\\deeper\\still");
+    EXPECT_TRUE(SavePairList(nullptr, 0));
+    EXPECT_TRUE(KeyExists(NETWORKS));
+    EXPECT_TRUE(SubkeyNames(NETWORKS).empty());
+}
+
+TEST_F(SaveTest, MissingNetworksKeyIsRecreated)
+{
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS));
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}};
+    BeginStdoutCapture();
+    bool saved = SavePairList(rows, 1);
+    std::string output = EndStdoutCapture();
+    EXPECT_TRUE(saved);
+    EXPECT_EQ("Key not found.\n", output);
+    EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\0", "IPsource"));
+}
+
+TEST_F(SaveTest, SavingTwiceLeavesTheSameStore)
+{
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "10.0.0.7"}};
+    ASSERT_TRUE(SavePairList(rows, 2));
+    ASSERT_TRUE(SavePairList(rows, 2));
+    EXPECT_EQ((std::vector<std::string>{"0", "1"}), SubkeyNames(NETWORKS));
+    EXPECT_EQ(std::string("10.0.0.7", 9), GetValue(NETWORKS "\\1", "IPdestination"));
+    // A shorter list removes the rows beyond it.
+    ASSERT_TRUE(SavePairList(rows + 1, 1));
+    EXPECT_EQ((std::vector<std::string>{"0"}), SubkeyNames(NETWORKS));
+    EXPECT_EQ(std::string("10.0.0.6", 9), GetValue(NETWORKS "\\0", "IPsource"));
+}
+
+TEST_F(SaveTest, ProductKeyValuesOutsideTheListSurvive)
+{
+    SetValue("Software\\Corvane Software\\mDNS", "InstallPath", REG_SZ, "C:\\Corvane");
+    ASSERT_TRUE(SavePairList(nullptr, 0));
+    EXPECT_EQ(std::string("C:\\Corvane", 11), GetValue("Software\\Corvane Software\\mDNS", "InstallPath"));
+}
+
+TEST(BoundedCopyTest, CutsAt519CharactersAndSaysSo)
+{
+    char path[KEY_TREE_PATH_SIZE + 8];
+    memset(path, 0xbd, sizeof path);
+    EXPECT_TRUE(BoundedCopy(path, std::string(519, 'a').c_str()));
+    EXPECT_EQ(519u, strlen(path));
+    EXPECT_FALSE(BoundedCopy(path, std::string(520, 'b').c_str()));
+    EXPECT_EQ(std::string(519, 'b'), path);
+    EXPECT_EQ((char)0xbd, path[KEY_TREE_PATH_SIZE]) << "nothing written past the buffer";
+}
+
+class RemoveKeyTreeTest : public StoreTest {};
+
+TEST_F(RemoveKeyTreeTest, RemovesNestedTreeAndRestoresPath)
+{
+    std::string deep = NETWORKS;
+    for (int level = 0; level < 100; ++level) deep += "\\k" + std::to_string(level % 10);
+    CreateKey(deep);
+    CreateKey(NETWORKS "\\k0\\side");
+    SetValue(NETWORKS "\\k0", "IPsource", REG_SZ, "1.2.3.4");
+    char path[KEY_TREE_PATH_SIZE];
+    BoundedCopy(path, NETWORKS);
+    EXPECT_TRUE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
+    EXPECT_STREQ(NETWORKS, path);
+    EXPECT_FALSE(KeyExists(NETWORKS));
+    EXPECT_TRUE(KeyExists("Software\\Corvane Software\\mDNS"));
+}
+
+TEST_F(RemoveKeyTreeTest, TrailingBackslashIsDroppedFromThePath)
+{
+    CreateKey(NETWORKS "\\a\\b");
+    char path[KEY_TREE_PATH_SIZE];
+    BoundedCopy(path, NETWORKS "\\");
+    EXPECT_TRUE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
+    EXPECT_STREQ(NETWORKS, path);
+    EXPECT_FALSE(KeyExists(NETWORKS));
+}
+
+TEST_F(RemoveKeyTreeTest, MissingKeyCountsAsRemoved)
+{
+    char path[KEY_TREE_PATH_SIZE];
+    BoundedCopy(path, NETWORKS "\\none");
+    BeginStdoutCapture();
+    bool removed = RemoveKeyTree(HKEY_LOCAL_MACHINE, path);
+    std::string output = EndStdoutCapture();
+    EXPECT_TRUE(removed);
+    EXPECT_EQ("Key not found.\n", output);
+    EXPECT_STREQ(NETWORKS "\\none", path);
+}
+
+TEST_F(RemoveKeyTreeTest, PathBeyondTheBufferFailsWithoutOverflow)
+{
+    // Each level adds 201 characters: the third level no longer fits in 520.
+    std::string level(200, 'x');
+    std::string deep = NETWORKS "\\" + level + "\\" + level + "\\" + level;
+    CreateKey(deep);
+    char path[KEY_TREE_PATH_SIZE + 16];
+    memset(path, 0xbd, sizeof path);
+    BoundedCopy(path, NETWORKS);
+    EXPECT_FALSE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
+    EXPECT_STREQ(NETWORKS, path);
+    for (size_t i = KEY_TREE_PATH_SIZE; i < sizeof path; ++i) EXPECT_EQ((char)0xbd, path[i]) << i;
+    EXPECT_TRUE(KeyExists(deep)) << "what could not be named stays";
+    EXPECT_TRUE(KeyExists(NETWORKS));
+    // The tear-down's own removal cannot name it either.
+    for (std::string key = deep; key != NETWORKS; key.erase(key.rfind('\\'))) DeleteKey(key);
+}
+
+TEST_F(RemoveKeyTreeTest, PathThatFillsTheBufferIsNotExtended)
+{
+    // A 519-character path leaves no room for a separator and a name.
+    std::string first(200, 'y');
+    std::string second(519 - strlen(NETWORKS) - 3 - 400, 'z');
+    std::string full = NETWORKS "\\" + first + "\\" + first + "\\" + second;
+    ASSERT_EQ(519u, full.size());
+    CreateKey(full + "\\child");
+    char path[KEY_TREE_PATH_SIZE];
+    BoundedCopy(path, full.c_str());
+    EXPECT_FALSE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
+    EXPECT_EQ(full, path);
+    EXPECT_TRUE(KeyExists(full + "\\child"));
+    for (std::string key = full + "\\child"; key != NETWORKS; key.erase(key.rfind('\\'))) DeleteKey(key);
+}
+
+}  // namespace
