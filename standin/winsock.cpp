@@ -80,6 +80,8 @@ int StandinGethostname(char* name, int length)
 
 struct hostent* StandinGethostbyname(const char* name)
 {
+    LONG unused;
+    StandinTakeFault("gethostbyname", name, &unused);  // counts the call
     if (!g_started) {
         g_lastError = WSANOTINITIALISED;
         return nullptr;

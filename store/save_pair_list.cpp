@@ -15,14 +15,16 @@ static bool WriteText(HKEY key, const char* valueName, const char* text)
            ERROR_SUCCESS;
 }
 
-static bool WritePair(int number, const PairRowText* row)
+// Creates "Software\Corvane Software\mDNS\Networks\<number>" by its name below the open
+// Networks key, which spares the registry a walk down the full path for every row.
+static bool WritePair(HKEY networksKey, int number, const PairRowText* row)
 {
     char valueText[VALUE_TEXT_SIZE];
     memset(valueText, 0, sizeof valueText);
-    snprintf(valueText, sizeof valueText, PAIR_KEY_PATH_BY_NUMBER, number);
+    snprintf(valueText, sizeof valueText, "%d", number);
     HKEY pairKey;
     // Without a key there is nothing to write the values into.
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, valueText, &pairKey) != ERROR_SUCCESS) return false;
+    if (RegCreateKeyA(networksKey, valueText, &pairKey) != ERROR_SUCCESS) return false;
     bool written = WriteText(pairKey, VALUE_SOURCE, row->source ? row->source : "");
     written = WriteText(pairKey, VALUE_DESTINATION, row->destination ? row->destination : "") && written;
     snprintf(valueText, sizeof valueText, "%s", DIRECTION_WRITTEN);
@@ -42,15 +44,15 @@ bool SavePairList(const PairRowText* rows, int rowCount)
     bool saved = RemoveKeyTree(HKEY_LOCAL_MACHINE, treePath);
 
     HKEY networksKey;
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, &networksKey) == ERROR_SUCCESS)
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, &networksKey) == ERROR_SUCCESS) {
+        int subkeyNumber = 0;
+        for (int row = 0; row < rowCount; ++row) {
+            if (!WritePair(networksKey, subkeyNumber, &rows[row])) saved = false;
+            ++subkeyNumber;
+        }
         RegCloseKey(networksKey);
-    else
+    } else {
         saved = false;
-
-    int subkeyNumber = 0;
-    for (int row = 0; row < rowCount; ++row) {
-        if (!WritePair(subkeyNumber, &rows[row])) saved = false;
-        ++subkeyNumber;
     }
 
     HKEY productKey;

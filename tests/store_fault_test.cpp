@@ -98,10 +98,19 @@ TEST_F(StoreFaultTest, ProductKeyThatCannotBeOpenedAfterSaveIsFatal)
 TEST_F(StoreFaultTest, RowWhoseKeyCannotBeCreatedIsSkippedAndReported)
 {
     const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}, {"3.3.3.3", "4.4.4.4"}, {"5.5.5.5", "6.6.6.6"}};
-    StandinFailCall("RegCreateKeyA", 0, ERROR_ACCESS_DENIED, "Networks\\1");
+    StandinFailCall("RegCreateKeyA", 0, ERROR_ACCESS_DENIED, "1");
     EXPECT_FALSE(SavePairList(rows, 3));
     EXPECT_EQ((std::vector<std::string>{"0", "2"}), SubkeyNames(NETWORKS));
     EXPECT_EQ(8, StandinCallCount("RegSetValueExA")) << "no values written through a key never created";
+    EXPECT_EQ(0, StandinOpenHandleCount());
+}
+
+TEST_F(StoreFaultTest, NetworksKeyThatCannotBeCreatedIsReported)
+{
+    const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
+    StandinFailCall("RegCreateKeyA", 0, ERROR_ACCESS_DENIED, "Networks");
+    EXPECT_FALSE(SavePairList(rows, 1));
+    EXPECT_FALSE(KeyExists(NETWORKS));
     EXPECT_EQ(0, StandinOpenHandleCount());
 }
 

@@ -1,0 +1,41 @@
+# Sourced by the scripts: Wine settings shared by the program's run and the tests.
+export WINEARCH=win32
+# Keeps the Mono and Gecko installers from popping up and waiting.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# Errors stay visible (a missing DLL would otherwise be only exit code 53).
+export WINEDEBUG="${WINEDEBUG:-fixme-all}"
+
+# Starts Xvfb on a free display; sets DISPLAY and XVFB_PID.
+start_virtual_display() {
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local waited=0
+    while [ ! -s "$fdfile" ] && [ $waited -lt 100 ]; do sleep 0.1; waited=$((waited + 1)); done
+    if [ ! -s "$fdfile" ]; then
+        echo "Xvfb did not start within 10 seconds" >&2
+        kill "$XVFB_PID" 2>/dev/null || true
+        rm -f "$fdfile"
+        return 1
+    fi
+    export DISPLAY=":$(head -n 1 "$fdfile")"
+    rm -f "$fdfile"
+}
+
+stop_virtual_display() {
+    if [ -n "${XVFB_PID:-}" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=
+    fi
+}
+
+# Creates the Wine prefix in $WINEPREFIX if it is not there yet, and waits for it.
+prepare_wine_prefix() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        timeout 120 wine wineboot --init >/dev/null 2>&1 || true
+    fi
+    timeout 60 wineserver -w || true
+}
