@@ -7,7 +7,7 @@
 
 // A row text that fills the candidate-sized buffer may be longer: read it whole, so that
 // a long text is never compared by its first 255 characters only.
-static char* ReadWholeText(const PairRows* rows, int row, int column, char* buffer)
+char* ReadWholeRowText(const PairRows* rows, int row, int column, char* buffer)
 {
     int copied = rows->readText(rows->context, row, column, buffer, CANDIDATE_TEXT_SIZE);
     if (copied < CANDIDATE_TEXT_SIZE - 1) return buffer;
@@ -21,9 +21,9 @@ static char* ReadWholeText(const PairRows* rows, int row, int column, char* buff
     return NULL;
 }
 
-static void ReleaseText(char* text, char* buffer)
+void ReleaseRowText(char* text, char* buffer)
 {
-    if (text != buffer) free(text);
+    if (text != NULL && text != buffer) free(text);
 }
 
 bool IsDuplicate(const char* source, const char* destination, const PairRows* rows)
@@ -32,13 +32,13 @@ bool IsDuplicate(const char* source, const char* destination, const PairRows* ro
     for (int row = 0; row < rowCount; ++row) {
         char sourceBuffer[CANDIDATE_TEXT_SIZE] = "";
         char destinationBuffer[CANDIDATE_TEXT_SIZE] = "";
-        char* rowSource = ReadWholeText(rows, row, 0, sourceBuffer);
-        char* rowDestination = ReadWholeText(rows, row, 1, destinationBuffer);
+        char* rowSource = ReadWholeRowText(rows, row, 0, sourceBuffer);
+        char* rowDestination = ReadWholeRowText(rows, row, 1, destinationBuffer);
         bool same = rowSource != NULL && rowDestination != NULL &&
                     ((strcmp(source, rowSource) == 0 && strcmp(destination, rowDestination) == 0) ||
                      (strcmp(source, rowDestination) == 0 && strcmp(destination, rowSource) == 0));
-        if (rowSource) ReleaseText(rowSource, sourceBuffer);
-        if (rowDestination) ReleaseText(rowDestination, destinationBuffer);
+        ReleaseRowText(rowSource, sourceBuffer);
+        ReleaseRowText(rowDestination, destinationBuffer);
         if (same) return true;
     }
     return false;

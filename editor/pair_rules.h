@@ -25,6 +25,11 @@ enum PairRuleVerdict {
     PAIR_NOTHING_SELECTED,
 };
 
+// Reads a row's text whole: into `buffer` (CANDIDATE_TEXT_SIZE bytes) when it fits, else
+// into memory to be given back with ReleaseRowText. NULL when memory ran out.
+char* ReadWholeRowText(const PairRows* rows, int row, int column, char* buffer);
+void ReleaseRowText(char* text, char* buffer);
+
 // True when some row holds the two texts in either order. Comparison is exact.
 bool IsDuplicate(const char* source, const char* destination, const PairRows* rows);
 

@@ -1,0 +1,22 @@
+// The configuration sheet: a modal property sheet with the General page and the
+// standard OK, Cancel and Apply buttons.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+// The page description in its fourth version (56 bytes on 32-bit Windows). MinGW's
+// headers stop at the third, which lacks the trailing header-bitmap field.
+union SheetPageDescription {
+    PROPSHEETPAGEA page;
+    BYTE fourthVersion[sizeof(PROPSHEETPAGEA_V3) + sizeof(HBITMAP)];
+};
+
+// Fills the header and the page description for a sheet owned by `owner`.
+void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND owner);
+
+// Runs the sheet modally and returns when it closes, however it closed.
+void RunSheet(HWND owner);
+
+int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM parameter);
