@@ -1,0 +1,388 @@
+// The General page inside the real property sheet of the platform's common controls,
+// driven through its controls: choosers, Add, Remove, row selection, Apply, OK, Cancel.
+// Message boxes are caught as they open, read and closed, so none is left waiting.
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "registry_helpers.h"
+#include "editor/general_page.h"
+#include "net/local_addresses.h"
+#include "resources/resource_ids.h"
+#include "shell/configuration_sheet.h"
+#include "shell/program_state.h"
+#include "store/network_pair.h"
+
+namespace {
+
+const int kApplyButton = 0x3021;  // the sheet's own identifier of Apply
+const int kMessageBoxText = 0xFFFF;
+
+struct SeenMessageBox {
+    HWND owner;
+    std::string caption;
+    std::string text;
+};
+std::vector<SeenMessageBox> g_seenBoxes;
+HHOOK g_hook = NULL;
+
+// Reads every message box that opens on this thread, then presses its OK button.
+LRESULT CALLBACK WatchMessageBoxes(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND window = (HWND)wParam;
+        HWND textControl = GetDlgItem(window, kMessageBoxText);
+        if (textControl != NULL) {
+            char caption[256] = "", text[512] = "";
+            GetWindowTextA(window, caption, sizeof caption);
+            GetWindowTextA(textControl, text, sizeof text);
+            g_seenBoxes.push_back(SeenMessageBox{GetWindow(window, GW_OWNER), caption, text});
+            PostMessageA(window, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+
+void PumpMessages(void)
+{
+    MSG message;
+    for (int i = 0; i < 1000 && PeekMessageA(&message, NULL, 0, 0, PM_REMOVE); ++i) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void SetLocalAddresses(const std::vector<std::string>& addresses)
+{
+    free(LocalAddressList);
+    LocalAddressList = (AddressText*)calloc(addresses.size() + 1, sizeof(AddressText));
+    for (size_t i = 0; i < addresses.size(); ++i) strcpy(LocalAddressList[i], addresses[i].c_str());
+    LocalAddressCount = (int)addresses.size();
+}
+
+typedef std::vector<std::pair<std::string, std::string>> Rows;
+
+class GeneralPageTest : public StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        ProgramInstance = GetModuleHandleA(NULL);
+        g_seenBoxes.clear();
+        g_hook = SetWindowsHookExA(WH_CBT, WatchMessageBoxes, NULL, GetCurrentThreadId());
+        ASSERT_NE((HHOOK)NULL, g_hook);
+        SetLocalAddresses({"192.168.1.10", "10.0.0.5", "10.0.0.6"});
+    }
+
+    void TearDown() override
+    {
+        if (sheet_ != NULL && IsWindow(sheet_)) DestroyWindow(sheet_);
+        PumpMessages();
+        UnhookWindowsHookEx(g_hook);
+        StoreTest::TearDown();
+    }
+
+    // Loads the store as start-up does and opens the sheet, modeless so that the test
+    // keeps the thread.
+    void OpenSheet(void)
+    {
+        LoadPairTable();
+        PROPSHEETHEADERA header;
+        SheetPageDescription page;
+        FillSheetHeader(&header, &page, NULL);
+        header.dwFlags |= PSH_MODELESS;
+        sheet_ = (HWND)PropertySheetA(&header);
+        ASSERT_NE((HWND)NULL, sheet_);
+        PumpMessages();
+        page_ = (HWND)SendMessageA(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0);
+        ASSERT_NE((HWND)NULL, page_);
+        list_ = GetDlgItem(page_, IDC_PAIR_LIST);
+    }
+
+    Rows ListRows(void)
+    {
+        Rows rows;
+        int count = (int)SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0);
+        for (int row = 0; row < count; ++row) {
+            char source[256] = "", destination[256] = "";
+            LVITEMA item = {};
+            item.cchTextMax = 256;
+            item.pszText = source;
+            SendMessageA(list_, LVM_GETITEMTEXTA, row, (LPARAM)&item);
+            item.iSubItem = 1;
+            item.pszText = destination;
+            SendMessageA(list_, LVM_GETITEMTEXTA, row, (LPARAM)&item);
+            rows.emplace_back(source, destination);
+        }
+        return rows;
+    }
+
+    std::vector<std::string> ChooserEntries(int id)
+    {
+        HWND chooser = GetDlgItem(page_, id);
+        std::vector<std::string> entries;
+        int count = (int)SendMessageA(chooser, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < count; ++i) {
+            char text[256] = "";
+            SendMessageA(chooser, CB_GETLBTEXT, i, (LPARAM)text);
+            entries.push_back(text);
+        }
+        return entries;
+    }
+
+    // Selects an entry as a user's pick would, with the notification it sends.
+    void Choose(int id, const char* text)
+    {
+        HWND chooser = GetDlgItem(page_, id);
+        LRESULT index = SendMessageA(chooser, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
+        ASSERT_NE(CB_ERR, index) << text;
+        SendMessageA(chooser, CB_SETCURSEL, index, 0);
+        SendMessageA(page_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)chooser);
+    }
+
+    void Click(int id)
+    {
+        SendMessageA(GetDlgItem(page_, id), BM_CLICK, 0, 0);
+        PumpMessages();
+    }
+
+    void SelectRow(int row)
+    {
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list_, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    }
+
+    void Press(int button)
+    {
+        SendMessageA(sheet_, PSM_PRESSBUTTON, button, 0);
+        PumpMessages();
+    }
+
+    bool ApplyEnabled(void) { return IsWindowEnabled(GetDlgItem(sheet_, kApplyButton)) != FALSE; }
+    bool SheetClosed(void) { return SendMessageA(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0) == 0; }
+
+    void ExpectOneBox(const char* text)
+    {
+        ASSERT_EQ(1u, g_seenBoxes.size());
+        EXPECT_EQ(text, g_seenBoxes[0].text);
+        EXPECT_EQ("mDNS Error", g_seenBoxes[0].caption);
+        // Owned by the page, which the platform turns into its top-level window, the sheet.
+        EXPECT_EQ(sheet_, g_seenBoxes[0].owner);
+        g_seenBoxes.clear();
+    }
+
+    HWND sheet_ = NULL;
+    HWND page_ = NULL;
+    HWND list_ = NULL;
+};
+
+TEST_F(GeneralPageTest, OpensWithStoredPairsAndLocalAddresses)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    StorePair("1", "172.16.0.1", "172.16.9.9");  // not among the machine's addresses
+    SetValue(NETWORKS "\\2", "IPsource", REG_SZ, "10.0.0.6");
+    OpenSheet();
+
+    Rows expected = {{"192.168.1.10", "10.0.0.5"}, {"172.16.0.1", "172.16.9.9"}, {"10.0.0.6", ""}};
+    EXPECT_EQ(expected, ListRows());
+    std::vector<std::string> sorted = {"10.0.0.5", "10.0.0.6", "192.168.1.10"};
+    EXPECT_EQ(sorted, ChooserEntries(IDC_SOURCE_CHOOSER));
+    EXPECT_EQ(sorted, ChooserEntries(IDC_DESTINATION_CHOOSER));
+
+    char heading[32] = "";
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = heading;
+    column.cchTextMax = sizeof heading;
+    ASSERT_TRUE(SendMessageA(list_, LVM_GETCOLUMNA, 0, (LPARAM)&column));
+    EXPECT_STREQ("IP1", heading);
+    EXPECT_EQ(144, column.cx);
+    ASSERT_TRUE(SendMessageA(list_, LVM_GETCOLUMNA, 1, (LPARAM)&column));
+    EXPECT_STREQ("IP2", heading);
+    EXPECT_EQ(96, column.cx);
+    EXPECT_TRUE(SendMessageA(list_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
+
+    char caption[128] = "";
+    GetWindowTextA(sheet_, caption, sizeof caption);
+    EXPECT_STREQ("Corvane Software - mDNS Configurator", caption);
+    EXPECT_EQ(0, (int)SendMessageA(sheet_, PSM_HWNDTOINDEX, (WPARAM)page_, 0));
+    EXPECT_FALSE(ApplyEnabled());
+    EXPECT_TRUE(g_seenBoxes.empty());
+}
+
+TEST_F(GeneralPageTest, RejectedAddsShowTheirMessageAndStillEnableApply)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    OpenSheet();
+    Click(IDC_ADD_BUTTON);
+    ExpectOneBox("The source address or destination address cannot be blank.");
+    EXPECT_TRUE(ApplyEnabled());
+
+    Choose(IDC_SOURCE_CHOOSER, "10.0.0.5");
+    Click(IDC_ADD_BUTTON);
+    ExpectOneBox("The source address or destination address cannot be blank.");
+
+    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5");
+    Click(IDC_ADD_BUTTON);
+    ExpectOneBox("The source address and destination address cannot be the same.");
+
+    Choose(IDC_DESTINATION_CHOOSER, "192.168.1.10");
+    Click(IDC_ADD_BUTTON);
+    ExpectOneBox("The address pair you are attempting to add already exists in the list.");
+    EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), ListRows());
+}
+
+TEST_F(GeneralPageTest, ChoosingDoesNotEnableApply)
+{
+    OpenSheet();
+    Choose(IDC_SOURCE_CHOOSER, "10.0.0.5");
+    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.6");
+    PumpMessages();
+    EXPECT_FALSE(ApplyEnabled());
+}
+
+TEST_F(GeneralPageTest, AddAppendsAtTheEndAndRemoveTakesTheSelectedRow)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    StorePair("1", "10.0.0.5", "10.0.0.6");
+    OpenSheet();
+    SelectRow(0);
+    Choose(IDC_SOURCE_CHOOSER, "10.0.0.6");
+    Choose(IDC_DESTINATION_CHOOSER, "192.168.1.10");
+    Click(IDC_ADD_BUTTON);
+    EXPECT_TRUE(g_seenBoxes.empty());
+    Rows three = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.5", "10.0.0.6"}, {"10.0.0.6", "192.168.1.10"}};
+    EXPECT_EQ(three, ListRows());
+
+    SelectRow(1);
+    Click(IDC_REMOVE_BUTTON);
+    EXPECT_EQ((Rows{three[0], three[2]}), ListRows());
+    EXPECT_TRUE(g_seenBoxes.empty());
+}
+
+TEST_F(GeneralPageTest, RemoveWithoutSelectionSaysSo)
+{
+    OpenSheet();
+    Click(IDC_REMOVE_BUTTON);
+    ExpectOneBox("No item was selected to remove.");
+    EXPECT_TRUE(ApplyEnabled());
+}
+
+TEST_F(GeneralPageTest, ApplyStoresTheRowsInListOrder)
+{
+    StorePair("office", "192.168.1.10", "10.0.0.5");
+    StorePair("lab", "172.16.0.1", "172.16.9.9");
+    SetValue(NETWORKS "\\lab", "Direction", REG_SZ, "5");
+    OpenSheet();
+    Choose(IDC_SOURCE_CHOOSER, "10.0.0.6");
+    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5");
+    Click(IDC_ADD_BUTTON);
+    Rows shown = ListRows();
+    ASSERT_EQ(3u, shown.size());
+
+    Press(PSBTN_APPLYNOW);
+    EXPECT_FALSE(ApplyEnabled());
+    EXPECT_FALSE(SheetClosed());
+    EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), SubkeyNames(NETWORKS));
+    for (int i = 0; i < 3; ++i) {
+        std::string path = NETWORKS "\\" + std::to_string(i);
+        EXPECT_EQ(shown[i].first + '\0', GetValue(path, "IPsource")) << path;
+        EXPECT_EQ(shown[i].second + '\0', GetValue(path, "IPdestination")) << path;
+        EXPECT_EQ(std::string("2", 2), GetValue(path, "Direction")) << path;
+        EXPECT_EQ(std::string("1", 2), GetValue(path, "Enabled")) << path;
+    }
+    EXPECT_TRUE(g_seenBoxes.empty());
+}
+
+TEST_F(GeneralPageTest, OkAfterAddStoresAndCloses)
+{
+    OpenSheet();
+    Choose(IDC_SOURCE_CHOOSER, "192.168.1.10");
+    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5");
+    Click(IDC_ADD_BUTTON);
+    Press(PSBTN_OK);
+    EXPECT_TRUE(SheetClosed());
+    EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\0", "IPsource"));
+    EXPECT_EQ(std::string("10.0.0.5", 9), GetValue(NETWORKS "\\0", "IPdestination"));
+}
+
+TEST_F(GeneralPageTest, CancelAfterAddStoresNothing)
+{
+    StorePair("keep", "192.168.1.10", "10.0.0.5");
+    OpenSheet();
+    Choose(IDC_SOURCE_CHOOSER, "10.0.0.6");
+    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5");
+    Click(IDC_ADD_BUTTON);
+    Press(PSBTN_CANCEL);
+    EXPECT_TRUE(SheetClosed());
+    EXPECT_EQ((std::vector<std::string>{"keep"}), SubkeyNames(NETWORKS));
+    EXPECT_TRUE(g_seenBoxes.empty());
+}
+
+TEST_F(GeneralPageTest, StoredDuplicatesStayTwoRows)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    StorePair("1", "10.0.0.5", "192.168.1.10");
+    OpenSheet();
+    EXPECT_EQ(2u, ListRows().size());
+    Press(PSBTN_OK);
+    EXPECT_EQ((std::vector<std::string>{"0", "1"}), SubkeyNames(NETWORKS));
+    EXPECT_EQ(std::string("10.0.0.5", 9), GetValue(NETWORKS "\\1", "IPsource"));
+}
+
+// The modal sheet as the program runs it: a thread timer looks at it from inside its
+// own message loop and presses Cancel.
+struct ModalCheck {
+    bool found;
+    bool applyEnabled;
+    int pageIndex;
+    std::string pageTitle;
+};
+ModalCheck g_modalCheck;
+
+void CALLBACK InspectAndCancel(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND sheet = FindWindowA(NULL, "Corvane Software - mDNS Configurator");
+    if (sheet == NULL) return;
+    KillTimer(NULL, timer);
+    g_modalCheck.found = true;
+    g_modalCheck.applyEnabled = IsWindowEnabled(GetDlgItem(sheet, kApplyButton)) != FALSE;
+    HWND page = (HWND)SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+    g_modalCheck.pageIndex = (int)SendMessageA(sheet, PSM_HWNDTOINDEX, (WPARAM)page, 0);
+    HWND tabs = (HWND)SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0);
+    char title[64] = "";
+    TCITEMA tab = {};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = title;
+    tab.cchTextMax = sizeof title;
+    SendMessageA(tabs, TCM_GETITEMA, 0, (LPARAM)&tab);
+    g_modalCheck.pageTitle = title;
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+}
+
+TEST_F(GeneralPageTest, ModalSheetOpensOnGeneralAndReturnsOnCancel)
+{
+    StorePair("keep", "192.168.1.10", "10.0.0.5");
+    LoadPairTable();
+    g_modalCheck = ModalCheck{false, true, -1, ""};
+    // A bounded wait: if the sheet never appears, the timer's next check cancels nothing
+    // and the test's own time-out ends the run.
+    SetTimer(NULL, 0, 200, InspectAndCancel);
+    RunSheet(NULL);
+    EXPECT_TRUE(g_modalCheck.found);
+    EXPECT_FALSE(g_modalCheck.applyEnabled);
+    EXPECT_EQ(0, g_modalCheck.pageIndex);
+    EXPECT_EQ("General", g_modalCheck.pageTitle);
+    EXPECT_EQ((std::vector<std::string>{"keep"}), SubkeyNames(NETWORKS));
+}
+
+}  // namespace
