@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# The shipped program end to end under Wine on a virtual display, driven from outside by
+# the sheet driver and xdotool as a person would: the store seeded beforehand, the whole
+# run to its exit code, the store afterwards value by value, the messages, the restart
+# notice and the diagnostics on standard output.
+#
+# Usage: run.sh PROGRAM.exe SHEET_DRIVER.exe   (WINEPREFIX and DISPLAY set, run as root)
+# The run happens in its own mount, network and UTS namespaces: a host name of its own,
+# whose three addresses come from a private hosts file. Names only: nothing is sent.
+set -euo pipefail
+program=$1
+driver=$2
+here=$(cd "$(dirname "$0")" && pwd)
+: "${DISPLAY:?the end-to-end run needs a display (DISPLAY)}"
+: "${WINEPREFIX:?the end-to-end run needs its Wine prefix (WINEPREFIX)}"
+
+if [ -z "${CORVANE_E2E_NAMESPACE:-}" ]; then
+    if ! unshare --mount --net --uts true 2>/dev/null; then
+        echo "skipped: new mount, network and UTS namespaces need root (unshare)"
+        exit 77
+    fi
+    # Wine's own services must start inside the namespaces too: stop this prefix's server.
+    wineserver -k 2>/dev/null || true
+    timeout 30 wineserver -w 2>/dev/null || true
+    exec unshare --mount --net --uts env CORVANE_E2E_NAMESPACE=1 bash "$0" "$@"
+fi
+
+hostname corvane-e2e
+mount --bind "$here/hosts" /etc/hosts
+work=$(mktemp -d /tmp/corvane-e2e.XXXXXX)
+trap 'wineserver -k 2>/dev/null || true; [ -n "${CORVANE_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
+
+failures=0
+passes=0
+
+# compare NAME EXPECTED-FILE ACTUAL-FILE
+compare() {
+    if diff -u "$2" "$3" >"$work/diff"; then
+        passes=$((passes + 1))
+        echo "ok   $1"
+    else
+        failures=$((failures + 1))
+        echo "FAIL $1"
+        sed 's/^/     /' "$work/diff"
+    fi
+}
+
+expect_equal() {
+    printf '%s\n' "$2" >"$work/expected"
+    printf '%s\n' "$3" >"$work/actual"
+    compare "$1" "$work/expected" "$work/actual"
+}
+
+drive() {
+    timeout 120 wine "$driver" "$@" 2>>"$work/driver.err" | tr -d '\r' || true
+}
+
+start_program() {
+    wine "$program" >"$work/stdout" 2>"$work/stderr" &
+    program_pid=$!
+}
+
+# Waits (at most a minute) for the program to end; sets program_status.
+wait_program() {
+    for _ in $(seq 600); do
+        kill -0 "$program_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$program_pid" 2>/dev/null; then
+        kill "$program_pid" 2>/dev/null || true
+        program_status="still running after a minute"
+        return
+    fi
+    program_status=0
+    wait "$program_pid" || program_status=$?
+}
+
+# Presses Return on the restart notice, as a person at the keyboard would.
+dismiss_notice_with_keyboard() {
+    for _ in $(seq 300); do
+        window=$(xdotool search --onlyvisible --name '^Corvane mDNS Configurator$' 2>/dev/null | head -n 1 || true)
+        if [ -n "$window" ]; then
+            xdotool key --window "$window" Return
+            echo "notice dismissed"
+            return
+        fi
+        sleep 0.1
+    done
+    echo "no notice within 30 seconds"
+}
+
+timeout 120 wine wineboot >/dev/null 2>&1 || true
+
+echo "== the fatal settings error when the Networks key is missing"
+drive reset-store-without-networks >/dev/null
+start_program
+expect_equal "fatal error box" \
+    "box [Corvane Software] Error reading program settings from the registry.
+
+The program will now exit." \
+    "$(drive box 'Corvane Software')"
+wait_program
+expect_equal "fatal error exit code" 255 "$program_status"
+printf 'Error reading program settings from the registry.\r\n\r\nThe program will now exit.\r\n' >"$work/expected"
+compare "fatal error on standard output" "$work/expected" "$work/stdout"
+
+echo "== add and remove pairs, then OK"
+drive reset-store seed 0 192.168.1.10 10.0.0.5 seed 7 172.16.0.1 172.16.9.9 >/dev/null
+start_program
+drive wait-sheet apply? rows choosers \
+      add box 'mDNS Error' apply? \
+      source 10.0.0.6 destination 192.168.1.10 add no-box 'mDNS Error' rows \
+      source 192.168.1.10 destination 10.0.0.6 add box 'mDNS Error' \
+      destination 192.168.1.10 add box 'mDNS Error' \
+      select 0 remove rows \
+      press ok read-box 'Corvane mDNS Configurator' >"$work/actual"
+compare "the session at the sheet" "$here/expected-edit-session.txt" "$work/actual"
+expect_equal "restart notice" "notice dismissed" "$(dismiss_notice_with_keyboard)"
+wait_program
+expect_equal "exit code after OK" 255 "$program_status"
+printf 'Host name is corvane-e2e \r\nIP Address 0: 192.168.1.10\r\nIP Address 1: 10.0.0.5\r\nIP Address 2: 10.0.0.6\r\n' >"$work/expected"
+compare "diagnostics on standard output" "$work/expected" "$work/stdout"
+drive store >"$work/actual"
+compare "the store after OK" "$here/expected-store-after-ok.txt" "$work/actual"
+
+echo "== an added pair, then Cancel"
+drive reset-store seed 0 192.168.1.10 10.0.0.5 >/dev/null
+drive store >"$work/before"
+start_program
+drive wait-sheet source 10.0.0.5 destination 10.0.0.6 add rows press cancel \
+      read-box 'Corvane mDNS Configurator' >"$work/actual"
+compare "the session ending in Cancel" "$here/expected-cancel-session.txt" "$work/actual"
+expect_equal "restart notice after Cancel" "notice dismissed" "$(dismiss_notice_with_keyboard)"
+wait_program
+expect_equal "exit code after Cancel" 255 "$program_status"
+drive store >"$work/after"
+compare "the store after Cancel is untouched" "$work/before" "$work/after"
+
+echo "== the close box"
+start_program
+drive wait-sheet close read-box 'Corvane mDNS Configurator' >/dev/null
+expect_equal "restart notice after the close box" "notice dismissed" "$(dismiss_notice_with_keyboard)"
+wait_program
+expect_equal "exit code after the close box" 255 "$program_status"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]

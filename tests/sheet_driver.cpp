@@ -1,0 +1,320 @@
+// Drives a running configurator from outside, as a person at the screen would: it finds
+// the sheet, picks addresses, clicks buttons, reads the rows and the message boxes, and
+// reads or seeds the registry store. Commands come as arguments, one after the other;
+// every wait is bounded. Prints what it sees on standard output.
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "resources/resource_ids.h"
+#include "store/save_pair_list.h"
+#include "store/store_names.h"
+
+namespace {
+
+const char kSheetCaption[] = "Corvane Software - mDNS Configurator";
+const int kApplyButton = 0x3021;
+const int kMessageBoxText = 0xFFFF;
+const DWORD kWaitMilliseconds = 30000;
+
+HWND g_sheet = NULL;
+
+[[noreturn]] void Fail(const char* what, const char* detail = "")
+{
+    printf("driver: %s %s\n", what, detail);
+    fflush(stdout);
+    exit(2);
+}
+
+HWND Page(void)
+{
+    HWND page = (HWND)SendMessageA(g_sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+    if (page == NULL) Fail("the sheet has no page");
+    return page;
+}
+
+void WaitForSheet(void)
+{
+    for (DWORD waited = 0; waited < kWaitMilliseconds; waited += 100) {
+        g_sheet = FindWindowA(NULL, kSheetCaption);
+        if (g_sheet != NULL && IsWindowVisible(g_sheet)) {
+            printf("sheet open\n");
+            return;
+        }
+        Sleep(100);
+    }
+    Fail("no sheet within 30 seconds");
+}
+
+struct BoxSearch {
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM parameter)
+{
+    BoxSearch* search = (BoxSearch*)parameter;
+    char caption[256] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    if (IsWindowVisible(window) && GetDlgItem(window, kMessageBoxText) != NULL &&
+        strcmp(caption, search->caption) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForMessageBox(const char* caption, DWORD milliseconds)
+{
+    for (DWORD waited = 0; waited <= milliseconds; waited += 100) {
+        BoxSearch search = {caption, NULL};
+        EnumWindows(FindMessageBox, (LPARAM)&search);
+        if (search.found != NULL) return search.found;
+        Sleep(100);
+    }
+    return NULL;
+}
+
+// Prints a message box's caption and text; with `press`, clicks its OK button.
+void ReadMessageBox(const char* caption, bool press)
+{
+    HWND box = WaitForMessageBox(caption, kWaitMilliseconds);
+    if (box == NULL) Fail("no message box captioned", caption);
+    char text[1024] = "";
+    GetDlgItemTextA(box, kMessageBoxText, text, sizeof text);
+    printf("box [%s] %s\n", caption, text);
+    if (press) {
+        PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        for (DWORD waited = 0; IsWindow(box) && waited < kWaitMilliseconds; waited += 50) Sleep(50);
+        if (IsWindow(box)) Fail("the message box did not close");
+    }
+}
+
+// List-view messages carry pointers, so their structures live in the configurator's memory.
+struct RemoteBuffer {
+    HANDLE process;
+    char* address;
+};
+
+RemoteBuffer OpenRemote(HWND window, SIZE_T size)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    RemoteBuffer remote;
+    remote.process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (remote.process == NULL) Fail("cannot open the configurator's process");
+    remote.address = (char*)VirtualAllocEx(remote.process, NULL, size, MEM_COMMIT, PAGE_READWRITE);
+    if (remote.address == NULL) Fail("cannot allocate in the configurator's process");
+    return remote;
+}
+
+void CloseRemote(RemoteBuffer* remote)
+{
+    VirtualFreeEx(remote->process, remote->address, 0, MEM_RELEASE);
+    CloseHandle(remote->process);
+}
+
+std::string RemoteItemText(HWND list, RemoteBuffer* remote, int row, int column)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = column;
+    item.pszText = remote->address + sizeof item;
+    item.cchTextMax = 256;
+    WriteProcessMemory(remote->process, remote->address, &item, sizeof item, NULL);
+    SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)remote->address);
+    char text[257] = "";
+    ReadProcessMemory(remote->process, remote->address + sizeof item, text, 256, NULL);
+    return text;
+}
+
+void PrintRows(void)
+{
+    HWND list = GetDlgItem(Page(), IDC_PAIR_LIST);
+    RemoteBuffer remote = OpenRemote(list, 4096);
+    int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    printf("rows %d\n", count);
+    for (int row = 0; row < count; ++row)
+        printf("row %d: %s -> %s\n", row, RemoteItemText(list, &remote, row, 0).c_str(),
+               RemoteItemText(list, &remote, row, 1).c_str());
+    CloseRemote(&remote);
+}
+
+void SelectRow(int row)
+{
+    HWND list = GetDlgItem(Page(), IDC_PAIR_LIST);
+    RemoteBuffer remote = OpenRemote(list, 4096);
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    WriteProcessMemory(remote.process, remote.address, &item, sizeof item, NULL);
+    SendMessageA(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)remote.address);
+    CloseRemote(&remote);
+    printf("selected row %d\n", row);
+}
+
+// Wine hands a chooser's text to another process in UTF-16 even when asked through the
+// ANSI call, so ask in UTF-16 and convert.
+std::string ChooserText(HWND chooser, int index)
+{
+    WCHAR wide[256] = L"";
+    SendMessageW(chooser, CB_GETLBTEXT, (WPARAM)index, (LPARAM)wide);
+    char text[256] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL);
+    return text;
+}
+
+void PrintChooser(const char* name, int id)
+{
+    HWND chooser = GetDlgItem(Page(), id);
+    int count = (int)SendMessageA(chooser, CB_GETCOUNT, 0, 0);
+    printf("%s:", name);
+    for (int i = 0; i < count; ++i) printf(" %s", ChooserText(chooser, i).c_str());
+    printf("\n");
+}
+
+void Choose(int id, const char* wanted)
+{
+    HWND page = Page();
+    HWND chooser = GetDlgItem(page, id);
+    int count = (int)SendMessageA(chooser, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        if (ChooserText(chooser, i) == wanted) {
+            SendMessageA(chooser, CB_SETCURSEL, (WPARAM)i, 0);
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)chooser);
+            printf("chose %s\n", wanted);
+            return;
+        }
+    }
+    Fail("no such entry", wanted);
+}
+
+// A click that may open a message box: the call returns when the box is up or after a second.
+void ClickButton(HWND window, int id, const char* name)
+{
+    DWORD_PTR result;
+    SendMessageTimeoutA(GetDlgItem(window, id), BM_CLICK, 0, 0, SMTO_NORMAL, 1000, &result);
+    printf("clicked %s\n", name);
+}
+
+void PressSheetButton(const char* name)
+{
+    int id = strcmp(name, "ok") == 0 ? IDOK : strcmp(name, "cancel") == 0 ? IDCANCEL : kApplyButton;
+    // OK and Cancel close the sheet; post the click so that this driver does not wait for it.
+    if (id == kApplyButton)
+        ClickButton(g_sheet, id, name);
+    else {
+        PostMessageA(GetDlgItem(g_sheet, id), BM_CLICK, 0, 0);
+        printf("clicked %s\n", name);
+    }
+}
+
+void PrintValue(HKEY key, const char* name)
+{
+    BYTE data[1024];
+    DWORD type = 0, size = sizeof data;
+    if (RegQueryValueExA(key, name, NULL, &type, data, &size) != ERROR_SUCCESS) {
+        printf("  %s missing\n", name);
+        return;
+    }
+    printf("  %s type %lu bytes %lu \"", name, (unsigned long)type, (unsigned long)size);
+    for (DWORD i = 0; i < size; ++i) {
+        if (data[i] >= 32 && data[i] < 127) putchar(data[i]);
+        else printf("\\x%02x", data[i]);
+    }
+    printf("\"\n");
+}
+
+void PrintStore(void)
+{
+    HKEY networks;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, KEY_READ, &networks) != ERROR_SUCCESS) {
+        printf("store: no Networks key\n");
+        return;
+    }
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(networks, index, name, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
+        printf("key %s\n", name);
+        HKEY pair;
+        if (RegOpenKeyExA(networks, name, 0, KEY_READ, &pair) != ERROR_SUCCESS) continue;
+        for (const char* value : {VALUE_SOURCE, VALUE_DESTINATION, VALUE_DIRECTION, VALUE_ENABLED})
+            PrintValue(pair, value);
+        RegCloseKey(pair);
+    }
+    RegCloseKey(networks);
+}
+
+void ResetStore(bool withNetworks)
+{
+    char path[KEY_TREE_PATH_SIZE];
+    BoundedCopy(path, "Software\\Corvane Software");
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegCloseKey(key);
+        RemoveKeyTree(HKEY_LOCAL_MACHINE, path);
+    }
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, withNetworks ? NETWORKS_KEY_PATH : PRODUCT_KEY_PATH, &key) != ERROR_SUCCESS)
+        Fail("cannot create the store");
+    RegCloseKey(key);
+}
+
+void SeedPair(const char* name, const char* source, const char* destination)
+{
+    std::string path = std::string(NETWORKS_KEY_PATH "\\") + name;
+    HKEY key;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS) Fail("cannot seed", name);
+    RegSetValueExA(key, VALUE_SOURCE, 0, REG_SZ, (const BYTE*)source, (DWORD)strlen(source) + 1);
+    RegSetValueExA(key, VALUE_DESTINATION, 0, REG_SZ, (const BYTE*)destination, (DWORD)strlen(destination) + 1);
+    RegSetValueExA(key, VALUE_DIRECTION, 0, REG_SZ, (const BYTE*)"5", 2);
+    RegSetValueExA(key, VALUE_ENABLED, 0, REG_SZ, (const BYTE*)"0", 2);
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    setvbuf(stdout, NULL, _IONBF, 0);
+    for (int i = 1; i < argc; ++i) {
+        std::string command = argv[i];
+        const char* next = i + 1 < argc ? argv[i + 1] : "";
+        if (command == "wait-sheet") WaitForSheet();
+        else if (command == "apply?")
+            printf("apply %s\n", IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)) ? "enabled" : "disabled");
+        else if (command == "rows") PrintRows();
+        else if (command == "choosers") {
+            PrintChooser("source", IDC_SOURCE_CHOOSER);
+            PrintChooser("destination", IDC_DESTINATION_CHOOSER);
+        } else if (command == "source") Choose(IDC_SOURCE_CHOOSER, argv[++i]);
+        else if (command == "destination") Choose(IDC_DESTINATION_CHOOSER, argv[++i]);
+        else if (command == "add") ClickButton(Page(), IDC_ADD_BUTTON, "add");
+        else if (command == "remove") ClickButton(Page(), IDC_REMOVE_BUTTON, "remove");
+        else if (command == "select") SelectRow(atoi(argv[++i]));
+        else if (command == "press") PressSheetButton(argv[++i]);
+        else if (command == "close") {
+            PostMessageA(g_sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+            printf("closed the sheet\n");
+        } else if (command == "box") ReadMessageBox(argv[++i], true);
+        else if (command == "read-box") ReadMessageBox(argv[++i], false);
+        else if (command == "no-box") {
+            if (WaitForMessageBox(next, 500) != NULL) Fail("unexpected message box", next);
+            ++i;
+        } else if (command == "store") PrintStore();
+        else if (command == "reset-store") ResetStore(true);
+        else if (command == "reset-store-without-networks") ResetStore(false);
+        else if (command == "seed") {
+            SeedPair(argv[i + 1], argv[i + 2], argv[i + 3]);
+            i += 3;
+        } else Fail("unknown command", command.c_str());
+    }
+    return 0;
+}
