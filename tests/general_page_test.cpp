@@ -339,6 +339,28 @@ TEST_F(GeneralPageTest, StoredDuplicatesStayTwoRows)
     EXPECT_EQ(std::string("10.0.0.5", 9), GetValue(NETWORKS "\\1", "IPsource"));
 }
 
+TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysSo)
+{
+    // A subtree whose full path outgrows the removal's path buffer cannot be removed.
+    std::string level(200, 'x');
+    std::string deep = NETWORKS "\\" + level + "\\" + level + "\\" + level;
+    CreateKey(deep);
+    OpenSheet();
+    Choose(IDC_SOURCE_CHOOSER, "192.168.1.10");
+    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5");
+    Click(IDC_ADD_BUTTON);
+    Press(PSBTN_APPLYNOW);
+
+    ASSERT_EQ(1u, g_seenBoxes.size());
+    EXPECT_EQ("Corvane Software", g_seenBoxes[0].caption);
+    EXPECT_EQ("The address pairs could not all be written to the registry.\r\n\r\n"
+              "The repeater service may find an incomplete list.",
+              g_seenBoxes[0].text);
+    EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\1", "IPsource"))
+        << "the rows are written all the same";
+    for (std::string key = deep; key != NETWORKS; key.erase(key.rfind('\\'))) DeleteKey(key);
+}
+
 // The modal sheet as the program runs it: a thread timer looks at it from inside its
 // own message loop and presses Cancel.
 struct ModalCheck {
