@@ -5,14 +5,15 @@
 #include "registry_values.h"
 
 #define NUMBER_BUFFER_SIZE 1024
+#define TEXT_SCRATCH_SIZE 256  // larger than any text field the store reads
 
 bool ReadTextValue(HKEY key, const char* valueName, char* field, DWORD fieldSize)
 {
     // Read into a scratch buffer: after a failed read its contents are not to be trusted,
     // and a value need not carry its own NUL.
-    char scratch[NUMBER_BUFFER_SIZE + 1];
+    char scratch[TEXT_SCRATCH_SIZE + 1];
     memset(field, 0, fieldSize);
-    if (fieldSize > NUMBER_BUFFER_SIZE) return false;
+    if (fieldSize > TEXT_SCRATCH_SIZE) return false;
     memset(scratch, 0, sizeof scratch);
     DWORD byteCount = fieldSize;
     if (RegQueryValueExA(key, valueName, NULL, NULL, (LPBYTE)scratch, &byteCount) != ERROR_SUCCESS)
