@@ -9,6 +9,7 @@
 #include "pair_list_control.h"
 #include "pair_rules.h"
 #include "../net/local_addresses.h"
+#include "../resources/program_texts.h"
 #include "../resources/resource_ids.h"
 #include "../store/network_pair.h"
 
@@ -43,8 +44,8 @@ static void InitialisePage(HWND page)
     FillChoosers(page);
     HWND list = GetDlgItem(page, IDC_PAIR_LIST);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    InsertColumn(list, 0, "IP1", SOURCE_COLUMN_WIDTH);
-    InsertColumn(list, 1, "IP2", DESTINATION_COLUMN_WIDTH);
+    InsertColumn(list, 0, COLUMN_HEADING_SOURCE, SOURCE_COLUMN_WIDTH);
+    InsertColumn(list, 1, COLUMN_HEADING_DESTINATION, DESTINATION_COLUMN_WIDTH);
     // Every stored record becomes a row, empty ones included, in table order.
     for (DWORD record = 0; record < PairTableCount; ++record)
         AppendListRow(list, PairTable[record].sourceAddress, PairTable[record].destinationAddress);

@@ -22,3 +22,5 @@
 
 #define SHEET_CAPTION "Corvane Software - mDNS Configurator"
 #define PAGE_TITLE_GENERAL "General"
+#define COLUMN_HEADING_SOURCE "IP1"
+#define COLUMN_HEADING_DESTINATION "IP2"

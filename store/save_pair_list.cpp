@@ -21,7 +21,7 @@ static bool WritePair(HKEY networksKey, int number, const PairRowText* row)
 {
     char valueText[VALUE_TEXT_SIZE];
     memset(valueText, 0, sizeof valueText);
-    snprintf(valueText, sizeof valueText, "%d", number);
+    snprintf(valueText, sizeof valueText, PAIR_KEY_NAME_BY_NUMBER, number);
     HKEY pairKey;
     // Without a key there is nothing to write the values into.
     if (RegCreateKeyA(networksKey, valueText, &pairKey) != ERROR_SUCCESS) return false;

@@ -4,8 +4,8 @@
 
 #define PRODUCT_KEY_PATH "Software\\Corvane Software\\mDNS"
 #define NETWORKS_KEY_PATH "Software\\Corvane Software\\mDNS\\Networks"
-#define PAIR_KEY_PATH_BY_NAME "Software\\Corvane Software\\mDNS\\Networks\\%s"
-#define PAIR_KEY_PATH_BY_NUMBER "Software\\Corvane Software\\mDNS\\Networks\\%d"
+// One pair is a subkey of Networks; the writer names them "0", "1", ... in row order.
+#define PAIR_KEY_NAME_BY_NUMBER "%d"
 
 #define VALUE_SOURCE "IPsource"
 #define VALUE_DESTINATION "IPdestination"
