@@ -8,6 +8,7 @@
 
 #include "standin.h"
 #include "standin_faults.h"
+#include "standin_reset.h"
 
 namespace {
 
@@ -68,10 +69,3 @@ void StandinResetFaults(void)
     g_callCounts.clear();
 }
 
-void StandinReset(void)
-{
-    StandinResetFaults();
-    StandinResetRegistry();
-    StandinResetUser();
-    StandinResetWinsock();
-}

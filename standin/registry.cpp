@@ -1,6 +1,7 @@
 // An in-memory registry with the behaviour of Windows that the settings store relies on:
 // case-insensitive names, subkeys enumerated in name order, no deletion of a key that has
-// subkeys, the status codes of Windows, and the NUL handling of string values.
+// subkeys, the status codes of Windows, the NUL handling of string values, the access a
+// handle was opened with, and registry links, followed unless opened as links.
 #include <ctype.h>
 #include <string.h>
 
@@ -11,6 +12,7 @@
 
 #include "standin.h"
 #include "standin_faults.h"
+#include "standin_reset.h"
 
 namespace {
 
@@ -18,6 +20,10 @@ const size_t kMaxKeyNameLength = 255;
 // The ANSI calls convert a path in a fixed buffer of the thread (Wine's, as Windows's):
 // a longer path fails before it reaches the registry.
 const size_t kMaxAnsiPathLength = 260;
+// Windows gives up on a chain of links after a few hops; a loop must not hang us.
+const int kMaxLinkHops = 16;
+const char kLinkValueName[] = "SYMBOLICLINKVALUE";
+const char kMachinePrefix[] = "\\REGISTRY\\MACHINE";
 
 std::string Folded(const std::string& name)
 {
@@ -27,23 +33,42 @@ std::string Folded(const std::string& name)
 }
 
 struct Value {
+    std::string name;
     DWORD type;
     std::vector<BYTE> data;
 };
+
+struct Key;
+typedef std::map<std::string, std::shared_ptr<Key>> SubkeyMap;
 
 struct Key {
     std::string name;
     Key* parent = nullptr;
     bool deleted = false;
+    bool isLink = false;
+    // Changes whenever a subkey comes or goes, so that enumeration cursors know when to restart.
+    unsigned long generation = 0;
     // Keyed by the upper-cased name: Windows enumerates subkeys in that order.
-    std::map<std::string, std::shared_ptr<Key>> subkeys;
+    SubkeyMap subkeys;
     std::map<std::string, Value> values;
+};
+
+struct Handle {
+    std::shared_ptr<Key> key;
+    REGSAM access;
+    // Where the last enumeration of this handle stopped: walking the indexes in order
+    // then costs one step each instead of a walk from the start.
+    DWORD cursorIndex = 0;
+    unsigned long cursorGeneration = 0;
+    bool cursorValid = false;
+    SubkeyMap::iterator cursor;
 };
 
 std::shared_ptr<Key> g_localMachine;
 std::shared_ptr<Key> g_currentUser;
-std::map<ULONG_PTR, std::shared_ptr<Key>> g_handles;
+std::map<ULONG_PTR, Handle> g_handles;
 ULONG_PTR g_nextHandle = 0x1000;
+std::vector<StandinValueWrite> g_valueWrites;
 
 void EnsureRoots(void)
 {
@@ -56,20 +81,43 @@ void EnsureRoots(void)
     g_localMachine->subkeys["SOFTWARE"] = software;
 }
 
-std::shared_ptr<Key> KeyOfHandle(HKEY handle)
+// The open handle, or nullptr. The predefined roots are open with every right.
+Handle* HandleOf(HKEY handle)
 {
     EnsureRoots();
-    if (handle == HKEY_LOCAL_MACHINE) return g_localMachine;
-    if (handle == HKEY_CURRENT_USER) return g_currentUser;
+    static Handle localMachine, currentUser;
+    if (handle == HKEY_LOCAL_MACHINE) {
+        localMachine.key = g_localMachine;
+        localMachine.access = KEY_ALL_ACCESS;
+        return &localMachine;
+    }
+    if (handle == HKEY_CURRENT_USER) {
+        currentUser.key = g_currentUser;
+        currentUser.access = KEY_ALL_ACCESS;
+        return &currentUser;
+    }
     auto found = g_handles.find((ULONG_PTR)handle);
-    return found == g_handles.end() ? nullptr : found->second;
+    return found == g_handles.end() ? nullptr : &found->second;
 }
 
-HKEY NewHandle(const std::shared_ptr<Key>& key)
+// The key behind a handle that was opened with `needed` access; a status otherwise.
+LONG UsableKey(HKEY handle, REGSAM needed, Handle** result)
+{
+    Handle* open = HandleOf(handle);
+    if (open == nullptr) return ERROR_INVALID_HANDLE;
+    if (open->key->deleted) return ERROR_KEY_DELETED;
+    if ((open->access & needed) != needed) return ERROR_ACCESS_DENIED;
+    *result = open;
+    return ERROR_SUCCESS;
+}
+
+HKEY NewHandle(const std::shared_ptr<Key>& key, REGSAM access)
 {
     ULONG_PTR handle = g_nextHandle;
     g_nextHandle += 4;
-    g_handles[handle] = key;
+    Handle& open = g_handles[handle];
+    open.key = key;
+    open.access = access;
     return (HKEY)handle;
 }
 
@@ -94,34 +142,126 @@ LONG SplitPath(LPCSTR path, std::vector<std::string>* components)
     return ERROR_SUCCESS;
 }
 
-LONG Resolve(HKEY root, LPCSTR path, bool create, std::shared_ptr<Key>* result)
+// The path below HKEY_LOCAL_MACHINE that a link names. Its value holds a native path in
+// UTF-16 without a NUL, as "\Registry\Machine\Software\...".
+bool LinkTargetPath(const Key& link, std::string* path)
 {
-    std::shared_ptr<Key> key = KeyOfHandle(root);
-    if (!key) return ERROR_INVALID_HANDLE;
-    if (key->deleted) return ERROR_KEY_DELETED;
-    std::vector<std::string> components;
-    LONG status = SplitPath(path, &components);
-    if (status != ERROR_SUCCESS) return status;
-    for (const std::string& component : components) {
-        auto found = key->subkeys.find(Folded(component));
+    auto found = link.values.find(kLinkValueName);
+    if (found == link.values.end() || found->second.type != REG_LINK) return false;
+    const std::vector<BYTE>& data = found->second.data;
+    std::string text;
+    for (size_t i = 0; i + 1 < data.size(); i += 2) {
+        if (data[i + 1] != 0 || data[i] == 0) return false;  // only plain ASCII names here
+        text += (char)data[i];
+    }
+    size_t prefix = strlen(kMachinePrefix);
+    if (Folded(text.substr(0, prefix)) != kMachinePrefix) return false;
+    if (text.size() > prefix && text[prefix] != '\\') return false;
+    *path = text.substr(text.size() > prefix ? prefix + 1 : prefix);
+    return true;
+}
+
+LONG FollowLinks(std::shared_ptr<Key>* key, int* hops);
+
+// Walks `components` from `key`. Links on the way are followed; the last key is followed
+// too unless `openLink`. With `create`, missing keys are made (the last one a link when
+// `createLink`).
+LONG Walk(std::shared_ptr<Key> key, const std::vector<std::string>& components, bool create, bool createLink,
+          bool openLink, int* hops, std::shared_ptr<Key>* result, DWORD* disposition)
+{
+    bool created = false;
+    if (components.empty() && !openLink) {
+        LONG status = FollowLinks(&key, hops);
+        if (status != ERROR_SUCCESS) return status;
+    }
+    for (size_t i = 0; i < components.size(); ++i) {
+        bool last = i + 1 == components.size();
+        auto found = key->subkeys.find(Folded(components[i]));
         if (found == key->subkeys.end()) {
             if (!create) return ERROR_FILE_NOT_FOUND;
             auto child = std::make_shared<Key>();
-            child->name = component;
+            child->name = components[i];
             child->parent = key.get();
-            key->subkeys[Folded(component)] = child;
+            child->isLink = last && createLink;
+            key->subkeys[Folded(components[i])] = child;
+            ++key->generation;
             key = child;
-        } else {
-            key = found->second;
+            created = true;
+            continue;
         }
+        std::shared_ptr<Key> next = found->second;
+        if (last && createLink) return ERROR_ALREADY_EXISTS;
+        if (!last || !openLink) {
+            LONG status = FollowLinks(&next, hops);
+            if (status != ERROR_SUCCESS) return status;
+        }
+        key = next;
     }
     *result = key;
+    if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;
+}
+
+// Replaces a link by the key it names, hop after hop. A link whose target is missing
+// leads nowhere.
+LONG FollowLinks(std::shared_ptr<Key>* key, int* hops)
+{
+    while ((*key)->isLink) {
+        if (++*hops > kMaxLinkHops) return ERROR_CANT_RESOLVE_FILENAME;
+        std::string target;
+        if (!LinkTargetPath(**key, &target)) return ERROR_FILE_NOT_FOUND;
+        std::vector<std::string> components;
+        if (SplitPath(target.c_str(), &components) != ERROR_SUCCESS) return ERROR_FILE_NOT_FOUND;
+        std::shared_ptr<Key> reached;
+        LONG status = Walk(g_localMachine, components, false, false, false, hops, &reached, nullptr);
+        if (status != ERROR_SUCCESS) return status;
+        *key = reached;
+    }
+    return ERROR_SUCCESS;
+}
+
+LONG Resolve(HKEY root, LPCSTR path, bool create, DWORD options, std::shared_ptr<Key>* result,
+             DWORD* disposition = nullptr)
+{
+    Handle* open = HandleOf(root);
+    if (open == nullptr) return ERROR_INVALID_HANDLE;
+    if (open->key->deleted) return ERROR_KEY_DELETED;
+    std::vector<std::string> components;
+    LONG status = SplitPath(path, &components);
+    if (status != ERROR_SUCCESS) return status;
+    int hops = 0;
+    return Walk(open->key, components, create, (options & REG_OPTION_CREATE_LINK) != 0,
+                (options & REG_OPTION_OPEN_LINK) != 0, &hops, result, disposition);
+}
+
+void Detach(Key* key)
+{
+    key->deleted = true;
+    key->parent->subkeys.erase(Folded(key->name));
+    ++key->parent->generation;
+    key->parent = nullptr;
 }
 
 bool IsStringType(DWORD type)
 {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+void Describe(const Key& key, const std::string& path, std::string* text)
+{
+    *text += path + (key.isLink ? " (link)\n" : "\n");
+    for (const auto& entry : key.values) {
+        char line[64];
+        snprintf(line, sizeof line, "  %s type %u, %zu bytes:", entry.first.c_str(), (unsigned)entry.second.type,
+                 entry.second.data.size());
+        *text += line;
+        for (BYTE b : entry.second.data) {
+            snprintf(line, sizeof line, " %02x", b);
+            *text += line;
+        }
+        *text += "\n";
+    }
+    for (const auto& entry : key.subkeys) Describe(*entry.second, path + "\\" + entry.second->name, text);
 }
 
 }  // namespace
@@ -131,6 +271,7 @@ void StandinResetRegistry(void)
     g_handles.clear();
     g_localMachine.reset();
     g_currentUser.reset();
+    g_valueWrites.clear();
     EnsureRoots();
 }
 
@@ -139,14 +280,47 @@ int StandinOpenHandleCount(void)
     return (int)g_handles.size();
 }
 
-LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR path, DWORD, REGSAM, PHKEY result)
+const std::vector<StandinValueWrite>& StandinValueWrites(void)
+{
+    return g_valueWrites;
+}
+
+std::string StandinDescribeRegistry(const char* path)
+{
+    EnsureRoots();
+    std::vector<std::string> components;
+    if (SplitPath(path, &components) != ERROR_SUCCESS) return "";
+    std::shared_ptr<Key> key = g_localMachine;
+    for (const std::string& component : components) {
+        auto found = key->subkeys.find(Folded(component));
+        if (found == key->subkeys.end()) return "";
+        key = found->second;
+    }
+    std::string text;
+    Describe(*key, path, &text);
+    return text;
+}
+
+LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, REGSAM access, PHKEY result)
 {
     LONG injected;
     if (StandinTakeFault("RegOpenKeyExA", path, &injected)) return injected;
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
     std::shared_ptr<Key> key;
-    LONG status = Resolve(root, path, false, &key);
-    if (status == ERROR_SUCCESS) *result = NewHandle(key);
+    LONG status = Resolve(root, path, false, options & REG_OPTION_OPEN_LINK, &key);
+    if (status == ERROR_SUCCESS) *result = NewHandle(key, access);
+    return status;
+}
+
+LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR path, DWORD, LPSTR, DWORD options, REGSAM access,
+                            LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition)
+{
+    LONG injected;
+    if (StandinTakeFault("RegCreateKeyExA", path, &injected)) return injected;
+    if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    std::shared_ptr<Key> key;
+    LONG status = Resolve(root, path, true, options, &key, disposition);
+    if (status == ERROR_SUCCESS) *result = NewHandle(key, access);
     return status;
 }
 
@@ -156,8 +330,8 @@ LONG WINAPI RegCreateKeyA(HKEY root, LPCSTR path, PHKEY result)
     if (StandinTakeFault("RegCreateKeyA", path, &injected)) return injected;
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
     std::shared_ptr<Key> key;
-    LONG status = Resolve(root, path, true, &key);
-    if (status == ERROR_SUCCESS) *result = NewHandle(key);
+    LONG status = Resolve(root, path, true, 0, &key);
+    if (status == ERROR_SUCCESS) *result = NewHandle(key, KEY_ALL_ACCESS);
     return status;
 }
 
@@ -169,19 +343,32 @@ LONG WINAPI RegCloseKey(HKEY handle)
     return g_handles.erase((ULONG_PTR)handle) == 1 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
+// As Windows does it: open the key by name, following links, and delete what was opened.
 LONG WINAPI RegDeleteKeyA(HKEY root, LPCSTR path)
 {
     LONG injected;
     if (StandinTakeFault("RegDeleteKeyA", path, &injected)) return injected;
     if (path == nullptr) return ERROR_INVALID_PARAMETER;
     std::shared_ptr<Key> key;
-    LONG status = Resolve(root, path, false, &key);
+    LONG status = Resolve(root, path, false, 0, &key);
     if (status != ERROR_SUCCESS) return status;
     if (key->parent == nullptr || !key->subkeys.empty()) return ERROR_ACCESS_DENIED;
-    key->deleted = true;
-    key->parent->subkeys.erase(Folded(key->name));
-    key->parent = nullptr;
+    Detach(key.get());
     return ERROR_SUCCESS;
+}
+
+NTSTATUS NTAPI NtDeleteKey(HANDLE handle)
+{
+    LONG injected;
+    if (StandinTakeFault("NtDeleteKey", "", &injected)) return injected;
+    Handle* open = nullptr;
+    LONG status = UsableKey((HKEY)handle, DELETE, &open);
+    if (status == ERROR_INVALID_HANDLE || status == ERROR_KEY_DELETED) return STATUS_INVALID_HANDLE;
+    if (status != ERROR_SUCCESS) return STATUS_ACCESS_DENIED;
+    if (open->key->parent == nullptr) return STATUS_ACCESS_DENIED;
+    if (!open->key->subkeys.empty()) return STATUS_CANNOT_DELETE;
+    Detach(open->key.get());
+    return STATUS_SUCCESS;
 }
 
 LONG WINAPI RegQueryInfoKeyA(HKEY handle, LPSTR, LPDWORD, LPDWORD, LPDWORD subkeyCount,
@@ -191,20 +378,21 @@ LONG WINAPI RegQueryInfoKeyA(HKEY handle, LPSTR, LPDWORD, LPDWORD, LPDWORD subke
 {
     LONG injected;
     if (StandinTakeFault("RegQueryInfoKeyA", "", &injected)) return injected;
-    std::shared_ptr<Key> key = KeyOfHandle(handle);
-    if (!key) return ERROR_INVALID_HANDLE;
-    if (key->deleted) return ERROR_KEY_DELETED;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, KEY_QUERY_VALUE, &open);
+    if (status != ERROR_SUCCESS) return status;
+    const Key& key = *open->key;
     DWORD longestName = 0, longestValueName = 0, longestValue = 0;
-    for (const auto& entry : key->subkeys)
+    for (const auto& entry : key.subkeys)
         if (entry.second->name.size() > longestName) longestName = (DWORD)entry.second->name.size();
-    for (const auto& entry : key->values) {
+    for (const auto& entry : key.values) {
         if (entry.first.size() > longestValueName) longestValueName = (DWORD)entry.first.size();
         if (entry.second.data.size() > longestValue) longestValue = (DWORD)entry.second.data.size();
     }
-    if (subkeyCount) *subkeyCount = (DWORD)key->subkeys.size();
+    if (subkeyCount) *subkeyCount = (DWORD)key.subkeys.size();
     if (maxSubkeyLength) *maxSubkeyLength = longestName;
     if (maxClassLength) *maxClassLength = 0;
-    if (valueCount) *valueCount = (DWORD)key->values.size();
+    if (valueCount) *valueCount = (DWORD)key.values.size();
     if (maxValueNameLength) *maxValueNameLength = longestValueName;
     if (maxValueLength) *maxValueLength = longestValue;
     if (securityDescriptorLength) *securityDescriptorLength = 0;
@@ -217,14 +405,24 @@ LONG WINAPI RegEnumKeyExA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLeng
 {
     LONG injected;
     if (StandinTakeFault("RegEnumKeyExA", "", &injected)) return injected;
-    std::shared_ptr<Key> key = KeyOfHandle(handle);
-    if (!key) return ERROR_INVALID_HANDLE;
-    if (key->deleted) return ERROR_KEY_DELETED;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, KEY_ENUMERATE_SUB_KEYS, &open);
+    if (status != ERROR_SUCCESS) return status;
     if (name == nullptr || nameLength == nullptr) return ERROR_INVALID_PARAMETER;
-    if (index >= key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-    auto entry = key->subkeys.begin();
-    std::advance(entry, index);
-    const std::string& subkeyName = entry->second->name;
+    Key& key = *open->key;
+    if (index >= key.subkeys.size()) return ERROR_NO_MORE_ITEMS;
+    bool resume = open->cursorValid && open->cursorGeneration == key.generation && index >= open->cursorIndex;
+    if (!resume) {
+        open->cursor = key.subkeys.begin();
+        open->cursorIndex = 0;
+        open->cursorGeneration = key.generation;
+        open->cursorValid = true;
+    }
+    while (open->cursorIndex < index) {
+        ++open->cursor;
+        ++open->cursorIndex;
+    }
+    const std::string& subkeyName = open->cursor->second->name;
     if (*nameLength <= subkeyName.size()) return ERROR_MORE_DATA;
     memcpy(name, subkeyName.c_str(), subkeyName.size() + 1);
     *nameLength = (DWORD)subkeyName.size();
@@ -236,12 +434,12 @@ LONG WINAPI RegQueryValueExA(HKEY handle, LPCSTR valueName, LPDWORD, LPDWORD typ
 {
     LONG injected;
     if (StandinTakeFault("RegQueryValueExA", valueName, &injected)) return injected;
-    std::shared_ptr<Key> key = KeyOfHandle(handle);
-    if (!key) return ERROR_INVALID_HANDLE;
-    if (key->deleted) return ERROR_KEY_DELETED;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, KEY_QUERY_VALUE, &open);
+    if (status != ERROR_SUCCESS) return status;
     if (data != nullptr && dataLength == nullptr) return ERROR_INVALID_PARAMETER;
-    auto found = key->values.find(Folded(valueName ? valueName : ""));
-    if (found == key->values.end()) return ERROR_FILE_NOT_FOUND;
+    auto found = open->key->values.find(Folded(valueName ? valueName : ""));
+    if (found == open->key->values.end()) return ERROR_FILE_NOT_FOUND;
     const Value& value = found->second;
     DWORD size = (DWORD)value.data.size();
     if (type) *type = value.type;
@@ -264,25 +462,53 @@ LONG WINAPI RegSetValueExA(HKEY handle, LPCSTR valueName, DWORD, DWORD type, con
 {
     LONG injected;
     if (StandinTakeFault("RegSetValueExA", valueName, &injected)) return injected;
-    std::shared_ptr<Key> key = KeyOfHandle(handle);
-    if (!key) return ERROR_INVALID_HANDLE;
-    if (key->deleted) return ERROR_KEY_DELETED;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, KEY_SET_VALUE, &open);
+    if (status != ERROR_SUCCESS) return status;
     if (data == nullptr && dataLength > 0) return ERROR_INVALID_PARAMETER;
     Value value;
+    value.name = valueName ? valueName : "";
     value.type = type;
     if (dataLength > 0) value.data.assign(data, data + dataLength);
     // As Windows does: a string counted without its NUL is stored with it when one follows.
     if (IsStringType(type) && dataLength > 0 && data[dataLength - 1] != 0 && data[dataLength] == 0)
         value.data.push_back(0);
-    key->values[Folded(valueName ? valueName : "")] = value;
+    open->key->values[Folded(valueName ? valueName : "")] = value;
+    g_valueWrites.push_back(StandinValueWrite{valueName ? valueName : "", type, dataLength});
     return ERROR_SUCCESS;
 }
 
 LONG WINAPI RegDeleteValueA(HKEY handle, LPCSTR valueName)
 {
-    std::shared_ptr<Key> key = KeyOfHandle(handle);
-    if (!key) return ERROR_INVALID_HANDLE;
-    if (key->deleted) return ERROR_KEY_DELETED;
-    return key->values.erase(Folded(valueName ? valueName : "")) == 1 ? ERROR_SUCCESS
-                                                                       : ERROR_FILE_NOT_FOUND;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, KEY_SET_VALUE, &open);
+    if (status != ERROR_SUCCESS) return status;
+    return open->key->values.erase(Folded(valueName ? valueName : "")) == 1 ? ERROR_SUCCESS
+                                                                             : ERROR_FILE_NOT_FOUND;
+}
+
+LONG WINAPI RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type,
+                          LPBYTE data, LPDWORD dataLength)
+{
+    LONG injected;
+    if (StandinTakeFault("RegEnumValueA", "", &injected)) return injected;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, KEY_QUERY_VALUE, &open);
+    if (status != ERROR_SUCCESS) return status;
+    if (name == nullptr || nameLength == nullptr) return ERROR_INVALID_PARAMETER;
+    if (index >= open->key->values.size()) return ERROR_NO_MORE_ITEMS;
+    auto entry = open->key->values.begin();
+    std::advance(entry, index);
+    const Value& value = entry->second;
+    if (*nameLength <= value.name.size()) return ERROR_MORE_DATA;
+    if (data != nullptr) {
+        if (dataLength == nullptr) return ERROR_INVALID_PARAMETER;
+        if (*dataLength < value.data.size()) return ERROR_MORE_DATA;
+        if (!value.data.empty()) memcpy(data, value.data.data(), value.data.size());
+    }
+    memcpy(name, value.name.c_str(), value.name.size() + 1);
+    *nameLength = (DWORD)value.name.size();
+    if (type) *type = value.type;
+    if (dataLength) *dataLength = (DWORD)value.data.size();
+    return ERROR_SUCCESS;
 }

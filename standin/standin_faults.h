@@ -5,7 +5,3 @@
 
 // True when the current call of `function` on `path` is to fail; `status` then holds the code.
 bool StandinTakeFault(const char* function, LPCSTR path, LONG* status);
-void StandinResetFaults(void);
-void StandinResetRegistry(void);
-void StandinResetUser(void);
-void StandinResetWinsock(void);

@@ -5,6 +5,7 @@
 
 #include "standin.h"
 #include "standin_faults.h"
+#include "standin_reset.h"
 
 namespace {
 std::vector<StandinMessageBox> g_messageBoxes;

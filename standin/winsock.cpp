@@ -8,6 +8,7 @@
 
 #include "standin.h"
 #include "standin_faults.h"
+#include "standin_reset.h"
 #include "winsock.h"
 
 #undef gethostname

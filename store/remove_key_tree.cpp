@@ -3,9 +3,12 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "registry_links.h"
 #include "save_pair_list.h"
 
 #define SUBKEY_NAME_CAPACITY MAX_PATH
+// Enough to walk the subkeys and to delete the key; links are opened as links.
+#define REMOVAL_ACCESS (KEY_READ | DELETE)
 
 bool BoundedCopy(char* destination, const char* source)
 {
@@ -17,15 +20,18 @@ bool BoundedCopy(char* destination, const char* source)
     return fits;
 }
 
-// Removes the key `name` below `parent`; `path` holds the key's full path, which is
-// extended by each subkey's name while that subkey is removed. The platform calls name
-// the key relative to its parent, since the ANSI calls refuse paths over 260 characters.
+// Removes every subkey of the open `key`, whose full path `path` is extended by each
+// subkey's name while that subkey is removed. False when one stays.
+static bool RemoveSubkeys(HKEY key, char* path);
+
+// Removes the key `name` below `parent`. The key is opened with REG_OPTION_OPEN_LINK and
+// deleted through that handle, never by name: a registry link is removed as a link, and
+// what it names stays as it was. The calls name the key relative to its parent, since the
+// ANSI calls refuse paths over 260 characters.
 static bool RemoveKeyBelow(HKEY parent, const char* name, char* path)
 {
-    if (RegDeleteKeyA(parent, name) == ERROR_SUCCESS) return true;
-
     HKEY key;
-    LONG status = RegOpenKeyExA(parent, name, 0, KEY_READ, &key);
+    LONG status = RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, REMOVAL_ACCESS, &key);
     if (status == ERROR_FILE_NOT_FOUND) {
         printf("Key not found.\n");
         return true;
@@ -34,23 +40,31 @@ static bool RemoveKeyBelow(HKEY parent, const char* name, char* path)
         printf("Error opening key.\n");
         return false;
     }
+    bool emptied = RemoveSubkeys(key, path);
+    bool removed = emptied && DeleteOpenKey(key);
+    RegCloseKey(key);
+    return removed;
+}
 
+static bool RemoveSubkeys(HKEY key, char* path)
+{
     size_t length = strlen(path);
     size_t baseLength = (length > 0 && path[length - 1] == '\\') ? length - 1 : length;
     size_t nameStart = baseLength + 1;
-    // No room for the separator and a name: the subkeys cannot be named, so stay put.
-    bool canDescend = nameStart + 1 < KEY_TREE_PATH_SIZE;
-    if (canDescend) {
+    bool emptied = false;
+    // No room for the separator and a name: subkeys could not be named, so none is tried.
+    if (nameStart + 1 < KEY_TREE_PATH_SIZE) {
         path[baseLength] = '\\';
         path[nameStart] = 0;
     }
-
     char previousName[SUBKEY_NAME_CAPACITY] = "";
-    while (canDescend) {
+    for (;;) {
         char subkeyName[SUBKEY_NAME_CAPACITY];
         DWORD nameLength = SUBKEY_NAME_CAPACITY;
-        if (RegEnumKeyExA(key, 0, subkeyName, &nameLength, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
-        if (nameLength >= SUBKEY_NAME_CAPACITY) break;
+        LONG status = RegEnumKeyExA(key, 0, subkeyName, &nameLength, NULL, NULL, NULL, NULL);
+        // Only "no more subkeys" says the key is empty; any other failure leaves it in doubt.
+        if (status == ERROR_NO_MORE_ITEMS) emptied = true;
+        if (status != ERROR_SUCCESS || nameLength >= SUBKEY_NAME_CAPACITY) break;
         subkeyName[nameLength] = 0;
         // A subkey that a successful removal left in place would be handed to us forever.
         if (strcmp(subkeyName, previousName) == 0) break;
@@ -59,11 +73,9 @@ static bool RemoveKeyBelow(HKEY parent, const char* name, char* path)
         if (!RemoveKeyBelow(key, path + nameStart, path)) break;
         memcpy(previousName, subkeyName, nameLength + 1);
     }
-
-    // Cutting the path also restores `name` when it points into the path.
+    // Cutting the path also restores the caller's name when it points into the path.
     path[baseLength] = 0;
-    RegCloseKey(key);
-    return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
+    return emptied;
 }
 
 bool RemoveKeyTree(HKEY root, char* path)

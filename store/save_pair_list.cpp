@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "network_pair.h"
+#include "registry_links.h"
 #include "save_pair_list.h"
 #include "store_names.h"
 
@@ -16,12 +17,14 @@ static bool WriteText(HKEY key, const char* valueName, const char* text)
 }
 
 // Creates "Software\Corvane Software\mDNS\Networks\<number>" by its name below the open
-// Networks key, which spares the registry a walk down the full path for every row.
-static bool WritePair(HKEY networksKey, int number, const PairRowText* row)
+// Networks key, which spares the registry a walk down the full path for every row. Where
+// old keys may remain (`keysMayRemain`), a link in the row's place is left alone.
+static bool WritePair(HKEY networksKey, int number, const PairRowText* row, bool keysMayRemain)
 {
     char valueText[VALUE_TEXT_SIZE];
     memset(valueText, 0, sizeof valueText);
     snprintf(valueText, sizeof valueText, PAIR_KEY_NAME_BY_NUMBER, number);
+    if (keysMayRemain && KeyMayBeLink(networksKey, valueText)) return false;
     HKEY pairKey;
     // Without a key there is nothing to write the values into.
     if (RegCreateKeyA(networksKey, valueText, &pairKey) != ERROR_SUCCESS) return false;
@@ -35,26 +38,35 @@ static bool WritePair(HKEY networksKey, int number, const PairRowText* row)
     return written;
 }
 
-bool SavePairList(const PairRowText* rows, int rowCount)
+// Removes the stored list and writes the rows in its place. True only when the store then
+// holds exactly the rows: the old tree was removed and every key and value was written.
+static bool ReplacePairList(const PairRowText* rows, int rowCount)
 {
     char treePath[KEY_TREE_PATH_SIZE];
     BoundedCopy(treePath, NETWORKS_KEY_PATH);
-    // A failed removal may leave old pairs beyond the new rows: the save goes on, but
-    // reports that the store is not exactly the list.
-    bool saved = RemoveKeyTree(HKEY_LOCAL_MACHINE, treePath);
+    bool removed = RemoveKeyTree(HKEY_LOCAL_MACHINE, treePath);
+    // What a failed removal left behind still gets the rows written over it, but never
+    // through a link that stayed: that would write outside the store.
+    if (!removed && KeyMayBeLink(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH)) return false;
 
     HKEY networksKey;
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, &networksKey) == ERROR_SUCCESS) {
-        int subkeyNumber = 0;
-        for (int row = 0; row < rowCount; ++row) {
-            if (!WritePair(networksKey, subkeyNumber, &rows[row])) saved = false;
-            ++subkeyNumber;
-        }
-        RegCloseKey(networksKey);
-    } else {
-        saved = false;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        NULL, &networksKey, &disposition) != ERROR_SUCCESS)
+        return false;
+    // A Networks key that is already there was not removed, whatever the removal said.
+    bool freshList = removed && disposition == REG_CREATED_NEW_KEY;
+    bool saved = freshList;
+    for (int row = 0; row < rowCount; ++row) {
+        if (!WritePair(networksKey, row, &rows[row], !freshList)) saved = false;
     }
+    RegCloseKey(networksKey);
+    return saved;
+}
 
+bool SavePairList(const PairRowText* rows, int rowCount)
+{
+    bool saved = ReplacePairList(rows, rowCount);
     HKEY productKey;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH, 0, KEY_ALL_ACCESS, &productKey) != ERROR_SUCCESS)
         FatalSettingsError();

@@ -108,19 +108,86 @@ std::string GetValue(const std::string& path, const char* name, DWORD* type, boo
     return data;
 }
 
-std::vector<std::string> SubkeyNames(const std::string& path)
+static std::vector<std::string> SubkeyNamesOf(HKEY key)
 {
     std::vector<std::string> names;
-    HKEY key;
-    if (WalkTo(path, false, &key) != ERROR_SUCCESS) return names;
     for (DWORD index = 0;; ++index) {
         char name[MAX_PATH];
         DWORD length = MAX_PATH;
         if (RegEnumKeyExA(key, index, name, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
         names.push_back(name);
     }
+    return names;
+}
+
+std::vector<std::string> SubkeyNames(const std::string& path)
+{
+    HKEY key;
+    if (WalkTo(path, false, &key) != ERROR_SUCCESS) return {};
+    std::vector<std::string> names = SubkeyNamesOf(key);
     RegCloseKey(key);
     return names;
+}
+
+void CreateLink(const std::string& path, const std::string& target)
+{
+    size_t split = path.rfind('\\');
+    HKEY parent, link;
+    ASSERT_EQ(ERROR_SUCCESS, WalkTo(path.substr(0, split), true, &parent)) << path;
+    DWORD disposition = 0;
+    LONG status = RegCreateKeyExA(parent, path.substr(split + 1).c_str(), 0, NULL, REG_OPTION_CREATE_LINK,
+                                  KEY_ALL_ACCESS | KEY_CREATE_LINK, NULL, &link, &disposition);
+    RegCloseKey(parent);
+    ASSERT_EQ(ERROR_SUCCESS, status) << "creating the link " << path;
+    // The platform wants the native path in UTF-16, without a NUL.
+    std::string native = "\\Registry\\Machine\\" + target;
+    std::string wide;
+    for (char c : native) wide += std::string{c, '\0'};
+    status = RegSetValueExA(link, "SymbolicLinkValue", 0, REG_LINK, (const BYTE*)wide.data(), (DWORD)wide.size());
+    RegCloseKey(link);
+    ASSERT_EQ(ERROR_SUCCESS, status) << "naming the link's target " << target;
+}
+
+static void DescribeKey(HKEY key, const std::string& path, std::string* text)
+{
+    DWORD type = 0;
+    bool link = RegQueryValueExA(key, "SymbolicLinkValue", NULL, &type, NULL, NULL) == ERROR_SUCCESS &&
+                type == REG_LINK;
+    *text += path + (link ? " (link)\n" : "\n");
+    for (DWORD index = 0;; ++index) {
+        char name[MAX_PATH];
+        DWORD nameLength = MAX_PATH;
+        BYTE data[4096];
+        DWORD size = sizeof data;
+        if (RegEnumValueA(key, index, name, &nameLength, NULL, &type, data, &size) != ERROR_SUCCESS) break;
+        *text += "  " + std::string(name) + " type " + std::to_string(type) + ":";
+        for (DWORD i = 0; i < size; ++i) *text += " " + std::to_string(data[i]);
+        *text += "\n";
+    }
+    for (const std::string& name : SubkeyNamesOf(key)) {
+        HKEY subkey;
+        if (RegOpenKeyExA(key, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &subkey) != ERROR_SUCCESS) {
+            *text += path + "\\" + name + " (cannot be opened)\n";
+            continue;
+        }
+        DescribeKey(subkey, path + "\\" + name, text);
+        RegCloseKey(subkey);
+    }
+}
+
+std::string DescribeTree(const std::string& path)
+{
+    std::string text;
+    size_t split = path.rfind('\\');
+    HKEY parent, key;
+    if (WalkTo(path.substr(0, split), false, &parent) != ERROR_SUCCESS) return text;
+    if (RegOpenKeyExA(parent, path.substr(split + 1).c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &key) ==
+        ERROR_SUCCESS) {
+        DescribeKey(key, path, &text);
+        RegCloseKey(key);
+    }
+    RegCloseKey(parent);
+    return text;
 }
 
 void StorePair(const std::string& subkeyName, const char* source, const char* destination)

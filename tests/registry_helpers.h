@@ -20,6 +20,11 @@ void SetValue(const std::string& path, const char* name, DWORD type, const std::
 // The stored bytes of a value; `found` false when it does not exist.
 std::string GetValue(const std::string& path, const char* name, DWORD* type = nullptr, bool* found = nullptr);
 std::vector<std::string> SubkeyNames(const std::string& path);
+// A registry link at `path` naming the key `target` (both below HKEY_LOCAL_MACHINE).
+void CreateLink(const std::string& path, const std::string& target);
+// Every key and value physically below `path` (links described, not followed), in a fixed
+// order; empty when the key does not exist. Two equal descriptions mean equal trees.
+std::string DescribeTree(const std::string& path);
 // A pair key below Networks with the two addresses as the configurator writes them.
 void StorePair(const std::string& subkeyName, const char* source, const char* destination);
 

@@ -2,6 +2,8 @@
 // against Wine's registry when cross-compiled: where they disagree, the stand-in is wrong.
 #include "registry_helpers.h"
 
+#include "store/registry_links.h"
+
 #include <string.h>
 
 namespace {
@@ -123,6 +125,60 @@ TEST_F(RegistryTest, QueryOfStringAddsNulOnlyWhenThereIsRoom)
     size = sizeof data;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "Missing", NULL, NULL, (LPBYTE)data, &size));
     RegCloseKey(key);
+}
+
+}  // namespace
+
+namespace {
+
+#define TARGET "Software\\Corvane Software\\Target"
+
+TEST_F(RegistryTest, LinksAreFollowedUnlessOpenedAsLinks)
+{
+    SetValue(TARGET, "IPsource", REG_SZ, "9.9.9.9");
+    CreateLink(NETWORKS "\\0", TARGET);
+    EXPECT_EQ(std::string("9.9.9.9", 8), GetValue(NETWORKS "\\0", "IPsource")) << "an open follows the link";
+
+    HKEY networks, link;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS, 0, KEY_ALL_ACCESS, &networks));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(networks, "0", REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &link));
+    DWORD type = 0xdeadbeef;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(link, "SymbolicLinkValue", NULL, &type, NULL, NULL));
+    EXPECT_EQ((DWORD)REG_LINK, type);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(link, "IPsource", NULL, NULL, NULL, NULL));
+    // Deleting through the link's own handle removes the link and nothing else.
+    EXPECT_TRUE(DeleteOpenKey(link));
+    RegCloseKey(link);
+    RegCloseKey(networks);
+    EXPECT_TRUE(SubkeyNames(NETWORKS).empty());
+    EXPECT_EQ(std::string("9.9.9.9", 8), GetValue(TARGET, "IPsource"));
+
+    // A delete by name follows the link and deletes what it names: the reason the store
+    // never deletes by name.
+    CreateLink(NETWORKS "\\1", TARGET);
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\1"));
+    EXPECT_FALSE(KeyExists(TARGET));
+    EXPECT_FALSE(KeyExists(NETWORKS "\\1")) << "a link whose target is gone leads nowhere";
+    EXPECT_EQ((std::vector<std::string>{"1"}), SubkeyNames(NETWORKS)) << "but is still there";
+}
+
+TEST_F(RegistryTest, HandlesKeepTheAccessTheyWereOpenedWith)
+{
+    CreateKey(NETWORKS "\\0\\inner");
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS "\\0", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegSetValueExA(key, "IPsource", 0, REG_SZ, (const BYTE*)"1", 1));
+    EXPECT_FALSE(DeleteOpenKey(key)) << "no DELETE access";
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS "\\0", 0, KEY_QUERY_VALUE, &key));
+    char name[MAX_PATH];
+    DWORD length = MAX_PATH;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegEnumKeyExA(key, 0, name, &length, NULL, NULL, NULL, NULL));
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS "\\0", 0, KEY_ALL_ACCESS, &key));
+    EXPECT_FALSE(DeleteOpenKey(key)) << "a key with subkeys stays";
+    RegCloseKey(key);
+    EXPECT_TRUE(KeyExists(NETWORKS "\\0\\inner"));
 }
 
 }  // namespace

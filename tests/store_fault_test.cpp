@@ -108,7 +108,7 @@ TEST_F(StoreFaultTest, RowWhoseKeyCannotBeCreatedIsSkippedAndReported)
 TEST_F(StoreFaultTest, NetworksKeyThatCannotBeCreatedIsReported)
 {
     const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
-    StandinFailCall("RegCreateKeyA", 0, ERROR_ACCESS_DENIED, "Networks");
+    StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, "Networks");
     EXPECT_FALSE(SavePairList(rows, 1));
     EXPECT_FALSE(KeyExists(NETWORKS));
     EXPECT_EQ(0, StandinOpenHandleCount());
@@ -160,8 +160,8 @@ TEST_F(StoreFaultTest, RemovalStopsAtTheFirstSubtreeThatFails)
 TEST_F(StoreFaultTest, RemovalDoesNotSpinOnASubkeyThatStays)
 {
     // A delete that claims success but leaves the key would hand us the same name again.
-    CreateKey(NETWORKS "\\stuck\\child");
-    StandinFailCall("RegDeleteKeyA", 1, ERROR_SUCCESS, "stuck");
+    CreateKey(NETWORKS "\\stuck");
+    StandinFailCall("NtDeleteKey", 0, STATUS_SUCCESS);
     char path[KEY_TREE_PATH_SIZE];
     BoundedCopy(path, NETWORKS);
     EXPECT_FALSE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));

@@ -163,3 +163,35 @@ TEST_F(RemoveKeyTreeTest, PathThatFillsTheBufferIsNotExtended)
 }
 
 }  // namespace
+
+namespace {
+
+#define OUTSIDE "Software\\Corvane Software\\Outside"
+
+// A link planted anywhere in the store, the Networks key itself included, is removed as a
+// link: what it names stays byte for byte, and the rows land in a real Networks key.
+TEST_F(SaveTest, LinksInTheStoreAreRemovedNotFollowed)
+{
+    const char* linkPlaces[] = {NETWORKS "\\0", NETWORKS "\\a\\b\\c", NETWORKS "\\z"};
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}};
+    for (const char* place : {linkPlaces[0], linkPlaces[1], linkPlaces[2], NETWORKS}) {
+        SCOPED_TRACE(place);
+        ClearCorvaneKey();
+        SetValue(OUTSIDE, "Keep", REG_SZ, "me");
+        SetValue(OUTSIDE "\\0", "IPsource", REG_SZ, "9.9.9.9");
+        CreateKey(OUTSIDE "\\deeper\\still");
+        if (strcmp(place, NETWORKS) != 0) StorePair("5", "1.1.1.1", "2.2.2.2");
+        CreateLink(place, OUTSIDE);
+        std::string outsideBefore = DescribeTree(OUTSIDE);
+
+        EXPECT_TRUE(SavePairList(rows, 1));
+        EXPECT_EQ(outsideBefore, DescribeTree(OUTSIDE));
+        std::string store = DescribeTree(NETWORKS);
+        EXPECT_EQ(std::string::npos, store.find("(link)")) << store;
+        EXPECT_EQ((std::vector<std::string>{"0"}), SubkeyNames(NETWORKS));
+        EXPECT_TRUE(SubkeyNames(NETWORKS "\\0").empty());
+        EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\0", "IPsource"));
+    }
+}
+
+}  // namespace

@@ -20,6 +20,19 @@ int StandinCallCount(const char* function);
 // Number of registry handles that are open.
 int StandinOpenHandleCount(void);
 
+// Every value write that reached the registry since the last reset, with the byte count
+// it was given: the stored data alone cannot show whether the NUL was counted.
+struct StandinValueWrite {
+    std::string valueName;
+    DWORD type;
+    DWORD byteCount;
+};
+const std::vector<StandinValueWrite>& StandinValueWrites(void);
+
+// The keys and values physically below `path` (from HKEY_LOCAL_MACHINE, links not
+// followed), one line each, in a fixed order; empty when the key does not exist.
+std::string StandinDescribeRegistry(const char* path);
+
 struct StandinMessageBox {
     HWND owner;
     std::string text;

@@ -22,8 +22,12 @@ typedef HKEY* PHKEY;
 typedef struct HWND__* HWND;
 typedef struct FILETIME { DWORD dwLowDateTime; DWORD dwHighDateTime; } FILETIME, *PFILETIME;
 typedef void* LPVOID;
+typedef void* HANDLE;
+typedef LONG NTSTATUS;
+typedef struct SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 
 #define WINAPI
+#define NTAPI
 #define TRUE 1
 #define FALSE 0
 #define MAX_PATH 260
@@ -40,21 +44,37 @@ typedef void* LPVOID;
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_ALREADY_EXISTS 183L
 #define ERROR_KEY_DELETED 1018L
+#define ERROR_CANT_RESOLVE_FILENAME 1921L
+
+#define STATUS_SUCCESS ((NTSTATUS)0x00000000L)
+#define STATUS_ACCESS_DENIED ((NTSTATUS)0xC0000022L)
+#define STATUS_INVALID_HANDLE ((NTSTATUS)0xC0000008L)
+#define STATUS_CANNOT_DELETE ((NTSTATUS)0xC0000121L)
 
 #define KEY_QUERY_VALUE 0x0001
 #define KEY_SET_VALUE 0x0002
 #define KEY_CREATE_SUB_KEY 0x0004
 #define KEY_ENUMERATE_SUB_KEYS 0x0008
+#define KEY_CREATE_LINK 0x0020
+#define DELETE 0x00010000
 #define KEY_READ 0x20019
 #define KEY_WRITE 0x20006
 #define KEY_ALL_ACCESS 0xF003F
+
+#define REG_OPTION_NON_VOLATILE 0x0000
+#define REG_OPTION_CREATE_LINK 0x0002
+#define REG_OPTION_OPEN_LINK 0x0008
+#define REG_CREATED_NEW_KEY 1
+#define REG_OPENED_EXISTING_KEY 2
 
 #define REG_NONE 0
 #define REG_SZ 1
 #define REG_EXPAND_SZ 2
 #define REG_BINARY 3
 #define REG_DWORD 4
+#define REG_LINK 6
 #define REG_MULTI_SZ 7
 
 #define MB_OK 0x00000000L
@@ -65,6 +85,8 @@ typedef void* LPVOID;
 
 LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, REGSAM access, PHKEY result);
 LONG WINAPI RegCreateKeyA(HKEY root, LPCSTR path, PHKEY result);
+LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR path, DWORD reserved, LPSTR className, DWORD options,
+                            REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition);
 LONG WINAPI RegCloseKey(HKEY key);
 LONG WINAPI RegDeleteKeyA(HKEY root, LPCSTR path);
 LONG WINAPI RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classLength, LPDWORD reserved,
@@ -78,6 +100,10 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
 LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
                            DWORD dataLength);
 LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName);
+LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameLength, LPDWORD reserved,
+                          LPDWORD type, LPBYTE data, LPDWORD dataLength);
+// The native call that deletes the key an open handle names; needs DELETE access.
+NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 int WINAPI lstrlenA(LPCSTR text);

@@ -1,0 +1,30 @@
+// Telling a registry link from a key, and deleting a key through its own handle.
+#include "registry_links.h"
+
+#ifdef _WIN32
+#include <winternl.h>
+// ntdll's user-mode name of the documented ZwDeleteKey. RegDeleteKeyA names the key
+// again and would follow a link there; this deletes exactly the key the handle holds.
+extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
+#endif
+
+// The value through which the platform follows a link.
+#define LINK_VALUE_NAME "SymbolicLinkValue"
+
+bool DeleteOpenKey(HKEY key)
+{
+    return NtDeleteKey((HANDLE)key) == 0;  // STATUS_SUCCESS
+}
+
+bool KeyMayBeLink(HKEY parent, const char* name)
+{
+    HKEY key;
+    LONG status = RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_FILE_NOT_FOUND) return false;
+    if (status != ERROR_SUCCESS) return true;
+    DWORD type = REG_NONE;
+    status = RegQueryValueExA(key, LINK_VALUE_NAME, NULL, &type, NULL, NULL);
+    RegCloseKey(key);
+    if (status == ERROR_FILE_NOT_FOUND) return false;
+    return status != ERROR_SUCCESS || type == REG_LINK;
+}

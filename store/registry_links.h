@@ -1,0 +1,13 @@
+// Registry links inside the store. A link found where a pair key belongs is never
+// written through: what it names lies outside the store.
+#pragma once
+
+#include <windows.h>
+
+// Deletes the key that `key` names, without following it if it is a link. `key` must be
+// open with DELETE access and have no subkeys left. True when the key is gone.
+bool DeleteOpenKey(HKEY key);
+
+// True when `name` below `parent` is a registry link, or may be one because it cannot be
+// looked at; false when it is a plain key or does not exist.
+bool KeyMayBeLink(HKEY parent, const char* name);
