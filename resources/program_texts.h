@@ -6,8 +6,9 @@
 #define CAPTION_SETTINGS_ERROR "Corvane Software"
 
 #define TEXT_SAVE_ERROR \
-    "The address pairs could not all be written to the registry.\r\n\r\n" \
-    "The repeater service may find an incomplete list."
+    "The registry could not be made to hold exactly the address pairs shown.\r\n\r\n" \
+    "Some pairs may not have been written, or some old entries could not be removed. " \
+    "The repeater service may find an incomplete or outdated list."
 #define CAPTION_SAVE_ERROR "Corvane Software"
 
 #define CAPTION_RULE_ERROR "mDNS Error"

@@ -24,7 +24,7 @@ check "GUI subsystem" 'has_header "^Subsystem[[:space:]]+00000002"'
 imports=$(grep -E "DLL Name:" <<<"$headers" | awk '{print toupper($3)}' | sort -u | tr '\n' ' ')
 echo "     imports: $imports"
 check "imports only system DLLs" \
-    '[ -z "$(tr " " "\n" <<<"$imports" | grep -v -E "^(ADVAPI32|COMCTL32|KERNEL32|MSVCRT|USER32|WSOCK32)\.DLL$" | grep .)" ]'
+    '[ -z "$(tr " " "\n" <<<"$imports" | grep -v -E "^(ADVAPI32|COMCTL32|KERNEL32|MSVCRT|NTDLL|USER32|WSOCK32)\.DLL$" | grep .)" ]'
 check "no MinGW run-time DLL" '! grep -Eiq "libgcc|libstdc|libwinpthread" <<<"$imports"'
 check "manifest asks for the administrator" 'has_resource "level=\"\"requireAdministrator\"\" uiAccess=\"\"false\"\""'
 check "manifest names no common-controls version" '! has_resource "Microsoft.Windows.Common-Controls"'

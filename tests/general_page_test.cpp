@@ -29,6 +29,7 @@ struct SeenMessageBox {
     HWND owner;
     std::string caption;
     std::string text;
+    HICON icon;
 };
 std::vector<SeenMessageBox> g_seenBoxes;
 HHOOK g_hook = NULL;
@@ -43,7 +44,10 @@ LRESULT CALLBACK WatchMessageBoxes(int code, WPARAM wParam, LPARAM lParam)
             char caption[256] = "", text[512] = "";
             GetWindowTextA(window, caption, sizeof caption);
             GetWindowTextA(textControl, text, sizeof text);
-            g_seenBoxes.push_back(SeenMessageBox{GetWindow(window, GW_OWNER), caption, text});
+            // The icon's control is 0x14 on Windows and 0x440 on Wine.
+            HWND iconControl = GetDlgItem(window, 0x14) ? GetDlgItem(window, 0x14) : GetDlgItem(window, 0x440);
+            HICON icon = (HICON)SendMessageA(iconControl, STM_GETICON, 0, 0);
+            g_seenBoxes.push_back(SeenMessageBox{GetWindow(window, GW_OWNER), caption, text, icon});
             PostMessageA(window, WM_COMMAND, IDOK, 0);
         }
     }
@@ -177,6 +181,7 @@ protected:
         EXPECT_EQ("mDNS Error", g_seenBoxes[0].caption);
         // Owned by the page, which the platform turns into its top-level window, the sheet.
         EXPECT_EQ(sheet_, g_seenBoxes[0].owner);
+        EXPECT_EQ(LoadIconA(NULL, IDI_ERROR), g_seenBoxes[0].icon) << "an error icon";
         g_seenBoxes.clear();
     }
 
@@ -353,9 +358,12 @@ TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysSo)
 
     ASSERT_EQ(1u, g_seenBoxes.size());
     EXPECT_EQ("Corvane Software", g_seenBoxes[0].caption);
-    EXPECT_EQ("The address pairs could not all be written to the registry.\r\n\r\n"
-              "The repeater service may find an incomplete list.",
+    EXPECT_EQ("The registry could not be made to hold exactly the address pairs shown.\r\n\r\n"
+              "Some pairs may not have been written, or some old entries could not be removed. "
+              "The repeater service may find an incomplete or outdated list.",
               g_seenBoxes[0].text);
+    EXPECT_EQ(sheet_, g_seenBoxes[0].owner);
+    EXPECT_EQ(LoadIconA(NULL, IDI_ERROR), g_seenBoxes[0].icon) << "an error icon";
     EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\1", "IPsource"))
         << "the rows are written all the same";
     for (std::string key = deep; key != NETWORKS; key.erase(key.rfind('\\'))) DeleteKey(key);

@@ -1,8 +1,10 @@
 // Registry helpers for the store tests; they speak the same calls as the program.
 #include "registry_helpers.h"
 
+#include <stdlib.h>
 #include <string.h>
 
+#include "store/network_pair.h"
 #include "store/save_pair_list.h"
 #ifndef _WIN32
 #include "standin.h"
@@ -204,6 +206,10 @@ void StoreTest::SetUp()
 #ifndef _WIN32
     StandinReset();
 #endif
+    // No test may lean on the table an earlier test loaded.
+    free(PairTable);
+    PairTable = NULL;
+    PairTableCount = 0;
     ClearCorvaneKey();
     CreateKey(NETWORKS);
 }

@@ -81,7 +81,32 @@ HWND WaitForMessageBox(const char* caption, DWORD milliseconds)
     return NULL;
 }
 
-// Prints a message box's caption and text; with `press`, clicks its OK button.
+// The kind of icon a message box shows, told from the screen by its colours: the platform
+// draws the information icon blue and the error icon red. (Icon handles do not cross
+// processes.)
+const char* IconKind(HWND box)
+{
+    // The icon's control is 0x14 on Windows and 0x440 on Wine.
+    HWND icon = GetDlgItem(box, 0x14) != NULL ? GetDlgItem(box, 0x14) : GetDlgItem(box, 0x440);
+    if (icon == NULL) return "none";
+    Sleep(300);  // let it be painted
+    RECT area;
+    GetWindowRect(icon, &area);
+    HDC screen = GetDC(NULL);
+    int red = 0, blue = 0;
+    for (int y = area.top; y < area.bottom; y += 2) {
+        for (int x = area.left; x < area.right; x += 2) {
+            COLORREF colour = GetPixel(screen, x, y);
+            if (GetRValue(colour) > GetBValue(colour) + 64) ++red;
+            if (GetBValue(colour) > GetRValue(colour) + 64) ++blue;
+        }
+    }
+    ReleaseDC(NULL, screen);
+    return red > 2 * blue ? "error" : blue > 2 * red ? "information" : "unclear";
+}
+
+// Prints a message box's caption and text, and for the last box of a run also its owner's
+// class and its icon; with `press`, clicks its OK button.
 void ReadMessageBox(const char* caption, bool press)
 {
     HWND box = WaitForMessageBox(caption, kWaitMilliseconds);
@@ -89,6 +114,12 @@ void ReadMessageBox(const char* caption, bool press)
     char text[1024] = "";
     GetDlgItemTextA(box, kMessageBoxText, text, sizeof text);
     printf("box [%s] %s\n", caption, text);
+    if (!press) {
+        char ownerClass[256] = "none";
+        HWND owner = GetWindow(box, GW_OWNER);
+        if (owner != NULL) GetClassNameA(owner, ownerClass, sizeof ownerClass);
+        printf("owned by %s, icon %s\n", ownerClass, IconKind(box));
+    }
     if (press) {
         PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
         for (DWORD waited = 0; IsWindow(box) && waited < kWaitMilliseconds; waited += 50) Sleep(50);

@@ -3,6 +3,10 @@
 #include "child_process.h"
 #include "output_capture.h"
 
+#include <map>
+#include <stdio.h>
+#include <string.h>
+
 #include "standin.h"
 #include "store/network_pair.h"
 #include "store/save_pair_list.h"
@@ -166,6 +170,166 @@ TEST_F(StoreFaultTest, RemovalDoesNotSpinOnASubkeyThatStays)
     BoundedCopy(path, NETWORKS);
     EXPECT_FALSE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
     EXPECT_STREQ(NETWORKS, path);
+}
+
+}  // namespace
+
+namespace {
+
+// Every registry call the load and the save make, each failed in turn with each of these.
+const char* const kRegistryCalls[] = {"RegOpenKeyExA",   "RegCreateKeyA",   "RegCreateKeyExA", "RegCloseKey",
+                                      "RegDeleteKeyA",   "NtDeleteKey",     "RegQueryInfoKeyA",
+                                      "RegEnumKeyExA",   "RegQueryValueExA", "RegSetValueExA"};
+const LONG kStatuses[] = {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS};
+
+#define OUTSIDE "Software\\Corvane Software\\Outside"
+#define PRODUCT "Software\\Corvane Software\\mDNS"
+
+// Pairs, a nested tree, and a link in the place of the third row that names a key outside
+// the store; beside the store, values that nothing may change.
+void BuildHostileStore(void)
+{
+    StorePair("0", "1.1.1.1", "2.2.2.2");
+    StorePair("1", "3.3.3.3", "4.4.4.4");
+    StorePair("office", "5.5.5.5", "6.6.6.6");
+    CreateKey(NETWORKS "\\office\\nested\\deeper");
+    SetValue(OUTSIDE, "Keep", REG_SZ, "me");
+    SetValue(OUTSIDE "\\child", "IPsource", REG_SZ, "9.9.9.9");
+    SetValue(PRODUCT, "InstallPath", REG_SZ, "C:\\Corvane");
+    CreateLink(NETWORKS "\\2", OUTSIDE);
+}
+
+// The registry as the stand-in holds it, less what lies physically below Networks.
+std::string OutsideTheStore(void)
+{
+    std::string all = StandinDescribeRegistry("Software"), kept;
+    bool inStore = false;
+    for (size_t start = 0; start < all.size();) {
+        size_t end = all.find('\n', start) + 1;
+        std::string line = all.substr(start, end - start);
+        if (line[0] != ' ') {
+            inStore = line.compare(0, strlen(NETWORKS), NETWORKS) == 0 &&
+                      (line[strlen(NETWORKS)] == '\\' || line[strlen(NETWORKS)] == '\n' ||
+                       line[strlen(NETWORKS)] == ' ');
+        }
+        if (!inStore) kept += line;
+        start = end;
+    }
+    return kept;
+}
+
+std::map<std::string, int> CallCounts(void)
+{
+    std::map<std::string, int> counts;
+    for (const char* call : kRegistryCalls) counts[call] = StandinCallCount(call);
+    return counts;
+}
+
+// Runs `operation` over the hostile store once without faults, and returns how often it
+// made each registry call.
+std::map<std::string, int> CallsMadeBy(const std::function<void()>& operation)
+{
+    StandinReset();
+    BuildHostileStore();
+    std::map<std::string, int> before = CallCounts(), made;
+    operation();
+    for (const auto& entry : CallCounts()) made[entry.first] = entry.second - before[entry.first];
+    return made;
+}
+
+// Fails every call of `operation` in turn, in a child process each time, and hands what
+// the child printed to `check`. A fatal settings error must be the exact one.
+void SweepFaults(const std::function<void()>& operation,
+                 const std::function<void(const std::string& failedCall, const std::string& output)>& check)
+{
+    int cases = 0;
+    for (const auto& entry : CallsMadeBy(operation)) {
+        for (int index = 0; index < entry.second; ++index) {
+            for (LONG status : kStatuses) {
+                SCOPED_TRACE(testing::Message() << entry.first << " call " << index << " fails with " << status);
+                ChildResult child = RunInChild([&] {
+                    StandinReset();
+                    BuildHostileStore();
+                    StandinFailCall(entry.first.c_str(), index, status);
+                    operation();
+                });
+                ++cases;
+                if (child.exitStatus == 255) {
+                    ASSERT_GE(child.standardOutput.size(), strlen(kFatalLine));
+                    EXPECT_EQ(kFatalLine, child.standardOutput.substr(child.standardOutput.size() - strlen(kFatalLine)));
+                    EXPECT_EQ(kFatalBox, child.standardError);
+                    continue;
+                }
+                ASSERT_EQ(0, child.exitStatus) << child.standardError;
+                check(entry.first, child.standardOutput);
+            }
+        }
+    }
+    EXPECT_GT(cases, 100);
+}
+
+TEST(FaultSweepTest, EveryFailedCallOfTheLoadEndsFatallyOrGivesATable)
+{
+    SweepFaults(
+        [] {
+            LoadPairTable();
+            // Every record holds terminated texts, whatever failed on the way.
+            bool terminated = true;
+            for (DWORD i = 0; i < PairTableCount; ++i)
+                terminated = terminated && memchr(PairTable[i].subkeyName, 0, SUBKEY_NAME_SIZE) &&
+                             memchr(PairTable[i].sourceAddress, 0, ADDRESS_FIELD_SIZE) &&
+                             memchr(PairTable[i].destinationAddress, 0, ADDRESS_FIELD_SIZE);
+            printf("table of %u, terminated %d, outside %s\n", (unsigned)PairTableCount, terminated,
+                   OutsideTheStore().c_str());
+        },
+        [](const std::string&, const std::string& output) {
+            StandinReset();
+            BuildHostileStore();
+            std::string expectedTail = ", terminated 1, outside " + OutsideTheStore() + "\n";
+            EXPECT_TRUE(output == "table of 0" + expectedTail || output == "table of 4" + expectedTail) << output;
+        });
+}
+
+TEST(FaultSweepTest, EveryFailedCallOfTheSaveReportsFailureOrLeavesExactlyTheList)
+{
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}, {"1.2.3.4", "5.6.7.8"}};
+    StandinReset();
+    BuildHostileStore();
+    std::string outsideBefore = OutsideTheStore();
+    size_t writesBefore = StandinValueWrites().size();
+    ASSERT_TRUE(SavePairList(rows, 3));
+    std::string exactList = StandinDescribeRegistry(NETWORKS);
+    ASSERT_EQ(outsideBefore, OutsideTheStore());
+    // Each text is counted without its NUL: the stored data alone cannot show that.
+    const std::vector<StandinValueWrite>& writes = StandinValueWrites();
+    ASSERT_EQ(writesBefore + 12, writes.size());
+    for (size_t i = 0; i < 12; ++i) {
+        const PairRowText& row = rows[i / 4];
+        const char* texts[] = {row.source, row.destination, "2", "1"};
+        EXPECT_EQ((DWORD)REG_SZ, writes[writesBefore + i].type);
+        EXPECT_EQ(strlen(texts[i % 4]), writes[writesBefore + i].byteCount) << writes[writesBefore + i].valueName;
+    }
+
+    SweepFaults(
+        [&] {
+            size_t before = StandinValueWrites().size();
+            bool saved = SavePairList(rows, 3);
+            bool exact = StandinDescribeRegistry(NETWORKS) == exactList;
+            printf("\nwrites %zu\nsaved %d, exact %d, outside unchanged %d\n", StandinValueWrites().size() - before,
+                   saved, exact, OutsideTheStore() == outsideBefore);
+        },
+        [](const std::string& failedCall, const std::string& output) {
+            // A value that could not be written is the only one missing: the rest still go.
+            if (failedCall == "RegSetValueExA") {
+                EXPECT_NE(std::string::npos, output.find("\nwrites 11\n")) << output;
+            }
+            // The removal's diagnostics come first.
+            std::string verdict = output.substr(output.rfind("\nsaved") + 1);
+            EXPECT_TRUE(verdict == "saved 1, exact 1, outside unchanged 1\n" ||
+                        verdict == "saved 0, exact 0, outside unchanged 1\n" ||
+                        verdict == "saved 0, exact 1, outside unchanged 1\n")
+                << output;
+        });
 }
 
 }  // namespace
