@@ -63,6 +63,11 @@ bool StandinTakeFault(const char* function, LPCSTR path, LONG* status)
     return false;
 }
 
+void StandinDropFaults(void)
+{
+    g_faults.clear();
+}
+
 void StandinResetFaults(void)
 {
     g_faults.clear();

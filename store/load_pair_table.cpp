@@ -48,8 +48,9 @@ void LoadPairTable(void)
 
     if (PairTableCount > 0) {
         NetworkPair* grown = NULL;
-        if (PairTableCount <= SIZE_MAX / sizeof(NetworkPair))
-            grown = (NetworkPair*)realloc(PairTable, PairTableCount * sizeof(NetworkPair));
+        size_t records = PairTableCount;  // a 32-bit count can overflow a 32-bit size
+        if (records <= SIZE_MAX / sizeof(NetworkPair))
+            grown = (NetworkPair*)realloc(PairTable, records * sizeof(NetworkPair));
         if (grown == NULL) {
             RegCloseKey(networksKey);
             FatalSettingsError();

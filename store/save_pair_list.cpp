@@ -45,9 +45,9 @@ static bool ReplacePairList(const PairRowText* rows, int rowCount)
     char treePath[KEY_TREE_PATH_SIZE];
     BoundedCopy(treePath, NETWORKS_KEY_PATH);
     bool removed = RemoveKeyTree(HKEY_LOCAL_MACHINE, treePath);
-    // What a failed removal left behind still gets the rows written over it, but never
-    // through a link that stayed: that would write outside the store.
-    if (!removed && KeyMayBeLink(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH)) return false;
+    // What a removal left behind, whatever it reported, still gets the rows written over
+    // it, but never through a link that stayed: that would write outside the store.
+    if (KeyMayBeLink(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH)) return false;
 
     HKEY networksKey;
     DWORD disposition = 0;

@@ -2,6 +2,7 @@
 #include "registry_helpers.h"
 #include "child_process.h"
 #include "output_capture.h"
+#include "standin_snapshot.h"
 
 #include <map>
 #include <stdio.h>
@@ -197,25 +198,6 @@ void BuildHostileStore(void)
     SetValue(OUTSIDE "\\child", "IPsource", REG_SZ, "9.9.9.9");
     SetValue(PRODUCT, "InstallPath", REG_SZ, "C:\\Corvane");
     CreateLink(NETWORKS "\\2", OUTSIDE);
-}
-
-// The registry as the stand-in holds it, less what lies physically below Networks.
-std::string OutsideTheStore(void)
-{
-    std::string all = StandinDescribeRegistry("Software"), kept;
-    bool inStore = false;
-    for (size_t start = 0; start < all.size();) {
-        size_t end = all.find('\n', start) + 1;
-        std::string line = all.substr(start, end - start);
-        if (line[0] != ' ') {
-            inStore = line.compare(0, strlen(NETWORKS), NETWORKS) == 0 &&
-                      (line[strlen(NETWORKS)] == '\\' || line[strlen(NETWORKS)] == '\n' ||
-                       line[strlen(NETWORKS)] == ' ');
-        }
-        if (!inStore) kept += line;
-        start = end;
-    }
-    return kept;
 }
 
 std::map<std::string, int> CallCounts(void)

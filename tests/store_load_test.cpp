@@ -91,7 +91,7 @@ TEST_F(LoadTest, WrittenPairsReadBackWithFixedNumbers)
 
 TEST(ParseDecimalTest, AgreesWithAtoiAndClampsInsteadOfOverflowing)
 {
-    const char* texts[] = {"", "abc", "2", "  \t\n42", "-17", "+8", "12abc", "- 5", "0x10", "007"};
+    const char* texts[] = {"", "abc", "2", "  \t\n42", "\r\v\f7", "\v-3", "-17", "+8", "12abc", "- 5", "0x10", "007"};
     for (const char* text : texts) EXPECT_EQ(atoi(text), ParseDecimal(text)) << "\"" << text << "\"";
     EXPECT_EQ(2147483647, ParseDecimal("2147483647"));
     EXPECT_EQ(2147483647, ParseDecimal("99999999999999999999999"));

@@ -146,6 +146,29 @@ TEST_F(RemoveKeyTreeTest, PathBeyondTheBufferFailsWithoutOverflow)
     for (std::string key = deep; key != NETWORKS; key.erase(key.rfind('\\'))) DeleteKey(key);
 }
 
+TEST_F(RemoveKeyTreeTest, WalksThatEndAt517To521CharactersStayInTheBuffer)
+{
+    for (size_t total = 517; total <= 521; ++total) {
+        SCOPED_TRACE(total);
+        std::string deep = NETWORKS "\\" + std::string(200, 'p') + "\\" + std::string(200, 'q') + "\\" +
+                           std::string(total - strlen(NETWORKS) - 403, 'r');
+        ASSERT_EQ(total, deep.size());
+        CreateKey(deep);
+        // Exactly the buffer's size on the heap, so that the sanitizer sees a byte past it.
+        std::vector<char> path(KEY_TREE_PATH_SIZE);
+        BoundedCopy(path.data(), NETWORKS);
+        bool removed = RemoveKeyTree(HKEY_LOCAL_MACHINE, path.data());
+        EXPECT_STREQ(NETWORKS, path.data());
+        EXPECT_EQ(total < KEY_TREE_PATH_SIZE, removed) << "a full path of 519 characters and its NUL still fit";
+        EXPECT_EQ(!removed, KeyExists(deep));
+        if (!removed) {
+            for (std::string key = deep; key != NETWORKS; key.erase(key.rfind('\\'))) DeleteKey(key);
+            DeleteKey(NETWORKS);
+        }
+        CreateKey(NETWORKS);
+    }
+}
+
 TEST_F(RemoveKeyTreeTest, PathThatFillsTheBufferIsNotExtended)
 {
     // A 519-character path leaves no room for a separator and a name.

@@ -15,6 +15,8 @@ void StandinReset(void);
 // path or value name is `pathPart` or ends in a backslash and `pathPart` (any call when
 // empty), returns `status` and does nothing else.
 void StandinFailCall(const char* function, int skipCalls, LONG status, const char* pathPart = "");
+// Forgets the failures armed but not yet taken.
+void StandinDropFaults(void);
 // How often `function` was called since the last reset.
 int StandinCallCount(const char* function);
 // Number of registry handles that are open.
