@@ -1,20 +1,20 @@
-// The dialog procedure of the General page.
+// The dialog procedure of the General page: the choosers, the pair list, Add, Remove, and
+// the save when the sheet applies.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "general_page.h"
-#include "pair_list_control.h"
-#include "pair_rules.h"
-#include "../net/local_addresses.h"
-#include "../resources/program_texts.h"
-#include "../resources/resource_ids.h"
-#include "../store/network_pair.h"
+#include "editor/general_page.h"
+#include "editor/pair_list.h"
+#include "editor/pair_rules.h"
+#include "net/local_addresses.h"
+#include "resources/program_texts.h"
+#include "resources/resource_ids.h"
+#include "store/store.h"
 
-#define SOURCE_COLUMN_WIDTH 144
-#define DESTINATION_COLUMN_WIDTH 96
+#define CHOSEN_TEXT_SIZE 256
 
 static void FillChoosers(HWND page)
 {
@@ -28,63 +28,78 @@ static void FillChoosers(HWND page)
     }
 }
 
-static void InsertColumn(HWND list, int column, const char* heading, int width)
-{
-    LVCOLUMNA description;
-    ZeroMemory(&description, sizeof description);
-    description.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    description.cx = width;
-    description.pszText = (LPSTR)heading;
-    description.iSubItem = column;
-    SendMessageA(list, LVM_INSERTCOLUMNA, (WPARAM)column, (LPARAM)&description);
-}
-
 static void InitialisePage(HWND page)
 {
     FillChoosers(page);
     HWND list = GetDlgItem(page, IDC_PAIR_LIST);
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    InsertColumn(list, 0, COLUMN_HEADING_SOURCE, SOURCE_COLUMN_WIDTH);
-    InsertColumn(list, 1, COLUMN_HEADING_DESTINATION, DESTINATION_COLUMN_WIDTH);
+    SetUpPairList(list);
     // Every stored record becomes a row, empty ones included, in table order.
     for (DWORD record = 0; record < PairTableCount; ++record)
-        AppendListRow(list, PairTable[record].sourceAddress, PairTable[record].destinationAddress);
+        AppendPairRow(list, PairTable[record].sourceAddress, PairTable[record].destinationAddress);
 }
 
-// The chooser's selected text, whole; empty when nothing is selected. The text lands in
-// `buffer` (zero-filled, CANDIDATE_TEXT_SIZE) or, when longer, in memory the caller frees.
-static char* ReadChosenText(HWND chooser, char* buffer)
+// The chooser's selected text into a zero-filled CHOSEN_TEXT_SIZE buffer; empty when
+// nothing is selected. The entries are address slots, so one always fits; CB_GETLBTEXT
+// takes no capacity, so that is checked all the same.
+static void ReadChosenText(HWND chooser, char* text)
 {
-    memset(buffer, 0, CANDIDATE_TEXT_SIZE);
+    memset(text, 0, CHOSEN_TEXT_SIZE);
     LRESULT selected = SendMessageA(chooser, CB_GETCURSEL, 0, 0);
-    if (selected == CB_ERR) return buffer;
+    if (selected == CB_ERR) return;
     LRESULT length = SendMessageA(chooser, CB_GETLBTEXTLEN, (WPARAM)selected, 0);
-    if (length == CB_ERR) return buffer;
-    // CB_GETLBTEXT takes no capacity: measure first.
-    char* text = length < CANDIDATE_TEXT_SIZE ? buffer : (char*)calloc((size_t)length + 1, 1);
-    if (text == NULL) return buffer;
+    if (length == CB_ERR || length >= CHOSEN_TEXT_SIZE) return;
     SendMessageA(chooser, CB_GETLBTEXT, (WPARAM)selected, (LPARAM)text);
-    return text;
+}
+
+static void ShowRejection(HWND page, PairRuleVerdict verdict)
+{
+    MessageBoxA(page, PairRuleMessage(verdict), CAPTION_RULE_ERROR, MB_ICONERROR);
 }
 
 static void AddChosenPair(HWND page)
 {
-    char sourceBuffer[CANDIDATE_TEXT_SIZE];
-    char destinationBuffer[CANDIDATE_TEXT_SIZE];
-    char* source = ReadChosenText(GetDlgItem(page, IDC_SOURCE_CHOOSER), sourceBuffer);
-    char* destination = ReadChosenText(GetDlgItem(page, IDC_DESTINATION_CHOOSER), destinationBuffer);
-    PairRows rows = ListControlRows(GetDlgItem(page, IDC_PAIR_LIST));
-    AddPair(page, source, destination, &rows);
-    if (source != sourceBuffer) free(source);
-    if (destination != destinationBuffer) free(destination);
+    char source[CHOSEN_TEXT_SIZE];
+    char destination[CHOSEN_TEXT_SIZE];
+    ReadChosenText(GetDlgItem(page, IDC_SOURCE_CHOOSER), source);
+    ReadChosenText(GetDlgItem(page, IDC_DESTINATION_CHOOSER), destination);
+    HWND list = GetDlgItem(page, IDC_PAIR_LIST);
+    PairRowText* rows;
+    int rowCount = ReadPairList(list, &rows);
+    if (rowCount < 0) return;
+    PairRuleVerdict verdict = CheckAddPair(source, destination, rows, rowCount);
+    free(rows);
+    if (verdict == PAIR_ACCEPTED)
+        AppendPairRow(list, source, destination);
+    else
+        ShowRejection(page, verdict);
 }
 
 static void RemoveSelectedPair(HWND page)
 {
     HWND list = GetDlgItem(page, IDC_PAIR_LIST);
     int selected = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_SELECTED, 0));
-    PairRows rows = ListControlRows(list);
-    RemovePair(page, selected, &rows);
+    PairRowText* rows;
+    int rowCount = ReadPairList(list, &rows);
+    if (rowCount < 0) return;
+    free(rows);
+    PairRuleVerdict verdict = CheckRemovePair(selected, rowCount);
+    if (verdict == PAIR_ACCEPTED)
+        DeletePairRow(list, selected);
+    else
+        ShowRejection(page, verdict);
+}
+
+// The save on OK and Apply: the rows of the General page (page 0 of `sheet`), in list
+// order, to the store. Tells the administrator when the store could not take them all.
+static void SaveSheetPairs(HWND sheet)
+{
+    HWND page = (HWND)SendMessageA(sheet, PSM_INDEXTOHWND, 0, 0);
+    PairRowText* rows;
+    int rowCount = ReadPairList(GetDlgItem(page, IDC_PAIR_LIST), &rows);
+    // Never store a list that lost rows on the way: the old list stays instead.
+    bool saved = rowCount >= 0 && SavePairList(rows, rowCount);
+    if (rowCount >= 0) free(rows);
+    if (!saved) MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
 }
 
 static void HandleCommand(HWND page, WPARAM wParam)

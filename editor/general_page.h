@@ -1,11 +1,7 @@
-// The General page: the two address choosers, the pair list, Add and Remove, and the
-// save when the sheet applies.
+// The General page: the one page of the configuration sheet.
 #pragma once
 
 #include <windows.h>
 
+// The page's dialog procedure, for the sheet's page description.
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Writes the rows of the General page (page 0 of `sheet`) to the store, in list order.
-// Tells the administrator when the store could not take them all.
-void SaveSheetPairs(HWND sheet);

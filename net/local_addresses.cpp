@@ -6,7 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "local_addresses.h"
+#include "net/local_addresses.h"
 
 AddressText* LocalAddressList = NULL;
 int LocalAddressCount = 0;

@@ -1,18 +1,20 @@
 // Building and running the one-page configuration sheet.
 #include <string.h>
 
-#include "configuration_sheet.h"
-#include "program_state.h"
-#include "../editor/general_page.h"
-#include "../resources/program_texts.h"
-#include "../resources/resource_ids.h"
+#include "editor/general_page.h"
+#include "resources/program_texts.h"
+#include "resources/resource_ids.h"
+#include "shell/configuration_sheet.h"
+
+HINSTANCE ProgramInstance = NULL;
 
 #if !defined(_WIN64)
 static_assert(sizeof(PROPSHEETHEADERA) == 52, "the sheet header is the second version");
 static_assert(sizeof(SheetPageDescription) == 56, "the page description is the fourth version");
 #endif
 
-int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM)
+// Selects the first page once the sheet is up.
+static int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM)
 {
     if (message == PSCB_INITIALIZED) SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
     return 0;

@@ -13,10 +13,11 @@ union SheetPageDescription {
     BYTE fourthVersion[sizeof(PROPSHEETPAGEA_V3) + sizeof(HBITMAP)];
 };
 
+// The program's module, stored at start-up before anything uses it.
+extern HINSTANCE ProgramInstance;
+
 // Fills the header and the page description for a sheet owned by `owner`.
 void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND owner);
 
 // Runs the sheet modally and returns when it closes, however it closed.
 void RunSheet(HWND owner);
-
-int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM parameter);

@@ -9,12 +9,16 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "configuration_sheet.h"
-#include "program_state.h"
-#include "../net/local_addresses.h"
-#include "../resources/program_texts.h"
-#include "../resources/resource_ids.h"
-#include "../store/network_pair.h"
+#include "net/local_addresses.h"
+#include "resources/program_texts.h"
+#include "resources/resource_ids.h"
+#include "shell/configuration_sheet.h"
+#include "store/store.h"
+
+// Loaded from the string resources; the owner window is never shown, so neither is seen.
+#define SHELL_TEXT_SIZE 100
+static char TitleText[SHELL_TEXT_SIZE];
+static char ClassNameText[SHELL_TEXT_SIZE];
 
 static LRESULT CALLBACK OwnerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

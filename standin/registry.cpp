@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "standin.h"
-#include "standin_faults.h"
-#include "standin_reset.h"
+#include "standin/standin_faults.h"
+#include "standin/standin_reset.h"
 
 namespace {
 

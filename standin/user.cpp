@@ -4,8 +4,8 @@
 #include <string.h>
 
 #include "standin.h"
-#include "standin_faults.h"
-#include "standin_reset.h"
+#include "standin/standin_faults.h"
+#include "standin/standin_reset.h"
 
 namespace {
 std::vector<StandinMessageBox> g_messageBoxes;

@@ -2,8 +2,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "network_pair.h"
-#include "../resources/program_texts.h"
+#include "store/store.h"
+#include "resources/program_texts.h"
 
 void FatalSettingsError(void)
 {

@@ -4,9 +4,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "network_pair.h"
-#include "registry_values.h"
-#include "store_names.h"
+#include "store/store.h"
+#include "store/registry_values.h"
+#include "store/store_names.h"
 
 NetworkPair* PairTable = NULL;
 DWORD PairTableCount = 0;

@@ -1,5 +1,5 @@
 // Telling a registry link from a key, and deleting a key through its own handle.
-#include "registry_links.h"
+#include "store/registry_links.h"
 
 #ifdef _WIN32
 #include <winternl.h>

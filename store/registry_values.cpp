@@ -2,7 +2,7 @@
 #include <limits.h>
 #include <string.h>
 
-#include "registry_values.h"
+#include "store/registry_values.h"
 
 #define NUMBER_BUFFER_SIZE 1024
 #define TEXT_SCRATCH_SIZE 256  // larger than any text field the store reads

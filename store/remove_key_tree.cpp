@@ -3,8 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "registry_links.h"
-#include "save_pair_list.h"
+#include "store/registry_links.h"
+#include "store/store.h"
 
 #define SUBKEY_NAME_CAPACITY MAX_PATH
 // Enough to walk the subkeys and to delete the key; links are opened as links.

@@ -1,13 +1,11 @@
 // The save on OK and Apply: remove the stored list, write the rows as subkeys "0", "1", ...
 #include <stdio.h>
-#include <string.h>
 
-#include "network_pair.h"
-#include "registry_links.h"
-#include "save_pair_list.h"
-#include "store_names.h"
+#include "store/store.h"
+#include "store/registry_links.h"
+#include "store/store_names.h"
 
-#define VALUE_TEXT_SIZE 256
+#define SUBKEY_NAME_TEXT_SIZE 16  // "0" to "2147483647"
 
 // The byte count leaves out the NUL, as the repeater service's store always had it.
 static bool WriteText(HKEY key, const char* valueName, const char* text)
@@ -21,19 +19,17 @@ static bool WriteText(HKEY key, const char* valueName, const char* text)
 // old keys may remain (`keysMayRemain`), a link in the row's place is left alone.
 static bool WritePair(HKEY networksKey, int number, const PairRowText* row, bool keysMayRemain)
 {
-    char valueText[VALUE_TEXT_SIZE];
-    memset(valueText, 0, sizeof valueText);
-    snprintf(valueText, sizeof valueText, PAIR_KEY_NAME_BY_NUMBER, number);
-    if (keysMayRemain && KeyMayBeLink(networksKey, valueText)) return false;
+    char subkeyName[SUBKEY_NAME_TEXT_SIZE];
+    snprintf(subkeyName, sizeof subkeyName, PAIR_KEY_NAME_BY_NUMBER, number);
+    if (keysMayRemain && KeyMayBeLink(networksKey, subkeyName)) return false;
     HKEY pairKey;
     // Without a key there is nothing to write the values into.
-    if (RegCreateKeyA(networksKey, valueText, &pairKey) != ERROR_SUCCESS) return false;
-    bool written = WriteText(pairKey, VALUE_SOURCE, row->source ? row->source : "");
-    written = WriteText(pairKey, VALUE_DESTINATION, row->destination ? row->destination : "") && written;
-    snprintf(valueText, sizeof valueText, "%s", DIRECTION_WRITTEN);
-    written = WriteText(pairKey, VALUE_DIRECTION, valueText) && written;
-    snprintf(valueText, sizeof valueText, "%s", ENABLED_WRITTEN);
-    written = WriteText(pairKey, VALUE_ENABLED, valueText) && written;
+    if (RegCreateKeyA(networksKey, subkeyName, &pairKey) != ERROR_SUCCESS) return false;
+    // Every value is tried, also after one failed: the store keeps as much of the row as it can.
+    bool written = WriteText(pairKey, VALUE_SOURCE, row->source);
+    written = WriteText(pairKey, VALUE_DESTINATION, row->destination) && written;
+    written = WriteText(pairKey, VALUE_DIRECTION, DIRECTION_WRITTEN) && written;
+    written = WriteText(pairKey, VALUE_ENABLED, ENABLED_WRITTEN) && written;
     RegCloseKey(pairKey);
     return written;
 }

@@ -1,5 +1,5 @@
 // fork and two pipes: the child runs the body and exits 0 unless the body ends it first.
-#include "child_process.h"
+#include "tests/child_process.h"
 
 #include <stdio.h>
 #include <sys/wait.h>

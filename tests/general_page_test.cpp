@@ -12,13 +12,12 @@
 #include <utility>
 #include <vector>
 
-#include "registry_helpers.h"
+#include "tests/registry_helpers.h"
 #include "editor/general_page.h"
 #include "net/local_addresses.h"
 #include "resources/resource_ids.h"
 #include "shell/configuration_sheet.h"
-#include "shell/program_state.h"
-#include "store/network_pair.h"
+#include "store/store.h"
 
 namespace {
 
@@ -78,6 +77,7 @@ protected:
     void SetUp() override
     {
         StoreTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         ProgramInstance = GetModuleHandleA(NULL);
         g_seenBoxes.clear();
         g_hook = SetWindowsHookExA(WH_CBT, WatchMessageBoxes, NULL, GetCurrentThreadId());
@@ -195,7 +195,7 @@ TEST_F(GeneralPageTest, OpensWithStoredPairsAndLocalAddresses)
     StorePair("0", "192.168.1.10", "10.0.0.5");
     StorePair("1", "172.16.0.1", "172.16.9.9");  // not among the machine's addresses
     SetValue(NETWORKS "\\2", "IPsource", REG_SZ, "10.0.0.6");
-    OpenSheet();
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
 
     Rows expected = {{"192.168.1.10", "10.0.0.5"}, {"172.16.0.1", "172.16.9.9"}, {"10.0.0.6", ""}};
     EXPECT_EQ(expected, ListRows());
@@ -227,20 +227,21 @@ TEST_F(GeneralPageTest, OpensWithStoredPairsAndLocalAddresses)
 TEST_F(GeneralPageTest, RejectedAddsShowTheirMessageAndStillEnableApply)
 {
     StorePair("0", "192.168.1.10", "10.0.0.5");
-    OpenSheet();
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
     Click(IDC_ADD_BUTTON);
     ExpectOneBox("The source address or destination address cannot be blank.");
     EXPECT_TRUE(ApplyEnabled());
 
-    Choose(IDC_SOURCE_CHOOSER, "10.0.0.5");
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "10.0.0.5"));
     Click(IDC_ADD_BUTTON);
     ExpectOneBox("The source address or destination address cannot be blank.");
 
-    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5");
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
     Click(IDC_ADD_BUTTON);
     ExpectOneBox("The source address and destination address cannot be the same.");
+    EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), ListRows()) << "a refused Add leaves the rows";
 
-    Choose(IDC_DESTINATION_CHOOSER, "192.168.1.10");
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "192.168.1.10"));
     Click(IDC_ADD_BUTTON);
     ExpectOneBox("The address pair you are attempting to add already exists in the list.");
     EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), ListRows());
@@ -248,9 +249,9 @@ TEST_F(GeneralPageTest, RejectedAddsShowTheirMessageAndStillEnableApply)
 
 TEST_F(GeneralPageTest, ChoosingDoesNotEnableApply)
 {
-    OpenSheet();
-    Choose(IDC_SOURCE_CHOOSER, "10.0.0.5");
-    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.6");
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "10.0.0.5"));
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.6"));
     PumpMessages();
     EXPECT_FALSE(ApplyEnabled());
 }
@@ -259,10 +260,10 @@ TEST_F(GeneralPageTest, AddAppendsAtTheEndAndRemoveTakesTheSelectedRow)
 {
     StorePair("0", "192.168.1.10", "10.0.0.5");
     StorePair("1", "10.0.0.5", "10.0.0.6");
-    OpenSheet();
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
     SelectRow(0);
-    Choose(IDC_SOURCE_CHOOSER, "10.0.0.6");
-    Choose(IDC_DESTINATION_CHOOSER, "192.168.1.10");
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "10.0.0.6"));
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "192.168.1.10"));
     Click(IDC_ADD_BUTTON);
     EXPECT_TRUE(g_seenBoxes.empty());
     Rows three = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.5", "10.0.0.6"}, {"10.0.0.6", "192.168.1.10"}};
@@ -276,10 +277,17 @@ TEST_F(GeneralPageTest, AddAppendsAtTheEndAndRemoveTakesTheSelectedRow)
 
 TEST_F(GeneralPageTest, RemoveWithoutSelectionSaysSo)
 {
-    OpenSheet();
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
     Click(IDC_REMOVE_BUTTON);
     ExpectOneBox("No item was selected to remove.");
     EXPECT_TRUE(ApplyEnabled());
+
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    DestroyWindow(sheet_);
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    Click(IDC_REMOVE_BUTTON);
+    ExpectOneBox("No item was selected to remove.");
+    EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), ListRows()) << "a refused Remove leaves the rows";
 }
 
 TEST_F(GeneralPageTest, ApplyStoresTheRowsInListOrder)
@@ -287,9 +295,9 @@ TEST_F(GeneralPageTest, ApplyStoresTheRowsInListOrder)
     StorePair("office", "192.168.1.10", "10.0.0.5");
     StorePair("lab", "172.16.0.1", "172.16.9.9");
     SetValue(NETWORKS "\\lab", "Direction", REG_SZ, "5");
-    OpenSheet();
-    Choose(IDC_SOURCE_CHOOSER, "10.0.0.6");
-    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5");
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "10.0.0.6"));
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
     Click(IDC_ADD_BUTTON);
     Rows shown = ListRows();
     ASSERT_EQ(3u, shown.size());
@@ -310,9 +318,9 @@ TEST_F(GeneralPageTest, ApplyStoresTheRowsInListOrder)
 
 TEST_F(GeneralPageTest, OkAfterAddStoresAndCloses)
 {
-    OpenSheet();
-    Choose(IDC_SOURCE_CHOOSER, "192.168.1.10");
-    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5");
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "192.168.1.10"));
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
     Click(IDC_ADD_BUTTON);
     Press(PSBTN_OK);
     EXPECT_TRUE(SheetClosed());
@@ -323,9 +331,9 @@ TEST_F(GeneralPageTest, OkAfterAddStoresAndCloses)
 TEST_F(GeneralPageTest, CancelAfterAddStoresNothing)
 {
     StorePair("keep", "192.168.1.10", "10.0.0.5");
-    OpenSheet();
-    Choose(IDC_SOURCE_CHOOSER, "10.0.0.6");
-    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5");
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "10.0.0.6"));
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
     Click(IDC_ADD_BUTTON);
     Press(PSBTN_CANCEL);
     EXPECT_TRUE(SheetClosed());
@@ -337,7 +345,7 @@ TEST_F(GeneralPageTest, StoredDuplicatesStayTwoRows)
 {
     StorePair("0", "192.168.1.10", "10.0.0.5");
     StorePair("1", "10.0.0.5", "192.168.1.10");
-    OpenSheet();
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
     EXPECT_EQ(2u, ListRows().size());
     Press(PSBTN_OK);
     EXPECT_EQ((std::vector<std::string>{"0", "1"}), SubkeyNames(NETWORKS));
@@ -350,9 +358,9 @@ TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysSo)
     std::string level(200, 'x');
     std::string deep = NETWORKS "\\" + level + "\\" + level + "\\" + level;
     CreateKey(deep);
-    OpenSheet();
-    Choose(IDC_SOURCE_CHOOSER, "192.168.1.10");
-    Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5");
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "192.168.1.10"));
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
     Click(IDC_ADD_BUTTON);
     Press(PSBTN_APPLYNOW);
 

@@ -12,22 +12,13 @@
 #include <gtest/gtest.h>
 
 #include "net/local_addresses.h"
+#include "tests/registry_helpers.h"
 #include "tests/output_capture.h"
 #ifndef _WIN32
 #include "standin.h"
 #endif
 
 namespace {
-
-bool RunningOnWine(void)
-{
-#ifdef _WIN32
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != NULL && GetProcAddress(ntdll, "wine_get_version") != NULL;
-#else
-    return false;
-#endif
-}
 
 std::vector<std::string> ListedAddresses(void)
 {

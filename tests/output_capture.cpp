@@ -1,5 +1,5 @@
 // Standard output redirected into a temporary file for the length of a capture.
-#include "output_capture.h"
+#include "tests/output_capture.h"
 
 #include <stdio.h>
 #include <stdlib.h>

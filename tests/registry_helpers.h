@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/wine_check.h"
+
 // Removes "Software\Corvane Software" with everything below it.
 void ClearCorvaneKey(void);
 void CreateKey(const std::string& path);

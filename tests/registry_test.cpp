@@ -1,6 +1,6 @@
 // The registry behaviour the store relies on. These run against the stand-in natively and
 // against Wine's registry when cross-compiled: where they disagree, the stand-in is wrong.
-#include "registry_helpers.h"
+#include "tests/registry_helpers.h"
 
 #include "store/registry_links.h"
 

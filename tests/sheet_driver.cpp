@@ -13,8 +13,9 @@
 #include <string>
 
 #include "resources/resource_ids.h"
-#include "store/save_pair_list.h"
+#include "store/store.h"
 #include "store/store_names.h"
+#include "tests/wine_check.h"
 
 namespace {
 
@@ -315,6 +316,7 @@ void SeedPair(const char* name, const char* source, const char* destination)
 int main(int argc, char** argv)
 {
     setvbuf(stdout, NULL, _IONBF, 0);
+    if (!RunningOnWine()) Fail("the driver rewrites the product's registry key: it runs only under Wine");
     for (int i = 1; i < argc; ++i) {
         std::string command = argv[i];
         const char* next = i + 1 < argc ? argv[i + 1] : "";

@@ -1,5 +1,5 @@
 // The stand-in's description of the registry with the Networks subtree cut out.
-#include "standin_snapshot.h"
+#include "tests/standin_snapshot.h"
 
 #include <string.h>
 

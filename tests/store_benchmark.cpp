@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "store/network_pair.h"
-#include "store/save_pair_list.h"
+#include "store/store.h"
 #include "store/store_names.h"
+#include "tests/wine_check.h"
 
 static double MillisecondsSince(std::chrono::steady_clock::time_point start)
 {
@@ -20,6 +20,10 @@ static double MillisecondsSince(std::chrono::steady_clock::time_point start)
 
 int main()
 {
+    if (!RegistryIsDisposable()) {
+        printf("The benchmark rewrites the product's registry key: it runs only under Wine or natively.\n");
+        return 1;
+    }
     HKEY networksKey;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, &networksKey) != ERROR_SUCCESS) {
         printf("cannot create the Networks key\n");
@@ -28,11 +32,10 @@ int main()
     RegCloseKey(networksKey);
     printf("%8s %12s %12s %14s %14s\n", "pairs", "save ms", "load ms", "save us/pair", "load us/pair");
     for (int count : {10, 1000, 10000}) {
-        std::vector<std::string> sources(count);
         std::vector<PairRowText> rows(count);
         for (int i = 0; i < count; ++i) {
-            sources[i] = "10." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ".1";
-            rows[i] = PairRowText{sources[i].c_str(), "192.168.0.1"};
+            snprintf(rows[i].source, sizeof rows[i].source, "10.%d.%d.1", (i / 256) % 256, i % 256);
+            snprintf(rows[i].destination, sizeof rows[i].destination, "192.168.0.1");
         }
         auto start = std::chrono::steady_clock::now();
         SavePairList(rows.data(), count);

@@ -1,16 +1,15 @@
 // Every failure the store can meet, driven through the stand-in's fault injection.
-#include "registry_helpers.h"
-#include "child_process.h"
-#include "output_capture.h"
-#include "standin_snapshot.h"
+#include "tests/registry_helpers.h"
+#include "tests/child_process.h"
+#include "tests/output_capture.h"
+#include "tests/standin_snapshot.h"
 
 #include <map>
 #include <stdio.h>
 #include <string.h>
 
 #include "standin.h"
-#include "store/network_pair.h"
-#include "store/save_pair_list.h"
+#include "store/store.h"
 
 namespace {
 

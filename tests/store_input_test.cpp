@@ -1,11 +1,11 @@
 // The store is written by hand too: values of the wrong size or type, odd subkey names
 // and large lists must load soundly.
-#include "registry_helpers.h"
+#include "tests/registry_helpers.h"
 
+#include <stdio.h>
 #include <string.h>
 
-#include "store/network_pair.h"
-#include "store/save_pair_list.h"
+#include "store/store.h"
 
 namespace {
 
@@ -108,7 +108,8 @@ TEST_F(HostileInputTest, TenThousandPairsLoadAndSave)
     std::vector<PairRowText> rows(count);
     for (int i = 0; i < count; ++i) {
         sources[i] = "10." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ".1";
-        rows[i] = PairRowText{sources[i].c_str(), "192.168.0.1"};
+        snprintf(rows[i].source, sizeof rows[i].source, "%s", sources[i].c_str());
+        snprintf(rows[i].destination, sizeof rows[i].destination, "192.168.0.1");
     }
     ASSERT_TRUE(SavePairList(rows.data(), count));
     LoadPairTable();

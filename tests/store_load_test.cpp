@@ -1,11 +1,10 @@
 // The start-up load: order, texts and numbers of the records, and what missing parts leave.
-#include "registry_helpers.h"
+#include "tests/registry_helpers.h"
 
 #include <string.h>
 
-#include "store/network_pair.h"
+#include "store/store.h"
 #include "store/registry_values.h"
-#include "store/save_pair_list.h"
 
 namespace {
 

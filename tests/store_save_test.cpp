@@ -1,10 +1,10 @@
 // The save: what the store holds afterwards, byte for byte, and the key-tree removal.
-#include "registry_helpers.h"
-#include "output_capture.h"
+#include "tests/registry_helpers.h"
+#include "tests/output_capture.h"
 
 #include <string.h>
 
-#include "store/save_pair_list.h"
+#include "store/store.h"
 
 namespace {
 

@@ -12,9 +12,8 @@
 #include <vector>
 
 #include "standin.h"
-#include "standin_snapshot.h"
-#include "store/network_pair.h"
-#include "store/save_pair_list.h"
+#include "tests/standin_snapshot.h"
+#include "store/store.h"
 #include "store/store_names.h"
 
 namespace {
@@ -146,11 +145,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The rows the page would show: every record, in table order.
     std::vector<PairRowText> rows(PairTableCount);
-    std::vector<std::string> texts(2 * (size_t)PairTableCount);
     for (DWORD i = 0; i < PairTableCount; ++i) {
-        texts[2 * i] = PairTable[i].sourceAddress;
-        texts[2 * i + 1] = PairTable[i].destinationAddress;
-        rows[i] = PairRowText{texts[2 * i].c_str(), texts[2 * i + 1].c_str()};
+        memcpy(rows[i].source, PairTable[i].sourceAddress, ADDRESS_FIELD_SIZE);
+        memcpy(rows[i].destination, PairTable[i].destinationAddress, ADDRESS_FIELD_SIZE);
     }
     if (!failingCall.empty()) StandinFailCall(failingCall.c_str(), failingIndex, failingStatus);
     bool saved = false;
@@ -174,7 +171,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         char* end = NULL;
         unsigned long number = strtoul(pair.subkeyName, &end, 10);
         bool same = *end == 0 && number < rows.size() && !seen[number] &&
-                    texts[2 * number] == pair.sourceAddress && texts[2 * number + 1] == pair.destinationAddress &&
+                    strcmp(rows[number].source, pair.sourceAddress) == 0 &&
+                    strcmp(rows[number].destination, pair.destinationAddress) == 0 &&
                     pair.direction == 2 && pair.enabled == 1;
         if (!same) {
             fprintf(stderr, "record %u (\"%s\") is not the row it was saved from\n", (unsigned)i, pair.subkeyName);

@@ -1,0 +1,83 @@
+// The pair list through list-view messages.
+#include <windows.h>
+#include <commctrl.h>
+#include <stdlib.h>
+
+#include "editor/pair_list.h"
+#include "resources/program_texts.h"
+
+// Widths at 96 dpi.
+#define SOURCE_COLUMN_WIDTH 144
+#define DESTINATION_COLUMN_WIDTH 96
+
+static void InsertColumn(HWND list, PairListColumn column, const char* heading, int width)
+{
+    LVCOLUMNA description;
+    ZeroMemory(&description, sizeof description);
+    description.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    description.cx = width;
+    description.pszText = (LPSTR)heading;
+    description.iSubItem = column;
+    SendMessageA(list, LVM_INSERTCOLUMNA, (WPARAM)column, (LPARAM)&description);
+}
+
+void SetUpPairList(HWND list)
+{
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    InsertColumn(list, SOURCE_COLUMN, COLUMN_HEADING_SOURCE, SOURCE_COLUMN_WIDTH);
+    InsertColumn(list, DESTINATION_COLUMN, COLUMN_HEADING_DESTINATION, DESTINATION_COLUMN_WIDTH);
+}
+
+// A row is described by its text only: index, sub-item, text and its length plus one.
+static void SetRowText(HWND list, UINT message, int row, PairListColumn column, const char* text)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = (LPSTR)text;
+    item.cchTextMax = lstrlenA(text) + 1;
+    SendMessageA(list, message, 0, (LPARAM)&item);
+}
+
+void AppendPairRow(HWND list, const char* source, const char* destination)
+{
+    int row = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    SetRowText(list, LVM_INSERTITEMA, row, SOURCE_COLUMN, source);
+    SetRowText(list, LVM_SETITEMA, row, DESTINATION_COLUMN, destination);
+}
+
+void DeletePairRow(HWND list, int row)
+{
+    SendMessageA(list, LVM_DELETEITEM, (WPARAM)row, 0);
+}
+
+// Every text of the list came from an address field, so the field holds it whole.
+static void ReadRowText(HWND list, int row, PairListColumn column, char* field)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = column;
+    item.pszText = field;
+    item.cchTextMax = ADDRESS_FIELD_SIZE;
+    field[0] = 0;
+    SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
+}
+
+int ReadPairList(HWND list, PairRowText** rows)
+{
+    int rowCount = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    *rows = (PairRowText*)calloc(rowCount > 0 ? (size_t)rowCount : 1, sizeof(PairRowText));
+    if (*rows == NULL) return -1;
+    // All items in index order, each found from the one before.
+    int taken = 0;
+    for (int row = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_ALL, 0));
+         row != -1 && taken < rowCount;
+         row = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_ALL, 0))) {
+        ReadRowText(list, row, SOURCE_COLUMN, (*rows)[taken].source);
+        ReadRowText(list, row, DESTINATION_COLUMN, (*rows)[taken].destination);
+        ++taken;
+    }
+    return taken;
+}

@@ -1,0 +1,24 @@
+// The General page's list of pairs: its columns, its rows, and a snapshot of all rows
+// that Add, Remove and the save work on.
+#pragma once
+
+#include <windows.h>
+
+#include "store/store.h"
+
+enum PairListColumn {
+    SOURCE_COLUMN = 0,
+    DESTINATION_COLUMN = 1,
+};
+
+// Full-row selection and the two columns.
+void SetUpPairList(HWND list);
+
+// Appends a row at the end: the source column's text, then the destination column's.
+void AppendPairRow(HWND list, const char* source, const char* destination);
+
+void DeletePairRow(HWND list, int row);
+
+// Reads every row, in index order, into `*rows` (memory the caller frees). Returns the
+// number of rows, or -1 when memory ran out.
+int ReadPairList(HWND list, PairRowText** rows);
