@@ -16,13 +16,12 @@
 #include "editor/general_page.h"
 #include "net/local_addresses.h"
 #include "resources/resource_ids.h"
+#include "tests/platform_windows.h"
 #include "shell/configuration_sheet.h"
 #include "store/store.h"
 
 namespace {
 
-const int kApplyButton = 0x3021;  // the sheet's own identifier of Apply
-const int kMessageBoxText = 0xFFFF;
 
 struct SeenMessageBox {
     HWND owner;
@@ -43,9 +42,7 @@ LRESULT CALLBACK WatchMessageBoxes(int code, WPARAM wParam, LPARAM lParam)
             char caption[256] = "", text[512] = "";
             GetWindowTextA(window, caption, sizeof caption);
             GetWindowTextA(textControl, text, sizeof text);
-            // The icon's control is 0x14 on Windows and 0x440 on Wine.
-            HWND iconControl = GetDlgItem(window, 0x14) ? GetDlgItem(window, 0x14) : GetDlgItem(window, 0x440);
-            HICON icon = (HICON)SendMessageA(iconControl, STM_GETICON, 0, 0);
+            HICON icon = (HICON)SendMessageA(MessageBoxIconControl(window), STM_GETICON, 0, 0);
             g_seenBoxes.push_back(SeenMessageBox{GetWindow(window, GW_OWNER), caption, text, icon});
             PostMessageA(window, WM_COMMAND, IDOK, 0);
         }

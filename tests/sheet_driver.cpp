@@ -13,6 +13,7 @@
 #include <string>
 
 #include "resources/resource_ids.h"
+#include "tests/platform_windows.h"
 #include "store/store.h"
 #include "store/store_names.h"
 #include "tests/wine_check.h"
@@ -20,8 +21,6 @@
 namespace {
 
 const char kSheetCaption[] = "Corvane Software - mDNS Configurator";
-const int kApplyButton = 0x3021;
-const int kMessageBoxText = 0xFFFF;
 const DWORD kWaitMilliseconds = 30000;
 
 HWND g_sheet = NULL;
@@ -87,8 +86,7 @@ HWND WaitForMessageBox(const char* caption, DWORD milliseconds)
 // processes.)
 const char* IconKind(HWND box)
 {
-    // The icon's control is 0x14 on Windows and 0x440 on Wine.
-    HWND icon = GetDlgItem(box, 0x14) != NULL ? GetDlgItem(box, 0x14) : GetDlgItem(box, 0x440);
+    HWND icon = MessageBoxIconControl(box);
     if (icon == NULL) return "none";
     Sleep(300);  // let it be painted
     RECT area;
