@@ -33,9 +33,13 @@ static void InitialisePage(HWND page)
     FillChoosers(page);
     HWND list = GetDlgItem(page, IDC_PAIR_LIST);
     SetUpPairList(list);
-    // Every stored record becomes a row, empty ones included, in table order.
+    // Every stored record becomes a row, empty ones included, in table order. The list
+    // would repaint after every row; it paints once, when all are in.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_SETITEMCOUNT, (WPARAM)PairTableCount, 0);
     for (DWORD record = 0; record < PairTableCount; ++record)
         AppendPairRow(list, PairTable[record].sourceAddress, PairTable[record].destinationAddress);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
 // The chooser's selected text into a zero-filled CHOSEN_TEXT_SIZE buffer; empty when
@@ -63,11 +67,15 @@ static void AddChosenPair(HWND page)
     ReadChosenText(GetDlgItem(page, IDC_SOURCE_CHOOSER), source);
     ReadChosenText(GetDlgItem(page, IDC_DESTINATION_CHOOSER), destination);
     HWND list = GetDlgItem(page, IDC_PAIR_LIST);
-    PairRowText* rows;
-    int rowCount = ReadPairList(list, &rows);
-    if (rowCount < 0) return;
-    PairRuleVerdict verdict = CheckAddPair(source, destination, rows, rowCount);
-    free(rows);
+    int rowCount;
+    const PairRowText* keptRows = KeptPairRows(&rowCount);
+    PairRowText* readRows = NULL;
+    if (keptRows == NULL) {
+        rowCount = ReadPairList(list, &readRows);
+        if (rowCount < 0) return;
+    }
+    PairRuleVerdict verdict = CheckAddPair(source, destination, keptRows ? keptRows : readRows, rowCount);
+    free(readRows);
     if (verdict == PAIR_ACCEPTED)
         AppendPairRow(list, source, destination);
     else
@@ -78,10 +86,7 @@ static void RemoveSelectedPair(HWND page)
 {
     HWND list = GetDlgItem(page, IDC_PAIR_LIST);
     int selected = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_SELECTED, 0));
-    PairRowText* rows;
-    int rowCount = ReadPairList(list, &rows);
-    if (rowCount < 0) return;
-    free(rows);
+    int rowCount = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
     PairRuleVerdict verdict = CheckRemovePair(selected, rowCount);
     if (verdict == PAIR_ACCEPTED)
         DeletePairRow(list, selected);

@@ -1,7 +1,9 @@
 // The pair list through list-view messages.
 #include <windows.h>
 #include <commctrl.h>
+#include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "editor/pair_list.h"
 #include "resources/program_texts.h"
@@ -9,6 +11,36 @@
 // Widths at 96 dpi.
 #define SOURCE_COLUMN_WIDTH 144
 #define DESTINATION_COLUMN_WIDTH 96
+
+// The rows' texts beside the list; the page has one list, so they are process-wide.
+static PairRowText* KeptRows = NULL;
+static int KeptRowCount = 0;
+static int KeptRowCapacity = 0;
+static bool KeptRowsInStep = true;
+
+static void KeepAppendedRow(const char* source, const char* destination)
+{
+    if (!KeptRowsInStep) return;
+    if (KeptRowCount == KeptRowCapacity) {
+        int capacity = KeptRowCapacity > 0 ? KeptRowCapacity * 2 : 64;
+        PairRowText* grown = (PairRowText*)realloc(KeptRows, (size_t)capacity * sizeof(PairRowText));
+        if (grown == NULL) {
+            KeptRowsInStep = false;
+            return;
+        }
+        KeptRows = grown;
+        KeptRowCapacity = capacity;
+    }
+    snprintf(KeptRows[KeptRowCount].source, ADDRESS_FIELD_SIZE, "%s", source);
+    snprintf(KeptRows[KeptRowCount].destination, ADDRESS_FIELD_SIZE, "%s", destination);
+    ++KeptRowCount;
+}
+
+const PairRowText* KeptPairRows(int* rowCount)
+{
+    *rowCount = KeptRowCount;
+    return KeptRowsInStep ? KeptRows : NULL;
+}
 
 static void InsertColumn(HWND list, PairListColumn column, const char* heading, int width)
 {
@@ -23,6 +55,8 @@ static void InsertColumn(HWND list, PairListColumn column, const char* heading, 
 
 void SetUpPairList(HWND list)
 {
+    KeptRowCount = 0;
+    KeptRowsInStep = true;
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     InsertColumn(list, SOURCE_COLUMN, COLUMN_HEADING_SOURCE, SOURCE_COLUMN_WIDTH);
     InsertColumn(list, DESTINATION_COLUMN, COLUMN_HEADING_DESTINATION, DESTINATION_COLUMN_WIDTH);
@@ -46,11 +80,16 @@ void AppendPairRow(HWND list, const char* source, const char* destination)
     int row = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
     SetRowText(list, LVM_INSERTITEMA, row, SOURCE_COLUMN, source);
     SetRowText(list, LVM_SETITEMA, row, DESTINATION_COLUMN, destination);
+    KeepAppendedRow(source, destination);
 }
 
 void DeletePairRow(HWND list, int row)
 {
     SendMessageA(list, LVM_DELETEITEM, (WPARAM)row, 0);
+    if (row >= 0 && row < KeptRowCount) {
+        memmove(&KeptRows[row], &KeptRows[row + 1], (size_t)(KeptRowCount - row - 1) * sizeof(PairRowText));
+        --KeptRowCount;
+    }
 }
 
 // Every text of the list came from an address field, so the field holds it whole.

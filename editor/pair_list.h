@@ -11,7 +11,7 @@ enum PairListColumn {
     DESTINATION_COLUMN = 1,
 };
 
-// Full-row selection and the two columns.
+// Full-row selection and the two columns; the list starts empty.
 void SetUpPairList(HWND list);
 
 // Appends a row at the end: the source column's text, then the destination column's.
@@ -20,5 +20,10 @@ void AppendPairRow(HWND list, const char* source, const char* destination);
 void DeletePairRow(HWND list, int row);
 
 // Reads every row, in index order, into `*rows` (memory the caller frees). Returns the
-// number of rows, or -1 when memory ran out.
+// number of rows, or -1 when memory ran out. This is what the save writes.
 int ReadPairList(HWND list, PairRowText** rows);
+
+// The rows' texts as kept beside the list, in step with it, so that Add's check for a
+// duplicate need not read thousands of rows back from the control. NULL when they could
+// not be kept (memory ran out): then only ReadPairList knows the rows.
+const PairRowText* KeptPairRows(int* rowCount);

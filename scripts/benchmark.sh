@@ -1,53 +1,38 @@
 #!/usr/bin/env bash
-# Times the store's save and load of 10, 1,000 and 10,000 pairs natively and under Wine,
-# and beside them Wine's registry tool writing the same pairs from a .reg file
-# ("reg import") and reading them back ("reg query /s"). Prints figures; tests nothing.
+# The benchmarks, in one run (about 4 minutes):
+#  - the store's save and load natively over the stand-in, 10 to 100,000 pairs;
+#  - the same under Wine's registry, 10 to 10,000 pairs;
+#  - the General page in the real sheet with 1,000 and 10,000 rows: its fill, one Add, one Remove;
+#  - the configurator from launch to a responsive sheet at 0, 1,000 and 10,000 pairs, beside the
+#    registry tool listing the same store and a minimal sheet showing the same rows, as ratios
+#    within each run, and its peak working set against the minimal sheet's.
+# Prints figures; tests nothing. Only ratios within one run mean much: the machine is shared.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
 bash "$root/scripts/install-deps.sh"
 source "$root/scripts/wine-env.sh"
 
-for dir in native windows; do
-    extra=()
-    [ "$dir" = windows ] && extra=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake")
-    cmake -S "$root" -B "$build/$dir" -DGTEST_SOURCE_DIR=/usr/src/googletest -DCMAKE_BUILD_TYPE=Release \
-        "${extra[@]}" >/dev/null
-    cmake --build "$build/$dir" -j "$(nproc)" --target store_benchmark >/dev/null
-done
+cmake -S "$root" -B "$build/native-release" -DGTEST_SOURCE_DIR=/usr/src/googletest -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build/native-release" -j "$(nproc)" --target store_benchmark >/dev/null
+cmake -S "$root" -B "$build/windows" -DGTEST_SOURCE_DIR=/usr/src/googletest -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+cmake --build "$build/windows" -j "$(nproc)" \
+    --target mDNSConfig store_benchmark page_benchmark minimal_sheet startup_benchmark >/dev/null
 
-echo "== native, in-memory stand-in"
-"$build/native/tests/store_benchmark"
+echo "== the store, natively over the stand-in"
+"$build/native-release/tests/store_benchmark"
 
 WINEPREFIX=$(mktemp -d /tmp/corvane-mdns-bench-wine.XXXXXX)
 export WINEPREFIX
-workdir=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX" "$workdir"' EXIT
+trap 'wineserver -k 2>/dev/null || true; stop_virtual_display; rm -rf "$WINEPREFIX"' EXIT
+start_virtual_display
 prepare_wine_prefix
 
-echo "== Wine registry"
-wine "$build/windows/tests/store_benchmark.exe" | tr -d '\r'
-
-now() { date +%s.%N; }
-echo "== Wine's reg tool on the same pairs"
-printf '%8s %12s %12s %14s %14s\n' pairs "import ms" "query ms" "import us/pair" "query us/pair"
-for count in 10 1000 10000; do
-    regfile="$workdir/pairs-$count.reg"
-    {
-        printf 'REGEDIT4\r\n\r\n'
-        for ((i = 0; i < count; i++)); do
-            printf '[HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks\\%d]\r\n' "$i"
-            printf '"IPsource"="10.%d.%d.1"\r\n"IPdestination"="192.168.0.1"\r\n' $((i / 256)) $((i % 256))
-            printf '"Direction"="2"\r\n"Enabled"="1"\r\n\r\n'
-        done
-    } >"$regfile"
-    wine reg delete 'HKLM\Software\Corvane Software\mDNS\Networks' /f >/dev/null 2>&1 || true
-    start=$(now)
-    wine reg import "$(winepath -w "$regfile")" >/dev/null 2>&1
-    middle=$(now)
-    lines=$(wine reg query 'HKLM\Software\Corvane Software\mDNS\Networks' /s 2>/dev/null | grep -c IPsource || true)
-    end=$(now)
-    [ "$lines" -eq "$count" ] || echo "reg query listed $lines pairs, expected $count"
-    awk -v n="$count" -v a="$start" -v b="$middle" -v c="$end" \
-        'BEGIN { printf "%8d %12.1f %12.1f %14.1f %14.1f\n", n, (b-a)*1000, (c-b)*1000, (b-a)*1e6/n, (c-b)*1e6/n }'
-done
+echo "== the store, under Wine's registry"
+wine "$build/windows/tests/store_benchmark.exe" 2>/dev/null | tr -d '\r'
+echo "== the General page with a large list, in the real sheet"
+wine "$build/windows/tests/page_benchmark.exe" 2>/dev/null | tr -d '\r'
+echo "== launch to a responsive sheet"
+wine "$build/windows/tests/startup_benchmark.exe" "$build/windows/mDNSConfig.exe" \
+    "$build/windows/tests/minimal_sheet.exe" 2>/dev/null | tr -d '\r'

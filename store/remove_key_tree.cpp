@@ -40,8 +40,8 @@ static bool RemoveKeyBelow(HKEY parent, const char* name, char* path)
         printf("Error opening key.\n");
         return false;
     }
-    bool emptied = RemoveSubkeys(key, path);
-    bool removed = emptied && DeleteOpenKey(key);
+    // Most keys are leaves (or links): the first delete takes them at once.
+    bool removed = DeleteOpenKey(key) || (RemoveSubkeys(key, path) && DeleteOpenKey(key));
     RegCloseKey(key);
     return removed;
 }

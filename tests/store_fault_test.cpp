@@ -165,7 +165,7 @@ TEST_F(StoreFaultTest, RemovalDoesNotSpinOnASubkeyThatStays)
 {
     // A delete that claims success but leaves the key would hand us the same name again.
     CreateKey(NETWORKS "\\stuck");
-    StandinFailCall("NtDeleteKey", 0, STATUS_SUCCESS);
+    StandinFailCall("NtDeleteKey", 1, STATUS_SUCCESS);  // the first tries Networks itself
     char path[KEY_TREE_PATH_SIZE];
     BoundedCopy(path, NETWORKS);
     EXPECT_FALSE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
