@@ -6,6 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "editor/accessible_names.h"
+#include "editor/address_line.h"
 #include "editor/general_page.h"
 #include "editor/pair_list.h"
 #include "editor/pair_rules.h"
@@ -28,6 +30,8 @@ static void FillChoosers(HWND page)
     }
 }
 
+static void ShowAddressLine(HWND page);
+
 static void InitialisePage(HWND page)
 {
     FillChoosers(page);
@@ -40,6 +44,8 @@ static void InitialisePage(HWND page)
     for (DWORD record = 0; record < PairTableCount; ++record)
         AppendPairRow(list, PairTable[record].sourceAddress, PairTable[record].destinationAddress);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    NameControlsForScreenReaders(page);
+    ShowAddressLine(page);
 }
 
 // The chooser's selected text into a zero-filled CHOSEN_TEXT_SIZE buffer; empty when
@@ -53,6 +59,23 @@ static void ReadChosenText(HWND chooser, char* text)
     LRESULT length = SendMessageA(chooser, CB_GETLBTEXTLEN, (WPARAM)selected, 0);
     if (length == CB_ERR || length >= CHOSEN_TEXT_SIZE) return;
     SendMessageA(chooser, CB_GETLBTEXT, (WPARAM)selected, (LPARAM)text);
+}
+
+// Says, below the list, which adapter holds each chosen address and each of the selected row's.
+static void ShowAddressLine(HWND page)
+{
+    char source[CHOSEN_TEXT_SIZE];
+    char destination[CHOSEN_TEXT_SIZE];
+    ReadChosenText(GetDlgItem(page, IDC_SOURCE_CHOOSER), source);
+    ReadChosenText(GetDlgItem(page, IDC_DESTINATION_CHOOSER), destination);
+    HWND list = GetDlgItem(page, IDC_PAIR_LIST);
+    int selected = SelectedPairRow(list);
+    PairRowText row;
+    if (selected >= 0) ReadPairRow(list, selected, &row);
+    char line[ADDRESS_LINE_SIZE];
+    FormatAddressLine(source, destination, selected >= 0 ? row.source : NULL, selected >= 0 ? row.destination : NULL,
+                      line, sizeof line);
+    SetDlgItemTextA(page, IDC_ADDRESS_LINE, line);
 }
 
 static void ShowRejection(HWND page, PairRuleVerdict verdict)
@@ -76,16 +99,18 @@ static void AddChosenPair(HWND page)
     }
     PairRuleVerdict verdict = CheckAddPair(source, destination, keptRows ? keptRows : readRows, rowCount);
     free(readRows);
-    if (verdict == PAIR_ACCEPTED)
+    if (verdict == PAIR_ACCEPTED) {
         AppendPairRow(list, source, destination);
-    else
+        ShowPairRow(list, rowCount);
+    } else {
         ShowRejection(page, verdict);
+    }
 }
 
 static void RemoveSelectedPair(HWND page)
 {
     HWND list = GetDlgItem(page, IDC_PAIR_LIST);
-    int selected = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_SELECTED, 0));
+    int selected = SelectedPairRow(list);
     int rowCount = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
     PairRuleVerdict verdict = CheckRemovePair(selected, rowCount);
     if (verdict == PAIR_ACCEPTED)
@@ -107,16 +132,41 @@ static void SaveSheetPairs(HWND sheet)
     if (!saved) MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
 }
 
+static void MarkSheetChanged(HWND page)
+{
+    SendMessageA(GetParent(page), PSM_CHANGED, (WPARAM)page, 0);
+}
+
 static void HandleCommand(HWND page, WPARAM wParam)
 {
     WORD notification = HIWORD(wParam);
     // Any button click counts as a change, also one the rules then reject.
-    if (notification == BN_CLICKED || notification == EN_CHANGE)
-        SendMessageA(GetParent(page), PSM_CHANGED, (WPARAM)page, 0);
+    if (notification == BN_CLICKED || notification == EN_CHANGE) MarkSheetChanged(page);
     switch (LOWORD(wParam)) {
     case IDC_ADD_BUTTON: AddChosenPair(page); break;
     case IDC_REMOVE_BUTTON: RemoveSelectedPair(page); break;
+    case IDC_SOURCE_CHOOSER:
+    case IDC_DESTINATION_CHOOSER:
+        if (notification == CBN_SELCHANGE) ShowAddressLine(page);
+        break;
     default: break;
+    }
+}
+
+static void HandleNotify(HWND page, const NMHDR* header)
+{
+    // The page reports no error to the sheet, so Cancel is always allowed and OK closes.
+    if (header->code == (UINT)PSN_APPLY) {
+        SaveSheetPairs(GetParent(page));
+        return;
+    }
+    if (header->idFrom != IDC_PAIR_LIST) return;
+    if (header->code == (UINT)LVN_ITEMCHANGED && (((const NMLISTVIEW*)header)->uChanged & LVIF_STATE)) {
+        ShowAddressLine(page);
+    } else if (header->code == (UINT)LVN_KEYDOWN && ((const NMLVKEYDOWN*)header)->wVKey == VK_DELETE) {
+        // The Delete key is the Remove button's twin, message and change mark included.
+        MarkSheetChanged(page);
+        RemoveSelectedPair(page);
     }
 }
 
@@ -125,10 +175,7 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
     case WM_INITDIALOG: InitialisePage(page); break;
     case WM_COMMAND: HandleCommand(page, wParam); break;
-    case WM_NOTIFY:
-        // The page reports no error to the sheet, so Cancel is always allowed and OK closes.
-        if (((NMHDR*)lParam)->code == (UINT)PSN_APPLY) SaveSheetPairs(GetParent(page));
-        break;
+    case WM_NOTIFY: HandleNotify(page, (const NMHDR*)lParam); break;
     default: break;
     }
     return FALSE;

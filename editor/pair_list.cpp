@@ -8,9 +8,10 @@
 #include "editor/pair_list.h"
 #include "resources/program_texts.h"
 
-// Widths at 96 dpi.
+// Widths at 96 dpi, the display's DPI at 100%.
 #define SOURCE_COLUMN_WIDTH 144
 #define DESTINATION_COLUMN_WIDTH 96
+#define BASE_DPI 96
 
 // The rows' texts beside the list; the page has one list, so they are process-wide.
 static PairRowText* KeptRows = NULL;
@@ -57,9 +58,13 @@ void SetUpPairList(HWND list)
 {
     KeptRowCount = 0;
     KeptRowsInStep = true;
+    HDC display = GetDC(list);
+    int dpi = display != NULL ? GetDeviceCaps(display, LOGPIXELSX) : BASE_DPI;
+    if (display != NULL) ReleaseDC(list, display);
+    if (dpi <= 0) dpi = BASE_DPI;
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    InsertColumn(list, SOURCE_COLUMN, COLUMN_HEADING_SOURCE, SOURCE_COLUMN_WIDTH);
-    InsertColumn(list, DESTINATION_COLUMN, COLUMN_HEADING_DESTINATION, DESTINATION_COLUMN_WIDTH);
+    InsertColumn(list, SOURCE_COLUMN, COLUMN_HEADING_SOURCE, MulDiv(SOURCE_COLUMN_WIDTH, dpi, BASE_DPI));
+    InsertColumn(list, DESTINATION_COLUMN, COLUMN_HEADING_DESTINATION, MulDiv(DESTINATION_COLUMN_WIDTH, dpi, BASE_DPI));
 }
 
 // A row is described by its text only: index, sub-item, text and its length plus one.
@@ -104,6 +109,22 @@ static void ReadRowText(HWND list, int row, PairListColumn column, char* field)
     SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
 }
 
+int SelectedPairRow(HWND list)
+{
+    return (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_SELECTED, 0));
+}
+
+void ReadPairRow(HWND list, int row, PairRowText* texts)
+{
+    ReadRowText(list, row, SOURCE_COLUMN, texts->source);
+    ReadRowText(list, row, DESTINATION_COLUMN, texts->destination);
+}
+
+void ShowPairRow(HWND list, int row)
+{
+    SendMessageA(list, LVM_ENSUREVISIBLE, (WPARAM)row, FALSE);
+}
+
 int ReadPairList(HWND list, PairRowText** rows)
 {
     int rowCount = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
@@ -114,8 +135,7 @@ int ReadPairList(HWND list, PairRowText** rows)
     for (int row = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_ALL, 0));
          row != -1 && taken < rowCount;
          row = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_ALL, 0))) {
-        ReadRowText(list, row, SOURCE_COLUMN, (*rows)[taken].source);
-        ReadRowText(list, row, DESTINATION_COLUMN, (*rows)[taken].destination);
+        ReadPairRow(list, row, &(*rows)[taken]);
         ++taken;
     }
     return taken;

@@ -11,13 +11,20 @@ enum PairListColumn {
     DESTINATION_COLUMN = 1,
 };
 
-// Full-row selection and the two columns; the list starts empty.
+// Full-row selection and the two columns, their widths scaled to the display's DPI; the
+// list starts empty.
 void SetUpPairList(HWND list);
 
 // Appends a row at the end: the source column's text, then the destination column's.
 void AppendPairRow(HWND list, const char* source, const char* destination);
 
 void DeletePairRow(HWND list, int row);
+
+// The selected row, or -1.
+int SelectedPairRow(HWND list);
+void ReadPairRow(HWND list, int row, PairRowText* texts);
+// Scrolls the list, if need be, so that the row shows.
+void ShowPairRow(HWND list, int row);
 
 // Reads every row, in index order, into `*rows` (memory the caller frees). Returns the
 // number of rows, or -1 when memory ran out. This is what the save writes.

@@ -25,3 +25,14 @@
 #define PAGE_TITLE_GENERAL "General"
 #define COLUMN_HEADING_SOURCE "IP1"
 #define COLUMN_HEADING_DESTINATION "IP2"
+
+// The line below the pair list that says which adapter holds each address in play.
+#define TEXT_NOT_ON_THIS_COMPUTER "not on this computer"
+#define TEXT_HOLDER_SOURCE "Source %s: %s."
+#define TEXT_HOLDER_DESTINATION "Destination %s: %s."
+#define TEXT_HOLDER_SELECTED "Selected pair: %s: %s; %s: %s."
+
+// Names for a screen reader of the controls that show no label of their own.
+#define ACCESSIBLE_NAME_SOURCE "Source address"
+#define ACCESSIBLE_NAME_DESTINATION "Destination address"
+#define ACCESSIBLE_NAME_PAIRS "Address pairs"

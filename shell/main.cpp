@@ -9,6 +9,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "net/adapters.h"
 #include "net/local_addresses.h"
 #include "resources/program_texts.h"
 #include "resources/resource_ids.h"
@@ -57,6 +58,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     WSADATA socketsData;
     WSAStartup(MAKEWORD(2, 2), &socketsData);  // a failure only leaves the address list empty
     DiscoverLocalAddresses();
+    DiscoverAdapterAddresses();  // only explains addresses: a failure leaves them unexplained
 
     ProgramInstance = instance;
     LoadStringA(instance, IDS_APP_TITLE, TitleText, SHELL_TEXT_SIZE);

@@ -8,4 +8,5 @@ void StandinReset(void)
     StandinResetRegistry();
     StandinResetUser();
     StandinResetWinsock();
+    StandinResetAdapters();
 }

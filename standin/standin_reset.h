@@ -5,3 +5,4 @@ void StandinResetFaults(void);
 void StandinResetRegistry(void);
 void StandinResetUser(void);
 void StandinResetWinsock(void);
+void StandinResetAdapters(void);

@@ -24,7 +24,7 @@ check "GUI subsystem" 'has_header "^Subsystem[[:space:]]+00000002"'
 imports=$(grep -E "DLL Name:" <<<"$headers" | awk '{print toupper($3)}' | sort -u | tr '\n' ' ')
 echo "     imports: $imports"
 check "imports only system DLLs" \
-    '[ -z "$(tr " " "\n" <<<"$imports" | grep -v -E "^(ADVAPI32|COMCTL32|KERNEL32|MSVCRT|NTDLL|USER32|WSOCK32)\.DLL$" | grep .)" ]'
+    '[ -z "$(tr " " "\n" <<<"$imports" | grep -v -E "^(ADVAPI32|COMCTL32|GDI32|IPHLPAPI|KERNEL32|MSVCRT|NTDLL|OLE32|USER32|WSOCK32)\.DLL$" | grep .)" ]'
 check "no MinGW run-time DLL" '! grep -Eiq "libgcc|libstdc|libwinpthread" <<<"$imports"'
 check "manifest asks for the administrator" 'has_resource "level=\"\"requireAdministrator\"\" uiAccess=\"\"false\"\""'
 check "manifest names no common-controls version" '! has_resource "Microsoft.Windows.Common-Controls"'
@@ -32,13 +32,15 @@ check "file version 1.2.0.0" 'has_resource "FILEVERSION 1, 2, 0, 0"'
 check "product version 1.2.0.0" 'has_resource "PRODUCTVERSION 1, 2, 0, 0"'
 check "dialog 129, 323 x 300, MS Shell Dlg 8" 'has_resource "129 DIALOGEX 0, 0, 323, 300" && has_resource "FONT 8, \"MS Shell Dlg\""'
 # Order, identifiers, positions and styles: report list with single selection shown
-# always; drop-down-list choosers, sorted, with a vertical scroll bar; all tab stops.
+# always; drop-down-list choosers, sorted, with a vertical scroll bar; all tab stops. Add's
+# mnemonic is one no other control of the sheet has; last, the line that explains addresses.
 expected_controls='  CTEXT "then", -1, 99, 12, 20, 8, 0x50020001
-  PUSHBUTTON "&Add", 1020, 125, 32, 50, 14, 0x50010000
+  PUSHBUTTON "A&dd", 1020, 125, 32, 50, 14, 0x50010000
   PUSHBUTTON "&Remove", 1021, 181, 32, 50, 14, 0x50010000
   CONTROL "List1", 1017, "SYSLISTVIEW32", 0x5081000d, 14, 55, 218, 73
   COMBOBOX 1019, 14, 10, 78, 119, 0x50210103
-  COMBOBOX 1022, 125, 10, 78, 121, 0x50210103'
+  COMBOBOX 1022, 125, 10, 78, 121, 0x50210103
+  CONTROL "", 1023, 130, 0x50000080, 14, 136, 296, 32'
 check "dialog controls, in their order" \
     '[ "$(sed -n "/^129 DIALOGEX/,/^END/p" <<<"$resources" | grep -E "^  [A-Z]")" = "$expected_controls" ]'
 check "strings 103 and 109" 'has_resource "  103, \"" && has_resource "  109, \""'

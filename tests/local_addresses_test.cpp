@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "net/adapters.h"
 #include "net/local_addresses.h"
 #include "tests/registry_helpers.h"
 #include "tests/output_capture.h"
@@ -170,3 +171,48 @@ TEST_F(DiscoveryTest, HostNameMustFitEightyCharacters)
 #endif
 
 }  // namespace
+
+#ifndef _WIN32
+namespace {
+
+std::string Holder(const char* address)
+{
+    char text[ADDRESS_HOLDER_TEXT_SIZE];
+    memset(text, 0xbd, sizeof text);
+    DescribeAddressHolder(address, text, sizeof text);
+    return text;
+}
+
+TEST(AdapterTest, SaysWhichAdapterHoldsAnAddressAndItsNetwork)
+{
+    StandinReset();
+    StandinScriptAdapters({{"Ethernet 2", "192.168.1.10", 24},
+                           {"Wi-Fi", "10.0.0.5", 16},
+                           {"Ethernet 2", "172.16.5.77", 20},
+                           {"Loopback", "127.0.0.1", 8},
+                           {"Host only", "10.1.2.3", 32},
+                           {"Everywhere", "8.8.4.4", 0},
+                           {std::string(200, 'n'), "10.9.9.9", 31}});
+    ASSERT_EQ(0, DiscoverAdapterAddresses());
+    ASSERT_EQ(7, AdapterAddressCount);
+    EXPECT_EQ("Ethernet 2, 192.168.1.0/24", Holder("192.168.1.10"));
+    EXPECT_EQ("Wi-Fi, 10.0.0.0/16", Holder("10.0.0.5"));
+    EXPECT_EQ("Ethernet 2, 172.16.0.0/20", Holder("172.16.5.77")) << "a second address of the same adapter";
+    EXPECT_EQ("Loopback, 127.0.0.0/8", Holder("127.0.0.1"));
+    EXPECT_EQ("Host only, 10.1.2.3/32", Holder("10.1.2.3"));
+    EXPECT_EQ("Everywhere, 0.0.0.0/0", Holder("8.8.4.4"));
+    EXPECT_EQ(std::string(ADAPTER_NAME_SIZE - 1, 'n') + ", 10.9.9.8/31", Holder("10.9.9.9"))
+        << "a name longer than the field is cut, not overrun";
+    EXPECT_EQ("not on this computer", Holder("192.168.1.11"));
+    EXPECT_EQ("not on this computer", Holder(""));
+
+    // No adapters, or a platform that cannot say: every address is not on this computer.
+    StandinScriptAdapters({});
+    EXPECT_EQ(0, DiscoverAdapterAddresses() == 0 ? AdapterAddressCount : 0);
+    StandinFailCall("GetAdaptersAddresses", 0, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(-1, DiscoverAdapterAddresses());
+    EXPECT_EQ("not on this computer", Holder("192.168.1.10"));
+}
+
+}  // namespace
+#endif

@@ -322,6 +322,13 @@ int main(int argc, char** argv)
         else if (command == "apply?")
             printf("apply %s\n", IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)) ? "enabled" : "disabled");
         else if (command == "rows") PrintRows();
+        else if (command == "line") {
+            char text[1024] = "";
+            GetDlgItemTextA(Page(), IDC_ADDRESS_LINE, text, sizeof text);
+            for (char* c = text; *c; ++c)
+                if (*c == '\r' || *c == '\n') *c = '|';
+            printf("line: %s\n", text);
+        }
         else if (command == "choosers") {
             PrintChooser("source", IDC_SOURCE_CHOOSER);
             PrintChooser("destination", IDC_DESTINATION_CHOOSER);

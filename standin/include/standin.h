@@ -48,3 +48,12 @@ void StandinScriptHostName(const char* name);        // nullptr: the call fails
 void StandinScriptHostNameError(int error);
 void StandinScriptHostAddresses(const std::vector<std::string>& addresses);
 void StandinScriptHostLookupFailure(void);
+
+// The adapters GetAdaptersAddresses reports: one entry per IPv4 address, entries with the
+// same name being one adapter. Without a script there are none.
+struct StandinAdapterAddress {
+    std::string adapterName;
+    std::string address;
+    int prefixLength;
+};
+void StandinScriptAdapters(const std::vector<StandinAdapterAddress>& addresses);

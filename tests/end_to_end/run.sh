@@ -143,5 +143,30 @@ expect_equal "restart notice after the close box" "notice dismissed" "$(dismiss_
 wait_program
 expect_equal "exit code after the close box" 255 "$program_status"
 
+echo "== which network is which"
+# Two named adapters with an address each; with them, the host lookup offers just these two.
+ip link set lo up
+ip link add Ethernet2 type veth peer name Ethernet2-peer
+ip link add WiFi type veth peer name WiFi-peer
+ip addr add 192.168.1.10/24 dev Ethernet2
+ip addr add 10.0.0.5/16 dev WiFi
+for link in Ethernet2 Ethernet2-peer WiFi WiFi-peer; do ip link set "$link" up; done
+wineserver -k 2>/dev/null || true
+drive reset-store seed 0 172.16.0.1 10.0.0.5 >/dev/null
+start_program
+drive wait-sheet source 192.168.1.10 line destination 10.0.0.5 select 0 line press cancel \
+      read-box 'Corvane mDNS Configurator' >"$work/actual"
+printf '%s\n' "chose 192.168.1.10" \
+    "line: Source 192.168.1.10: Ethernet2, 192.168.1.0/24." \
+    "chose 10.0.0.5" "selected row 0" \
+    "line: Source 192.168.1.10: Ethernet2, 192.168.1.0/24. Destination 10.0.0.5: WiFi, 10.0.0.0/16.||Selected pair: 172.16.0.1: not on this computer; 10.0.0.5: WiFi, 10.0.0.0/16." \
+    "clicked cancel" \
+    "box [Corvane mDNS Configurator] The Corvane mDNS Repeater service must be restarted for any changes to take effect." \
+    "owned by CORVANEMDNSCONFIGURATOR, icon information" >"$work/expected"
+sed -i '/^sheet open$/d' "$work/actual"
+compare "the line that says which adapter holds each address" "$work/expected" "$work/actual"
+dismiss_notice_with_keyboard >/dev/null
+wait_program
+
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

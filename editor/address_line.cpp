@@ -1,0 +1,39 @@
+// The explanation line: for each address in play, the adapter that holds it and its network.
+#include <stdio.h>
+#include <string.h>
+
+#include "editor/address_line.h"
+#include "net/adapters.h"
+#include "resources/program_texts.h"
+
+static void AppendClause(char* text, size_t size, const char* separator, const char* clause)
+{
+    size_t used = strlen(text);
+    if (used + 1 >= size) return;
+    snprintf(text + used, size - used, "%s%s", used > 0 ? separator : "", clause);
+}
+
+void FormatAddressLine(const char* source, const char* destination, const char* rowSource,
+                       const char* rowDestination, char* text, size_t size)
+{
+    if (size == 0) return;
+    text[0] = 0;
+    char clause[ADDRESS_LINE_SIZE];
+    char holder[ADDRESS_HOLDER_TEXT_SIZE], otherHolder[ADDRESS_HOLDER_TEXT_SIZE];
+    if (source[0] != 0) {
+        DescribeAddressHolder(source, holder, sizeof holder);
+        snprintf(clause, sizeof clause, TEXT_HOLDER_SOURCE, source, holder);
+        AppendClause(text, size, " ", clause);
+    }
+    if (destination[0] != 0) {
+        DescribeAddressHolder(destination, holder, sizeof holder);
+        snprintf(clause, sizeof clause, TEXT_HOLDER_DESTINATION, destination, holder);
+        AppendClause(text, size, " ", clause);
+    }
+    if (rowSource != NULL && rowDestination != NULL) {
+        DescribeAddressHolder(rowSource, holder, sizeof holder);
+        DescribeAddressHolder(rowDestination, otherHolder, sizeof otherHolder);
+        snprintf(clause, sizeof clause, TEXT_HOLDER_SELECTED, rowSource, holder, rowDestination, otherHolder);
+        AppendClause(text, size, "\r\n", clause);
+    }
+}
