@@ -2,9 +2,15 @@
 # Builds the Windows program and runs it under Wine, in a Wine prefix that the project keeps
 # for itself (build/wineprefix, or $CORVANE_WINEPREFIX). With a display the sheet opens
 # there; without one the program runs on a virtual display and a screenshot shows it.
+#
+# With --demo (as root) it runs the program in network, mount and UTS namespaces of its own,
+# where this computer has three named adapters with addresses of their own, so that pairs
+# can be added, refused and removed. Nothing is sent anywhere: the adapters lead nowhere.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/program"
+demo=
+[ "${1:-}" = "--demo" ] && demo=1
 
 bash "$root/scripts/install-deps.sh"
 source "$root/scripts/wine-env.sh"
@@ -17,6 +23,33 @@ program="$build/mDNSConfig.exe"
 echo "Built $program"
 
 export WINEPREFIX="${CORVANE_WINEPREFIX:-$root/build/wineprefix}"
+
+if [ -n "$demo" ] && [ -z "${CORVANE_DEMO_INSIDE:-}" ]; then
+    if ! unshare --mount --net --uts true 2>/dev/null; then
+        echo "The demonstration needs root, for network namespaces of its own (unshare)." >&2
+        exit 1
+    fi
+    # Wine's own services must start inside the namespaces: stop this prefix's server first.
+    wineserver -k 2>/dev/null || true
+    exec unshare --mount --net --uts env CORVANE_DEMO_INSIDE=1 bash "$0" --demo
+fi
+if [ -n "${CORVANE_DEMO_INSIDE:-}" ]; then
+    hostname corvane-demo
+    ip link set lo up
+    # Three adapters, each one end of a pair of virtual cables that ends in this namespace.
+    add_adapter() {
+        ip link add "$1" type veth peer name "$1-peer"
+        ip addr add "$2" dev "$1"
+        ip link set "$1" up
+        ip link set "$1-peer" up
+    }
+    add_adapter Ethernet2 192.168.1.10/24
+    add_adapter WiFi 10.0.0.5/16
+    add_adapter Lab 172.16.4.2/20
+    echo "Demonstration: this computer has the adapters Ethernet2 (192.168.1.10/24), WiFi (10.0.0.5/16)"
+    echo "and Lab (172.16.4.2/20). A display is reached through its socket in /tmp/.X11-unix only."
+fi
+
 own_display=
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "Using the display $DISPLAY."
