@@ -47,32 +47,36 @@ int DiscoverAdapterAddresses(void)
     AdapterAddressCount = 0;
     IP_ADAPTER_ADDRESSES* adapters = ReadAdapters();
     if (adapters == NULL) return -1;
+    // One entry per address, and one without an address for an adapter that has none.
     int count = 0;
-    for (IP_ADAPTER_ADDRESSES* adapter = adapters; adapter != NULL; adapter = adapter->Next)
+    for (IP_ADAPTER_ADDRESSES* adapter = adapters; adapter != NULL; adapter = adapter->Next) {
+        ++count;
         for (IP_ADAPTER_UNICAST_ADDRESS* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next)
             ++count;
+    }
     AdapterAddressList = (AdapterAddress*)calloc(count > 0 ? (size_t)count : 1, sizeof(AdapterAddress));
     if (AdapterAddressList == NULL) {
         free(adapters);
         return -1;
     }
     for (IP_ADAPTER_ADDRESSES* adapter = adapters; adapter != NULL; adapter = adapter->Next) {
+        // Characters without a single-byte form become the platform's default character;
+        // a name longer than the field is cut.
+        char converted[CONVERTED_NAME_SIZE];
+        if (WideCharToMultiByte(CP_ACP, 0, adapter->FriendlyName, -1, converted, sizeof converted, NULL, NULL) == 0)
+            snprintf(converted, sizeof converted, "?");
+        size_t nameLength = strnlen(converted, ADAPTER_NAME_SIZE - 1);
+        int firstEntry = AdapterAddressCount;
         for (IP_ADAPTER_UNICAST_ADDRESS* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
             const struct sockaddr* address = unicast->Address.lpSockaddr;
             if (address == NULL || address->sa_family != AF_INET) continue;
             AdapterAddress* entry = &AdapterAddressList[AdapterAddressCount++];
-            // Characters without a single-byte form become the platform's default character;
-            // a name longer than the field is cut.
-            char converted[CONVERTED_NAME_SIZE];
-            if (WideCharToMultiByte(CP_ACP, 0, adapter->FriendlyName, -1, converted, sizeof converted, NULL, NULL) == 0)
-                snprintf(converted, sizeof converted, "?");
-            size_t length = strnlen(converted, ADAPTER_NAME_SIZE - 1);
-            memcpy(entry->adapterName, converted, length);
-            entry->adapterName[length] = 0;
+            memcpy(entry->adapterName, converted, nameLength);
             const struct sockaddr_in* ipv4 = (const struct sockaddr_in*)address;
             FormatAddress((const BYTE*)&ipv4->sin_addr, entry->address, ADDRESS_TEXT_SIZE);
             entry->prefixLength = unicast->OnLinkPrefixLength <= 32 ? unicast->OnLinkPrefixLength : 32;
         }
+        if (AdapterAddressCount == firstEntry) memcpy(AdapterAddressList[AdapterAddressCount++].adapterName, converted, nameLength);
     }
     free(adapters);
     return 0;
@@ -82,7 +86,7 @@ void DescribeAddressHolder(const char* address, char* text, size_t size)
 {
     for (int i = 0; i < AdapterAddressCount; ++i) {
         const AdapterAddress& entry = AdapterAddressList[i];
-        if (strcmp(entry.address, address) != 0) continue;
+        if (entry.address[0] == 0 || strcmp(entry.address, address) != 0) continue;
         unsigned parts[4];
         if (sscanf(entry.address, "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]) != 4) break;
         BYTE network[4];

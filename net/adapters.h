@@ -15,7 +15,8 @@ struct AdapterAddress {
     int prefixLength;
 };
 
-// Allocated by DiscoverAdapterAddresses, in the order the platform lists them.
+// Allocated by DiscoverAdapterAddresses, in the order the platform lists them: one entry
+// per IPv4 address, and one with an empty address for an adapter that has none.
 extern AdapterAddress* AdapterAddressList;
 extern int AdapterAddressCount;
 

@@ -20,20 +20,20 @@ static int CountAddresses(const struct hostent* entry)
     return count;
 }
 
-int DiscoverLocalAddresses(void)
+int DiscoverLocalAddressesQuietly(FILE* diagnostics)
 {
     char hostName[HOST_NAME_SIZE];
     memset(hostName, 0, sizeof hostName);
     if (gethostname(hostName, HOST_NAME_SIZE) != 0) {
-        printf("Error %d in gethostname()\r\n", WSAGetLastError());
+        if (diagnostics) fprintf(diagnostics, "Error %d in gethostname()\r\n", WSAGetLastError());
         return -1;
     }
     hostName[HOST_NAME_SIZE - 1] = 0;
-    printf("Host name is %s \r\n", hostName);
+    if (diagnostics) fprintf(diagnostics, "Host name is %s \r\n", hostName);
 
     struct hostent* entry = gethostbyname(hostName);
     if (entry == NULL) {
-        printf("Error in gethostbyname()\r\n");
+        if (diagnostics) fprintf(diagnostics, "Error in gethostbyname()\r\n");
         return -1;
     }
 
@@ -41,7 +41,7 @@ int DiscoverLocalAddresses(void)
     for (int index = 0; index < count; ++index) {
         struct in_addr address;
         memcpy(&address, entry->h_addr_list[index], sizeof address);
-        printf("IP Address %d: %s\r\n", index, inet_ntoa(address));
+        if (diagnostics) fprintf(diagnostics, "IP Address %d: %s\r\n", index, inet_ntoa(address));
     }
 
     // Discovery runs once in the program; a second run (tests) replaces the list.
@@ -58,4 +58,9 @@ int DiscoverLocalAddresses(void)
     }
     LocalAddressCount = count;
     return 0;
+}
+
+int DiscoverLocalAddresses(void)
+{
+    return DiscoverLocalAddressesQuietly(stdout);
 }

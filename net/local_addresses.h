@@ -2,6 +2,8 @@
 // only addresses the General page offers for new pairs.
 #pragma once
 
+#include <stdio.h>
+
 #define ADDRESS_TEXT_SIZE 16
 #define HOST_NAME_SIZE 80
 
@@ -15,3 +17,6 @@ extern int LocalAddressCount;
 // Returns 0 when the list was built, -1 (list empty) when the host name or its addresses
 // are not available.
 int DiscoverLocalAddresses(void);
+
+// The same, with the diagnostic lines written to `diagnostics`, or nowhere when NULL.
+int DiscoverLocalAddressesQuietly(FILE* diagnostics);

@@ -36,3 +36,15 @@
 #define ACCESSIBLE_NAME_SOURCE "Source address"
 #define ACCESSIBLE_NAME_DESTINATION "Destination address"
 #define ACCESSIBLE_NAME_PAIRS "Address pairs"
+
+// The console companion.
+#define TEXT_PAIRS_NOT_LOCAL "%s is not an IPv4 address of this computer."
+#define TEXT_PAIRS_UNKNOWN_ARGUMENT "\"%s\" is neither an IPv4 address nor the name of an adapter of this computer."
+#define TEXT_PAIRS_ADAPTER_WITHOUT_ADDRESS "The adapter \"%s\" has no IPv4 address."
+#define TEXT_PAIRS_ADAPTER_WITH_ADDRESSES \
+    "The adapter \"%s\" has more than one IPv4 address (%s): name the address instead."
+#define TEXT_PAIRS_NOT_STORED "The pair %s, %s is not in the list: nothing was changed."
+#define TEXT_PAIRS_ALREADY_SO "The list is already as asked: nothing was changed."
+#define TEXT_PAIRS_NOT_SAVED \
+    "The registry could not be made to hold exactly the address pairs asked for. Some pairs may not " \
+    "have been written, or some old entries could not be removed."

@@ -18,7 +18,7 @@ source "$root/scripts/wine-env.sh"
 echo "Building the program ..."
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMDNS_BUILD_TESTS=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build" --target mDNSConfig -j "$(nproc)" >/dev/null
+cmake --build "$build" --target mDNSConfig mDNSPairs -j "$(nproc)" >/dev/null
 program="$build/mDNSConfig.exe"
 echo "Built $program"
 

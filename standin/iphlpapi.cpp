@@ -1,6 +1,7 @@
 // The IP Helper's adapter list, answered from a script: each adapter with its friendly
 // name and IPv4 addresses, laid out in the caller's buffer as Windows does it.
 #include <arpa/inet.h>
+#include <stdint.h>
 #include <string.h>
 
 #include <string>
@@ -14,11 +15,7 @@
 namespace {
 
 std::vector<StandinAdapterAddress> g_adapters;
-
-// Where each part of the answer goes in the caller's buffer, and how much it needs.
-struct Layout {
-    size_t adapters = 0, names = 0, unicast = 0, sockaddrs = 0, total = 0;
-};
+const size_t kAlignment = alignof(IP_ADAPTER_ADDRESSES);
 
 }  // namespace
 
@@ -47,7 +44,8 @@ ULONG WINAPI GetAdaptersAddresses(ULONG family, ULONG, void*, IP_ADAPTER_ADDRESS
     if (names.empty()) return ERROR_NO_DATA;
     size_t nameBytes = 0;
     for (const std::string& name : names) nameBytes += (name.size() + 1) * sizeof(WCHAR);
-    size_t needed = names.size() * sizeof(IP_ADAPTER_ADDRESSES) +
+    // Every adapter's name is followed by padding, so that what comes next is aligned.
+    size_t needed = names.size() * (sizeof(IP_ADAPTER_ADDRESSES) + kAlignment) +
                     g_adapters.size() * (sizeof(IP_ADAPTER_UNICAST_ADDRESS) + sizeof(sockaddr_in)) + nameBytes;
     if (addresses == nullptr || *size < needed) {
         *size = (ULONG)needed;
@@ -61,7 +59,7 @@ ULONG WINAPI GetAdaptersAddresses(ULONG family, ULONG, void*, IP_ADAPTER_ADDRESS
         adapter->AdapterName = nullptr;
         IP_ADAPTER_UNICAST_ADDRESS** link = &adapter->FirstUnicastAddress;
         for (const StandinAdapterAddress& entry : g_adapters) {
-            if (entry.adapterName != names[a]) continue;
+            if (entry.adapterName != names[a] || entry.address.empty()) continue;
             IP_ADAPTER_UNICAST_ADDRESS* unicast = (IP_ADAPTER_UNICAST_ADDRESS*)free;
             free += sizeof *unicast;
             sockaddr_in* address = (sockaddr_in*)free;
@@ -77,6 +75,7 @@ ULONG WINAPI GetAdaptersAddresses(ULONG family, ULONG, void*, IP_ADAPTER_ADDRESS
         adapter->FriendlyName = (PWCHAR)free;
         for (char c : names[a]) *(WCHAR*)free = (WCHAR)(unsigned char)c, free += sizeof(WCHAR);
         free += sizeof(WCHAR);  // the NUL, already zero
+        free = (BYTE*)(((uintptr_t)free + kAlignment - 1) & ~(uintptr_t)(kAlignment - 1));
     }
     return ERROR_SUCCESS;
 }

@@ -47,5 +47,6 @@ bool RemoveKeyTree(HKEY root, char* path);
 // Copies `source` into a KEY_TREE_PATH_SIZE buffer, always terminated; false when cut.
 bool BoundedCopy(char* destination, const char* source);
 
-// Reports an unusable store and ends the process with exit code -1.
+// Reports an unusable store and ends the process. Each program provides its own report: the
+// configurator's (store/fatal_settings_error.cpp) shows a message box and exits with -1.
 [[noreturn]] void FatalSettingsError(void);

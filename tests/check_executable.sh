@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Checks the built program file itself: a 32-bit Windows GUI executable that imports only
 # system DLLs and carries its manifest, version and numbered resources.
-# Usage: check_executable.sh PROGRAM.exe
+# Then the console companion: a 32-bit console executable, as static and hardened, asking
+# for the administrator in the same manifest.
+# Usage: check_executable.sh PROGRAM.exe PAIRS.exe
 set -euo pipefail
 program=$1
+pairs=$2
 headers=$(i686-w64-mingw32-objdump -p "$program")
 resources=$(i686-w64-mingw32-windres -J coff -i "$program" -O rc)
 failures=0
@@ -47,6 +50,19 @@ check "strings 103 and 109" 'has_resource "  103, \"" && has_resource "  109, \"
 check "icon group 134 with 16, 32 and 48 pixel images" \
     'sed -n "/^134 14/,/^END/p" <<<"$resources" | grep -c "\\\\0[1-6]0\\\\0[1-6]0" | grep -qx 3'
 check "menu 109" 'has_resource "109 MENU"'
+
+check "ASLR and DEP (DllCharacteristics 0x0140)" 'has_header "^DllCharacteristics[[:space:]]+0*[1-9a-f]*140$"'
+
+headers=$(i686-w64-mingw32-objdump -p "$pairs")
+resources=$(i686-w64-mingw32-windres -J coff -i "$pairs" -O rc)
+imports=$(grep -E "DLL Name:" <<<"$headers" | awk '{print toupper($3)}' | sort -u | tr '\n' ' ')
+echo "     companion imports: $imports"
+check "companion: 32-bit console program" 'has_header "file format pei-i386" && has_header "^Subsystem[[:space:]]+00000003"'
+check "companion: only system DLLs" \
+    '[ -z "$(tr " " "\n" <<<"$imports" | grep -v -E "^(ADVAPI32|IPHLPAPI|KERNEL32|MSVCRT|NTDLL|WSOCK32)\.DLL$" | grep .)" ]'
+check "companion: ASLR and DEP" 'has_header "^DllCharacteristics[[:space:]]+0*[1-9a-f]*140$"'
+check "companion: manifest asks for the administrator" 'has_resource "level=\"\"requireAdministrator\"\""'
+check "companion: version 1.2.0.0" 'has_resource "FILEVERSION 1, 2, 0, 0"'
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

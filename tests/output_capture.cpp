@@ -14,31 +14,57 @@
 #include <unistd.h>
 #endif
 
-static int g_savedStdout = -1;
-static FILE* g_captureFile = NULL;
+// One capture per stream: standard output and standard error.
+struct Capture {
+    FILE* stream;
+    int saved;
+    FILE* file;
+};
+static Capture g_captures[2] = {{NULL, -1, NULL}, {NULL, -1, NULL}};
+
+static void BeginCapture(Capture* capture, FILE* stream)
+{
+    fflush(stream);
+    capture->stream = stream;
+    capture->file = tmpfile();
+    capture->saved = dup(fileno(stream));
+    dup2(fileno(capture->file), fileno(stream));
+#ifdef _WIN32
+    // As the program does: its "\r\n" lines reach the file as written.
+    _setmode(fileno(stream), _O_BINARY);
+#endif
+}
+
+static std::string EndCapture(Capture* capture)
+{
+    fflush(capture->stream);
+    dup2(capture->saved, fileno(capture->stream));
+    close(capture->saved);
+    std::string captured;
+    rewind(capture->file);
+    char chunk[512];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, capture->file)) > 0) captured.append(chunk, got);
+    fclose(capture->file);
+    return captured;
+}
 
 void BeginStdoutCapture(void)
 {
-    fflush(stdout);
-    g_captureFile = tmpfile();
-    g_savedStdout = dup(fileno(stdout));
-    dup2(fileno(g_captureFile), fileno(stdout));
-#ifdef _WIN32
-    // As the program does: its "\r\n" lines reach the file as written.
-    _setmode(fileno(stdout), _O_BINARY);
-#endif
+    BeginCapture(&g_captures[0], stdout);
 }
 
 std::string EndStdoutCapture(void)
 {
-    fflush(stdout);
-    dup2(g_savedStdout, fileno(stdout));
-    close(g_savedStdout);
-    std::string captured;
-    rewind(g_captureFile);
-    char chunk[512];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, g_captureFile)) > 0) captured.append(chunk, got);
-    fclose(g_captureFile);
-    return captured;
+    return EndCapture(&g_captures[0]);
+}
+
+void BeginStderrCapture(void)
+{
+    BeginCapture(&g_captures[1], stderr);
+}
+
+std::string EndStderrCapture(void)
+{
+    return EndCapture(&g_captures[1]);
 }

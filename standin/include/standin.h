@@ -50,7 +50,8 @@ void StandinScriptHostAddresses(const std::vector<std::string>& addresses);
 void StandinScriptHostLookupFailure(void);
 
 // The adapters GetAdaptersAddresses reports: one entry per IPv4 address, entries with the
-// same name being one adapter. Without a script there are none.
+// same name being one adapter; an empty address, an adapter without one. Without a script
+// there are none.
 struct StandinAdapterAddress {
     std::string adapterName;
     std::string address;

@@ -4,12 +4,16 @@
 # run to its exit code, the store afterwards value by value, the messages, the restart
 # notice and the diagnostics on standard output.
 #
-# Usage: run.sh PROGRAM.exe SHEET_DRIVER.exe   (WINEPREFIX and DISPLAY set, run as root)
+# Then the console companion, by script, in the same namespaces: its commands, their exit
+# codes, the store they leave, and its export imported by the registry tool.
+#
+# Usage: run.sh PROGRAM.exe SHEET_DRIVER.exe PAIRS.exe   (WINEPREFIX and DISPLAY set, as root)
 # The run happens in its own mount, network and UTS namespaces: a host name of its own,
 # whose three addresses come from a private hosts file. Names only: nothing is sent.
 set -euo pipefail
 program=$1
 driver=$2
+pairs=$3
 here=$(cd "$(dirname "$0")" && pwd)
 : "${DISPLAY:?the end-to-end run needs a display (DISPLAY)}"
 : "${WINEPREFIX:?the end-to-end run needs its Wine prefix (WINEPREFIX)}"
@@ -167,6 +171,54 @@ sed -i '/^sheet open$/d' "$work/actual"
 compare "the line that says which adapter holds each address" "$work/expected" "$work/actual"
 dismiss_notice_with_keyboard >/dev/null
 wait_program
+
+echo "== the console companion"
+ip link add Lab type veth peer name Lab-peer
+ip addr add 172.16.4.2/20 dev Lab
+ip link set Lab up
+ip link set Lab-peer up
+# run_pairs ARGUMENTS...: prints the exit code, then standard output and standard error.
+run_pairs() {
+    local status=0
+    wine "$pairs" "$@" >"$work/pairs.out" 2>"$work/pairs.err" || status=$?
+    echo "exit $status"
+    tr -d '\r' <"$work/pairs.out"
+    tr -d '\r' <"$work/pairs.err" | sed 's/^/error: /'
+}
+restart='The Corvane mDNS Repeater service must be restarted for any changes to take effect.'
+drive reset-store >/dev/null
+expect_equal "set by adapter names" "exit 2
+$restart" "$(run_pairs set Ethernet2 WiFi)"
+expect_equal "set again changes nothing" "exit 0
+The list is already as asked: nothing was changed." "$(run_pairs set Ethernet2 WiFi)"
+expect_equal "add by adapter names" "exit 2
+$restart" "$(run_pairs add Lab WiFi)"
+expect_equal "a duplicate is refused" "exit 3
+error: The address pair you are attempting to add already exists in the list." \
+    "$(run_pairs add 10.0.0.5 172.16.4.2)"
+expect_equal "an address of another computer is refused" "exit 3
+error: 10.9.9.9 is not an IPv4 address of this computer." "$(run_pairs add 10.9.9.9 Lab)"
+tab=$'\t'
+expect_equal "list" "exit 0
+192.168.1.10${tab}10.0.0.5${tab}Ethernet2, 192.168.1.0/24${tab}WiFi, 10.0.0.0/16
+172.16.4.2${tab}10.0.0.5${tab}Lab, 172.16.0.0/20${tab}WiFi, 10.0.0.0/16" "$(run_pairs list)"
+expect_equal "remove, either way round" "exit 2
+$restart" "$(run_pairs remove WiFi Lab)"
+expect_equal "export" "exit 0" "$(run_pairs export | head -n 1)"
+cp "$work/pairs.out" "$work/export.reg"
+drive store >"$work/stored"
+printf 'key 0\n  IPsource type 1 bytes 13 "192.168.1.10\\x00"\n  IPdestination type 1 bytes 9 "10.0.0.5\\x00"\n  Direction type 1 bytes 2 "2\\x00"\n  Enabled type 1 bytes 2 "1\\x00"\n' >"$work/expected"
+compare "the store after the commands, as the configurator writes it" "$work/expected" "$work/stored"
+drive reset-store seed 3 1.1.1.1 2.2.2.2 >/dev/null
+timeout 60 wine reg import "$(winepath -w "$work/export.reg")" >/dev/null 2>&1 || true
+drive store >"$work/imported"
+compare "the export imported into another store" "$work/stored" "$work/imported"
+drive reset-store-without-networks >/dev/null
+expect_equal "no Networks key" "exit 5
+error: Error reading program settings from the registry.
+error: 
+error: The program will now exit." "$(run_pairs list)"
+expect_equal "usage error" "exit 4" "$(run_pairs add WiFi | head -n 1)"
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,0 +1,18 @@
+// The console companion's commands over the same store and rules as the configurator:
+// list, add, remove, set and export. Every change rewrites the whole list as the
+// configurator's save does.
+#pragma once
+
+// What a script can rely on.
+enum PairsExitCode {
+    PAIRS_UNCHANGED = 0,       // done, and nothing needed changing
+    PAIRS_SAVE_FAILED = 1,     // the store could not be made to hold the list
+    PAIRS_CHANGED = 2,         // done, and the store changed: restart the service
+    PAIRS_REFUSED = 3,         // refused by a rule; nothing changed
+    PAIRS_USAGE = 4,           // the command line is not one of the commands
+    PAIRS_STORE_UNUSABLE = 5,  // the store cannot be used (no Networks key)
+};
+
+// Runs one command line; argv[0] is the program's name. The local addresses and the
+// adapters must have been discovered. Writes to standard output and standard error.
+int RunPairsCommand(int argc, char** argv);
