@@ -61,13 +61,19 @@ static void ReadChosenText(HWND chooser, char* text)
     SendMessageA(chooser, CB_GETLBTEXT, (WPARAM)selected, (LPARAM)text);
 }
 
+// Both choosers' texts, each into a CHOSEN_TEXT_SIZE buffer.
+static void ReadChosenPair(HWND page, char* source, char* destination)
+{
+    ReadChosenText(GetDlgItem(page, IDC_SOURCE_CHOOSER), source);
+    ReadChosenText(GetDlgItem(page, IDC_DESTINATION_CHOOSER), destination);
+}
+
 // Says, below the list, which adapter holds each chosen address and each of the selected row's.
 static void ShowAddressLine(HWND page)
 {
     char source[CHOSEN_TEXT_SIZE];
     char destination[CHOSEN_TEXT_SIZE];
-    ReadChosenText(GetDlgItem(page, IDC_SOURCE_CHOOSER), source);
-    ReadChosenText(GetDlgItem(page, IDC_DESTINATION_CHOOSER), destination);
+    ReadChosenPair(page, source, destination);
     HWND list = GetDlgItem(page, IDC_PAIR_LIST);
     int selected = SelectedPairRow(list);
     PairRowText row;
@@ -87,8 +93,7 @@ static void AddChosenPair(HWND page)
 {
     char source[CHOSEN_TEXT_SIZE];
     char destination[CHOSEN_TEXT_SIZE];
-    ReadChosenText(GetDlgItem(page, IDC_SOURCE_CHOOSER), source);
-    ReadChosenText(GetDlgItem(page, IDC_DESTINATION_CHOOSER), destination);
+    ReadChosenPair(page, source, destination);
     HWND list = GetDlgItem(page, IDC_PAIR_LIST);
     int rowCount;
     const PairRowText* keptRows = KeptPairRows(&rowCount);
@@ -113,10 +118,12 @@ static void RemoveSelectedPair(HWND page)
     int selected = SelectedPairRow(list);
     int rowCount = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
     PairRuleVerdict verdict = CheckRemovePair(selected, rowCount);
-    if (verdict == PAIR_ACCEPTED)
+    if (verdict == PAIR_ACCEPTED) {
         DeletePairRow(list, selected);
-    else
+        ShowAddressLine(page);  // the selected row is gone
+    } else {
         ShowRejection(page, verdict);
+    }
 }
 
 // The save on OK and Apply: the rows of the General page (page 0 of `sheet`), in list
