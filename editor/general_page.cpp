@@ -17,6 +17,9 @@
 #include "store/store.h"
 
 #define CHOSEN_TEXT_SIZE 256
+// Posted to itself by the page: the screen-reader names are set once the sheet is up,
+// since they start COM, which would delay the sheet's first appearance.
+#define WM_NAME_CONTROLS (WM_APP + 1)
 
 static void FillChoosers(HWND page)
 {
@@ -44,7 +47,7 @@ static void InitialisePage(HWND page)
     for (DWORD record = 0; record < PairTableCount; ++record)
         AppendPairRow(list, PairTable[record].sourceAddress, PairTable[record].destinationAddress);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    NameControlsForScreenReaders(page);
+    PostMessageA(page, WM_NAME_CONTROLS, 0, 0);
     ShowAddressLine(page);
 }
 
@@ -183,6 +186,7 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     case WM_INITDIALOG: InitialisePage(page); break;
     case WM_COMMAND: HandleCommand(page, wParam); break;
     case WM_NOTIFY: HandleNotify(page, (const NMHDR*)lParam); break;
+    case WM_NAME_CONTROLS: NameControlsForScreenReaders(page); break;
     default: break;
     }
     return FALSE;
