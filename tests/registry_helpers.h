@@ -38,3 +38,6 @@ protected:
 };
 
 #define NETWORKS "Software\\Corvane Software\\mDNS\\Networks"
+// A key outside the store, which the tests' links name and nothing may change; the tests'
+// clean-up removes it with the rest of the Corvane key.
+#define OUTSIDE "Software\\Corvane Software\\Outside"

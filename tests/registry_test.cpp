@@ -131,12 +131,10 @@ TEST_F(RegistryTest, QueryOfStringAddsNulOnlyWhenThereIsRoom)
 
 namespace {
 
-#define TARGET "Software\\Corvane Software\\Target"
-
 TEST_F(RegistryTest, LinksAreFollowedUnlessOpenedAsLinks)
 {
-    SetValue(TARGET, "IPsource", REG_SZ, "9.9.9.9");
-    CreateLink(NETWORKS "\\0", TARGET);
+    SetValue(OUTSIDE, "IPsource", REG_SZ, "9.9.9.9");
+    CreateLink(NETWORKS "\\0", OUTSIDE);
     EXPECT_EQ(std::string("9.9.9.9", 8), GetValue(NETWORKS "\\0", "IPsource")) << "an open follows the link";
 
     HKEY networks, link;
@@ -151,13 +149,13 @@ TEST_F(RegistryTest, LinksAreFollowedUnlessOpenedAsLinks)
     RegCloseKey(link);
     RegCloseKey(networks);
     EXPECT_TRUE(SubkeyNames(NETWORKS).empty());
-    EXPECT_EQ(std::string("9.9.9.9", 8), GetValue(TARGET, "IPsource"));
+    EXPECT_EQ(std::string("9.9.9.9", 8), GetValue(OUTSIDE, "IPsource"));
 
     // A delete by name follows the link and deletes what it names: the reason the store
     // never deletes by name.
-    CreateLink(NETWORKS "\\1", TARGET);
+    CreateLink(NETWORKS "\\1", OUTSIDE);
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\1"));
-    EXPECT_FALSE(KeyExists(TARGET));
+    EXPECT_FALSE(KeyExists(OUTSIDE));
     EXPECT_FALSE(KeyExists(NETWORKS "\\1")) << "a link whose target is gone leads nowhere";
     EXPECT_EQ((std::vector<std::string>{"1"}), SubkeyNames(NETWORKS)) << "but is still there";
 }

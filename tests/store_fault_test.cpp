@@ -182,7 +182,6 @@ const char* const kRegistryCalls[] = {"RegOpenKeyExA",   "RegCreateKeyA",   "Reg
                                       "RegEnumKeyExA",   "RegQueryValueExA", "RegSetValueExA"};
 const LONG kStatuses[] = {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS};
 
-#define OUTSIDE "Software\\Corvane Software\\Outside"
 #define PRODUCT "Software\\Corvane Software\\mDNS"
 
 // Pairs, a nested tree, and a link in the place of the third row that names a key outside

@@ -189,8 +189,6 @@ TEST_F(RemoveKeyTreeTest, PathThatFillsTheBufferIsNotExtended)
 
 namespace {
 
-#define OUTSIDE "Software\\Corvane Software\\Outside"
-
 // A link planted anywhere in the store, the Networks key itself included, is removed as a
 // link: what it names stays byte for byte, and the rows land in a real Networks key.
 TEST_F(SaveTest, LinksInTheStoreAreRemovedNotFollowed)
