@@ -322,7 +322,11 @@ int main(int argc, char** argv)
         else if (command == "apply?")
             printf("apply %s\n", IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)) ? "enabled" : "disabled");
         else if (command == "rows") PrintRows();
-        else if (command == "line") {
+        else if (command == "columns") {
+            HWND list = GetDlgItem(Page(), IDC_PAIR_LIST);
+            printf("column widths %d %d\n", (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0),
+                   (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0));
+        } else if (command == "line") {
             char text[1024] = "";
             GetDlgItemTextA(Page(), IDC_ADDRESS_LINE, text, sizeof text);
             for (char* c = text; *c; ++c)

@@ -147,6 +147,17 @@ expect_equal "restart notice after the close box" "notice dismissed" "$(dismiss_
 wait_program
 expect_equal "exit code after the close box" 255 "$program_status"
 
+echo "== the columns follow the display's DPI"
+for dpi in 96 144; do
+    timeout 30 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    start_program
+    expect_equal "column widths at $dpi dpi" "column widths $((144 * dpi / 96)) $((96 * dpi / 96))" \
+        "$(drive wait-sheet columns press cancel | grep '^column')"
+    dismiss_notice_with_keyboard >/dev/null
+    wait_program
+done
+timeout 30 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
+
 echo "== which network is which"
 # Two named adapters with an address each; with them, the host lookup offers just these two.
 ip link set lo up
