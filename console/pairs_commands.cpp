@@ -1,20 +1,25 @@
 // The commands: each loads the store as the configurator's start-up does, and every change
-// goes through the configurator's save.
+// goes through the configurator's save. "Nothing changed" is said only of a store that is
+// exactly what the save would leave.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
 #include <vector>
 
 #include "console/address_arguments.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_export.h"
+#include "console/printable_text.h"
+#include "console/program_version.h"
 #include "editor/pair_rules.h"
 #include "net/adapters.h"
 #include "resources/program_texts.h"
 #include "store/store.h"
 
 #define REASON_SIZE 512
+#define VERSION_TEXT_SIZE 32
 
 typedef std::vector<PairRowText> PairRows;
 
@@ -28,27 +33,29 @@ static const char kUsage[] =
     "  remove SOURCE DESTINATION removes the pair, whichever way round it is stored\n"
     "  set [SOURCE DESTINATION]...  makes the list exactly these pairs, in this order\n"
     "  export                    the list as a .reg file, on standard output\n"
+    "  import FILE               makes the list exactly the pairs of an export\n"
+    "  --version                 the version of this program\n"
     "\n"
     "SOURCE and DESTINATION are IPv4 addresses of this computer, or names of its adapters\n"
     "(\"Ethernet 2\"), each standing for the adapter's one IPv4 address.\n"
+    "Texts from the store and adapter names are printed with control characters as \\xNN\n"
+    "and backslashes doubled.\n"
     "\n"
     "Exit codes:\n"
-    "  0  done, and nothing needed changing\n"
+    "  0  done, and nothing needed changing: the store is exactly the list\n"
     "  1  the store could not be made to hold the list (it may hold part of it)\n"
     "  2  done, and the list changed: restart the repeater service\n"
     "  3  refused by a rule; nothing was changed\n"
-    "  4  usage error\n"
-    "  5  the store cannot be used (the Networks key is missing)\n";
+    "  4  usage error, or a FILE that is not an export; nothing was changed\n"
+    "  5  the store cannot be used (the Networks key is missing or may not be changed)\n";
 
-// The stored list as the configurator's page would show it: every record, in table order.
+// The stored list in the order of its key numbers, so that a list `set` wrote reads back
+// as it was written whatever order the registry enumerates "10" and "2" in.
 static PairRows StoredRows(void)
 {
     LoadPairTable();
     PairRows rows(PairTableCount);
-    for (DWORD i = 0; i < PairTableCount; ++i) {
-        memcpy(rows[i].source, PairTable[i].sourceAddress, ADDRESS_FIELD_SIZE);
-        memcpy(rows[i].destination, PairTable[i].destinationAddress, ADDRESS_FIELD_SIZE);
-    }
+    if (!CopyPairTableRows(rows.data(), KEY_NUMBER_ORDER)) FatalSettingsError();
     return rows;
 }
 
@@ -58,14 +65,30 @@ static int Refuse(const char* reason)
     return PAIRS_REFUSED;
 }
 
+static int UsageError(const std::string& what)
+{
+    fprintf(stderr, "%s\n%s\n", what.c_str(), TEXT_PAIRS_USAGE_HINT);
+    return PAIRS_USAGE;
+}
+
 static int Save(const PairRows& rows)
 {
-    if (!SavePairList(rows.data(), (int)rows.size())) {
+    // The key-tree removal's diagnostics are diagnostics: standard output is the result.
+    if (!SavePairListReportingTo(rows.data(), (int)rows.size(), stderr)) {
         fprintf(stderr, "%s\n", TEXT_PAIRS_NOT_SAVED);
         return PAIRS_SAVE_FAILED;
     }
     printf("%s\n", TEXT_RESTART_NOTICE);
     return PAIRS_CHANGED;
+}
+
+// Leaves the store exactly `rows`: untouched when it already is (`unchanged` said), else
+// rewritten as a whole.
+static int Converge(const PairRows& rows, const std::string& unchanged)
+{
+    if (!StoreHoldsExactly(rows.data(), (int)rows.size())) return Save(rows);
+    printf("%s\n", unchanged.c_str());
+    return PAIRS_UNCHANGED;
 }
 
 // Checks a new pair as the page's Add does, with the rows before it; both sides must be
@@ -97,7 +120,8 @@ static int ListPairs(void)
         char sourceHolder[ADDRESS_HOLDER_TEXT_SIZE], destinationHolder[ADDRESS_HOLDER_TEXT_SIZE];
         DescribeAddressHolder(row.source, sourceHolder, sizeof sourceHolder);
         DescribeAddressHolder(row.destination, destinationHolder, sizeof destinationHolder);
-        printf("%s\t%s\t%s\t%s\n", row.source, row.destination, sourceHolder, destinationHolder);
+        printf("%s\t%s\t%s\t%s\n", PrintableText(row.source).c_str(), PrintableText(row.destination).c_str(),
+               PrintableText(sourceHolder).c_str(), PrintableText(destinationHolder).c_str());
     }
     return PAIRS_UNCHANGED;
 }
@@ -122,54 +146,126 @@ static int RemovePair(const char* sourceArgument, const char* destinationArgumen
     PairRows rows = StoredRows(), kept;
     for (const PairRowText& row : rows)
         if (!IsDuplicate(pair.source, pair.destination, &row, 1)) kept.push_back(row);
-    if (kept.size() == rows.size()) {
-        printf(TEXT_PAIRS_NOT_STORED "\n", pair.source, pair.destination);
-        return PAIRS_UNCHANGED;
-    }
-    return Save(kept);
+    if (kept.size() != rows.size()) return Save(kept);
+    char notStored[REASON_SIZE];
+    snprintf(notStored, sizeof notStored, TEXT_PAIRS_NOT_STORED, pair.source, pair.destination);
+    return Converge(rows, notStored);
 }
 
-static int SetPairs(int count, char** arguments)
+// Makes the list exactly `wanted`, whose sides are arguments or texts of an export.
+static int SetPairs(const std::vector<const char*>& sides)
 {
     PairRows wanted;
-    for (int i = 0; i + 1 < count; i += 2) {
+    for (size_t i = 0; i + 1 < sides.size(); i += 2) {
         PairRowText pair;
-        if (!AcceptPair(arguments[i], arguments[i + 1], wanted, &pair)) return PAIRS_REFUSED;
+        if (!AcceptPair(sides[i], sides[i + 1], wanted, &pair)) return PAIRS_REFUSED;
         wanted.push_back(pair);
     }
-    PairRows stored = StoredRows();
-    bool same = stored.size() == wanted.size();
-    for (size_t i = 0; same && i < stored.size(); ++i)
-        same = strcmp(stored[i].source, wanted[i].source) == 0 && strcmp(stored[i].destination, wanted[i].destination) == 0;
-    if (same) {
-        printf("%s\n", TEXT_PAIRS_ALREADY_SO);
-        return PAIRS_UNCHANGED;
-    }
-    return Save(wanted);
+    StoredRows();  // an unusable store ends here, as for every other command
+    return Converge(wanted, TEXT_PAIRS_ALREADY_SO);
 }
 
 static int ExportPairs(void)
 {
     PairRows rows = StoredRows();
-    std::vector<char> text(PairsExportSize((int)rows.size()));
-    WritePairsExport(rows.data(), (int)rows.size(), text.data(), text.size());
-    fputs(text.data(), stdout);
+    std::string text = PairsExportText(rows.data(), (int)rows.size());
+    fwrite(text.data(), 1, text.size(), stdout);
     return PAIRS_UNCHANGED;
 }
 
+static bool ReadWholeFile(const char* path, std::string* text)
+{
+    FILE* file = fopen(path, "rb");
+    if (file == NULL) return false;
+    char chunk[4096];
+    size_t count;
+    while ((count = fread(chunk, 1, sizeof chunk, file)) > 0) text->append(chunk, count);
+    bool read = ferror(file) == 0;
+    fclose(file);
+    return read;
+}
+
+static int ImportPairs(const char* path)
+{
+    std::string text, why;
+    char message[REASON_SIZE];
+    if (!ReadWholeFile(path, &text)) {
+        snprintf(message, sizeof message, TEXT_PAIRS_NO_FILE, ShortenedArgument(path).c_str());
+        return UsageError(message);
+    }
+    PairRows rows;
+    if (!ParsePairsExport(text, &rows, &why)) {
+        snprintf(message, sizeof message, TEXT_PAIRS_NOT_AN_EXPORT, ShortenedArgument(path).c_str(), why.c_str());
+        return UsageError(message);
+    }
+    std::vector<const char*> sides;
+    for (const PairRowText& row : rows) {
+        sides.push_back(row.source);
+        sides.push_back(row.destination);
+    }
+    return SetPairs(sides);
+}
+
+static int PrintVersion(void)
+{
+    char version[VERSION_TEXT_SIZE];
+    if (!ReadProgramVersion(version, sizeof version)) {
+        fprintf(stderr, "%s\n", TEXT_PAIRS_NO_VERSION);
+        return PAIRS_SAVE_FAILED;
+    }
+    printf("mDNSPairs %s\n", version);
+    return PAIRS_UNCHANGED;
+}
+
+// What a command takes, for the message when the count is wrong.
+struct CommandShape {
+    const char* name;
+    const char* arguments;  // in words
+    bool (*countFits)(int count);
+};
+
+static bool NoArguments(int count) { return count == 0; }
+static bool OnePair(int count) { return count == 2; }
+static bool Pairs(int count) { return count % 2 == 0; }
+static bool OneFile(int count) { return count == 1; }
+
+static const CommandShape kCommands[] = {
+    {"list", "no arguments", NoArguments},
+    {"export", "no arguments", NoArguments},
+    {"add", "a SOURCE and a DESTINATION", OnePair},
+    {"remove", "a SOURCE and a DESTINATION", OnePair},
+    {"set", "SOURCE DESTINATION pairs", Pairs},
+    {"import", "one FILE", OneFile},
+    {"--version", "no arguments", NoArguments},
+};
+
 int RunPairsCommand(int argc, char** argv)
 {
-    const char* command = argc > 1 ? argv[1] : "";
-    int extra = argc - 2;
+    if (argc < 2) return UsageError("No command was given.");
+    const char* command = argv[1];
+    int count = argc - 2;
+    char** arguments = argv + 2;
     if (strcmp(command, "--help") == 0 || strcmp(command, "-h") == 0 || strcmp(command, "/?") == 0) {
         fputs(kUsage, stdout);
         return PAIRS_UNCHANGED;
     }
-    if (strcmp(command, "list") == 0 && extra == 0) return ListPairs();
-    if (strcmp(command, "export") == 0 && extra == 0) return ExportPairs();
-    if (strcmp(command, "add") == 0 && extra == 2) return AddPair(argv[2], argv[3]);
-    if (strcmp(command, "remove") == 0 && extra == 2) return RemovePair(argv[2], argv[3]);
-    if (strcmp(command, "set") == 0 && extra >= 0 && extra % 2 == 0) return SetPairs(extra, argv + 2);
-    fputs(kUsage, stderr);
-    return PAIRS_USAGE;
+    char message[REASON_SIZE];
+    const CommandShape* shape = NULL;
+    for (const CommandShape& candidate : kCommands)
+        if (strcmp(command, candidate.name) == 0) shape = &candidate;
+    if (shape == NULL) {
+        snprintf(message, sizeof message, TEXT_PAIRS_UNKNOWN_COMMAND, ShortenedArgument(command).c_str());
+        return UsageError(message);
+    }
+    if (!shape->countFits(count)) {
+        snprintf(message, sizeof message, TEXT_PAIRS_WRONG_ARGUMENTS, shape->name, shape->arguments);
+        return UsageError(message);
+    }
+    if (strcmp(command, "list") == 0) return ListPairs();
+    if (strcmp(command, "export") == 0) return ExportPairs();
+    if (strcmp(command, "add") == 0) return AddPair(arguments[0], arguments[1]);
+    if (strcmp(command, "remove") == 0) return RemovePair(arguments[0], arguments[1]);
+    if (strcmp(command, "import") == 0) return ImportPairs(arguments[0]);
+    if (strcmp(command, "--version") == 0) return PrintVersion();
+    return SetPairs(std::vector<const char*>(arguments, arguments + count));
 }

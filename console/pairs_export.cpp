@@ -1,58 +1,62 @@
-// REGEDIT4 text, single-byte, with the registry editor's line ends.
+// Writing the pair list as REGEDIT4 text, single-byte, with the registry editor's line ends.
 #include <stdio.h>
 #include <string.h>
 
 #include "console/pairs_export.h"
 #include "store/store_names.h"
 
-#define NETWORKS_REG_PATH "HKEY_LOCAL_MACHINE\\" NETWORKS_KEY_PATH
-#define EXPORT_HEADER_SIZE 512
-// A row's key line and four values; its texts, escaped, take at most twice their fields.
-#define EXPORT_ROW_SIZE (sizeof NETWORKS_REG_PATH + 160 + 4 * ADDRESS_FIELD_SIZE)
+#define EXPORT_LINE_END "\r\n"
 
-size_t PairsExportSize(int rowCount)
+static void AppendLine(std::string* text, const std::string& line)
 {
-    return EXPORT_HEADER_SIZE + (size_t)(rowCount > 0 ? rowCount : 0) * EXPORT_ROW_SIZE;
+    *text += line;
+    *text += EXPORT_LINE_END;
 }
 
-// A string value's text between its quotes: backslashes and quotes escaped.
-static void Escape(const char* text, char* escaped)
+// Texts of plain printable characters go between quotes, as people expect to read them.
+static bool QuotesCarry(const char* text)
 {
-    for (; *text; ++text) {
-        if (*text == '\\' || *text == '"') *escaped++ = '\\';
-        *escaped++ = *text;
+    for (const unsigned char* p = (const unsigned char*)text; *p; ++p)
+        if (*p < 0x20 || *p > 0x7E || *p == '"' || *p == '\\') return false;
+    return true;
+}
+
+// A string value's data. Any other text travels as hex(1): its bytes and the NUL, which
+// both importers store as that string; inside quotes a line break, a bracket or an escape
+// that one importer reads and the other does not could start a key of its own.
+static std::string ValueData(const char* text)
+{
+    if (QuotesCarry(text)) return std::string("\"") + text + "\"";
+    std::string data = "hex(1):";
+    for (const unsigned char* p = (const unsigned char*)text;; ++p) {
+        char byte[4];
+        snprintf(byte, sizeof byte, "%02x", *p);
+        data += byte;
+        if (*p == 0) break;
+        data += ",";
     }
-    *escaped = 0;
+    return data;
 }
 
-static void Append(char* text, size_t size, const char* line)
+std::string PairsExportText(const PairRowText* rows, int rowCount)
 {
-    size_t used = strlen(text);
-    if (used < size) snprintf(text + used, size - used, "%s\r\n", line);
-}
-
-void WritePairsExport(const PairRowText* rows, int rowCount, char* text, size_t size)
-{
-    if (size == 0) return;
-    text[0] = 0;
-    Append(text, size, "REGEDIT4");
-    Append(text, size, "");
-    Append(text, size, "[-" NETWORKS_REG_PATH "]");
-    Append(text, size, "");
-    Append(text, size, "[" NETWORKS_REG_PATH "]");
-    Append(text, size, "");
+    std::string text;
+    AppendLine(&text, "REGEDIT4");
+    AppendLine(&text, "");
+    AppendLine(&text, "; The address pairs of the Corvane mDNS Repeater. \"mDNSPairs import FILE\" makes the list");
+    AppendLine(&text, "; exactly these pairs. A registry import deletes nothing: pairs numbered past these stay.");
+    AppendLine(&text, "");
+    AppendLine(&text, "[" NETWORKS_REG_PATH "]");
+    AppendLine(&text, "");
     for (int row = 0; row < rowCount; ++row) {
-        char line[EXPORT_ROW_SIZE], source[2 * ADDRESS_FIELD_SIZE], destination[2 * ADDRESS_FIELD_SIZE];
-        Escape(rows[row].source, source);
-        Escape(rows[row].destination, destination);
-        snprintf(line, sizeof line, "[" NETWORKS_REG_PATH "\\%d]", row);
-        Append(text, size, line);
-        snprintf(line, sizeof line, "\"" VALUE_SOURCE "\"=\"%s\"", source);
-        Append(text, size, line);
-        snprintf(line, sizeof line, "\"" VALUE_DESTINATION "\"=\"%s\"", destination);
-        Append(text, size, line);
-        Append(text, size, "\"" VALUE_DIRECTION "\"=\"" DIRECTION_WRITTEN "\"");
-        Append(text, size, "\"" VALUE_ENABLED "\"=\"" ENABLED_WRITTEN "\"");
-        Append(text, size, "");
+        char number[16];
+        snprintf(number, sizeof number, PAIR_KEY_NAME_BY_NUMBER, row);
+        AppendLine(&text, std::string("[" NETWORKS_REG_PATH "\\") + number + "]");
+        AppendLine(&text, "\"" VALUE_SOURCE "\"=" + ValueData(rows[row].source));
+        AppendLine(&text, "\"" VALUE_DESTINATION "\"=" + ValueData(rows[row].destination));
+        AppendLine(&text, "\"" VALUE_DIRECTION "\"=\"" DIRECTION_WRITTEN "\"");
+        AppendLine(&text, "\"" VALUE_ENABLED "\"=\"" ENABLED_WRITTEN "\"");
+        AppendLine(&text, "");
     }
+    return text;
 }

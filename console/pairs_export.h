@@ -1,12 +1,20 @@
-// The pair list as a .reg file that the registry editor imports: the old list goes, and the
-// rows come back as the configurator writes them, "0" upward in row order.
+// The pair list as a REGEDIT4 file that `reg import` and `regedit /s` read, and the
+// companion's own reading of such a file back into rows.
 #pragma once
 
 #include <stddef.h>
 
+#include <string>
+#include <vector>
+
 #include "store/store.h"
 
-// Room for the text of `rowCount` rows, its NUL included.
-size_t PairsExportSize(int rowCount);
+#define NETWORKS_REG_PATH "HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks"
 
-void WritePairsExport(const PairRowText* rows, int rowCount, char* text, size_t size);
+// The rows as the configurator writes them, "0" upward in row order. The file deletes
+// nothing: a delete by name would follow a registry link out of the store.
+std::string PairsExportText(const PairRowText* rows, int rowCount);
+
+// Reads a file that PairsExportText wrote. False, with the reason and its line in `why`,
+// when the text is not such a file.
+bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, std::string* why);

@@ -32,8 +32,8 @@ static void KeepAppendedRow(const char* source, const char* destination)
         KeptRows = grown;
         KeptRowCapacity = capacity;
     }
-    snprintf(KeptRows[KeptRowCount].source, ADDRESS_FIELD_SIZE, "%s", source);
-    snprintf(KeptRows[KeptRowCount].destination, ADDRESS_FIELD_SIZE, "%s", destination);
+    snprintf(KeptRows[KeptRowCount].source, ADDRESS_TEXT_SIZE, "%s", source);
+    snprintf(KeptRows[KeptRowCount].destination, ADDRESS_TEXT_SIZE, "%s", destination);
     ++KeptRowCount;
 }
 
@@ -104,7 +104,7 @@ static void ReadRowText(HWND list, int row, PairListColumn column, char* field)
     ZeroMemory(&item, sizeof item);
     item.iSubItem = column;
     item.pszText = field;
-    item.cchTextMax = ADDRESS_FIELD_SIZE;
+    item.cchTextMax = ADDRESS_TEXT_SIZE;
     field[0] = 0;
     SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
 }

@@ -14,6 +14,7 @@
 
 AdapterAddress* AdapterAddressList = NULL;
 int AdapterAddressCount = 0;
+bool AdapterAddressesKnown = false;
 
 #define ADAPTER_BUFFER_SIZE 16384
 #define ADAPTER_LIST_TRIES 3
@@ -45,6 +46,7 @@ int DiscoverAdapterAddresses(void)
     free(AdapterAddressList);
     AdapterAddressList = NULL;
     AdapterAddressCount = 0;
+    AdapterAddressesKnown = false;
     IP_ADAPTER_ADDRESSES* adapters = ReadAdapters();
     if (adapters == NULL) return -1;
     // One entry per address, and one without an address for an adapter that has none.
@@ -70,15 +72,18 @@ int DiscoverAdapterAddresses(void)
         for (IP_ADAPTER_UNICAST_ADDRESS* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
             const struct sockaddr* address = unicast->Address.lpSockaddr;
             if (address == NULL || address->sa_family != AF_INET) continue;
+            const struct sockaddr_in* ipv4 = (const struct sockaddr_in*)address;
+            // 0.0.0.0 is an adapter still waiting for an address, not an address of it.
+            if (ipv4->sin_addr.s_addr == 0) continue;
             AdapterAddress* entry = &AdapterAddressList[AdapterAddressCount++];
             memcpy(entry->adapterName, converted, nameLength);
-            const struct sockaddr_in* ipv4 = (const struct sockaddr_in*)address;
             FormatAddress((const BYTE*)&ipv4->sin_addr, entry->address, ADDRESS_TEXT_SIZE);
             entry->prefixLength = unicast->OnLinkPrefixLength <= 32 ? unicast->OnLinkPrefixLength : 32;
         }
         if (AdapterAddressCount == firstEntry) memcpy(AdapterAddressList[AdapterAddressCount++].adapterName, converted, nameLength);
     }
     free(adapters);
+    AdapterAddressesKnown = true;
     return 0;
 }
 
@@ -100,5 +105,5 @@ void DescribeAddressHolder(const char* address, char* text, size_t size)
         snprintf(text, size, "%s, %s/%d", entry.adapterName, networkText, entry.prefixLength);
         return;
     }
-    snprintf(text, size, "%s", TEXT_NOT_ON_THIS_COMPUTER);
+    snprintf(text, size, "%s", AdapterAddressesKnown ? TEXT_NOT_ON_THIS_COMPUTER : TEXT_ADAPTERS_UNAVAILABLE);
 }

@@ -19,10 +19,14 @@ struct AdapterAddress {
 // per IPv4 address, and one with an empty address for an adapter that has none.
 extern AdapterAddress* AdapterAddressList;
 extern int AdapterAddressCount;
+// False until the platform has listed the adapters, and when it could not: then no address
+// can be said to be on no adapter.
+extern bool AdapterAddressesKnown;
 
 // Fills the list from GetAdaptersAddresses. Returns 0, or -1 (list empty) when the
 // platform cannot say.
 int DiscoverAdapterAddresses(void);
 
-// Says which adapter holds `address`, as "Ethernet 2, 192.168.1.0/24", or that none does.
+// Says which adapter holds `address`, as "Ethernet 2, 192.168.1.0/24", that none does, or
+// that the adapters are not known.
 void DescribeAddressHolder(const char* address, char* text, size_t size);

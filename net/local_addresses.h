@@ -4,10 +4,9 @@
 
 #include <stdio.h>
 
-#define ADDRESS_TEXT_SIZE 16
-#define HOST_NAME_SIZE 80
+#include "net/address_text.h"
 
-typedef char AddressText[ADDRESS_TEXT_SIZE];
+#define HOST_NAME_SIZE 80
 
 // Allocated once by DiscoverLocalAddresses, in the order the host lookup lists them.
 extern AddressText* LocalAddressList;

@@ -28,6 +28,7 @@
 
 // The line below the pair list that says which adapter holds each address in play.
 #define TEXT_NOT_ON_THIS_COMPUTER "not on this computer"
+#define TEXT_ADAPTERS_UNAVAILABLE "adapter names unavailable"
 #define TEXT_HOLDER_SOURCE "Source %s: %s."
 #define TEXT_HOLDER_DESTINATION "Destination %s: %s."
 #define TEXT_HOLDER_SELECTED "Selected pair: %s: %s; %s: %s."
@@ -39,12 +40,25 @@
 
 // The console companion.
 #define TEXT_PAIRS_NOT_LOCAL "%s is not an IPv4 address of this computer."
+#define TEXT_PAIRS_STORE_MISSING \
+    "The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks does not exist, so " \
+    "there is no list of pairs. The Corvane mDNS Repeater service's installer creates it: install or repair " \
+    "the service."
+#define TEXT_PAIRS_STORE_UNOPENABLE \
+    "The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS, or a key below it, cannot be " \
+    "opened with full access (error %ld). Run mDNSPairs as an administrator."
 #define TEXT_PAIRS_UNKNOWN_ARGUMENT "\"%s\" is neither an IPv4 address nor the name of an adapter of this computer."
 #define TEXT_PAIRS_ADAPTER_WITHOUT_ADDRESS "The adapter \"%s\" has no IPv4 address."
 #define TEXT_PAIRS_ADAPTER_WITH_ADDRESSES \
     "The adapter \"%s\" has more than one IPv4 address (%s): name the address instead."
 #define TEXT_PAIRS_NOT_STORED "The pair %s, %s is not in the list: nothing was changed."
 #define TEXT_PAIRS_ALREADY_SO "The list is already as asked: nothing was changed."
+#define TEXT_PAIRS_USAGE_HINT "Run \"mDNSPairs --help\" for the commands and their arguments."
+#define TEXT_PAIRS_UNKNOWN_COMMAND "\"%s\" is not a command (the commands are lowercase: list, add, remove, set, export, import)."
+#define TEXT_PAIRS_WRONG_ARGUMENTS "\"%s\" takes %s."
+#define TEXT_PAIRS_NO_FILE "The file \"%s\" cannot be read."
+#define TEXT_PAIRS_NOT_AN_EXPORT "The file \"%s\" is not an export of mDNSPairs (%s)."
+#define TEXT_PAIRS_NO_VERSION "The version of this program cannot be read from its resources."
 #define TEXT_PAIRS_NOT_SAVED \
     "The registry could not be made to hold exactly the address pairs asked for. Some pairs may not " \
     "have been written, or some old entries could not be removed."

@@ -25,8 +25,8 @@ static void LoadPair(HKEY networksKey, DWORD index, NetworkPair* pair)
     HKEY pairKey;
     if (RegOpenKeyExA(networksKey, pair->subkeyName, 0, KEY_ALL_ACCESS, &pairKey) != ERROR_SUCCESS)
         FatalSettingsError();
-    ReadTextValue(pairKey, VALUE_SOURCE, pair->sourceAddress, ADDRESS_FIELD_SIZE);
-    ReadTextValue(pairKey, VALUE_DESTINATION, pair->destinationAddress, ADDRESS_FIELD_SIZE);
+    ReadTextValue(pairKey, VALUE_SOURCE, pair->sourceAddress, ADDRESS_TEXT_SIZE);
+    ReadTextValue(pairKey, VALUE_DESTINATION, pair->destinationAddress, ADDRESS_TEXT_SIZE);
     pair->direction = ReadNumberValue(pairKey, VALUE_DIRECTION);
     pair->enabled = ReadNumberValue(pairKey, VALUE_ENABLED);
     RegCloseKey(pairKey);
@@ -60,4 +60,11 @@ void LoadPairTable(void)
     }
     for (DWORD index = 0; index < PairTableCount; ++index) LoadPair(networksKey, index, &PairTable[index]);
     RegCloseKey(networksKey);
+}
+
+void ResetPairTable(void)
+{
+    free(PairTable);
+    PairTable = NULL;
+    PairTableCount = 0;
 }

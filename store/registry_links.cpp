@@ -16,15 +16,21 @@ bool DeleteOpenKey(HKEY key)
     return NtDeleteKey((HANDLE)key) == 0;  // STATUS_SUCCESS
 }
 
+bool OpenKeyMayBeLink(HKEY key)
+{
+    DWORD type = REG_NONE;
+    LONG status = RegQueryValueExA(key, LINK_VALUE_NAME, NULL, &type, NULL, NULL);
+    if (status == ERROR_FILE_NOT_FOUND) return false;
+    return status != ERROR_SUCCESS || type == REG_LINK;
+}
+
 bool KeyMayBeLink(HKEY parent, const char* name)
 {
     HKEY key;
     LONG status = RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &key);
     if (status == ERROR_FILE_NOT_FOUND) return false;
     if (status != ERROR_SUCCESS) return true;
-    DWORD type = REG_NONE;
-    status = RegQueryValueExA(key, LINK_VALUE_NAME, NULL, &type, NULL, NULL);
+    bool mayBeLink = OpenKeyMayBeLink(key);
     RegCloseKey(key);
-    if (status == ERROR_FILE_NOT_FOUND) return false;
-    return status != ERROR_SUCCESS || type == REG_LINK;
+    return mayBeLink;
 }

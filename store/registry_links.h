@@ -8,6 +8,10 @@
 // open with DELETE access and have no subkeys left. True when the key is gone.
 bool DeleteOpenKey(HKEY key);
 
+// True when the key that `key` holds (opened with REG_OPTION_OPEN_LINK and
+// KEY_QUERY_VALUE) is a registry link, or may be one because it cannot be looked at.
+bool OpenKeyMayBeLink(HKEY key);
+
 // True when `name` below `parent` is a registry link, or may be one because it cannot be
 // looked at; false when it is a plain key or does not exist.
 bool KeyMayBeLink(HKEY parent, const char* name);

@@ -22,31 +22,31 @@ bool BoundedCopy(char* destination, const char* source)
 
 // Removes every subkey of the open `key`, whose full path `path` is extended by each
 // subkey's name while that subkey is removed. False when one stays.
-static bool RemoveSubkeys(HKEY key, char* path);
+static bool RemoveSubkeys(HKEY key, char* path, FILE* diagnostics);
 
 // Removes the key `name` below `parent`. The key is opened with REG_OPTION_OPEN_LINK and
 // deleted through that handle, never by name: a registry link is removed as a link, and
 // what it names stays as it was. The calls name the key relative to its parent, since the
 // ANSI calls refuse paths over 260 characters.
-static bool RemoveKeyBelow(HKEY parent, const char* name, char* path)
+static bool RemoveKeyBelow(HKEY parent, const char* name, char* path, FILE* diagnostics)
 {
     HKEY key;
     LONG status = RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, REMOVAL_ACCESS, &key);
     if (status == ERROR_FILE_NOT_FOUND) {
-        printf("Key not found.\n");
+        if (diagnostics) fprintf(diagnostics, "Key not found.\n");
         return true;
     }
     if (status != ERROR_SUCCESS) {
-        printf("Error opening key.\n");
+        if (diagnostics) fprintf(diagnostics, "Error opening key.\n");
         return false;
     }
     // Most keys are leaves (or links): the first delete takes them at once.
-    bool removed = DeleteOpenKey(key) || (RemoveSubkeys(key, path) && DeleteOpenKey(key));
+    bool removed = DeleteOpenKey(key) || (RemoveSubkeys(key, path, diagnostics) && DeleteOpenKey(key));
     RegCloseKey(key);
     return removed;
 }
 
-static bool RemoveSubkeys(HKEY key, char* path)
+static bool RemoveSubkeys(HKEY key, char* path, FILE* diagnostics)
 {
     size_t length = strlen(path);
     size_t baseLength = (length > 0 && path[length - 1] == '\\') ? length - 1 : length;
@@ -70,7 +70,7 @@ static bool RemoveSubkeys(HKEY key, char* path)
         if (strcmp(subkeyName, previousName) == 0) break;
         if (nameStart + nameLength >= KEY_TREE_PATH_SIZE) break;
         memcpy(path + nameStart, subkeyName, nameLength + 1);
-        if (!RemoveKeyBelow(key, path + nameStart, path)) break;
+        if (!RemoveKeyBelow(key, path + nameStart, path, diagnostics)) break;
         memcpy(previousName, subkeyName, nameLength + 1);
     }
     // Cutting the path also restores the caller's name when it points into the path.
@@ -78,7 +78,12 @@ static bool RemoveSubkeys(HKEY key, char* path)
     return emptied;
 }
 
+bool RemoveKeyTreeReportingTo(HKEY root, char* path, FILE* diagnostics)
+{
+    return RemoveKeyBelow(root, path, path, diagnostics);
+}
+
 bool RemoveKeyTree(HKEY root, char* path)
 {
-    return RemoveKeyBelow(root, path, path);
+    return RemoveKeyTreeReportingTo(root, path, stdout);
 }

@@ -36,11 +36,11 @@ static bool WritePair(HKEY networksKey, int number, const PairRowText* row, bool
 
 // Removes the stored list and writes the rows in its place. True only when the store then
 // holds exactly the rows: the old tree was removed and every key and value was written.
-static bool ReplacePairList(const PairRowText* rows, int rowCount)
+static bool ReplacePairList(const PairRowText* rows, int rowCount, FILE* diagnostics)
 {
     char treePath[KEY_TREE_PATH_SIZE];
     BoundedCopy(treePath, NETWORKS_KEY_PATH);
-    bool removed = RemoveKeyTree(HKEY_LOCAL_MACHINE, treePath);
+    bool removed = RemoveKeyTreeReportingTo(HKEY_LOCAL_MACHINE, treePath, diagnostics);
     // What a removal left behind, whatever it reported, still gets the rows written over
     // it, but never through a link that stayed: that would write outside the store.
     if (KeyMayBeLink(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH)) return false;
@@ -60,12 +60,17 @@ static bool ReplacePairList(const PairRowText* rows, int rowCount)
     return saved;
 }
 
-bool SavePairList(const PairRowText* rows, int rowCount)
+bool SavePairListReportingTo(const PairRowText* rows, int rowCount, FILE* diagnostics)
 {
-    bool saved = ReplacePairList(rows, rowCount);
+    bool saved = ReplacePairList(rows, rowCount, diagnostics);
     HKEY productKey;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH, 0, KEY_ALL_ACCESS, &productKey) != ERROR_SUCCESS)
         FatalSettingsError();
     RegCloseKey(productKey);
     return saved;
+}
+
+bool SavePairList(const PairRowText* rows, int rowCount)
+{
+    return SavePairListReportingTo(rows, rowCount, stdout);
 }

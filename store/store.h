@@ -5,17 +5,19 @@
 
 #include <windows.h>
 
+#include <stdio.h>
+
+#include "net/address_text.h"
+
 #define SUBKEY_NAME_SIZE 256
-// An IPv4 address in dotted-decimal text, at most 15 characters and a NUL.
-#define ADDRESS_FIELD_SIZE 16
 #define KEY_TREE_PATH_SIZE 520
 
 // One stored pair as the start-up load reads it.
 struct NetworkPair {
     char subkeyName[SUBKEY_NAME_SIZE];
     DWORD subkeyNameLength;
-    char sourceAddress[ADDRESS_FIELD_SIZE];
-    char destinationAddress[ADDRESS_FIELD_SIZE];
+    char sourceAddress[ADDRESS_TEXT_SIZE];
+    char destinationAddress[ADDRESS_TEXT_SIZE];
     LONG direction;
     LONG enabled;
 };
@@ -26,23 +28,48 @@ extern DWORD PairTableCount;
 
 // Reads every pair below the Networks key. An unusable store ends the process.
 void LoadPairTable(void);
+// Empties the pair table, for tests and tools that load more than once.
+void ResetPairTable(void);
 
 // The texts of one row of the pair list, as the page shows them and the save writes them.
 struct PairRowText {
-    char source[ADDRESS_FIELD_SIZE];
-    char destination[ADDRESS_FIELD_SIZE];
+    char source[ADDRESS_TEXT_SIZE];
+    char destination[ADDRESS_TEXT_SIZE];
 };
+
+// How the rows of the pair table are ordered: as the registry enumerated them (the page
+// shows them so), or by their subkey names read as numbers: "0", "1", "2", ... "10", then
+// names that are not numbers, in enumeration order. The second reads back a list as the
+// save wrote it.
+enum PairRowOrder {
+    ENUMERATION_ORDER,
+    KEY_NUMBER_ORDER,
+};
+
+// The texts of every record of the pair table into `rows` (PairTableCount of them). False
+// when there was no memory to order them.
+bool CopyPairTableRows(PairRowText* rows, PairRowOrder order);
 
 // Replaces the stored list with `rows`, as subkeys "0", "1", ... in row order. True only
 // when the store then holds exactly these rows. Ends the process when the product key
-// cannot be opened afterwards.
+// cannot be opened afterwards. The key-tree removal's diagnostics go to standard output.
 bool SavePairList(const PairRowText* rows, int rowCount);
+// The same, with those diagnostics written to `diagnostics`, or nowhere when NULL.
+bool SavePairListReportingTo(const PairRowText* rows, int rowCount, FILE* diagnostics);
+
+// True when the store is exactly what a save of `rows` leaves: Networks a key of its own
+// (nothing from the product key down is a link) with no values, its subkeys exactly "0" to
+// "rowCount - 1" without subkeys, each with the four values as REG_SZ and the save's texts.
+// Reads only.
+bool StoreHoldsExactly(const PairRowText* rows, int rowCount);
 
 // Deletes the key at `path` below `root` and everything below it; a registry link is
 // deleted as a link, never followed. True when the key is gone. `path` is a
 // KEY_TREE_PATH_SIZE buffer; it is extended while the tree is walked and on return holds
-// its original text, less a trailing backslash.
+// its original text, less a trailing backslash. Diagnostics go to standard output.
 bool RemoveKeyTree(HKEY root, char* path);
+// The same, with the diagnostics written to `diagnostics`, or nowhere when NULL.
+bool RemoveKeyTreeReportingTo(HKEY root, char* path, FILE* diagnostics);
 
 // Copies `source` into a KEY_TREE_PATH_SIZE buffer, always terminated; false when cut.
 bool BoundedCopy(char* destination, const char* source);

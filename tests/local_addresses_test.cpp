@@ -13,6 +13,7 @@
 
 #include "net/adapters.h"
 #include "net/local_addresses.h"
+#include "net/own_addresses.h"
 #include "tests/registry_helpers.h"
 #include "tests/output_capture.h"
 #ifndef _WIN32
@@ -38,9 +39,7 @@ protected:
 #ifndef _WIN32
         StandinReset();
 #endif
-        free(LocalAddressList);
-        LocalAddressList = nullptr;
-        LocalAddressCount = 0;
+        ResetAddressLists();
         WSADATA data;
         ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data));
     }
@@ -206,12 +205,14 @@ TEST(AdapterTest, SaysWhichAdapterHoldsAnAddressAndItsNetwork)
     EXPECT_EQ("not on this computer", Holder("192.168.1.11"));
     EXPECT_EQ("not on this computer", Holder(""));
 
-    // No adapters, or a platform that cannot say: every address is not on this computer.
-    StandinScriptAdapters({});
-    EXPECT_EQ(0, DiscoverAdapterAddresses() == 0 ? AdapterAddressCount : 0);
+    // No adapters: no address is on one. A platform that cannot say: nothing is known.
+    StandinScriptAdapters({{"Pending", "0.0.0.0", 0}});
+    ASSERT_EQ(0, DiscoverAdapterAddresses());
+    EXPECT_EQ("not on this computer", Holder("192.168.1.10"));
+    EXPECT_EQ("not on this computer", Holder("0.0.0.0")) << "an adapter without an address yet";
     StandinFailCall("GetAdaptersAddresses", 0, ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(-1, DiscoverAdapterAddresses());
-    EXPECT_EQ("not on this computer", Holder("192.168.1.10"));
+    EXPECT_EQ("adapter names unavailable", Holder("192.168.1.10"));
 }
 
 }  // namespace

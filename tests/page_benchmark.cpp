@@ -40,8 +40,8 @@ void FillPairTable(int count)
     free(PairTable);
     PairTable = (NetworkPair*)calloc(count > 0 ? (size_t)count : 1, sizeof(NetworkPair));
     for (int i = 0; i < count; ++i) {
-        snprintf(PairTable[i].sourceAddress, ADDRESS_FIELD_SIZE, "10.%d.%d.1", (i / 256) % 256, i % 256);
-        snprintf(PairTable[i].destinationAddress, ADDRESS_FIELD_SIZE, "192.168.0.1");
+        snprintf(PairTable[i].sourceAddress, ADDRESS_TEXT_SIZE, "10.%d.%d.1", (i / 256) % 256, i % 256);
+        snprintf(PairTable[i].destinationAddress, ADDRESS_TEXT_SIZE, "192.168.0.1");
     }
     PairTableCount = (DWORD)count;
 }

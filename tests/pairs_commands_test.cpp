@@ -2,13 +2,20 @@
 // exit code, its output and the list it leaves, then the export's text and an unusable store.
 #include "tests/registry_helpers.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <algorithm>
+#include <functional>
+
+#include <unistd.h>
 
 #include "console/pairs_commands.h"
 #include "console/pairs_export.h"
 #include "net/adapters.h"
 #include "net/local_addresses.h"
+#include "net/own_addresses.h"
 #include "resources/program_texts.h"
 #include "standin.h"
 #include "tests/child_process.h"
@@ -37,10 +44,15 @@ Outcome RunCommand(const std::vector<std::string>& arguments)
     return Outcome{exitCode, EndStdoutCapture(), error};
 }
 
+// The rows in the order of their key numbers, as the save wrote them.
 Rows StoredRows(void)
 {
+    std::vector<std::string> names = SubkeyNames(NETWORKS);
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
     Rows rows;
-    for (const std::string& name : SubkeyNames(NETWORKS)) {
+    for (const std::string& name : names) {
         std::string path = NETWORKS "\\" + name;
         rows.emplace_back(GetValue(path, "IPsource").c_str(), GetValue(path, "IPdestination").c_str());
     }
@@ -57,18 +69,62 @@ protected:
                                {"WiFi", "10.0.0.5", 16},
                                {"Two", "10.1.0.1", 16},
                                {"Two", "10.2.0.1", 16},
-                               {"Cable", "", 0}});
+                               {"Cable", "", 0},
+                               {"Pending", "0.0.0.0", 0}});
         ASSERT_EQ(0, DiscoverAdapterAddresses());
         free(LocalAddressList);
-        LocalAddressList = (AddressText*)calloc(3, sizeof(AddressText));
+        // Three addresses, and six more for lists of fifteen pairs.
+        LocalAddressCount = 9;
+        LocalAddressList = (AddressText*)calloc(LocalAddressCount, sizeof(AddressText));
         strcpy(LocalAddressList[0], "192.168.1.10");
         strcpy(LocalAddressList[1], "10.0.0.5");
         strcpy(LocalAddressList[2], "10.0.0.6");
-        LocalAddressCount = 3;
+        for (int i = 3; i < LocalAddressCount; ++i) strcpy(LocalAddressList[i], ("10.9.0." + std::to_string(i)).c_str());
+    }
+    void TearDown() override
+    {
+        ResetAddressLists();
+        StoreTest::TearDown();
     }
 };
 
+// Fifteen distinct pairs of the six extra addresses, as `set` arguments and as rows.
+std::vector<std::string> FifteenPairs(Rows* rows)
+{
+    std::vector<std::string> arguments = {"set"};
+    for (int a = 3; a < 9; ++a)
+        for (int b = a + 1; b < 9; ++b) {
+            std::string source = "10.9.0." + std::to_string(a), destination = "10.9.0." + std::to_string(b);
+            arguments.push_back(source);
+            arguments.push_back(destination);
+            rows->emplace_back(source, destination);
+        }
+    return arguments;
+}
+
 const std::string kRestart = std::string(TEXT_RESTART_NOTICE) + "\n";
+
+const std::string kHint = "Run \"mDNSPairs --help\" for the commands and their arguments.";
+
+// A file of the test's own, removed when the test ends.
+struct TemporaryFile {
+    std::string path;
+    TemporaryFile()
+    {
+        char pattern[] = "/tmp/mdnspairs-test.XXXXXX";
+        int fd = mkstemp(pattern);
+        if (fd >= 0) close(fd);
+        path = pattern;
+    }
+    ~TemporaryFile() { unlink(path.c_str()); }
+    void Write(const std::string& text) const
+    {
+        FILE* file = fopen(path.c_str(), "wb");
+        ASSERT_NE(nullptr, file);
+        fwrite(text.data(), 1, text.size(), file);
+        fclose(file);
+    }
+};
 
 TEST_F(PairsCommandsTest, ASessionOfCommands)
 {
@@ -78,42 +134,90 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         std::string standardOutput;  // "*" for any
         std::string standardError;   // the first line, "*" for any
         Rows storedAfter;
+        std::function<void()> before = nullptr;
     };
     const Rows one = {{"192.168.1.10", "10.0.0.5"}};
     const Rows two = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.5", "10.0.0.6"}};
+    Rows fifteen;
+    const std::vector<std::string> setFifteen = FifteenPairs(&fifteen);
+    const std::vector<std::string> setOne = {"set", "192.168.1.10", "10.0.0.5"};
+    const std::string already = TEXT_PAIRS_ALREADY_SO "\n";
+    TemporaryFile exported;
+    const std::string notAnExport = "The file \"" + exported.path + "\" is not an export of mDNSPairs (line 1: not a REGEDIT4 file).";
+    const std::string longArgument(5000, 'x');
     const Step steps[] = {
         {{"set", "Ethernet2", "WiFi"}, PAIRS_CHANGED, kRestart, "", one},
-        {{"set", "ethernet2", "10.0.0.5"}, PAIRS_UNCHANGED, TEXT_PAIRS_ALREADY_SO "\n", "", one},
+        {{"set", "ethernet2", "10.0.0.5"}, PAIRS_UNCHANGED, already, "", one},
+        // Not what the save writes, though the texts are: rewritten.
+        {setOne, PAIRS_CHANGED, kRestart, "", one, [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
+        {setOne, PAIRS_CHANGED, kRestart, "", one, [] { SetValue(NETWORKS, "Stray", REG_SZ, ""); }},
+        {setOne, PAIRS_UNCHANGED, already, "", one},
         {{"add", "10.0.0.5", "192.168.1.10"}, PAIRS_REFUSED, "", TEXT_RULE_DUPLICATE, one},
         {{"add", "10.0.0.6", "10.0.0.6"}, PAIRS_REFUSED, "", TEXT_RULE_SAME, one},
         {{"add", "", "WiFi"}, PAIRS_REFUSED, "", TEXT_RULE_BLANK, one},
         {{"add", "8.8.8.8", "WiFi"}, PAIRS_REFUSED, "", "8.8.8.8 is not an IPv4 address of this computer.", one},
+        {{"add", "WiFi", "8.8.8.8"}, PAIRS_REFUSED, "", "8.8.8.8 is not an IPv4 address of this computer.", one},
+        {{"add", "0.0.0.0", "WiFi"}, PAIRS_REFUSED, "", "0.0.0.0 is not an IPv4 address of this computer.", one},
         {{"add", "010.0.0.6", "WiFi"}, PAIRS_REFUSED, "",
          "\"010.0.0.6\" is neither an IPv4 address nor the name of an adapter of this computer.", one},
+        {{"add", "Eth", "WiFi"}, PAIRS_REFUSED, "",
+         "\"Eth\" is neither an IPv4 address nor the name of an adapter of this computer.", one},
+        {{"add", longArgument, "WiFi"}, PAIRS_REFUSED, "",
+         "\"" + std::string(60, 'x') + "...\" is neither an IPv4 address nor the name of an adapter of this computer.", one},
         {{"add", "Two", "WiFi"}, PAIRS_REFUSED, "",
          "The adapter \"Two\" has more than one IPv4 address (10.1.0.1, 10.2.0.1): name the address instead.", one},
         {{"add", "Cable", "WiFi"}, PAIRS_REFUSED, "", "The adapter \"Cable\" has no IPv4 address.", one},
+        {{"add", "Pending", "WiFi"}, PAIRS_REFUSED, "", "The adapter \"Pending\" has no IPv4 address.", one},
         {{"add", "wifi", "10.0.0.6"}, PAIRS_CHANGED, kRestart, "", two},
         {{"set", "WiFi", "10.0.0.6", "10.0.0.6", "wifi"}, PAIRS_REFUSED, "", TEXT_RULE_DUPLICATE, two},
         {{"list"}, PAIRS_UNCHANGED,
          "192.168.1.10\t10.0.0.5\tEthernet2, 192.168.1.0/24\tWiFi, 10.0.0.0/16\n"
          "10.0.0.5\t10.0.0.6\tWiFi, 10.0.0.0/16\tnot on this computer\n",
          "", two},
+        {{"export"}, PAIRS_UNCHANGED, "*", "", two},
         {{"remove", "10.0.0.6", "WiFi"}, PAIRS_CHANGED, kRestart, "", one},
-        {{"remove", "1.2.3.4", "5.6.7.8"}, PAIRS_UNCHANGED,
-         "The pair 1.2.3.4, 5.6.7.8 is not in the list: nothing was changed.\n", "", one},
-        {{"add", "WiFi"}, PAIRS_USAGE, "", "Usage: mDNSPairs COMMAND [ARGUMENTS]", one},
-        {{"set", "WiFi"}, PAIRS_USAGE, "", "*", one},
-        {{}, PAIRS_USAGE, "", "*", one},
+        {{"remove", "10.255.0.1", "1.2.3.255"}, PAIRS_UNCHANGED,
+         "The pair 10.255.0.1, 1.2.3.255 is not in the list: nothing was changed.\n", "", one},
+        // Absent, but the store is not what the save writes: rewritten all the same.
+        {{"remove", "1.2.3.4", "5.6.7.8"}, PAIRS_CHANGED, kRestart, "", one,
+         [] { SetValue(NETWORKS "\\0", "Direction", REG_SZ, "5"); }},
+        // The export of two pairs, imported: the list becomes those two again.
+        {{"import", exported.path}, PAIRS_CHANGED, kRestart, "", two},
+        {{"import", exported.path}, PAIRS_UNCHANGED, already, "", two},
+        {{"import", exported.path}, PAIRS_USAGE, "", notAnExport, two, [&exported] { exported.Write("REGEDIT5\r\n"); }},
+        {{"import", "/nonexistent/pairs.reg"}, PAIRS_USAGE, "", "The file \"/nonexistent/pairs.reg\" cannot be read.", two},
+        // Ten and more pairs: the list reads back in the order written ("10" after "9").
+        {setFifteen, PAIRS_CHANGED, kRestart, "", fifteen},
+        {setFifteen, PAIRS_UNCHANGED, already, "", fifteen},
+        {setFifteen, PAIRS_UNCHANGED, already, "", fifteen},
+        {setOne, PAIRS_CHANGED, kRestart, "", one},
+        // A key the removal cannot open: the save fails, and says so on standard error only.
+        {setOne, PAIRS_SAVE_FAILED, "", "Error opening key.", one,
+         [] {
+             CreateKey(NETWORKS "\\0\\nested");
+             StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "nested");
+         }},
+        {setOne, PAIRS_CHANGED, kRestart, "", one},
+        {{"add", "WiFi"}, PAIRS_USAGE, "", "\"add\" takes a SOURCE and a DESTINATION.", one},
+        {{"set", "WiFi"}, PAIRS_USAGE, "", "\"set\" takes SOURCE DESTINATION pairs.", one},
+        {{"list", "extra"}, PAIRS_USAGE, "", "\"list\" takes no arguments.", one},
+        {{"LIST"}, PAIRS_USAGE, "",
+         "\"LIST\" is not a command (the commands are lowercase: list, add, remove, set, export, import).", one},
+        {{}, PAIRS_USAGE, "", "No command was given.", one},
         {{"--help"}, PAIRS_UNCHANGED, "*", "", one},
+        {{"/?"}, PAIRS_UNCHANGED, "*", "", one},
         {{"set"}, PAIRS_CHANGED, kRestart, "", {}},
+        {{"remove", "1.2.3.4", "5.6.7.8"}, PAIRS_UNCHANGED,
+         "The pair 1.2.3.4, 5.6.7.8 is not in the list: nothing was changed.\n", "", {}},
     };
     for (const Step& step : steps) {
         std::string command;
-        for (const std::string& word : step.arguments) command += " [" + word + "]";
+        for (const std::string& word : step.arguments) command += " [" + word.substr(0, 20) + "]";
         SCOPED_TRACE(command);
+        if (step.before) step.before();
         size_t writesBefore = StandinValueWrites().size();
         Outcome outcome = RunCommand(step.arguments);
+        StandinDropFaults();
         EXPECT_EQ(step.exitCode, outcome.exitCode);
         if (step.standardOutput != "*") {
             EXPECT_EQ(step.standardOutput, outcome.standardOutput);
@@ -122,10 +226,15 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         if (step.standardError != "*") {
             EXPECT_EQ(step.standardError, firstError);
         }
+        if (step.exitCode == PAIRS_USAGE) {
+            EXPECT_NE(std::string::npos, outcome.standardError.find(kHint));
+        }
         EXPECT_EQ(step.storedAfter, StoredRows());
+        if (step.arguments.size() == 1 && step.arguments[0] == "export") exported.Write(outcome.standardOutput);
         // The store is written only when it changes, and then as the configurator writes it.
         size_t writes = StandinValueWrites().size() - writesBefore;
-        EXPECT_EQ(step.exitCode == PAIRS_CHANGED ? 4 * step.storedAfter.size() : 0u, writes);
+        bool written = step.exitCode == PAIRS_CHANGED || step.exitCode == PAIRS_SAVE_FAILED;
+        EXPECT_EQ(written ? 4 * step.storedAfter.size() : 0u, writes);
         for (size_t i = 0; i < writes && i / 4 < step.storedAfter.size(); ++i) {
             const auto& row = step.storedAfter[i / 4];
             size_t lengths[] = {row.first.size(), row.second.size(), 1, 1};
@@ -134,25 +243,73 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
     }
 }
 
-TEST_F(PairsCommandsTest, ExportIsARegFileOfTheListAsSaved)
+// What reaches the terminal: stored texts and adapter names with their control characters
+// escaped, and an adapter list that could not be read said as such.
+TEST_F(PairsCommandsTest, ListPrintsNoControlCharacters)
 {
-    StorePair("office", "192.168.1.10", "10.0.0.5");
-    StorePair("7", "10.0.0.5", "");
-    Outcome outcome = RunCommand({"export"});
+    StandinScriptAdapters({{"Bell\a", "192.168.1.10", 24}});
+    ASSERT_EQ(0, DiscoverAdapterAddresses());
+    StorePair("0", "\x1b[2J\\", "192.168.1.10");
+    Outcome outcome = RunCommand({"list"});
     EXPECT_EQ(PAIRS_UNCHANGED, outcome.exitCode);
-    const char* key = "HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks";
-    std::string expected = std::string("REGEDIT4\r\n\r\n[-") + key + "]\r\n\r\n[" + key + "]\r\n\r\n" +  //
-                           "[" + key + "\\0]\r\n\"IPsource\"=\"10.0.0.5\"\r\n\"IPdestination\"=\"\"\r\n" +
-                           "\"Direction\"=\"2\"\r\n\"Enabled\"=\"1\"\r\n\r\n" +  //
-                           "[" + key + "\\1]\r\n\"IPsource\"=\"192.168.1.10\"\r\n\"IPdestination\"=\"10.0.0.5\"\r\n" +
-                           "\"Direction\"=\"2\"\r\n\"Enabled\"=\"1\"\r\n\r\n";
-    EXPECT_EQ(expected, outcome.standardOutput);
+    EXPECT_EQ("\\x1b[2J\\\\\t192.168.1.10\tnot on this computer\tBell\\x07, 192.168.1.0/24\n", outcome.standardOutput);
+    ResetAddressLists();
+    outcome = RunCommand({"list"});
+    EXPECT_EQ("\\x1b[2J\\\\\t192.168.1.10\tadapter names unavailable\tadapter names unavailable\n",
+              outcome.standardOutput);
+}
 
-    // Quotes and backslashes, which no address has, are escaped all the same.
-    PairRowText odd = {"a\"b\\c", "d"};
-    std::vector<char> text(PairsExportSize(1));
-    WritePairsExport(&odd, 1, text.data(), text.size());
-    EXPECT_NE(nullptr, strstr(text.data(), "\"IPsource\"=\"a\\\"b\\\\c\"\r\n"));
+// Exports of every size, texts of every byte: what the export writes, the import reads back
+// as it was, and no text can start a line of its own.
+TEST_F(PairsCommandsTest, ExportsReadBackExactly)
+{
+    std::vector<PairRowText> hostile;
+    for (int byte = 1; byte < 256; byte += 15) {
+        PairRowText row = {};
+        for (int i = 0; i < 15; ++i) row.source[i] = (char)(byte + i <= 255 ? byte + i : '[');
+        snprintf(row.destination, ADDRESS_TEXT_SIZE, "%s", byte % 2 ? "\n[-HKEY_USERS]" : "a\"b\\c");
+        hostile.push_back(row);
+    }
+    hostile.push_back(PairRowText{"", ""});
+    std::vector<std::vector<PairRowText>> lists = {{}, {{"192.168.1.10", "10.0.0.5"}}, hostile};
+    for (size_t count : {3u, 100u}) {
+        std::vector<PairRowText> rows(count);
+        for (size_t i = 0; i < count; ++i) {
+            snprintf(rows[i].source, ADDRESS_TEXT_SIZE, "10.0.%d.1", (int)i);
+            snprintf(rows[i].destination, ADDRESS_TEXT_SIZE, "192.168.%d.200", (int)i);
+        }
+        lists.push_back(rows);
+    }
+    const PairRowText odd = {"192.168.1.10", "\n[x]\""};
+    EXPECT_EQ("REGEDIT4\r\n\r\n"
+              "; The address pairs of the Corvane mDNS Repeater. \"mDNSPairs import FILE\" makes the list\r\n"
+              "; exactly these pairs. A registry import deletes nothing: pairs numbered past these stay.\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks]\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks\\0]\r\n"
+              "\"IPsource\"=\"192.168.1.10\"\r\n\"IPdestination\"=hex(1):0a,5b,78,5d,22,00\r\n"
+              "\"Direction\"=\"2\"\r\n\"Enabled\"=\"1\"\r\n\r\n",
+              PairsExportText(&odd, 1));
+    for (const std::vector<PairRowText>& rows : lists) {
+        SCOPED_TRACE(rows.size());
+        std::string text = PairsExportText(rows.data(), (int)rows.size());
+        std::vector<PairRowText> read;
+        std::string why;
+        ASSERT_TRUE(ParsePairsExport(text, &read, &why)) << why;
+        ASSERT_EQ(rows.size(), read.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_STREQ(rows[i].source, read[i].source);
+            EXPECT_STREQ(rows[i].destination, read[i].destination);
+        }
+        // Every line is one the export writes; none deletes.
+        size_t lines = 0;
+        for (size_t start = 0; start < text.size(); start = text.find("\r\n", start) + 2) {
+            char first = text[start];
+            EXPECT_TRUE(strchr("R;[\"\r", first) != nullptr) << text.substr(start, 40);
+            EXPECT_NE('-', text[start + 1]) << "a deletion";
+            ++lines;
+        }
+        EXPECT_EQ(7 + 6 * rows.size(), lines);
+    }
 }
 
 TEST_F(PairsCommandsTest, UnusableStoreEndsWithItsOwnCodeOnStandardError)
@@ -165,7 +322,7 @@ TEST_F(PairsCommandsTest, UnusableStoreEndsWithItsOwnCodeOnStandardError)
     });
     EXPECT_EQ(PAIRS_STORE_UNUSABLE, child.exitStatus);
     EXPECT_EQ("", child.standardOutput);
-    EXPECT_EQ(std::string(TEXT_SETTINGS_ERROR) + "\n", child.standardError);
+    EXPECT_EQ(std::string(TEXT_PAIRS_STORE_MISSING) + "\n", child.standardError);
 }
 
 }  // namespace

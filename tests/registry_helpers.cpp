@@ -207,9 +207,7 @@ void StoreTest::SetUp()
     StandinReset();
 #endif
     // No test may lean on the table an earlier test loaded.
-    free(PairTable);
-    PairTable = NULL;
-    PairTableCount = 0;
+    ResetPairTable();
     ASSERT_NO_FATAL_FAILURE(ClearCorvaneKey());
     ASSERT_NO_FATAL_FAILURE(CreateKey(NETWORKS));
 }

@@ -257,8 +257,8 @@ TEST(FaultSweepTest, EveryFailedCallOfTheLoadEndsFatallyOrGivesATable)
             bool terminated = true;
             for (DWORD i = 0; i < PairTableCount; ++i)
                 terminated = terminated && memchr(PairTable[i].subkeyName, 0, SUBKEY_NAME_SIZE) &&
-                             memchr(PairTable[i].sourceAddress, 0, ADDRESS_FIELD_SIZE) &&
-                             memchr(PairTable[i].destinationAddress, 0, ADDRESS_FIELD_SIZE);
+                             memchr(PairTable[i].sourceAddress, 0, ADDRESS_TEXT_SIZE) &&
+                             memchr(PairTable[i].destinationAddress, 0, ADDRESS_TEXT_SIZE);
             printf("table of %u, terminated %d, outside %s\n", (unsigned)PairTableCount, terminated,
                    OutsideTheStore().c_str());
         },

@@ -10,6 +10,15 @@ namespace {
 
 class SaveTest : public StoreTest {};
 
+// The four values as the save writes them, at any path.
+void WritePairValues(const std::string& path, const char* source, const char* destination)
+{
+    SetValue(path, "IPsource", REG_SZ, source);
+    SetValue(path, "IPdestination", REG_SZ, destination);
+    SetValue(path, "Direction", REG_SZ, "2");
+    SetValue(path, "Enabled", REG_SZ, "1");
+}
+
 TEST_F(SaveTest, RowsBecomeNumberedSubkeysWithFourStrings)
 {
     StorePair("office", "172.16.0.1", "172.16.1.1");
@@ -76,6 +85,79 @@ TEST_F(SaveTest, ProductKeyValuesOutsideTheListSurvive)
     SetValue("Software\\Corvane Software\\mDNS", "InstallPath", REG_SZ, "C:\\Corvane");
     ASSERT_TRUE(SavePairList(nullptr, 0));
     EXPECT_EQ(std::string("C:\\Corvane", 11), GetValue("Software\\Corvane Software\\mDNS", "InstallPath"));
+}
+
+// Every shape a hand, a tool or an attacker can leave that a save would not: the check
+// behind "nothing changed" must see each, and the save must mend each.
+TEST_F(SaveTest, OnlyTheSavesOwnShapeCountsAsHoldingTheList)
+{
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.100.200"}};
+    const std::string pair0 = NETWORKS "\\0";
+    struct Shape {
+        const char* name;
+        void (*make)(const std::string& pair0);
+    };
+    const Shape shapes[] = {
+        {"Enabled 0", [](const std::string& p) { SetValue(p, "Enabled", REG_SZ, "0"); }},
+        {"Direction 5", [](const std::string& p) { SetValue(p, "Direction", REG_SZ, "5"); }},
+        {"source as binary", [](const std::string& p) { SetValue(p, "IPsource", REG_BINARY, "192.168.1.10"); }},
+        {"destination as a number", [](const std::string& p) { SetValue(p, "IPdestination", REG_DWORD, "10.0.0.5"); }},
+        {"text one short", [](const std::string& p) { SetValue(p, "IPsource", REG_SZ, "192.168.1.1"); }},
+        {"two NULs", [](const std::string& p) { SetValue(p, "IPsource", REG_SZ, std::string("192.168.1.10\0\0", 14)); }},
+        {"name in other case", [](const std::string& p) {
+             DeleteKey(p);
+             WritePairValues(p, "192.168.1.10", "10.0.0.5");
+             HKEY key;
+             ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, p.c_str(), 0, KEY_ALL_ACCESS, &key));
+             RegDeleteValueA(key, "IPsource");
+             RegCloseKey(key);
+             SetValue(p, "ipsource", REG_SZ, "192.168.1.10");
+         }},
+        {"a fifth value", [](const std::string& p) { SetValue(p, "Comment", REG_SZ, "x"); }},
+        {"a value missing", [](const std::string&) {
+             HKEY key;
+             ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS "\\1", 0, KEY_ALL_ACCESS, &key));
+             RegDeleteValueA(key, "Enabled");
+             RegCloseKey(key);
+         }},
+        {"a value on Networks", [](const std::string&) { SetValue(NETWORKS, "Stray", REG_SZ, "x"); }},
+        {"a subkey below a pair", [](const std::string& p) { CreateKey(p + "\\nested"); }},
+        {"a third pair key", [](const std::string&) { StorePair("2", "1.1.1.1", "2.2.2.2"); }},
+        {"a pair key named 00", [](const std::string&) { StorePair("00", "1.1.1.1", "2.2.2.2"); }},
+        {"a pair key that is a link", [](const std::string&) {
+             WritePairValues(OUTSIDE "\\Pair", "10.0.0.6", "192.168.100.200");
+             DeleteKey(NETWORKS "\\1");
+             CreateLink(NETWORKS "\\1", OUTSIDE "\\Pair");
+         }},
+        {"Networks a link to a copy", [](const std::string&) {
+             WritePairValues(OUTSIDE "\\Networks\\0", "192.168.1.10", "10.0.0.5");
+             WritePairValues(OUTSIDE "\\Networks\\1", "10.0.0.6", "192.168.100.200");
+             char tree[KEY_TREE_PATH_SIZE];
+             BoundedCopy(tree, NETWORKS);
+             ASSERT_TRUE(RemoveKeyTree(HKEY_LOCAL_MACHINE, tree));
+             CreateLink(NETWORKS, OUTSIDE "\\Networks");
+         }},
+    };
+    ASSERT_TRUE(SavePairList(rows, 2));
+    EXPECT_TRUE(StoreHoldsExactly(rows, 2));
+    const PairRowText swapped[] = {rows[1], rows[0]};
+    EXPECT_FALSE(StoreHoldsExactly(swapped, 2)) << "the order is part of the list";
+    EXPECT_FALSE(StoreHoldsExactly(rows, 1));
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.name);
+        BeginStdoutCapture();
+        bool saved = SavePairList(rows, 2);
+        EndStdoutCapture();
+        ASSERT_TRUE(saved);
+        ASSERT_TRUE(StoreHoldsExactly(rows, 2));
+        shape.make(pair0);
+        EXPECT_FALSE(StoreHoldsExactly(rows, 2));
+        BeginStdoutCapture();
+        saved = SavePairList(rows, 2);
+        EndStdoutCapture();
+        EXPECT_TRUE(saved);
+        EXPECT_TRUE(StoreHoldsExactly(rows, 2)) << "the save mends it";
+    }
 }
 
 TEST(BoundedCopyTest, CutsAt519CharactersAndSaysSo)

@@ -130,9 +130,7 @@ void FatalSettingsError(void)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     StandinReset();
-    free(PairTable);
-    PairTable = NULL;
-    PairTableCount = 0;
+    ResetPairTable();
     Input input = {data, size, 0};
     std::string failingCall;
     int failingIndex = 0;
@@ -145,10 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The rows the page would show: every record, in table order.
     std::vector<PairRowText> rows(PairTableCount);
-    for (DWORD i = 0; i < PairTableCount; ++i) {
-        memcpy(rows[i].source, PairTable[i].sourceAddress, ADDRESS_FIELD_SIZE);
-        memcpy(rows[i].destination, PairTable[i].destinationAddress, ADDRESS_FIELD_SIZE);
-    }
+    CopyPairTableRows(rows.data(), ENUMERATION_ORDER);
     if (!failingCall.empty()) StandinFailCall(failingCall.c_str(), failingIndex, failingStatus);
     bool saved = false;
     if (setjmp(g_fatal) == 0) saved = SavePairList(rows.data(), (int)rows.size());

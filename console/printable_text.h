@@ -1,0 +1,12 @@
+// Texts from the store, from adapter names and from the command line as the companion
+// prints them: a stored text may hold any byte, and a terminal acts on control characters.
+#pragma once
+
+#include <string>
+
+// `text` with every control character written as \xNN and every backslash doubled, so
+// that nothing a text holds can move the cursor, ring or look like an escape.
+std::string PrintableText(const char* text);
+
+// An argument echoed in a message: printable, and shortened with "..." when it is long.
+std::string ShortenedArgument(const char* argument);

@@ -1,0 +1,20 @@
+// What this computer's addresses say of a text, for the page and the console alike: is it
+// an address of this computer, and which address does an adapter's name stand for.
+#pragma once
+
+#include <stddef.h>
+
+#include "net/address_text.h"
+
+// True when `address` is an IPv4 address of this computer: one that the host lookup lists
+// or that an adapter holds. 0.0.0.0 (an adapter still without an address) never is.
+bool IsLocalAddress(const char* address);
+
+// The one IPv4 address of the adapter named `name`; names compare as Windows compares
+// them, without regard to case, and whole. Returns -1 when no adapter has the name, else
+// the number of its addresses, listed in `addresses` ("10.1.0.1, 10.2.0.1"); `address`
+// holds the first.
+int AddressOfAdapter(const char* name, char* address, char* addresses, size_t addressesSize);
+
+// Empties both address lists, for tests that discover again.
+void ResetAddressLists(void);
