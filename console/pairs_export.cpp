@@ -29,9 +29,9 @@ static std::string ValueData(const char* text)
     if (QuotesCarry(text)) return std::string("\"") + text + "\"";
     std::string data = "hex(1):";
     for (const unsigned char* p = (const unsigned char*)text;; ++p) {
-        char byte[4];
-        snprintf(byte, sizeof byte, "%02x", *p);
-        data += byte;
+        char hexDigits[4];
+        snprintf(hexDigits, sizeof hexDigits, "%02x", *p);
+        data += hexDigits;
         if (*p == 0) break;
         data += ",";
     }

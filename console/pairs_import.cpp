@@ -64,10 +64,10 @@ bool ReadHexString(const char* data, std::string* text)
     bool ended = false;
     while (*p) {
         if (ended || !isxdigit((unsigned char)p[0]) || !isxdigit((unsigned char)p[1])) return false;
-        int byte = HexDigit(p[0]) * 16 + HexDigit(p[1]);
+        int value = HexDigit(p[0]) * 16 + HexDigit(p[1]);
         p += 2;
-        if (byte == 0) ended = true;
-        else *text += (char)byte;
+        if (value == 0) ended = true;
+        else *text += (char)value;
         if (*p == ',') ++p;
         else if (*p != 0) return false;
     }

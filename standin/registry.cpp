@@ -111,6 +111,14 @@ LONG UsableKey(HKEY handle, REGSAM needed, Handle** result)
     return ERROR_SUCCESS;
 }
 
+// Every open and create asked for, with its path as given, for tests of the access asked.
+std::vector<StandinKeyOpen> g_opens;
+
+void RecordOpen(LPCSTR path, DWORD options, REGSAM access)
+{
+    g_opens.push_back(StandinKeyOpen{path ? path : "", options, access});
+}
+
 HKEY NewHandle(const std::shared_ptr<Key>& key, REGSAM access)
 {
     ULONG_PTR handle = g_nextHandle;
@@ -272,12 +280,18 @@ void StandinResetRegistry(void)
     g_localMachine.reset();
     g_currentUser.reset();
     g_valueWrites.clear();
+    g_opens.clear();
     EnsureRoots();
 }
 
 int StandinOpenHandleCount(void)
 {
     return (int)g_handles.size();
+}
+
+const std::vector<StandinKeyOpen>& StandinKeyOpens(void)
+{
+    return g_opens;
 }
 
 const std::vector<StandinValueWrite>& StandinValueWrites(void)
@@ -306,6 +320,7 @@ LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, REGSAM access, 
     LONG injected;
     if (StandinTakeFault("RegOpenKeyExA", path, &injected)) return injected;
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    RecordOpen(path, options, access);
     std::shared_ptr<Key> key;
     LONG status = Resolve(root, path, false, options & REG_OPTION_OPEN_LINK, &key);
     if (status == ERROR_SUCCESS) *result = NewHandle(key, access);
@@ -318,6 +333,10 @@ LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR path, DWORD, LPSTR, DWORD options,
     LONG injected;
     if (StandinTakeFault("RegCreateKeyExA", path, &injected)) return injected;
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    Handle* parent = nullptr;
+    LONG rights = UsableKey(root, KEY_CREATE_SUB_KEY, &parent);
+    if (rights != ERROR_SUCCESS) return rights;
+    RecordOpen(path, options, access);
     std::shared_ptr<Key> key;
     LONG status = Resolve(root, path, true, options, &key, disposition);
     if (status == ERROR_SUCCESS) *result = NewHandle(key, access);
@@ -329,6 +348,10 @@ LONG WINAPI RegCreateKeyA(HKEY root, LPCSTR path, PHKEY result)
     LONG injected;
     if (StandinTakeFault("RegCreateKeyA", path, &injected)) return injected;
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    Handle* parent = nullptr;
+    LONG rights = UsableKey(root, KEY_CREATE_SUB_KEY, &parent);
+    if (rights != ERROR_SUCCESS) return rights;
+    RecordOpen(path, 0, KEY_ALL_ACCESS);
     std::shared_ptr<Key> key;
     LONG status = Resolve(root, path, true, 0, &key);
     if (status == ERROR_SUCCESS) *result = NewHandle(key, KEY_ALL_ACCESS);

@@ -298,15 +298,18 @@ TEST_F(GeneralPageTest, RemoveWithoutSelectionSaysSo)
 
 TEST_F(GeneralPageTest, ApplyStoresTheRowsInListOrder)
 {
+    // Addresses of the longest text, 15 characters, stored and added: kept whole.
     StorePair("office", "192.168.1.10", "10.0.0.5");
-    StorePair("lab", "172.16.0.1", "172.16.9.9");
+    StorePair("lab", "172.16.100.201", "192.168.100.200");
     SetValue(NETWORKS "\\lab", "Direction", REG_SZ, "5");
+    SetLocalAddresses({"192.168.1.10", "10.0.0.5", "192.168.100.201"});
     ASSERT_NO_FATAL_FAILURE(OpenSheet());
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "10.0.0.6"));
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "192.168.100.201"));
     ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
     Click(IDC_ADD_BUTTON);
     Rows shown = ListRows();
-    ASSERT_EQ(3u, shown.size());
+    ASSERT_EQ((Rows{{"172.16.100.201", "192.168.100.200"}, {"192.168.1.10", "10.0.0.5"}, {"192.168.100.201", "10.0.0.5"}}),
+              shown);
 
     Press(PSBTN_APPLYNOW);
     EXPECT_FALSE(ApplyEnabled());
@@ -380,7 +383,6 @@ TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysSo)
     EXPECT_EQ(LoadIconA(NULL, IDI_ERROR), g_seenBoxes[0].icon) << "an error icon";
     EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\1", "IPsource"))
         << "the rows are written all the same";
-    for (std::string key = deep; key != NETWORKS; key.erase(key.rfind('\\'))) DeleteKey(key);
 }
 
 std::string AccessibleName(HWND control)
@@ -410,6 +412,7 @@ TEST_F(GeneralPageTest, KeyboardScrollingExplanationsAndNames)
     AdapterAddressList = (AdapterAddress*)calloc(2, sizeof(AdapterAddress));
     AdapterAddressList[0] = AdapterAddress{"Ethernet 2", "192.168.1.10", 24};
     AdapterAddressList[1] = AdapterAddress{"Wi-Fi", "10.0.0.5", 16};
+    AdapterAddressesKnown = true;
     AdapterAddressCount = 2;
     ASSERT_NO_FATAL_FAILURE(OpenSheet());
     HWND line = GetDlgItem(page_, IDC_ADDRESS_LINE);
@@ -443,13 +446,19 @@ TEST_F(GeneralPageTest, KeyboardScrollingExplanationsAndNames)
     int perPage = (int)SendMessageA(list_, LVM_GETCOUNTPERPAGE, 0, 0);
     EXPECT_LT(29, top + perPage) << "top " << top << ", " << perPage << " rows a page";
 
-    // Delete in the list removes the selected row, as Remove does, and says so when none is.
+    // Delete in the list removes the selected row, as Remove does, and says so when none is;
+    // like Remove it enables Apply and refreshes the line.
+    Press(PSBTN_APPLYNOW);
+    ASSERT_FALSE(ApplyEnabled());
     SelectRow(0);
     SetFocus(list_);
     PostMessageA(list_, WM_KEYDOWN, VK_DELETE, 1);
     PumpMessages();
     EXPECT_EQ(29u, ListRows().size());
     EXPECT_EQ("172.16.0.2", ListRows()[0].first);
+    EXPECT_TRUE(ApplyEnabled());
+    GetWindowTextA(line, text, sizeof text);
+    EXPECT_EQ(nullptr, strstr(text, "Selected pair")) << text;
     EXPECT_TRUE(g_seenBoxes.empty());
     PostMessageA(list_, WM_KEYDOWN, VK_DELETE, 1);
     PumpMessages();

@@ -205,6 +205,16 @@ TEST(AdapterTest, SaysWhichAdapterHoldsAnAddressAndItsNetwork)
     EXPECT_EQ("not on this computer", Holder("192.168.1.11"));
     EXPECT_EQ("not on this computer", Holder(""));
 
+    // A name in the ANSI code page, and a list that outgrows the first buffer.
+    std::vector<StandinAdapterAddress> many = {{"Caf\xe9", "10.5.0.1", 16}};
+    for (int i = 0; i < 300; ++i)
+        many.push_back({"Adapter " + std::to_string(i) + std::string(100, '.'), "10.6." + std::to_string(i / 200) + "." + std::to_string(i % 200 + 1), 24});
+    StandinScriptAdapters(many);
+    ASSERT_EQ(0, DiscoverAdapterAddresses());
+    EXPECT_EQ(301, AdapterAddressCount);
+    EXPECT_EQ("Caf\xe9, 10.5.0.0/16", Holder("10.5.0.1"));
+    EXPECT_EQ("Adapter 299" + std::string(100, '.') + ", 10.6.1.0/24", Holder("10.6.1.100"));
+
     // No adapters: no address is on one. A platform that cannot say: nothing is known.
     StandinScriptAdapters({{"Pending", "0.0.0.0", 0}});
     ASSERT_EQ(0, DiscoverAdapterAddresses());

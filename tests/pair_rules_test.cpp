@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "editor/address_line.h"
 #include "editor/pair_rules.h"
+#include "net/adapters.h"
+#include "net/own_addresses.h"
 
 namespace {
 
@@ -24,7 +27,8 @@ std::vector<PairRowText> Rows(const std::vector<std::pair<const char*, const cha
 
 TEST(PairRulesTest, ChecksInOrderBlankThenSameThenDuplicate)
 {
-    std::vector<PairRowText> rows = Rows({{"192.168.1.10", "10.0.0.5"}});
+    // Stored rows may be blank or of one address twice: the order of the rules still holds.
+    std::vector<PairRowText> rows = Rows({{"192.168.1.10", "10.0.0.5"}, {"", "10.0.0.5"}, {"10.0.0.9", "10.0.0.9"}});
     struct {
         const char* source;
         const char* destination;
@@ -33,7 +37,8 @@ TEST(PairRulesTest, ChecksInOrderBlankThenSameThenDuplicate)
         {"192.168.1.10", "", PAIR_BLANK},
         {"", "10.0.0.5", PAIR_BLANK},
         {"", "", PAIR_BLANK},                            // blank comes before same
-        {"192.168.1.10", "192.168.1.10", PAIR_SAME},     // same comes before duplicate
+        {"192.168.1.10", "192.168.1.10", PAIR_SAME},
+        {"10.0.0.9", "10.0.0.9", PAIR_SAME},             // same comes before duplicate
         {"192.168.1.10", "10.0.0.5", PAIR_DUPLICATE},
         {"10.0.0.5", "192.168.1.10", PAIR_DUPLICATE},    // in either order
         {"192.168.1.10", "10.0.0.6", PAIR_ACCEPTED},
@@ -77,6 +82,35 @@ TEST(PairRuleMessageTest, TextsWordForWord)
                  PairRuleMessage(PAIR_DUPLICATE));
     EXPECT_STREQ("No item was selected to remove.", PairRuleMessage(PAIR_NOTHING_SELECTED));
     EXPECT_EQ(nullptr, PairRuleMessage(PAIR_ACCEPTED));
+}
+
+// The line below the list leaves out what is not in play, and says when nothing is known.
+TEST(AddressLineTest, NamesOnlyTheAddressesInPlay)
+{
+    ResetAddressLists();
+    AdapterAddressList = (AdapterAddress*)calloc(1, sizeof(AdapterAddress));
+    AdapterAddressList[0] = AdapterAddress{"Wi-Fi", "10.0.0.5", 16};
+    AdapterAddressCount = 1;
+    AdapterAddressesKnown = true;
+    struct {
+        const char* source;
+        const char* destination;
+        const char* rowSource;
+        const char* expected;
+    } cases[] = {
+        {"", "", nullptr, ""},
+        {"", "10.0.0.5", nullptr, "Destination 10.0.0.5: Wi-Fi, 10.0.0.0/16."},
+        {"10.0.0.6", "", nullptr, "Source 10.0.0.6: not on this computer."},
+        {"", "", "10.0.0.5", "Selected pair: 10.0.0.5: Wi-Fi, 10.0.0.0/16; 10.0.0.6: not on this computer."},
+        {"10.0.0.5", "", "10.0.0.5",
+         "Source 10.0.0.5: Wi-Fi, 10.0.0.0/16.\r\nSelected pair: 10.0.0.5: Wi-Fi, 10.0.0.0/16; 10.0.0.6: not on this computer."},
+    };
+    for (const auto& c : cases) {
+        char line[ADDRESS_LINE_SIZE];
+        FormatAddressLine(c.source, c.destination, c.rowSource, c.rowSource ? "10.0.0.6" : nullptr, line, sizeof line);
+        EXPECT_STREQ(c.expected, line);
+    }
+    ResetAddressLists();
 }
 
 }  // namespace

@@ -152,6 +152,9 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {setOne, PAIRS_CHANGED, kRestart, "", one, [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
         {setOne, PAIRS_CHANGED, kRestart, "", one, [] { SetValue(NETWORKS, "Stray", REG_SZ, ""); }},
         {setOne, PAIRS_UNCHANGED, already, "", one},
+        // An address that only an adapter holds is this computer's too.
+        {{"set", "10.1.0.1", "10.0.0.6"}, PAIRS_CHANGED, kRestart, "", {{"10.1.0.1", "10.0.0.6"}}},
+        {setOne, PAIRS_CHANGED, kRestart, "", one},
         {{"add", "10.0.0.5", "192.168.1.10"}, PAIRS_REFUSED, "", TEXT_RULE_DUPLICATE, one},
         {{"add", "10.0.0.6", "10.0.0.6"}, PAIRS_REFUSED, "", TEXT_RULE_SAME, one},
         {{"add", "", "WiFi"}, PAIRS_REFUSED, "", TEXT_RULE_BLANK, one},

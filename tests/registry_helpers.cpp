@@ -4,19 +4,40 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "store/registry_links.h"
 #include "store/store.h"
 #ifndef _WIN32
 #include "standin.h"
 #endif
 
+// Deletes `name` below `parent` with all below it, each key through its own handle and
+// relative to its parent, so that no depth is too deep and no link is followed: whatever a
+// failed test left, the next one starts clean.
+static bool DeleteTreeBelow(HKEY parent, const char* name)
+{
+    HKEY key;
+    LONG status = RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key);
+    if (status == ERROR_FILE_NOT_FOUND) return true;
+    if (status != ERROR_SUCCESS) return false;
+    bool removed = DeleteOpenKey(key);
+    while (!removed) {
+        char subkey[MAX_PATH];
+        DWORD length = MAX_PATH;
+        if (RegEnumKeyExA(key, 0, subkey, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
+        if (!DeleteTreeBelow(key, subkey)) break;
+        removed = DeleteOpenKey(key);
+    }
+    RegCloseKey(key);
+    return removed;
+}
+
 void ClearCorvaneKey(void)
 {
-    char path[KEY_TREE_PATH_SIZE];
-    BoundedCopy(path, "Software\\Corvane Software");
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    RegCloseKey(key);
-    ASSERT_TRUE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
+    HKEY software;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &software));
+    bool removed = DeleteTreeBelow(software, "Corvane Software");
+    RegCloseKey(software);
+    ASSERT_TRUE(removed) << "the Corvane key could not be cleared";
 }
 
 // The helpers walk a path one key at a time, so that they can reach keys whose full path

@@ -6,6 +6,10 @@
 
 #include <string.h>
 
+#ifndef _WIN32
+#include "standin.h"
+#endif
+
 namespace {
 
 class RegistryTest : public StoreTest {};
@@ -160,6 +164,32 @@ TEST_F(RegistryTest, LinksAreFollowedUnlessOpenedAsLinks)
     EXPECT_EQ((std::vector<std::string>{"1"}), SubkeyNames(NETWORKS)) << "but is still there";
 }
 
+// Is it a link: yes, no, and "cannot tell", which must count as yes; and no handle stays open.
+TEST_F(RegistryTest, TheLinkCheckHasThreeAnswers)
+{
+    CreateKey(OUTSIDE);
+    CreateLink(NETWORKS "\\link", OUTSIDE);
+    CreateKey(NETWORKS "\\plain");
+    SetValue(NETWORKS "\\namesake", "SymbolicLinkValue", REG_SZ, "not a link");
+    HKEY networks;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS, 0, KEY_ALL_ACCESS, &networks));
+#ifndef _WIN32
+    int handles = StandinOpenHandleCount();
+#endif
+    EXPECT_TRUE(KeyMayBeLink(networks, "link"));
+    EXPECT_FALSE(KeyMayBeLink(networks, "plain"));
+    EXPECT_FALSE(KeyMayBeLink(networks, "namesake")) << "a value of that name is not a link's";
+    EXPECT_FALSE(KeyMayBeLink(networks, "missing"));
+#ifndef _WIN32
+    StandinFailCall("RegQueryValueExA", 0, ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(KeyMayBeLink(networks, "plain")) << "what cannot be looked at may be a link";
+    StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(KeyMayBeLink(networks, "plain"));
+    EXPECT_EQ(handles, StandinOpenHandleCount());
+#endif
+    RegCloseKey(networks);
+}
+
 TEST_F(RegistryTest, HandlesKeepTheAccessTheyWereOpenedWith)
 {
     CreateKey(NETWORKS "\\0\\inner");
@@ -172,6 +202,11 @@ TEST_F(RegistryTest, HandlesKeepTheAccessTheyWereOpenedWith)
     char name[MAX_PATH];
     DWORD length = MAX_PATH;
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegEnumKeyExA(key, 0, name, &length, NULL, NULL, NULL, NULL));
+#ifndef _WIN32
+    // Windows refuses a create below a handle without KEY_CREATE_SUB_KEY; Wine does not check.
+    HKEY created;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyA(key, "new", &created));
+#endif
     RegCloseKey(key);
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS "\\0", 0, KEY_ALL_ACCESS, &key));
     EXPECT_FALSE(DeleteOpenKey(key)) << "a key with subkeys stays";

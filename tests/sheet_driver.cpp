@@ -309,6 +309,54 @@ void SeedPair(const char* name, const char* source, const char* destination)
     RegCloseKey(key);
 }
 
+// Paths below "Software\Corvane Software", one level at a time, so that a link on the way
+// is followed only where the platform itself follows it.
+#define CORVANE_PATH "Software\\Corvane Software\\"
+
+HKEY CreatePath(const std::string& path)
+{
+    HKEY key;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, (CORVANE_PATH + path).c_str(), &key) != ERROR_SUCCESS)
+        Fail("cannot create", path.c_str());
+    return key;
+}
+
+int HexValue(char digit)
+{
+    return digit <= '9' ? digit - '0' : (digit | 0x20) - 'a' + 10;
+}
+
+// A value of any type with the bytes given in hex ("" for none), at a path below the Corvane key.
+void SetRawValue(const std::string& path, const char* name, DWORD type, const char* hex)
+{
+    std::string bytes;
+    for (const char* p = hex; p[0] && p[1]; p += 2) bytes += (char)(HexValue(p[0]) * 16 + HexValue(p[1]));
+    HKEY key = CreatePath(path);
+    if (RegSetValueExA(key, name, 0, type, (const BYTE*)bytes.data(), (DWORD)bytes.size()) != ERROR_SUCCESS)
+        Fail("cannot set", name);
+    RegCloseKey(key);
+}
+
+// A registry link at `path` naming `target`, both below the Corvane key.
+void CreateLinkKey(const std::string& path, const std::string& target)
+{
+    HKEY link;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (CORVANE_PATH + path).c_str(), 0, NULL, REG_OPTION_CREATE_LINK,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK, NULL, &link, NULL) != ERROR_SUCCESS)
+        Fail("cannot create the link", path.c_str());
+    std::string native = "\\Registry\\Machine\\" CORVANE_PATH + target, wide;
+    for (char c : native) wide += std::string{c, '\0'};
+    RegSetValueExA(link, "SymbolicLinkValue", 0, REG_LINK, (const BYTE*)wide.data(), (DWORD)wide.size());
+    RegCloseKey(link);
+}
+
+void RemoveTree(const std::string& path)
+{
+    char tree[KEY_TREE_PATH_SIZE];
+    BoundedCopy(tree, (CORVANE_PATH + path).c_str());
+    if (!RemoveKeyTreeReportingTo(HKEY_LOCAL_MACHINE, tree, NULL)) Fail("cannot remove", path.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -356,7 +404,15 @@ int main(int argc, char** argv)
         else if (command == "seed") {
             SeedPair(argv[i + 1], argv[i + 2], argv[i + 3]);
             i += 3;
-        } else Fail("unknown command", command.c_str());
+        } else if (command == "value") {  // PATH NAME TYPE HEX, PATH below the Corvane key
+            SetRawValue(argv[i + 1], argv[i + 2], (DWORD)atoi(argv[i + 3]), argv[i + 4]);
+            i += 4;
+        } else if (command == "key") RegCloseKey(CreatePath(argv[++i]));
+        else if (command == "link") {  // PATH TARGET
+            CreateLinkKey(argv[i + 1], argv[i + 2]);
+            i += 2;
+        } else if (command == "remove-tree") RemoveTree(argv[++i]);
+        else Fail("unknown command", command.c_str());
     }
     return 0;
 }

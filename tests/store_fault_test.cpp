@@ -48,6 +48,17 @@ TEST_F(StoreFaultTest, PairKeyThatCannotBeOpenedIsFatal)
     ExpectFatalSettingsError(RunInChild([] { LoadPairTable(); }));
 }
 
+TEST_F(StoreFaultTest, TheLoadAsksForFullAccessToWhatItReads)
+{
+    StorePair("0", "1.1.1.1", "2.2.2.2");
+    size_t before = StandinKeyOpens().size();
+    LoadPairTable();
+    std::vector<std::pair<std::string, REGSAM>> opens;
+    for (size_t i = before; i < StandinKeyOpens().size(); ++i)
+        opens.emplace_back(StandinKeyOpens()[i].path, StandinKeyOpens()[i].access);
+    EXPECT_EQ((std::vector<std::pair<std::string, REGSAM>>{{NETWORKS, KEY_ALL_ACCESS}, {"0", KEY_ALL_ACCESS}}), opens);
+}
+
 TEST_F(StoreFaultTest, FailedSubkeyCountGivesEmptyTable)
 {
     StorePair("0", "1.1.1.1", "2.2.2.2");

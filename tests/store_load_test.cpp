@@ -54,6 +54,18 @@ TEST_F(LoadTest, TwelveNumberedPairsLoadInRegistryOrder)
         EXPECT_EQ(expected, PairTable[i].sourceAddress);
     }
     EXPECT_STREQ("10", PairTable[2].subkeyName) << "names sort as text, not as numbers";
+
+    // Read by their numbers, they come back as the save wrote them; other names follow.
+    StorePair("office", "10.2.0.1", "10.1.0.1");
+    StorePair("b", "10.2.0.2", "10.1.0.1");
+    ResetPairTable();
+    LoadPairTable();
+    std::vector<PairRowText> rows(PairTableCount);
+    ASSERT_TRUE(CopyPairTableRows(rows.data(), KEY_NUMBER_ORDER));
+    ASSERT_EQ(14u, rows.size());
+    for (int i = 0; i < 12; ++i) EXPECT_EQ("10.0.0." + std::to_string(i + 1), rows[i].source);
+    EXPECT_STREQ("10.2.0.2", rows[12].source);
+    EXPECT_STREQ("10.2.0.1", rows[13].source);
 }
 
 TEST_F(LoadTest, MissingValuesLeaveEmptyFieldsAndZeros)

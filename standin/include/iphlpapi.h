@@ -39,6 +39,7 @@ typedef struct _IP_ADAPTER_ADDRESSES {
 
 ULONG WINAPI GetAdaptersAddresses(ULONG family, ULONG flags, void* reserved, IP_ADAPTER_ADDRESSES* addresses,
                                   ULONG* size);
-// UTF-16 to single-byte text: plain ASCII passes, anything else becomes the default character.
+// UTF-16 to single-byte text in the ANSI code page (CP_ACP, Windows-1252 here; no other code
+// page is offered): a character outside it becomes the default character.
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wide, int wideLength, char* text,
                                int size, const char* defaultChar, BOOL* usedDefault);

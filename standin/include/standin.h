@@ -31,6 +31,15 @@ struct StandinValueWrite {
 };
 const std::vector<StandinValueWrite>& StandinValueWrites(void);
 
+// Every RegOpenKeyExA, RegCreateKeyExA and RegCreateKeyA since the last reset, with the
+// path as given (relative to its parent handle), the options and the access asked for.
+struct StandinKeyOpen {
+    std::string path;
+    DWORD options;
+    REGSAM access;
+};
+const std::vector<StandinKeyOpen>& StandinKeyOpens(void);
+
 // The keys and values physically below `path` (from HKEY_LOCAL_MACHINE, links not
 // followed), one line each, in a fixed order; empty when the key does not exist.
 std::string StandinDescribeRegistry(const char* path);

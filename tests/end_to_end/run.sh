@@ -186,22 +186,31 @@ wait_program
 echo "== the console companion"
 ip link add Lab type veth peer name Lab-peer
 ip addr add 172.16.4.2/20 dev Lab
-ip link set Lab up
-ip link set Lab-peer up
+# Four more addresses, for a list of fifteen pairs.
+ip link add Many type veth peer name Many-peer
+for n in 1 2 3 4; do ip addr add "172.17.0.$n/24" dev Many; done
+for link in Lab Lab-peer Many Many-peer; do ip link set "$link" up; done
 # run_pairs ARGUMENTS...: prints the exit code, then standard output and standard error.
+# Wine's own diagnostics are switched off, and any that still come are not the program's.
 run_pairs() {
     local status=0
-    wine "$pairs" "$@" >"$work/pairs.out" 2>"$work/pairs.err" || status=$?
+    WINEDEBUG=-all wine "$pairs" "$@" >"$work/pairs.out" 2>"$work/pairs.err" || status=$?
     echo "exit $status"
     tr -d '\r' <"$work/pairs.out"
-    tr -d '\r' <"$work/pairs.err" | sed 's/^/error: /'
+    tr -d '\r' <"$work/pairs.err" | { grep -Ev '^[0-9a-f]{4}:(err|fixme|warn|trace):' || true; } | sed 's/^/error: /'
 }
+# exit_of ARGUMENTS...: just the "exit N" line (reads everything, so nothing is cut off).
+exit_of() { run_pairs "$@" | sed -n 1p; }
+# hex TEXT: the bytes of TEXT and a NUL, as the driver's "value" command takes them.
+hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; printf '00'; }
 restart='The Corvane mDNS Repeater service must be restarted for any changes to take effect.'
+already='The list is already as asked: nothing was changed.'
+hint='error: Run "mDNSPairs --help" for the commands and their arguments.'
 drive reset-store >/dev/null
 expect_equal "set by adapter names" "exit 2
 $restart" "$(run_pairs set Ethernet2 WiFi)"
 expect_equal "set again changes nothing" "exit 0
-The list is already as asked: nothing was changed." "$(run_pairs set Ethernet2 WiFi)"
+$already" "$(run_pairs set Ethernet2 WiFi)"
 expect_equal "add by adapter names" "exit 2
 $restart" "$(run_pairs add Lab WiFi)"
 expect_equal "a duplicate is refused" "exit 3
@@ -215,21 +224,102 @@ expect_equal "list" "exit 0
 172.16.4.2${tab}10.0.0.5${tab}Lab, 172.16.0.0/20${tab}WiFi, 10.0.0.0/16" "$(run_pairs list)"
 expect_equal "remove, either way round" "exit 2
 $restart" "$(run_pairs remove WiFi Lab)"
-expect_equal "export" "exit 0" "$(run_pairs export | head -n 1)"
+expect_equal "export" "exit 0" "$(exit_of export)"
 cp "$work/pairs.out" "$work/export.reg"
 drive store >"$work/stored"
 printf 'key 0\n  IPsource type 1 bytes 13 "192.168.1.10\\x00"\n  IPdestination type 1 bytes 9 "10.0.0.5\\x00"\n  Direction type 1 bytes 2 "2\\x00"\n  Enabled type 1 bytes 2 "1\\x00"\n' >"$work/expected"
 compare "the store after the commands, as the configurator writes it" "$work/expected" "$work/stored"
-drive reset-store seed 3 1.1.1.1 2.2.2.2 >/dev/null
+drive reset-store >/dev/null
 timeout 60 wine reg import "$(winepath -w "$work/export.reg")" >/dev/null 2>&1 || true
 drive store >"$work/imported"
-compare "the export imported into another store" "$work/stored" "$work/imported"
+compare "the export imported by reg import into an empty store" "$work/stored" "$work/imported"
+drive reset-store seed 3 1.1.1.1 2.2.2.2 >/dev/null
+expect_equal "the export imported by mDNSPairs" "exit 2
+$restart" "$(run_pairs import "$(winepath -w "$work/export.reg")")"
+drive store >"$work/imported"
+compare "the store after mDNSPairs import" "$work/stored" "$work/imported"
+expect_equal "the same import again changes nothing" "exit 0
+$already" "$(run_pairs import "$(winepath -w "$work/export.reg")")"
+expect_equal "version" "exit 0
+mDNSPairs 1.2.0.0" "$(run_pairs --version)"
+expect_equal "a usage error says what was wrong" "exit 4
+error: \"LIST\" is not a command (the commands are lowercase: list, add, remove, set, export, import).
+$hint" "$(run_pairs LIST)"
+expect_equal "a wrong argument count says so" "exit 4
+error: \"add\" takes a SOURCE and a DESTINATION.
+$hint" "$(run_pairs add WiFi)"
+
+echo "== fifteen pairs: set converges"
+addresses=(192.168.1.10 10.0.0.5 172.16.4.2 172.17.0.1 172.17.0.2 172.17.0.3 172.17.0.4)
+fifteen=(set)
+for ((a = 0; a < 7 && ${#fifteen[@]} < 31; a++)); do
+    for ((b = a + 1; b < 7 && ${#fifteen[@]} < 31; b++)); do fifteen+=("${addresses[a]}" "${addresses[b]}"); done
+done
+drive reset-store >/dev/null
+statuses=""
+for _ in 1 2 3; do statuses+="$(exit_of "${fifteen[@]}") "; done
+expect_equal "the same fifteen pairs three times" "exit 2 exit 0 exit 0 " "$statuses"
+expect_equal "they list in the order given" "$(printf '%s\t%s\n' "${fifteen[@]:1}")" \
+    "$(run_pairs list | sed 1d | cut -f 1,2)"
+
+echo "== a store that is not what the save writes is rewritten"
+drive reset-store >/dev/null
+run_pairs set Ethernet2 WiFi >/dev/null
+drive store >"$work/one"
+outside() { { timeout 30 wine reg query 'HKLM\Software\Corvane Software\Outside' /s 2>/dev/null || true; } | tr -d '\r'; }
+pair0='mDNS\Networks\0'
+for shape in enabled direction binary dword stray nested link; do
+    drive reset-store >/dev/null
+    run_pairs set Ethernet2 WiFi >/dev/null
+    case $shape in
+        enabled) drive value "$pair0" Enabled 1 "$(hex 0)" ;;
+        direction) drive value "$pair0" Direction 1 "$(hex 5)" ;;
+        binary) drive value "$pair0" IPsource 3 "$(hex 192.168.1.10)" ;;
+        dword) drive value "$pair0" IPdestination 4 "$(hex 10.0.0.5)" ;;
+        stray) drive value 'mDNS\Networks' Stray 1 "$(hex x)" ;;
+        nested) drive key "$pair0\\nested" ;;
+        link) drive value 'Outside\0' IPsource 1 "$(hex 192.168.1.10)" value 'Outside\0' IPdestination 1 "$(hex 10.0.0.5)" \
+                    value 'Outside\0' Direction 1 "$(hex 2)" value 'Outside\0' Enabled 1 "$(hex 1)" \
+                    remove-tree 'mDNS\Networks' link 'mDNS\Networks' 'Outside' ;;
+    esac >/dev/null
+    outside >"$work/outside-before"
+    statuses="$(exit_of set Ethernet2 WiFi) $(exit_of set Ethernet2 WiFi)"
+    expect_equal "$shape: rewritten, then exact" "exit 2 exit 0" "$statuses"
+    drive store >"$work/after"
+    compare "$shape: the store afterwards" "$work/one" "$work/after"
+    outside >"$work/outside-after"
+    compare "$shape: nothing outside the store changed" "$work/outside-before" "$work/outside-after"
+done
+
+echo "== hostile texts: listed escaped, exported, imported byte for byte"
+texts=($'\n[HKEY_USERS]\e' 'a"b\c]' $'\n[-HKEY_USERS]' $'x\r\n"\\\x07' $'\xe9t\xe9')
+drive reset-store >/dev/null
+for i in 0 1; do
+    drive value "mDNS\\Networks\\$i" IPsource 1 "$(hex "${texts[2 * i]}")" \
+          value "mDNS\\Networks\\$i" IPdestination 1 "$(hex "${texts[2 * i + 1]}")" \
+          value "mDNS\\Networks\\$i" Direction 1 "$(hex 2)" value "mDNS\\Networks\\$i" Enabled 1 "$(hex 1)" >/dev/null
+done
+drive value 'mDNS\Networks\2' IPsource 1 "$(hex "${texts[4]}")" value 'mDNS\Networks\2' IPdestination 1 "$(hex '')" \
+      value 'mDNS\Networks\2' Direction 1 "$(hex 2)" value 'mDNS\Networks\2' Enabled 1 "$(hex 1)" >/dev/null
+expect_equal "list escapes control characters" 'exit 0
+\x0a[HKEY_USERS]\x1b' "$(run_pairs list | sed -n 1,2p | cut -f 1)"
+run_pairs export >/dev/null
+cp "$work/pairs.out" "$work/hostile.reg"
+drive store >"$work/hostile"
+users() { { timeout 30 wine reg query HKU 2>/dev/null || true; } | tr -d '\r'; }
+users >"$work/users-before"
+for importer in "reg import" "regedit /s"; do
+    drive reset-store >/dev/null
+    timeout 60 wine $importer "$(winepath -w "$work/hostile.reg")" >/dev/null 2>&1 || true
+    drive store >"$work/imported"
+    compare "$importer of the export holds the same bytes" "$work/hostile" "$work/imported"
+    users >"$work/users-after"
+    compare "$importer wrote nothing at the root of HKEY_USERS" "$work/users-before" "$work/users-after"
+done
+
 drive reset-store-without-networks >/dev/null
 expect_equal "no Networks key" "exit 5
-error: Error reading program settings from the registry.
-error: 
-error: The program will now exit." "$(run_pairs list)"
-expect_equal "usage error" "exit 4" "$(run_pairs add WiFi | head -n 1)"
+error: The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks does not exist, so there is no list of pairs. The Corvane mDNS Repeater service's installer creates it: install or repair the service." "$(run_pairs list)"
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
