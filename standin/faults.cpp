@@ -20,6 +20,10 @@ struct Fault {
 };
 
 std::vector<Fault> g_faults;
+std::function<void()> g_action;
+int g_actionAt = 0;
+int g_registryCalls = 0;
+bool g_inAction = false;
 std::map<std::string, int> g_callCounts;
 
 // The path is the part itself or ends in a backslash and the part.
@@ -47,7 +51,19 @@ int StandinCallCount(const char* function)
 
 bool StandinTakeFault(const char* function, LPCSTR path, LONG* status)
 {
+    // Another process's calls, run inside a call of ours: neither counted nor failed.
+    if (g_inAction) return false;
     ++g_callCounts[function];
+    if (strncmp(function, "Reg", 3) == 0 || strncmp(function, "Nt", 2) == 0) {
+        ++g_registryCalls;
+        if (g_action && g_registryCalls == g_actionAt) {
+            std::function<void()> action = g_action;
+            g_action = nullptr;
+            g_inAction = true;
+            action();
+            g_inAction = false;
+        }
+    }
     for (size_t i = 0; i < g_faults.size(); ++i) {
         Fault& fault = g_faults[i];
         if (fault.function != function) continue;
@@ -63,14 +79,28 @@ bool StandinTakeFault(const char* function, LPCSTR path, LONG* status)
     return false;
 }
 
+void StandinBeforeCall(int callNumber, const std::function<void()>& action)
+{
+    g_action = action;
+    g_actionAt = g_registryCalls + callNumber + 1;
+}
+
+int StandinRegistryCallCount(void)
+{
+    return g_registryCalls;
+}
+
 void StandinDropFaults(void)
 {
     g_faults.clear();
+    g_action = nullptr;
 }
 
 void StandinResetFaults(void)
 {
     g_faults.clear();
     g_callCounts.clear();
+    g_action = nullptr;
+    g_registryCalls = 0;
 }
 

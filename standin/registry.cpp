@@ -503,6 +503,8 @@ LONG WINAPI RegSetValueExA(HKEY handle, LPCSTR valueName, DWORD, DWORD type, con
 
 LONG WINAPI RegDeleteValueA(HKEY handle, LPCSTR valueName)
 {
+    LONG injected;
+    if (StandinTakeFault("RegDeleteValueA", valueName, &injected)) return injected;
     Handle* open = nullptr;
     LONG status = UsableKey(handle, KEY_SET_VALUE, &open);
     if (status != ERROR_SUCCESS) return status;

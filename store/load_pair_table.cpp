@@ -5,32 +5,11 @@
 #include <string.h>
 
 #include "store/store.h"
-#include "store/registry_values.h"
+#include "store/pair_records.h"
 #include "store/store_names.h"
 
 NetworkPair* PairTable = NULL;
 DWORD PairTableCount = 0;
-
-static void LoadPair(HKEY networksKey, DWORD index, NetworkPair* pair)
-{
-    pair->subkeyNameLength = SUBKEY_NAME_SIZE;
-    if (RegEnumKeyExA(networksKey, index, pair->subkeyName, &pair->subkeyNameLength, NULL, NULL, NULL,
-                      NULL) != ERROR_SUCCESS) {
-        // The record stays empty but still counts, so the page shows an empty row for it.
-        memset(pair->subkeyName, 0, sizeof pair->subkeyName);
-        return;
-    }
-    // Opened below the Networks key rather than by its full path: the ANSI calls refuse
-    // paths of more than 260 characters, and a subkey name alone may have 255.
-    HKEY pairKey;
-    if (RegOpenKeyExA(networksKey, pair->subkeyName, 0, KEY_ALL_ACCESS, &pairKey) != ERROR_SUCCESS)
-        FatalSettingsError();
-    ReadTextValue(pairKey, VALUE_SOURCE, pair->sourceAddress, ADDRESS_TEXT_SIZE);
-    ReadTextValue(pairKey, VALUE_DESTINATION, pair->destinationAddress, ADDRESS_TEXT_SIZE);
-    pair->direction = ReadNumberValue(pairKey, VALUE_DIRECTION);
-    pair->enabled = ReadNumberValue(pairKey, VALUE_ENABLED);
-    RegCloseKey(pairKey);
-}
 
 void LoadPairTable(void)
 {
@@ -58,8 +37,14 @@ void LoadPairTable(void)
         PairTable = grown;
         memset(PairTable, 0, PairTableCount * sizeof(NetworkPair));
     }
-    for (DWORD index = 0; index < PairTableCount; ++index) LoadPair(networksKey, index, &PairTable[index]);
+    for (DWORD index = 0; index < PairTableCount; ++index) {
+        if (!ReadPairRecord(networksKey, index, &PairTable[index])) {
+            RegCloseKey(networksKey);
+            FatalSettingsError();
+        }
+    }
     RegCloseKey(networksKey);
+    RememberStore(PairTable, PairTableCount);
 }
 
 void ResetPairTable(void)
@@ -67,4 +52,5 @@ void ResetPairTable(void)
     free(PairTable);
     PairTable = NULL;
     PairTableCount = 0;
+    ForgetStore();
 }

@@ -24,6 +24,15 @@ bool OpenKeyMayBeLink(HKEY key)
     return status != ERROR_SUCCESS || type == REG_LINK;
 }
 
+bool OpenPlainKey(HKEY parent, const char* name, REGSAM access, HKEY* key)
+{
+    if (RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, access | KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
+        return false;
+    if (!OpenKeyMayBeLink(*key)) return true;
+    RegCloseKey(*key);
+    return false;
+}
+
 bool KeyMayBeLink(HKEY parent, const char* name)
 {
     HKEY key;

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "store/key_tree_removal.h"
 #include "store/registry_links.h"
 #include "store/store.h"
 
@@ -76,6 +77,11 @@ static bool RemoveSubkeys(HKEY key, char* path, FILE* diagnostics)
     // Cutting the path also restores the caller's name when it points into the path.
     path[baseLength] = 0;
     return emptied;
+}
+
+bool RemoveSubkeysOf(HKEY key, char* path, FILE* diagnostics)
+{
+    return RemoveSubkeys(key, path, diagnostics);
 }
 
 bool RemoveKeyTreeReportingTo(HKEY root, char* path, FILE* diagnostics)

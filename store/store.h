@@ -51,11 +51,23 @@ enum PairRowOrder {
 bool CopyPairTableRows(PairRowText* rows, PairRowOrder order);
 
 // Replaces the stored list with `rows`, as subkeys "0", "1", ... in row order. True only
-// when the store then holds exactly these rows. Ends the process when the product key
-// cannot be opened afterwards. The key-tree removal's diagnostics go to standard output.
+// when the store then holds exactly these rows. Nothing outside the Networks key is ever
+// written or deleted: a key from Software down to the product key that is a link makes the
+// save change nothing and fail. Ends the process when the product key cannot be opened
+// afterwards. The key-tree removal's diagnostics go to standard output.
 bool SavePairList(const PairRowText* rows, int rowCount);
 // The same, with those diagnostics written to `diagnostics`, or nowhere when NULL.
 bool SavePairListReportingTo(const PairRowText* rows, int rowCount, FILE* diagnostics);
+
+enum SaveOutcome {
+    SAVE_DONE,           // the store holds exactly the rows
+    SAVE_FAILED,         // it could not be made to (it may hold part of them)
+    SAVE_STORE_CHANGED,  // another writer changed it since this program read it: nothing done
+};
+// The save, and with `compare` first a look at whether the store is still what this
+// program last loaded or saved; when not, nothing is changed. Our two programs take turns
+// at this through a named mutex.
+SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, FILE* diagnostics, bool compare);
 
 // True when the store is exactly what a save of `rows` leaves: Networks a key of its own
 // (nothing from the product key down is a link) with no values, its subkeys exactly "0" to

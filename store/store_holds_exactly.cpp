@@ -14,16 +14,6 @@
 #define VALUE_DATA_CAPACITY 32
 #define ROW_NAME_CAPACITY 16
 
-// Opens `name` below `parent` as itself, never through a link. False when it does not
-// exist, cannot be opened, or is (or may be) a link.
-static bool OpenPlainKey(HKEY parent, const char* name, HKEY* key)
-{
-    if (RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, KEY_READ, key) != ERROR_SUCCESS) return false;
-    if (!OpenKeyMayBeLink(*key)) return true;
-    RegCloseKey(*key);
-    return false;
-}
-
 // The text the save stores, counted without its NUL; the registry may have added one.
 static bool HoldsText(const BYTE* data, DWORD size, const char* text)
 {
@@ -89,7 +79,7 @@ static bool NetworksHolds(HKEY networksKey, const PairRowText* rows, int rowCoun
         char name[ROW_NAME_CAPACITY];
         snprintf(name, sizeof name, PAIR_KEY_NAME_BY_NUMBER, row);
         HKEY pairKey;
-        if (!OpenPlainKey(networksKey, name, &pairKey)) return false;
+        if (!OpenPlainKey(networksKey, name, KEY_READ, &pairKey)) return false;
         bool holds = PairKeyHolds(pairKey, &rows[row]);
         RegCloseKey(pairKey);
         if (!holds) return false;
@@ -108,7 +98,7 @@ bool StoreHoldsExactly(const PairRowText* rows, int rowCount)
     if (holds) heldCount = 1;
     for (const char* level : levels) {
         if (!holds) break;
-        holds = OpenPlainKey(held[heldCount - 1], level, &held[heldCount]);
+        holds = OpenPlainKey(held[heldCount - 1], level, KEY_READ, &held[heldCount]);
         if (holds) ++heldCount;
     }
     if (holds) holds = NetworksHolds(held[heldCount - 1], rows, rowCount);

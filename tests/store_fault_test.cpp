@@ -101,8 +101,8 @@ TEST_F(StoreFaultTest, FailedValueReadsLeaveEmptyFields)
 
 TEST_F(StoreFaultTest, ProductKeyThatCannotBeOpenedAfterSaveIsFatal)
 {
-    // The empty Networks key is deleted at once, so the first open is the product key's.
-    StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "mDNS");
+    // The save first opens the product key below its parent; the second open is the last one.
+    StandinFailCall("RegOpenKeyExA", 1, ERROR_ACCESS_DENIED, "mDNS");
     ChildResult child = RunInChild([] {
         const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
         SavePairList(rows, 1);
@@ -113,7 +113,7 @@ TEST_F(StoreFaultTest, ProductKeyThatCannotBeOpenedAfterSaveIsFatal)
 TEST_F(StoreFaultTest, RowWhoseKeyCannotBeCreatedIsSkippedAndReported)
 {
     const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}, {"3.3.3.3", "4.4.4.4"}, {"5.5.5.5", "6.6.6.6"}};
-    StandinFailCall("RegCreateKeyA", 0, ERROR_ACCESS_DENIED, "1");
+    StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, "1");
     EXPECT_FALSE(SavePairList(rows, 3));
     EXPECT_EQ((std::vector<std::string>{"0", "2"}), SubkeyNames(NETWORKS));
     EXPECT_EQ(8, StandinCallCount("RegSetValueExA")) << "no values written through a key never created";
@@ -123,6 +123,7 @@ TEST_F(StoreFaultTest, RowWhoseKeyCannotBeCreatedIsSkippedAndReported)
 TEST_F(StoreFaultTest, NetworksKeyThatCannotBeCreatedIsReported)
 {
     const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
+    DeleteKey(NETWORKS);
     StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, "Networks");
     EXPECT_FALSE(SavePairList(rows, 1));
     EXPECT_FALSE(KeyExists(NETWORKS));
@@ -144,7 +145,7 @@ TEST_F(StoreFaultTest, UnremovableOldListIsOverwrittenAndReported)
 {
     StorePair("0", "9.9.9.9", "8.8.8.8");
     StorePair("5", "7.7.7.7", "6.6.6.6");
-    StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "Networks");
+    StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "5");
     const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
     BeginStdoutCapture();
     bool saved = SavePairList(rows, 1);
@@ -188,9 +189,10 @@ TEST_F(StoreFaultTest, RemovalDoesNotSpinOnASubkeyThatStays)
 namespace {
 
 // Every registry call the load and the save make, each failed in turn with each of these.
-const char* const kRegistryCalls[] = {"RegOpenKeyExA",   "RegCreateKeyA",   "RegCreateKeyExA", "RegCloseKey",
-                                      "RegDeleteKeyA",   "NtDeleteKey",     "RegQueryInfoKeyA",
-                                      "RegEnumKeyExA",   "RegQueryValueExA", "RegSetValueExA"};
+const char* const kRegistryCalls[] = {"RegOpenKeyExA",   "RegCreateKeyA",    "RegCreateKeyExA", "RegCloseKey",
+                                      "RegDeleteKeyA",   "NtDeleteKey",      "RegQueryInfoKeyA",
+                                      "RegEnumKeyExA",   "RegQueryValueExA", "RegSetValueExA",
+                                      "RegEnumValueA",   "RegDeleteValueA"};
 const LONG kStatuses[] = {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS};
 
 #define PRODUCT "Software\\Corvane Software\\mDNS"
@@ -321,6 +323,109 @@ TEST(FaultSweepTest, EveryFailedCallOfTheSaveReportsFailureOrLeavesExactlyTheLis
                         verdict == "saved 0, exact 1, outside unchanged 1\n")
                 << output;
         });
+}
+
+// Another process acting between two of the save's registry calls, at every call: it
+// replaces a level of the path with a link to a copy of the store outside it, or changes a
+// pair. Nothing outside the store may change, a save that says it succeeded must leave
+// exactly the list, and a save that finds the store changed must leave it as it found it.
+#define ELSEWHERE "Software\\Elsewhere"
+
+// The copy holds the same pairs, so that only the path, not the compare, can tell them apart.
+void BuildStoreAndCopy(void)
+{
+    const char* texts[][2] = {{"1.1.1.1", "2.2.2.2"}, {"3.3.3.3", "4.4.4.4"}};
+    for (int pair = 0; pair < 2; ++pair) {
+        StorePair(std::to_string(pair), texts[pair][0], texts[pair][1]);
+        std::string path = ELSEWHERE "\\Company\\mDNS\\Networks\\" + std::to_string(pair);
+        SetValue(path, "IPsource", REG_SZ, texts[pair][0]);
+        SetValue(path, "IPdestination", REG_SZ, texts[pair][1]);
+        SetValue(path, "Direction", REG_SZ, "2");
+        SetValue(path, "Enabled", REG_SZ, "1");
+    }
+}
+
+// Removes the key at `path` with all below it, without following links, then puts a link to
+// `target` in its place: what a racer with rights on the parent can do.
+void PlantLink(const std::string& path, const std::string& target)
+{
+    HKEY parent;
+    size_t split = path.rfind('\\');
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.substr(0, split).c_str(), 0, KEY_ALL_ACCESS, &parent) == ERROR_SUCCESS) {
+        char tree[KEY_TREE_PATH_SIZE];
+        BoundedCopy(tree, path.substr(split + 1).c_str());
+        RemoveKeyTreeReportingTo(parent, tree, NULL);
+        RegCloseKey(parent);
+    }
+    CreateLink(path, target);
+}
+
+TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheStore)
+{
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
+    StandinReset();
+    BuildStoreAndCopy();
+    LoadPairTable();
+    int before = StandinRegistryCallCount();
+    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, NULL, true));
+    int calls = StandinRegistryCallCount() - before;
+    ASSERT_GT(calls, 20);
+
+    struct Interference {
+        const char* name;
+        std::function<void()> act;
+    };
+    const Interference interferences[] = {
+        {"a link at Corvane Software", [] { PlantLink("Software\\Corvane Software", ELSEWHERE "\\Company"); }},
+        {"a link at mDNS", [] { PlantLink(PRODUCT, ELSEWHERE "\\Company\\mDNS"); }},
+        {"a link at Networks", [] { PlantLink(NETWORKS, ELSEWHERE "\\Company\\mDNS\\Networks"); }},
+        {"a link at a row key", [] { PlantLink(NETWORKS "\\0", ELSEWHERE "\\Company\\mDNS\\Networks\\0"); }},
+        {"another writer", [] { SetValue(NETWORKS "\\1", "IPsource", REG_SZ, "9.9.9.9"); }},
+    };
+    int cases = 0;
+    for (const Interference& interference : interferences) {
+        for (int call = 0; call <= calls; ++call) {
+            SCOPED_TRACE(testing::Message() << interference.name << " before call " << call);
+            ChildResult child = RunInChild([&] {
+                StandinReset();
+                BuildStoreAndCopy();
+                std::string elsewhere = StandinDescribeRegistry(ELSEWHERE);
+                LoadPairTable();
+                size_t writesAtAction = 0;
+                std::string storeAfterAction;
+                StandinBeforeCall(call, [&] {
+                    interference.act();
+                    writesAtAction = StandinValueWrites().size();
+                    storeAfterAction = StandinDescribeRegistry(NETWORKS);
+                });
+                size_t writesBefore = StandinValueWrites().size();
+                SaveOutcome outcome = SavePairListChecked(rows, 2, NULL, true);
+                StandinDropFaults();  // a racer that did not get its turn during the save gets none
+                bool acted = !storeAfterAction.empty() || writesAtAction > 0;
+                // A racer that deletes keys the save has already written undoes the save's work,
+                // which no save can prevent; before the first write, nothing it does may go unnoticed.
+                bool writingBegun = acted && writesAtAction > writesBefore;
+                printf("outcome %d, elsewhere unchanged %d, exact %d, writing begun %d, untouched %d\n", (int)outcome,
+                       StandinDescribeRegistry(ELSEWHERE) == elsewhere, StoreHoldsExactly(rows, 2), writingBegun,
+                       !acted || StandinDescribeRegistry(NETWORKS) == storeAfterAction);
+            });
+            ++cases;
+            ASSERT_EQ(0, child.exitStatus) << child.standardOutput << child.standardError;
+            int outcome = -1, elsewhereUnchanged = 0, exact = 0, writingBegun = 0, untouched = 0;
+            ASSERT_EQ(5, sscanf(child.standardOutput.c_str(),
+                                "outcome %d, elsewhere unchanged %d, exact %d, writing begun %d, untouched %d",
+                                &outcome, &elsewhereUnchanged, &exact, &writingBegun, &untouched))
+                << child.standardOutput;
+            EXPECT_EQ(1, elsewhereUnchanged);
+            if (outcome == SAVE_DONE && !writingBegun) {
+                EXPECT_EQ(1, exact);
+            }
+            if (outcome == SAVE_STORE_CHANGED) {
+                EXPECT_EQ(1, untouched) << "a save that found the store changed changes nothing";
+            }
+        }
+    }
+    EXPECT_GT(cases, 100);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // message boxes were asked to show.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,14 @@ void StandinReset(void);
 // path or value name is `pathPart` or ends in a backslash and `pathPart` (any call when
 // empty), returns `status` and does nothing else.
 void StandinFailCall(const char* function, int skipCalls, LONG status, const char* pathPart = "");
+// Runs `action` just before the registry call number `callNumber` + 1 (counted from now,
+// every registry call of the stand-in counting one): another process's interleaving. The
+// action's own calls are not counted and meet no faults.
+void StandinBeforeCall(int callNumber, const std::function<void()>& action);
+// How many registry calls were made since the last reset.
+int StandinRegistryCallCount(void);
+// Mutexes the code holds (waited for and not yet released).
+int StandinHeldMutexCount(void);
 // Forgets the failures armed but not yet taken.
 void StandinDropFaults(void);
 // How often `function` was called since the last reset.

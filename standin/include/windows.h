@@ -78,6 +78,10 @@ typedef struct SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define REG_MULTI_SZ 7
 
 #define MB_OK 0x00000000L
+#define MB_YESNO 0x00000004L
+#define MB_ICONWARNING 0x00000030L
+#define IDYES 6
+#define IDNO 7
 #define MB_ICONERROR 0x00000010L
 #define MB_ICONINFORMATION 0x00000040L
 #define MB_SERVICE_NOTIFICATION 0x00200000L
@@ -104,6 +108,14 @@ LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueN
                           LPDWORD type, LPBYTE data, LPDWORD dataLength);
 // The native call that deletes the key an open handle names; needs DELETE access.
 NTSTATUS NTAPI NtDeleteKey(HANDLE key);
+
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_ABANDONED 0x00000080L
+#define WAIT_TIMEOUT 258L
+HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCSTR name);
+DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
+BOOL WINAPI ReleaseMutex(HANDLE mutex);
+BOOL WINAPI CloseHandle(HANDLE object);
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 int WINAPI lstrlenA(LPCSTR text);
