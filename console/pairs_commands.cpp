@@ -47,7 +47,8 @@ static const char kUsage[] =
     "  2  done, and the list changed: restart the repeater service\n"
     "  3  refused by a rule; nothing was changed\n"
     "  4  usage error, or a FILE that is not an export; nothing was changed\n"
-    "  5  the store cannot be used (the Networks key is missing or may not be changed)\n";
+    "  5  the store cannot be used (the Networks key is missing or may not be changed)\n"
+    "  6  another program changed the list while this ran; nothing was changed: run it again\n";
 
 // The stored list in the order of its key numbers, so that a list `set` wrote reads back
 // as it was written whatever order the registry enumerates "10" and "2" in.
@@ -74,7 +75,13 @@ static int UsageError(const std::string& what)
 static int Save(const PairRows& rows)
 {
     // The key-tree removal's diagnostics are diagnostics: standard output is the result.
-    if (!SavePairListReportingTo(rows.data(), (int)rows.size(), stderr)) {
+    // The store must still be what the command read, or another writer's work would be lost.
+    SaveOutcome outcome = SavePairListChecked(rows.data(), (int)rows.size(), stderr, true);
+    if (outcome == SAVE_STORE_CHANGED) {
+        fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_CHANGED);
+        return PAIRS_STORE_CHANGED;
+    }
+    if (outcome != SAVE_DONE) {
         fprintf(stderr, "%s\n", TEXT_PAIRS_NOT_SAVED);
         return PAIRS_SAVE_FAILED;
     }

@@ -131,15 +131,25 @@ static void RemoveSelectedPair(HWND page)
 
 // The save on OK and Apply: the rows of the General page (page 0 of `sheet`), in list
 // order, to the store. Tells the administrator when the store could not take them all.
-static void SaveSheetPairs(HWND sheet)
+// When another program changed the store since it was read, asks before replacing that;
+// false when the administrator says no, and nothing was saved.
+static bool SaveSheetPairs(HWND sheet)
 {
     HWND page = (HWND)SendMessageA(sheet, PSM_INDEXTOHWND, 0, 0);
     PairRowText* rows;
     int rowCount = ReadPairList(GetDlgItem(page, IDC_PAIR_LIST), &rows);
     // Never store a list that lost rows on the way: the old list stays instead.
-    bool saved = rowCount >= 0 && SavePairList(rows, rowCount);
-    if (rowCount >= 0) free(rows);
-    if (!saved) MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
+    if (rowCount < 0) {
+        MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
+        return true;
+    }
+    SaveOutcome outcome = SavePairListChecked(rows, rowCount, stdout, true);
+    bool replace = outcome == SAVE_STORE_CHANGED &&
+                   MessageBoxA(sheet, TEXT_STORE_CHANGED_QUESTION, CAPTION_SAVE_ERROR, MB_YESNO | MB_ICONWARNING) == IDYES;
+    if (replace) outcome = SavePairListChecked(rows, rowCount, stdout, false);
+    free(rows);
+    if (outcome == SAVE_FAILED) MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
+    return outcome != SAVE_STORE_CHANGED;
 }
 
 static void MarkSheetChanged(HWND page)
@@ -163,14 +173,18 @@ static void HandleCommand(HWND page, WPARAM wParam)
     }
 }
 
-static void HandleNotify(HWND page, const NMHDR* header)
+// True only when the page answers the notification itself (an apply it turned down).
+static bool HandleNotify(HWND page, const NMHDR* header)
 {
-    // The page reports no error to the sheet, so Cancel is always allowed and OK closes.
+    // The page reports no error to the sheet, so Cancel is always allowed and OK closes; but
+    // when the administrator chose to keep another program's change, the sheet stays open
+    // with its rows.
     if (header->code == (UINT)PSN_APPLY) {
-        SaveSheetPairs(GetParent(page));
-        return;
+        if (SaveSheetPairs(GetParent(page))) return false;
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_INVALID);
+        return true;
     }
-    if (header->idFrom != IDC_PAIR_LIST) return;
+    if (header->idFrom != IDC_PAIR_LIST) return false;
     if (header->code == (UINT)LVN_ITEMCHANGED && (((const NMLISTVIEW*)header)->uChanged & LVIF_STATE)) {
         ShowAddressLine(page);
     } else if (header->code == (UINT)LVN_KEYDOWN && ((const NMLVKEYDOWN*)header)->wVKey == VK_DELETE) {
@@ -178,6 +192,7 @@ static void HandleNotify(HWND page, const NMHDR* header)
         MarkSheetChanged(page);
         RemoveSelectedPair(page);
     }
+    return false;
 }
 
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
@@ -185,7 +200,9 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
     case WM_INITDIALOG: InitialisePage(page); break;
     case WM_COMMAND: HandleCommand(page, wParam); break;
-    case WM_NOTIFY: HandleNotify(page, (const NMHDR*)lParam); break;
+    case WM_NOTIFY:
+        if (HandleNotify(page, (const NMHDR*)lParam)) return TRUE;
+        break;
     case WM_NAME_CONTROLS: NameControlsForScreenReaders(page); break;
     default: break;
     }

@@ -59,6 +59,11 @@
 #define TEXT_PAIRS_NO_FILE "The file \"%s\" cannot be read."
 #define TEXT_PAIRS_NOT_AN_EXPORT "The file \"%s\" is not an export of mDNSPairs (%s)."
 #define TEXT_PAIRS_NO_VERSION "The version of this program cannot be read from its resources."
+#define TEXT_PAIRS_STORE_CHANGED \
+    "Another program changed the address pairs while this command ran: nothing was changed. Run it again."
+#define TEXT_STORE_CHANGED_QUESTION \
+    "Another program changed the address pairs in the registry after this sheet was opened.\r\n\r\n" \
+    "Replace them with the pairs shown here?"
 #define TEXT_PAIRS_NOT_SAVED \
     "The registry could not be made to hold exactly the address pairs asked for. Some pairs may not " \
     "have been written, or some old entries could not be removed."

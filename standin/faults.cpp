@@ -79,6 +79,11 @@ bool StandinTakeFault(const char* function, LPCSTR path, LONG* status)
     return false;
 }
 
+bool StandinInOtherProcess(void)
+{
+    return g_inAction;
+}
+
 void StandinBeforeCall(int callNumber, const std::function<void()>& action)
 {
     g_action = action;

@@ -497,7 +497,8 @@ LONG WINAPI RegSetValueExA(HKEY handle, LPCSTR valueName, DWORD, DWORD type, con
     if (IsStringType(type) && dataLength > 0 && data[dataLength - 1] != 0 && data[dataLength] == 0)
         value.data.push_back(0);
     open->key->values[Folded(valueName ? valueName : "")] = value;
-    g_valueWrites.push_back(StandinValueWrite{valueName ? valueName : "", type, dataLength});
+    // The log is of the code under test's writes, not of another process's.
+    if (!StandinInOtherProcess()) g_valueWrites.push_back(StandinValueWrite{valueName ? valueName : "", type, dataLength});
     return ERROR_SUCCESS;
 }
 

@@ -5,3 +5,5 @@
 
 // True when the current call of `function` on `path` is to fail; `status` then holds the code.
 bool StandinTakeFault(const char* function, LPCSTR path, LONG* status);
+// True while an action of another process (StandinBeforeCall) runs.
+bool StandinInOtherProcess(void);

@@ -33,8 +33,9 @@ struct SeenMessageBox {
 };
 std::vector<SeenMessageBox> g_seenBoxes;
 HHOOK g_hook = NULL;
+int g_boxAnswer = IDOK;
 
-// Reads every message box that opens on this thread, then presses its OK button.
+// Reads every message box that opens on this thread, then answers it with g_boxAnswer.
 LRESULT CALLBACK WatchMessageBoxes(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_ACTIVATE) {
@@ -46,7 +47,7 @@ LRESULT CALLBACK WatchMessageBoxes(int code, WPARAM wParam, LPARAM lParam)
             GetWindowTextA(textControl, text, sizeof text);
             HICON icon = (HICON)SendMessageA(MessageBoxIconControl(window), STM_GETICON, 0, 0);
             g_seenBoxes.push_back(SeenMessageBox{GetWindow(window, GW_OWNER), caption, text, icon});
-            PostMessageA(window, WM_COMMAND, IDOK, 0);
+            PostMessageA(window, WM_COMMAND, g_boxAnswer, 0);
         }
     }
     return CallNextHookEx(g_hook, code, wParam, lParam);
@@ -85,6 +86,7 @@ protected:
         if (IsSkipped() || HasFatalFailure()) return;
         ProgramInstance = GetModuleHandleA(NULL);
         g_seenBoxes.clear();
+        g_boxAnswer = IDOK;
         g_hook = SetWindowsHookExA(WH_CBT, WatchMessageBoxes, NULL, GetCurrentThreadId());
         ASSERT_NE((HHOOK)NULL, g_hook);
         SetLocalAddresses({"192.168.1.10", "10.0.0.5", "10.0.0.6"});
@@ -359,6 +361,45 @@ TEST_F(GeneralPageTest, StoredDuplicatesStayTwoRows)
     Press(PSBTN_OK);
     EXPECT_EQ((std::vector<std::string>{"0", "1"}), SubkeyNames(NETWORKS));
     EXPECT_EQ(std::string("10.0.0.5", 9), GetValue(NETWORKS "\\1", "IPsource"));
+}
+
+// Another program changed the store after the sheet opened: the save asks before replacing
+// that change. No keeps the sheet open with its rows and the store as the other program
+// left it; Yes replaces it.
+TEST_F(GeneralPageTest, ApplyAsksBeforeReplacingAnotherProgramsChange)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "10.0.0.6"));
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
+    Click(IDC_ADD_BUTTON);
+    const Rows shown = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "10.0.0.5"}};
+    StorePair("7", "172.16.0.1", "172.16.9.9");
+    const std::string changed = DescribeTree(NETWORKS);
+
+    g_boxAnswer = IDNO;
+    Press(PSBTN_OK);
+    ASSERT_EQ(1u, g_seenBoxes.size());
+    EXPECT_EQ("Corvane Software", g_seenBoxes[0].caption);
+    EXPECT_EQ("Another program changed the address pairs in the registry after this sheet was opened.\r\n\r\n"
+              "Replace them with the pairs shown here?",
+              g_seenBoxes[0].text);
+    EXPECT_EQ(sheet_, g_seenBoxes[0].owner);
+    EXPECT_EQ(LoadIconA(NULL, IDI_WARNING), g_seenBoxes[0].icon) << "a warning icon";
+    EXPECT_FALSE(SheetClosed());
+    EXPECT_EQ(shown, ListRows());
+    EXPECT_EQ(changed, DescribeTree(NETWORKS)) << "No saves nothing";
+
+    g_seenBoxes.clear();
+    g_boxAnswer = IDYES;
+    Press(PSBTN_APPLYNOW);
+    EXPECT_EQ(1u, g_seenBoxes.size());
+    EXPECT_EQ((std::vector<std::string>{"0", "1"}), SubkeyNames(NETWORKS));
+    EXPECT_EQ(std::string("10.0.0.6", 9), GetValue(NETWORKS "\\1", "IPsource"));
+    // The store is now what this sheet saved: the next apply does not ask.
+    g_seenBoxes.clear();
+    Press(PSBTN_APPLYNOW);
+    EXPECT_TRUE(g_seenBoxes.empty());
 }
 
 TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysSo)

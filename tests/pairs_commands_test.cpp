@@ -189,6 +189,16 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"import", exported.path}, PAIRS_UNCHANGED, already, "", two},
         {{"import", exported.path}, PAIRS_USAGE, "", notAnExport, two, [&exported] { exported.Write("REGEDIT5\r\n"); }},
         {{"import", "/nonexistent/pairs.reg"}, PAIRS_USAGE, "", "The file \"/nonexistent/pairs.reg\" cannot be read.", two},
+        // Another writer changes the list between the command's read and its save: refused.
+        {{"add", "10.0.0.6", "192.168.1.10"}, PAIRS_STORE_CHANGED, "", TEXT_PAIRS_STORE_CHANGED,
+         {{"192.168.1.10", "10.0.0.6"}, {"10.0.0.5", "10.0.0.6"}},
+         [] {
+             int before = StandinRegistryCallCount();
+             LoadPairTable();
+             int loadCalls = StandinRegistryCallCount() - before;
+             StandinBeforeCall(loadCalls, [] { SetValue(NETWORKS "\\0", "IPdestination", REG_SZ, "10.0.0.6"); });
+         }},
+        {{"set", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, kRestart, "", two},
         // Ten and more pairs: the list reads back in the order written ("10" after "9").
         {setFifteen, PAIRS_CHANGED, kRestart, "", fifteen},
         {setFifteen, PAIRS_UNCHANGED, already, "", fifteen},

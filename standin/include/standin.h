@@ -31,7 +31,8 @@ int StandinCallCount(const char* function);
 // Number of registry handles that are open.
 int StandinOpenHandleCount(void);
 
-// Every value write that reached the registry since the last reset, with the byte count
+// Every value write that reached the registry since the last reset (but for those of an
+// action of StandinBeforeCall), with the byte count
 // it was given: the stored data alone cannot show whether the NUL was counted.
 struct StandinValueWrite {
     std::string valueName;

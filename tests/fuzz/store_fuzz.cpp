@@ -31,9 +31,10 @@ struct Input {
     bool Done(void) const { return used >= size; }
 };
 
-const char* const kCalls[] = {"RegOpenKeyExA", "RegCreateKeyA",    "RegCreateKeyExA",  "RegCloseKey",
-                              "NtDeleteKey",   "RegQueryInfoKeyA", "RegEnumKeyExA",    "RegQueryValueExA",
-                              "RegSetValueExA"};
+const char* const kCalls[] = {"RegOpenKeyExA",    "RegCreateKeyA",  "RegCreateKeyExA", "RegCloseKey",
+                              "NtDeleteKey",      "RegQueryInfoKeyA", "RegEnumKeyExA",  "RegQueryValueExA",
+                              "RegSetValueExA",   "RegEnumValueA",  "RegDeleteValueA"};
+const size_t kCallCount = sizeof kCalls / sizeof kCalls[0];
 const LONG kStatuses[] = {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS};
 const char* const kValueNames[] = {"IPsource", "IPdestination", "Direction", "Enabled", "SymbolicLinkValue", ""};
 const char* const kLinkTargets[] = {OUTSIDE_PATH, OUTSIDE_PATH "\\child", "Software\\Corvane Software\\mDNS",
@@ -65,6 +66,21 @@ void PlantLink(HKEY parent, const std::string& name, const char* target)
 void BuildStore(Input* input, std::string* failingCall, int* failingIndex, LONG* failingStatus)
 {
     HKEY outside, key;
+    // A level above Networks, sometimes a link to a copy of the product key elsewhere: the
+    // load reads through it, the save must not write through it.
+    uint8_t above = input->Next() % 16;
+    if (above < 2) {
+        RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\Elsewhere\\Corvane\\mDNS\\Networks\\0", &key);
+        RegSetValueExA(key, "IPsource", 0, REG_SZ, (const BYTE*)"8.8.8.8", 7);
+        RegCloseKey(key);
+        HKEY parent;
+        RegCreateKeyA(HKEY_LOCAL_MACHINE, above == 0 ? "Software\\Corvane Software" : "Software", &parent);
+        if (above == 0) PlantLink(parent, "mDNS", "Software\\Elsewhere\\Corvane\\mDNS");
+        // Corvane Software itself: its Outside key then lies below the link's target.
+        if (above == 1) PlantLink(parent, "Corvane Software", "Software\\Elsewhere\\Corvane");
+        RegCloseKey(parent);
+    }
+
     RegCreateKeyA(HKEY_LOCAL_MACHINE, OUTSIDE_PATH "\\child", &key);
     RegSetValueExA(key, "Keep", 0, REG_SZ, (const BYTE*)"me", 2);
     RegCloseKey(key);
@@ -103,7 +119,7 @@ void BuildStore(Input* input, std::string* failingCall, int* failingIndex, LONG*
         }
         case 3: PlantLink(parent, NameFrom(input), kLinkTargets[input->Next() % 6]); break;
         default:
-            *failingCall = kCalls[input->Next() % 9];
+            *failingCall = kCalls[input->Next() % kCallCount];
             *failingIndex = input->Next() % 32;
             *failingStatus = kStatuses[input->Next() % 4];
             break;
