@@ -7,13 +7,14 @@
 # Then the console companion, by script, in the same namespaces: its commands, their exit
 # codes, the store they leave, and its export imported by the registry tool.
 #
-# Usage: run.sh PROGRAM.exe SHEET_DRIVER.exe PAIRS.exe   (WINEPREFIX and DISPLAY set, as root)
+# Usage: run.sh PROGRAM.exe SHEET_DRIVER.exe PAIRS.exe LINK_RACER.exe  (WINEPREFIX and DISPLAY set, as root)
 # The run happens in its own mount, network and UTS namespaces: a host name of its own,
 # whose three addresses come from a private hosts file. Names only: nothing is sent.
 set -euo pipefail
 program=$1
 driver=$2
 pairs=$3
+racer=$4
 here=$(cd "$(dirname "$0")" && pwd)
 : "${DISPLAY:?the end-to-end run needs a display (DISPLAY)}"
 : "${WINEPREFIX:?the end-to-end run needs its Wine prefix (WINEPREFIX)}"
@@ -316,6 +317,43 @@ for importer in "reg import" "regedit /s"; do
     users >"$work/users-after"
     compare "$importer wrote nothing at the root of HKEY_USERS" "$work/users-before" "$work/users-after"
 done
+
+echo "== a link above Networks: the save changes nothing and says so"
+save_error='The registry could not be made to hold exactly the address pairs shown.
+
+Some pairs may not have been written, or some old entries could not be removed. The repeater service may find an incomplete or outdated list.'
+drive reset-store seed 0 192.168.1.10 10.0.0.5 remove-tree mDNS \
+      value 'Outside\mDNS\Networks\0' IPsource 1 "$(hex 192.168.1.10)" \
+      value 'Outside\mDNS\Networks\0' IPdestination 1 "$(hex 10.0.0.5)" link mDNS 'Outside\mDNS' >/dev/null
+outside >"$work/outside-before"
+expect_equal "mDNSPairs with mDNS a link" "exit 1" "$(exit_of set WiFi Ethernet2)"
+start_program
+expect_equal "the configurator with mDNS a link" "box [Corvane Software] $save_error" \
+    "$(drive wait-sheet source 10.0.0.5 destination 192.168.1.10 add press ok box 'Corvane Software' |
+       sed -n '/^box/,/outdated list\.$/p')"
+dismiss_notice_with_keyboard >/dev/null
+wait_program
+outside >"$work/outside-after"
+compare "nothing outside the store changed" "$work/outside-before" "$work/outside-after"
+
+echo "== another process plants links while mDNSPairs saves"
+drive reset-store value 'Outside\Networks\0' IPsource 1 "$(hex 9.9.9.9)" >/dev/null
+outside >"$work/outside-before"
+rm -f "$work/racer.stop"
+WINEDEBUG=-all wine "$racer" 'Software\Corvane Software\Outside' "$(winepath -w "$work/racer.stop")" \
+    >"$work/racer.out" 2>/dev/null &
+racer_pid=$!
+codes=""
+for i in $(seq 50); do
+    if [ $((i % 2)) -eq 0 ]; then codes+="$(exit_of set Ethernet2 WiFi) "; else codes+="$(exit_of set WiFi Ethernet2) "; fi
+done
+touch "$work/racer.stop"
+wait "$racer_pid" || true
+echo "     the racer $(tr -d '\r' <"$work/racer.out")"
+outside >"$work/outside-after"
+compare "nothing outside the store changed over 50 saves" "$work/outside-before" "$work/outside-after"
+expect_equal "each save changed the list, failed, or found it changed" "" \
+    "$(printf '%s' "$codes" | sed 's/exit //g' | tr ' ' '\n' | grep -v -x -e '' -e 1 -e 2 -e 6 || true)"
 
 drive reset-store-without-networks >/dev/null
 expect_equal "no Networks key" "exit 5
