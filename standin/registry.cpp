@@ -51,7 +51,17 @@ struct Key {
     // Keyed by the upper-cased name: Windows enumerates subkeys in that order.
     SubkeyMap subkeys;
     std::map<std::string, Value> values;
+    // The last write time: a creation, a value set or deleted, a subkey made or deleted.
+    unsigned long long lastWrite = 0;
 };
+
+// Every write is a later time than the one before, as on a clock that never stands still.
+unsigned long long g_clock = 0;
+
+void Touch(Key* key)
+{
+    key->lastWrite = ++g_clock;
+}
 
 struct Handle {
     std::shared_ptr<Key> key;
@@ -193,6 +203,8 @@ LONG Walk(std::shared_ptr<Key> key, const std::vector<std::string>& components, 
             child->isLink = last && createLink;
             key->subkeys[Folded(components[i])] = child;
             ++key->generation;
+            Touch(key.get());
+            Touch(child.get());
             key = child;
             created = true;
             continue;
@@ -244,6 +256,7 @@ LONG Resolve(HKEY root, LPCSTR path, bool create, DWORD options, std::shared_ptr
 
 void Detach(Key* key)
 {
+    Touch(key->parent);
     key->deleted = true;
     key->parent->subkeys.erase(Folded(key->name));
     ++key->parent->generation;
@@ -419,12 +432,12 @@ LONG WINAPI RegQueryInfoKeyA(HKEY handle, LPSTR, LPDWORD, LPDWORD, LPDWORD subke
     if (maxValueNameLength) *maxValueNameLength = longestValueName;
     if (maxValueLength) *maxValueLength = longestValue;
     if (securityDescriptorLength) *securityDescriptorLength = 0;
-    if (lastWriteTime) *lastWriteTime = FILETIME{0, 0};
+    if (lastWriteTime) *lastWriteTime = FILETIME{(DWORD)key.lastWrite, (DWORD)(key.lastWrite >> 32)};
     return ERROR_SUCCESS;
 }
 
 LONG WINAPI RegEnumKeyExA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPSTR,
-                          LPDWORD, PFILETIME)
+                          LPDWORD, PFILETIME lastWriteTime)
 {
     LONG injected;
     if (StandinTakeFault("RegEnumKeyExA", "", &injected)) return injected;
@@ -449,6 +462,10 @@ LONG WINAPI RegEnumKeyExA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLeng
     if (*nameLength <= subkeyName.size()) return ERROR_MORE_DATA;
     memcpy(name, subkeyName.c_str(), subkeyName.size() + 1);
     *nameLength = (DWORD)subkeyName.size();
+    if (lastWriteTime) {
+        unsigned long long time = open->cursor->second->lastWrite;
+        *lastWriteTime = FILETIME{(DWORD)time, (DWORD)(time >> 32)};
+    }
     return ERROR_SUCCESS;
 }
 
@@ -497,6 +514,7 @@ LONG WINAPI RegSetValueExA(HKEY handle, LPCSTR valueName, DWORD, DWORD type, con
     if (IsStringType(type) && dataLength > 0 && data[dataLength - 1] != 0 && data[dataLength] == 0)
         value.data.push_back(0);
     open->key->values[Folded(valueName ? valueName : "")] = value;
+    Touch(open->key.get());
     // The log is of the code under test's writes, not of another process's.
     if (!StandinInOtherProcess()) g_valueWrites.push_back(StandinValueWrite{valueName ? valueName : "", type, dataLength});
     return ERROR_SUCCESS;
@@ -509,8 +527,9 @@ LONG WINAPI RegDeleteValueA(HKEY handle, LPCSTR valueName)
     Handle* open = nullptr;
     LONG status = UsableKey(handle, KEY_SET_VALUE, &open);
     if (status != ERROR_SUCCESS) return status;
-    return open->key->values.erase(Folded(valueName ? valueName : "")) == 1 ? ERROR_SUCCESS
-                                                                             : ERROR_FILE_NOT_FOUND;
+    if (open->key->values.erase(Folded(valueName ? valueName : "")) != 1) return ERROR_FILE_NOT_FOUND;
+    Touch(open->key.get());
+    return ERROR_SUCCESS;
 }
 
 LONG WINAPI RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type,

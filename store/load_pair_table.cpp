@@ -37,14 +37,19 @@ void LoadPairTable(void)
         PairTable = grown;
         memset(PairTable, 0, PairTableCount * sizeof(NetworkPair));
     }
+    // Each pair key's last write time, kept to notice another writer before a save.
+    FILETIME* lastWrites = (FILETIME*)calloc(PairTableCount > 0 ? PairTableCount : 1, sizeof(FILETIME));
     for (DWORD index = 0; index < PairTableCount; ++index) {
-        if (!ReadPairRecord(networksKey, index, &PairTable[index])) {
+        FILETIME unused;
+        if (!ReadPairRecord(networksKey, index, &PairTable[index], lastWrites ? &lastWrites[index] : &unused)) {
             RegCloseKey(networksKey);
             FatalSettingsError();
         }
     }
     RegCloseKey(networksKey);
-    RememberStore(PairTable, PairTableCount);
+    if (lastWrites != NULL) RememberStore(PairTable, lastWrites, PairTableCount);
+    else ForgetStore();
+    free(lastWrites);
 }
 
 void ResetPairTable(void)

@@ -8,15 +8,24 @@
 #include "store/registry_values.h"
 #include "store/store_names.h"
 
-static NetworkPair* Remembered = NULL;
+// The Networks key as this program last read or wrote it: each subkey's name and last
+// write time. A writer that adds, removes or rewrites a pair changes one of them, and the
+// comparison needs no more than one enumeration.
+struct KeyStamp {
+    char name[SUBKEY_NAME_SIZE];
+    FILETIME lastWrite;
+};
+
+static KeyStamp* Remembered = NULL;
 static DWORD RememberedCount = 0;
 static bool HaveRemembered = false;
 
-bool ReadPairRecord(HKEY networksKey, DWORD index, NetworkPair* pair)
+bool ReadPairRecord(HKEY networksKey, DWORD index, NetworkPair* pair, FILETIME* lastWrite)
 {
     memset(pair, 0, sizeof *pair);
+    memset(lastWrite, 0, sizeof *lastWrite);
     pair->subkeyNameLength = SUBKEY_NAME_SIZE;
-    if (RegEnumKeyExA(networksKey, index, pair->subkeyName, &pair->subkeyNameLength, NULL, NULL, NULL, NULL) !=
+    if (RegEnumKeyExA(networksKey, index, pair->subkeyName, &pair->subkeyNameLength, NULL, NULL, NULL, lastWrite) !=
         ERROR_SUCCESS) {
         // The record stays empty but still counts, so the page shows an empty row for it.
         memset(pair->subkeyName, 0, sizeof pair->subkeyName);
@@ -42,72 +51,69 @@ void ForgetStore(void)
     HaveRemembered = false;
 }
 
-// Room for `count` records; false (nothing remembered) when there is no memory.
-static bool MakeRoom(DWORD count)
+// Names compare as the registry compares them, without regard to case.
+static int CompareStamps(const void* left, const void* right)
 {
-    ForgetStore();
-    if (count == 0) return HaveRemembered = true;
-    Remembered = (NetworkPair*)calloc(count, sizeof(NetworkPair));
-    if (Remembered == NULL) return false;
-    RememberedCount = count;
-    return HaveRemembered = true;
-}
-
-void RememberStore(const NetworkPair* records, DWORD count)
-{
-    if (MakeRoom(count) && count > 0) memcpy(Remembered, records, count * sizeof(NetworkPair));
-}
-
-void RememberSavedRows(const PairRowText* rows, int rowCount)
-{
-    if (!MakeRoom(rowCount > 0 ? (DWORD)rowCount : 0)) return;
-    for (int row = 0; row < rowCount; ++row) {
-        NetworkPair* pair = &Remembered[row];
-        snprintf(pair->subkeyName, SUBKEY_NAME_SIZE, PAIR_KEY_NAME_BY_NUMBER, row);
-        pair->subkeyNameLength = (DWORD)strlen(pair->subkeyName);
-        memcpy(pair->sourceAddress, rows[row].source, ADDRESS_TEXT_SIZE);
-        memcpy(pair->destinationAddress, rows[row].destination, ADDRESS_TEXT_SIZE);
-        pair->direction = ParseDecimal(DIRECTION_WRITTEN);
-        pair->enabled = ParseDecimal(ENABLED_WRITTEN);
-    }
-}
-
-void RememberStoreAsItIs(void)
-{
-    ForgetStore();
-    HKEY networksKey;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, KEY_READ, &networksKey) != ERROR_SUCCESS) {
-        RememberStore(NULL, 0);  // no list at all
-        return;
-    }
-    DWORD count = 0;
-    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &count, NULL, NULL, NULL, NULL, NULL, NULL, NULL) ==
-        ERROR_SUCCESS) {
-        NetworkPair* records = (NetworkPair*)calloc(count > 0 ? count : 1, sizeof(NetworkPair));
-        bool read = records != NULL;
-        for (DWORD index = 0; read && index < count; ++index) read = ReadPairRecord(networksKey, index, &records[index]);
-        if (read) RememberStore(records, count);
-        free(records);
-    }
-    RegCloseKey(networksKey);
-}
-
-// Records in one order whatever order they were read in: by name as the registry compares
-// names (without regard to case), then by their contents.
-static int CompareRecords(const void* left, const void* right)
-{
-    const NetworkPair* a = (const NetworkPair*)left;
-    const NetworkPair* b = (const NetworkPair*)right;
+    const KeyStamp* a = (const KeyStamp*)left;
+    const KeyStamp* b = (const KeyStamp*)right;
     for (size_t i = 0;; ++i) {
-        int ca = toupper((unsigned char)a->subkeyName[i]), cb = toupper((unsigned char)b->subkeyName[i]);
+        int ca = toupper((unsigned char)a->name[i]), cb = toupper((unsigned char)b->name[i]);
         if (ca != cb) return ca < cb ? -1 : 1;
         if (ca == 0) break;
     }
-    int order = strcmp(a->sourceAddress, b->sourceAddress);
-    if (order == 0) order = strcmp(a->destinationAddress, b->destinationAddress);
-    if (order == 0 && a->direction != b->direction) order = a->direction < b->direction ? -1 : 1;
-    if (order == 0 && a->enabled != b->enabled) order = a->enabled < b->enabled ? -1 : 1;
-    return order;
+    if (a->lastWrite.dwHighDateTime != b->lastWrite.dwHighDateTime)
+        return a->lastWrite.dwHighDateTime < b->lastWrite.dwHighDateTime ? -1 : 1;
+    if (a->lastWrite.dwLowDateTime != b->lastWrite.dwLowDateTime)
+        return a->lastWrite.dwLowDateTime < b->lastWrite.dwLowDateTime ? -1 : 1;
+    return 0;
+}
+
+void RememberStore(const NetworkPair* records, const FILETIME* lastWrites, DWORD count)
+{
+    ForgetStore();
+    Remembered = (KeyStamp*)calloc(count > 0 ? count : 1, sizeof(KeyStamp));
+    if (Remembered == NULL) return;
+    for (DWORD i = 0; i < count; ++i) {
+        memcpy(Remembered[i].name, records[i].subkeyName, SUBKEY_NAME_SIZE);
+        Remembered[i].lastWrite = lastWrites[i];
+    }
+    qsort(Remembered, count, sizeof(KeyStamp), CompareStamps);
+    RememberedCount = count;
+    HaveRemembered = true;
+}
+
+// Every subkey's name and time, sorted; NULL (and a count of 0) when they cannot be read.
+static KeyStamp* ReadStamps(HKEY networksKey, DWORD* count)
+{
+    *count = 0;
+    DWORD subkeys = 0;
+    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL) !=
+        ERROR_SUCCESS)
+        return NULL;
+    KeyStamp* stamps = (KeyStamp*)calloc(subkeys > 0 ? subkeys : 1, sizeof(KeyStamp));
+    if (stamps == NULL) return NULL;
+    for (DWORD index = 0; index < subkeys; ++index) {
+        DWORD nameLength = SUBKEY_NAME_SIZE;
+        if (RegEnumKeyExA(networksKey, index, stamps[index].name, &nameLength, NULL, NULL, NULL,
+                          &stamps[index].lastWrite) != ERROR_SUCCESS) {
+            free(stamps);
+            return NULL;
+        }
+    }
+    qsort(stamps, subkeys, sizeof(KeyStamp), CompareStamps);
+    *count = subkeys;
+    return stamps;
+}
+
+void RememberNetworks(HKEY networksKey)
+{
+    ForgetStore();
+    DWORD count = 0;
+    KeyStamp* stamps = networksKey != NULL ? ReadStamps(networksKey, &count) : NULL;
+    if (networksKey != NULL && stamps == NULL) return;  // not known: the next save will not trust it
+    Remembered = stamps;
+    RememberedCount = count;
+    HaveRemembered = true;
 }
 
 bool StoreMatchesRemembered(HKEY networksKey, bool* remembered)
@@ -117,20 +123,9 @@ bool StoreMatchesRemembered(HKEY networksKey, bool* remembered)
     // A store without Networks matches a remembered empty list only: its rows are gone.
     if (networksKey == NULL) return RememberedCount == 0;
     DWORD count = 0;
-    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &count, NULL, NULL, NULL, NULL, NULL, NULL, NULL) !=
-            ERROR_SUCCESS ||
-        count != RememberedCount)
-        return false;
-    if (count == 0) return true;
-    NetworkPair* now = (NetworkPair*)calloc(count, sizeof(NetworkPair));
-    if (now == NULL) return false;
-    bool same = true;
-    for (DWORD index = 0; same && index < count; ++index) same = ReadPairRecord(networksKey, index, &now[index]);
-    if (same) {
-        qsort(now, count, sizeof(NetworkPair), CompareRecords);
-        qsort(Remembered, count, sizeof(NetworkPair), CompareRecords);
-        for (DWORD index = 0; same && index < count; ++index) same = CompareRecords(&now[index], &Remembered[index]) == 0;
-    }
+    KeyStamp* now = ReadStamps(networksKey, &count);
+    bool same = now != NULL && count == RememberedCount;
+    for (DWORD i = 0; same && i < count; ++i) same = CompareStamps(&now[i], &Remembered[i]) == 0;
     free(now);
     return same;
 }

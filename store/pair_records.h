@@ -4,18 +4,17 @@
 
 #include "store/store.h"
 
-// Fills `pair` from the subkey at `index` of the open Networks key. A subkey that cannot
-// be enumerated leaves an empty record (true); false when it cannot be opened.
-bool ReadPairRecord(HKEY networksKey, DWORD index, NetworkPair* pair);
+// Fills `pair` from the subkey at `index` of the open Networks key, and `lastWrite` with
+// that subkey's last write time. A subkey that cannot be enumerated leaves an empty record
+// (true); false when it cannot be opened.
+bool ReadPairRecord(HKEY networksKey, DWORD index, NetworkPair* pair, FILETIME* lastWrite);
 
-// What the store held when this program last read or wrote it, kept to notice another
-// writer. The load and every save record it.
-void RememberStore(const NetworkPair* records, DWORD count);
-// The same, from the rows a save wrote: "0", "1", ... with Direction 2 and Enabled 1.
-void RememberSavedRows(const PairRowText* rows, int rowCount);
+// What the Networks key held when this program last read or wrote it, kept to notice
+// another writer: the load and every save record it.
+void RememberStore(const NetworkPair* records, const FILETIME* lastWrites, DWORD count);
+// The same, read from the open Networks key (NULL: there is none); forgets when it cannot.
+void RememberNetworks(HKEY networksKey);
 void ForgetStore(void);
-// Reads the store as it is now and remembers that; forgets when it cannot be read.
-void RememberStoreAsItIs(void);
-// False when nothing was remembered; else whether the open Networks key (NULL: there is
-// none) now holds exactly the remembered records, in enumeration order.
+// False when nothing is remembered; else whether the open Networks key (NULL: there is
+// none) still holds the remembered subkeys, none written since.
 bool StoreMatchesRemembered(HKEY networksKey, bool* remembered);

@@ -183,6 +183,8 @@ static SaveOutcome ReplacePairList(const PairRowText* rows, int rowCount, FILE* 
     bool saved = fresh || EmptyNetworks(networksKey, diagnostics);
     for (int row = 0; row < rowCount; ++row)
         if (!WritePair(networksKey, row, &rows[row])) saved = false;
+    // What the store holds now is this program's doing, also after a failure.
+    RememberNetworks(networksKey);
     RegCloseKey(networksKey);
     ReleasePath(&path);
     return saved ? SAVE_DONE : SAVE_FAILED;
@@ -196,9 +198,6 @@ SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, FILE* dia
     DWORD waited = mutex != NULL ? WaitForSingleObject(mutex, STORE_MUTEX_WAIT_MS) : WAIT_TIMEOUT;
     bool locked = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     SaveOutcome outcome = ReplacePairList(rows, rowCount, diagnostics, compare);
-    if (outcome == SAVE_DONE) RememberSavedRows(rows, rowCount);
-    // After a failed save the store holds what it holds now, part of it ours.
-    if (outcome == SAVE_FAILED) RememberStoreAsItIs();
     if (locked) ReleaseMutex(mutex);
     if (mutex != NULL) CloseHandle(mutex);
     HKEY productKey;
