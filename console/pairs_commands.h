@@ -12,6 +12,7 @@ enum PairsExitCode {
     PAIRS_USAGE = 4,           // the command line is not one of the commands
     PAIRS_STORE_UNUSABLE = 5,  // the store cannot be used (no Networks key)
     PAIRS_STORE_CHANGED = 6,   // another writer changed the store while this ran; nothing changed
+    PAIRS_NOT_RESTARTED = 7,   // the store changed, but the repeater service did not restart
 };
 
 // Runs one command line; argv[0] is the program's name. The local addresses and the

@@ -87,23 +87,33 @@ int DiscoverAdapterAddresses(void)
     return 0;
 }
 
-void DescribeAddressHolder(const char* address, char* text, size_t size)
+bool FindAddressHolder(const char* address, char* name, size_t nameSize, char* network, size_t networkSize)
 {
     for (int i = 0; i < AdapterAddressCount; ++i) {
         const AdapterAddress& entry = AdapterAddressList[i];
         if (entry.address[0] == 0 || strcmp(entry.address, address) != 0) continue;
         unsigned parts[4];
-        if (sscanf(entry.address, "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]) != 4) break;
-        BYTE network[4];
+        if (sscanf(entry.address, "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]) != 4) return false;
+        BYTE bytes[4];
         for (int part = 0; part < 4; ++part) {
             int bitsHere = entry.prefixLength - 8 * part;
             unsigned mask = bitsHere >= 8 ? 0xFF : bitsHere <= 0 ? 0 : (0xFF << (8 - bitsHere)) & 0xFF;
-            network[part] = (BYTE)(parts[part] & mask);
+            bytes[part] = (BYTE)(parts[part] & mask);
         }
         char networkText[ADDRESS_TEXT_SIZE];
-        FormatAddress(network, networkText, sizeof networkText);
-        snprintf(text, size, "%s, %s/%d", entry.adapterName, networkText, entry.prefixLength);
-        return;
+        FormatAddress(bytes, networkText, sizeof networkText);
+        snprintf(name, nameSize, "%s", entry.adapterName);
+        snprintf(network, networkSize, "%s/%d", networkText, entry.prefixLength);
+        return true;
     }
-    snprintf(text, size, "%s", AdapterAddressesKnown ? TEXT_NOT_ON_THIS_COMPUTER : TEXT_ADAPTERS_UNAVAILABLE);
+    return false;
+}
+
+void DescribeAddressHolder(const char* address, char* text, size_t size)
+{
+    char name[ADAPTER_NAME_SIZE], network[ADDRESS_TEXT_SIZE + 4];
+    if (FindAddressHolder(address, name, sizeof name, network, sizeof network))
+        snprintf(text, size, "%s, %s", name, network);
+    else
+        snprintf(text, size, "%s", AdapterAddressesKnown ? TEXT_NOT_ON_THIS_COMPUTER : TEXT_ADAPTERS_UNAVAILABLE);
 }

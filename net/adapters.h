@@ -27,6 +27,10 @@ extern bool AdapterAddressesKnown;
 // platform cannot say.
 int DiscoverAdapterAddresses(void);
 
+// The adapter that holds `address`: its name and its network ("192.168.1.0/24"). False when
+// no adapter is known to hold it.
+bool FindAddressHolder(const char* address, char* name, size_t nameSize, char* network, size_t networkSize);
+
 // Says which adapter holds `address`, as "Ethernet 2, 192.168.1.0/24", that none does, or
 // that the adapters are not known.
 void DescribeAddressHolder(const char* address, char* text, size_t size);

@@ -74,6 +74,10 @@ SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, FILE* dia
 // "rowCount - 1" without subkeys, each with the four values as REG_SZ and the save's texts.
 // Reads only.
 bool StoreHoldsExactly(const PairRowText* rows, int rowCount);
+// The same, telling `report` every way the store differs ("Networks\0\Enabled does not
+// hold "1""), not only the first.
+typedef void (*StoreDifferenceReport)(void* context, const char* difference);
+bool StoreHoldsExactlyReporting(const PairRowText* rows, int rowCount, StoreDifferenceReport report, void* context);
 
 // Deletes the key at `path` below `root` and everything below it; a registry link is
 // deleted as a link, never followed. True when the key is gone. `path` is a

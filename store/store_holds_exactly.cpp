@@ -1,5 +1,7 @@
 // Whether the store is, byte for byte, what a save of a list leaves: the test behind every
-// "nothing needed changing". It reads only, and takes nothing it cannot look at on trust.
+// "nothing changed", and the list of what differs for a dry run. It reads only, and takes
+// nothing it cannot look at on trust.
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -13,6 +15,28 @@
 #define VALUE_NAME_CAPACITY 32
 #define VALUE_DATA_CAPACITY 32
 #define ROW_NAME_CAPACITY 16
+#define DIFFERENCE_TEXT_SIZE 160
+
+// Where differences go: nowhere (the first one ends the look), or to a report.
+struct Look {
+    StoreDifferenceReport report;
+    void* context;
+    bool exact;
+};
+
+// Notes a difference. True when the look goes on: only a report wants them all.
+static bool Differ(Look* look, const char* format, ...)
+{
+    look->exact = false;
+    if (look->report == NULL) return false;
+    char text[DIFFERENCE_TEXT_SIZE];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    look->report(look->context, text);
+    return true;
+}
 
 // The text the save stores, counted without its NUL; the registry may have added one.
 static bool HoldsText(const BYTE* data, DWORD size, const char* text)
@@ -22,86 +46,113 @@ static bool HoldsText(const BYTE* data, DWORD size, const char* text)
     return size == length && memcmp(data, text, length) == 0;
 }
 
-static bool PairKeyHolds(HKEY pairKey, const PairRowText* row)
+static void LookAtPairKey(Look* look, HKEY pairKey, const char* keyName, const PairRowText* row)
 {
     DWORD subkeys = 0, values = 0;
     if (RegQueryInfoKeyA(pairKey, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL, NULL) !=
-            ERROR_SUCCESS ||
-        subkeys != 0 || values != PAIR_VALUE_COUNT)
-        return false;
+        ERROR_SUCCESS) {
+        Differ(look, "Networks\\%s cannot be read", keyName);
+        return;
+    }
+    if (subkeys != 0 && !Differ(look, "Networks\\%s has subkeys", keyName)) return;
     const char* names[PAIR_VALUE_COUNT] = {VALUE_SOURCE, VALUE_DESTINATION, VALUE_DIRECTION, VALUE_ENABLED};
     const char* texts[PAIR_VALUE_COUNT] = {row->source, row->destination, DIRECTION_WRITTEN, ENABLED_WRITTEN};
     bool seen[PAIR_VALUE_COUNT] = {false, false, false, false};
-    for (DWORD index = 0; index < PAIR_VALUE_COUNT; ++index) {
+    for (DWORD index = 0; index < values; ++index) {
         char name[VALUE_NAME_CAPACITY];
         BYTE data[VALUE_DATA_CAPACITY];
         DWORD nameLength = sizeof name, size = sizeof data, type = REG_NONE;
-        if (RegEnumValueA(pairKey, index, name, &nameLength, NULL, &type, data, &size) != ERROR_SUCCESS ||
-            nameLength >= sizeof name || type != REG_SZ || size > sizeof data)
-            return false;
+        LONG status = RegEnumValueA(pairKey, index, name, &nameLength, NULL, &type, data, &size);
+        if (status != ERROR_SUCCESS || nameLength >= sizeof name) {
+            if (!Differ(look, "Networks\\%s has a value that is not one the save writes", keyName)) return;
+            continue;
+        }
         name[nameLength] = 0;
         // Names compare exactly: the save writes them with this case.
         int which = 0;
         while (which < PAIR_VALUE_COUNT && strcmp(name, names[which]) != 0) ++which;
-        if (which == PAIR_VALUE_COUNT || seen[which] || !HoldsText(data, size, texts[which])) return false;
-        seen[which] = true;
+        bool fine = true;
+        if (which == PAIR_VALUE_COUNT) fine = Differ(look, "Networks\\%s has an extra value \"%s\"", keyName, name);
+        else if (type != REG_SZ)
+            fine = Differ(look, "Networks\\%s\\%s is of type %lu, not REG_SZ", keyName, name, (unsigned long)type);
+        else if (size > sizeof data || !HoldsText(data, size, texts[which]))
+            fine = Differ(look, "Networks\\%s\\%s does not hold \"%s\"", keyName, name, texts[which]);
+        if (!fine) return;
+        if (which < PAIR_VALUE_COUNT) seen[which] = true;
     }
-    return true;
+    for (int which = 0; which < PAIR_VALUE_COUNT; ++which)
+        if (!seen[which] && !Differ(look, "Networks\\%s has no value \"%s\"", keyName, names[which])) return;
 }
 
-// The subkeys of Networks are exactly "0" to "rowCount - 1": as many as the rows, each
-// named as the save names a row number. Names are unique, so none is missing.
-static bool RowKeysAreNumbered(HKEY networksKey, DWORD rowCount)
+// A subkey name as the save writes a row number, below the row count.
+static bool IsRowName(const char* name, int rowCount)
+{
+    char expected[ROW_NAME_CAPACITY];
+    unsigned long number = strtoul(name, NULL, 10);
+    snprintf(expected, sizeof expected, PAIR_KEY_NAME_BY_NUMBER, (int)number);
+    return strcmp(name, expected) == 0 && number < (unsigned long)rowCount;
+}
+
+static void LookAtNetworks(Look* look, HKEY networksKey, const PairRowText* rows, int rowCount)
 {
     DWORD subkeys = 0, values = 0;
     if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL, NULL) !=
-            ERROR_SUCCESS ||
-        subkeys != rowCount || values != 0)
-        return false;
-    for (DWORD index = 0; index < rowCount; ++index) {
-        char name[ROW_NAME_CAPACITY], expected[ROW_NAME_CAPACITY];
-        DWORD nameLength = sizeof name;
-        if (RegEnumKeyExA(networksKey, index, name, &nameLength, NULL, NULL, NULL, NULL) != ERROR_SUCCESS ||
-            nameLength >= sizeof name)
-            return false;
-        name[nameLength] = 0;
-        unsigned long number = strtoul(name, NULL, 10);
-        snprintf(expected, sizeof expected, PAIR_KEY_NAME_BY_NUMBER, (int)number);
-        if (strcmp(name, expected) != 0 || number >= rowCount) return false;
+        ERROR_SUCCESS) {
+        Differ(look, "Networks cannot be read");
+        return;
     }
-    return true;
-}
-
-static bool NetworksHolds(HKEY networksKey, const PairRowText* rows, int rowCount)
-{
-    if (!RowKeysAreNumbered(networksKey, (DWORD)rowCount)) return false;
+    if (values != 0 && !Differ(look, "Networks has values of its own")) return;
+    // Names are unique: as many subkeys as rows, each a row's name, is every row's key once.
+    if (subkeys != (DWORD)rowCount && !Differ(look, "Networks has %lu subkeys, not %d", (unsigned long)subkeys, rowCount))
+        return;
+    for (DWORD index = 0; index < subkeys; ++index) {
+        char name[SUBKEY_NAME_SIZE];
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(networksKey, index, name, &nameLength, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) {
+            if (!Differ(look, "Networks cannot be listed")) return;
+            break;
+        }
+        if (!IsRowName(name, rowCount) && !Differ(look, "Networks has a subkey \"%s\" that is not a row's", name))
+            return;
+    }
     for (int row = 0; row < rowCount; ++row) {
         char name[ROW_NAME_CAPACITY];
         snprintf(name, sizeof name, PAIR_KEY_NAME_BY_NUMBER, row);
         HKEY pairKey;
-        if (!OpenPlainKey(networksKey, name, KEY_READ, &pairKey)) return false;
-        bool holds = PairKeyHolds(pairKey, &rows[row]);
+        if (!OpenPlainKey(networksKey, name, KEY_READ, &pairKey)) {
+            if (!Differ(look, "Networks\\%s is missing or a registry link", name)) return;
+            continue;
+        }
+        LookAtPairKey(look, pairKey, name, &rows[row]);
         RegCloseKey(pairKey);
-        if (!holds) return false;
+        if (!look->exact && look->report == NULL) return;
     }
-    return true;
 }
 
-bool StoreHoldsExactly(const PairRowText* rows, int rowCount)
+bool StoreHoldsExactlyReporting(const PairRowText* rows, int rowCount, StoreDifferenceReport report, void* context)
 {
+    Look look = {report, context, rowCount >= 0};
     if (rowCount < 0) return false;
     // Each level below Software is held while the next is opened, and none may be a link.
     const char* levels[] = {COMPANY_KEY_NAME, PRODUCT_KEY_NAME, NETWORKS_KEY_NAME};
     HKEY held[4];
     int heldCount = 0;
-    bool holds = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SOFTWARE_KEY_NAME, 0, KEY_READ, &held[0]) == ERROR_SUCCESS;
-    if (holds) heldCount = 1;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SOFTWARE_KEY_NAME, 0, KEY_READ, &held[0]) == ERROR_SUCCESS) heldCount = 1;
     for (const char* level : levels) {
-        if (!holds) break;
-        holds = OpenPlainKey(held[heldCount - 1], level, KEY_READ, &held[heldCount]);
-        if (holds) ++heldCount;
+        if (heldCount == 0) break;
+        if (!OpenPlainKey(held[heldCount - 1], level, KEY_READ, &held[heldCount])) {
+            Differ(&look, "%s is missing or a registry link", level);
+            break;
+        }
+        ++heldCount;
     }
-    if (holds) holds = NetworksHolds(held[heldCount - 1], rows, rowCount);
+    if (heldCount == 4) LookAtNetworks(&look, held[3], rows, rowCount);
+    else if (heldCount == 0) Differ(&look, "Software cannot be opened");
     while (heldCount > 0) RegCloseKey(held[--heldCount]);
-    return holds;
+    return look.exact;
+}
+
+bool StoreHoldsExactly(const PairRowText* rows, int rowCount)
+{
+    return StoreHoldsExactlyReporting(rows, rowCount, NULL, NULL);
 }

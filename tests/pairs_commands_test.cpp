@@ -155,7 +155,9 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         // An address that only an adapter holds is this computer's too.
         {{"set", "10.1.0.1", "10.0.0.6"}, PAIRS_CHANGED, kRestart, "", {{"10.1.0.1", "10.0.0.6"}}},
         {setOne, PAIRS_CHANGED, kRestart, "", one},
-        {{"add", "10.0.0.5", "192.168.1.10"}, PAIRS_REFUSED, "", TEXT_RULE_DUPLICATE, one},
+        // Adding a pair that is there, either way round, is safe to run again.
+        {{"add", "10.0.0.5", "192.168.1.10"}, PAIRS_UNCHANGED,
+         "The pair 10.0.0.5, 192.168.1.10 is already in the list: nothing was changed.\n", "", one},
         {{"add", "10.0.0.6", "10.0.0.6"}, PAIRS_REFUSED, "", TEXT_RULE_SAME, one},
         {{"add", "", "WiFi"}, PAIRS_REFUSED, "", TEXT_RULE_BLANK, one},
         {{"add", "8.8.8.8", "WiFi"}, PAIRS_REFUSED, "", "8.8.8.8 is not an IPv4 address of this computer.", one},
@@ -178,6 +180,20 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          "10.0.0.5\t10.0.0.6\tWiFi, 10.0.0.0/16\tnot on this computer\n",
          "", two},
         {{"export"}, PAIRS_UNCHANGED, "*", "", two},
+        // check and --what-if say what a change would do, and change nothing.
+        {{"check", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_UNCHANGED, TEXT_PAIRS_CONVERGED "\n", "", two},
+        {{"check", "10.0.0.5", "10.0.0.6", "192.168.1.10", "10.0.0.5"}, PAIRS_CHANGED, "reorder the pairs\n", "", two},
+        {{"check", "10.0.0.6", "10.0.0.5"}, PAIRS_CHANGED,
+         "add 10.0.0.6 10.0.0.5\nremove 192.168.1.10 10.0.0.5\nremove 10.0.0.5 10.0.0.6\n", "", two},
+        {{"check", "8.8.8.8", "WiFi"}, PAIRS_REFUSED, "", "8.8.8.8 is not an IPv4 address of this computer.", two},
+        {{"check", "--json", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED,
+         "{\"converged\":false,\"add\":[],\"remove\":[],\"reorder\":false,"
+         "\"store\":[\"Networks\\\\1\\\\Enabled does not hold \\\"1\\\"\"]}\n",
+         "", two, [] { SetValue(NETWORKS "\\1", "Enabled", REG_SZ, "0"); }},
+        {{"add", "--what-if", "10.0.0.6", "192.168.1.10"}, PAIRS_CHANGED,
+         "add 10.0.0.6 192.168.1.10\nrewrite: Networks\\\\1\\\\Enabled does not hold \"1\"\n", "", two},
+        {{"set", "--", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, kRestart, "", two},
+        {{"check", "--file", exported.path}, PAIRS_UNCHANGED, TEXT_PAIRS_CONVERGED "\n", "", two},
         {{"remove", "10.0.0.6", "WiFi"}, PAIRS_CHANGED, kRestart, "", one},
         {{"remove", "10.255.0.1", "1.2.3.255"}, PAIRS_UNCHANGED,
          "The pair 10.255.0.1, 1.2.3.255 is not in the list: nothing was changed.\n", "", one},
@@ -212,14 +228,21 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          }},
         {setOne, PAIRS_CHANGED, kRestart, "", one},
         {{"add", "WiFi"}, PAIRS_USAGE, "", "\"add\" takes a SOURCE and a DESTINATION.", one},
-        {{"set", "WiFi"}, PAIRS_USAGE, "", "\"set\" takes SOURCE DESTINATION pairs.", one},
+        {{"set", "WiFi"}, PAIRS_USAGE, "", "\"set\" takes SOURCE DESTINATION pairs, at least one (\"clear\" empties the list).", one},
+        {{"set"}, PAIRS_USAGE, "", "*", one},
+        {{"check"}, PAIRS_USAGE, "", "\"check\" takes SOURCE DESTINATION pairs, at least one, or --file FILE.", one},
+        {{"list", "--what-if"}, PAIRS_USAGE, "", "\"list\" takes no option --what-if.", one},
         {{"list", "extra"}, PAIRS_USAGE, "", "\"list\" takes no arguments.", one},
         {{"LIST"}, PAIRS_USAGE, "",
-         "\"LIST\" is not a command (the commands are lowercase: list, add, remove, set, export, import).", one},
+         "\"LIST\" is not a command (the commands are lowercase: list, add, remove, set, check, clear, export, import, "
+         "status).",
+         one},
         {{}, PAIRS_USAGE, "", "No command was given.", one},
         {{"--help"}, PAIRS_UNCHANGED, "*", "", one},
         {{"/?"}, PAIRS_UNCHANGED, "*", "", one},
-        {{"set"}, PAIRS_CHANGED, kRestart, "", {}},
+        {{"clear", "--what-if"}, PAIRS_CHANGED, "remove 192.168.1.10 10.0.0.5\n", "", one},
+        {{"clear"}, PAIRS_CHANGED, kRestart, "", {}},
+        {{"clear"}, PAIRS_UNCHANGED, already, "", {}},
         {{"remove", "1.2.3.4", "5.6.7.8"}, PAIRS_UNCHANGED,
          "The pair 1.2.3.4, 5.6.7.8 is not in the list: nothing was changed.\n", "", {}},
     };
@@ -246,7 +269,9 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         if (step.arguments.size() == 1 && step.arguments[0] == "export") exported.Write(outcome.standardOutput);
         // The store is written only when it changes, and then as the configurator writes it.
         size_t writes = StandinValueWrites().size() - writesBefore;
-        bool written = step.exitCode == PAIRS_CHANGED || step.exitCode == PAIRS_SAVE_FAILED;
+        bool dryRun = step.arguments.empty() || step.arguments[0] == "check" ||
+                      std::find(step.arguments.begin(), step.arguments.end(), "--what-if") != step.arguments.end();
+        bool written = !dryRun && (step.exitCode == PAIRS_CHANGED || step.exitCode == PAIRS_SAVE_FAILED);
         EXPECT_EQ(written ? 4 * step.storedAfter.size() : 0u, writes);
         for (size_t i = 0; i < writes && i / 4 < step.storedAfter.size(); ++i) {
             const auto& row = step.storedAfter[i / 4];
@@ -323,6 +348,69 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
         }
         EXPECT_EQ(7 + 6 * rows.size(), lines);
     }
+}
+
+// What a JSON parser makes of `json`: each string it holds, as the hex of its characters
+// taken as bytes, one a line, in document order.
+std::string ParsedStrings(const std::string& json)
+{
+    TemporaryFile document;
+    document.Write(json);
+    std::string command = "python3 -c 'import json,sys\n"
+                          "def walk(v):\n"
+                          "    if isinstance(v, str): print(v.encode(\"latin-1\").hex())\n"
+                          "    elif isinstance(v, list): [walk(x) for x in v]\n"
+                          "    elif isinstance(v, dict): [walk(v[k]) for k in v]\n"
+                          "walk(json.load(open(sys.argv[1])))' " + document.path + " 2>&1";
+    std::string parsed;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return "(no python3)";
+    char chunk[512];
+    size_t count;
+    while ((count = fread(chunk, 1, sizeof chunk, pipe)) > 0) parsed.append(chunk, count);
+    pclose(pipe);
+    return parsed;
+}
+
+std::string Hex(const std::string& text)
+{
+    std::string hex;
+    char byte[3];
+    for (unsigned char c : text) {
+        snprintf(byte, sizeof byte, "%02x", c);
+        hex += byte;
+    }
+    return hex + "\n";
+}
+
+// Whatever bytes the store holds, --json gives a document a JSON parser reads back exactly.
+TEST_F(PairsCommandsTest, JsonParsesWhateverTheStoreHolds)
+{
+    std::vector<std::string> texts;
+    for (int byte = 1; byte < 256; byte += 15) {
+        std::string text;
+        for (int i = 0; i < 15 && byte + i < 256; ++i) text += (char)(byte + i);
+        texts.push_back(text);
+    }
+    texts.push_back("\"\\/\b");
+    texts.push_back("192.168.1.10");
+    for (size_t i = 0; i + 1 < texts.size(); i += 2)
+        StorePair(std::to_string(i / 2), texts[i].c_str(), texts[i + 1].c_str());
+    Outcome list = RunCommand({"list", "--json"});
+    EXPECT_EQ(PAIRS_UNCHANGED, list.exitCode);
+    std::string expected;
+    for (size_t i = 0; i + 1 < texts.size(); i += 2) {
+        expected += Hex(texts[i]) + Hex(texts[i + 1]);
+        if (texts[i + 1] == "192.168.1.10") expected += Hex("Ethernet2") + Hex("192.168.1.0/24");
+    }
+    EXPECT_EQ(expected, ParsedStrings(list.standardOutput)) << list.standardOutput;
+
+    size_t writes = StandinValueWrites().size();
+    Outcome check = RunCommand({"check", "--json", "192.168.1.10", "10.0.0.5"});
+    EXPECT_EQ(PAIRS_CHANGED, check.exitCode);
+    std::string parsed = ParsedStrings(check.standardOutput);
+    EXPECT_EQ(0u, parsed.find(Hex("192.168.1.10") + Hex("10.0.0.5") + Hex(texts[0]) + Hex(texts[1]))) << parsed;
+    EXPECT_EQ(writes, StandinValueWrites().size()) << "check writes nothing";
 }
 
 TEST_F(PairsCommandsTest, UnusableStoreEndsWithItsOwnCodeOnStandardError)
