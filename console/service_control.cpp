@@ -1,6 +1,4 @@
 // Stopping and starting the repeater service, each wait bounded.
-#include <stdio.h>
-
 #include "console/service_control.h"
 
 #ifdef _WIN32
@@ -53,12 +51,6 @@ bool WaitForState(SC_HANDLE service, DWORD wanted, DWORD* reached)
     }
 }
 
-std::string Said(const char* format, const std::string& name, const char* detail = "")
-{
-    char text[512];
-    snprintf(text, sizeof text, format, name.c_str(), detail);
-    return text;
-}
 
 }  // namespace
 
@@ -75,21 +67,21 @@ RestartResult RestartRepeaterService(const std::string& service, std::string* wh
     SERVICE_STATUS current;
     DWORD state = handle != NULL && QueryServiceStatus(handle, &current) ? current.dwCurrentState : 0;
     if (handle == NULL || state == 0) {
-        *what = Said("The service \"%s\" cannot be found or may not be controlled.", name);
+        *what = "The service \"" + name + "\" cannot be found or may not be controlled.";
     } else if (state == SERVICE_STOPPED) {
         // A stopped service stays stopped: starting it is the administrator's decision.
-        *what = Said("The service %s is stopped; it stays stopped and reads the new list when it starts.", name);
+        *what = "The service " + name + " is stopped; it stays stopped and reads the new list when it starts.";
         result = LEFT_STOPPED;
     } else if (state != SERVICE_RUNNING) {
-        *what = Said("The service %s is %s and was not restarted.", name, StateWord(state));
+        *what = "The service " + name + " is " + StateWord(state) + " and was not restarted.";
     } else {
         SERVICE_STATUS status;
         if (!ControlService(handle, SERVICE_CONTROL_STOP, &status) || !WaitForState(handle, SERVICE_STOPPED, &state))
-            *what = Said("The service %s did not stop within 30 seconds (it is %s).", name, StateWord(state));
+            *what = "The service " + name + " did not stop within 30 seconds (it is " + StateWord(state) + ").";
         else if (!StartServiceA(handle, 0, NULL) || !WaitForState(handle, SERVICE_RUNNING, &state))
-            *what = Said("The service %s stopped but did not start again (it is %s).", name, StateWord(state));
+            *what = "The service " + name + " stopped but did not start again (it is " + StateWord(state) + ").";
         else {
-            *what = Said("The service %s was restarted.", name);
+            *what = "The service " + name + " was restarted.";
             result = RESTARTED;
         }
     }
@@ -109,8 +101,8 @@ bool RepeaterServiceState(const std::string& service, std::string* state)
     SC_HANDLE handle = OpenRepeater(manager, service, SERVICE_QUERY_STATUS, &name);
     SERVICE_STATUS status;
     bool known = handle != NULL && QueryServiceStatus(handle, &status);
-    *state = known ? Said("%s: %s", name, StateWord(status.dwCurrentState))
-                   : Said("The service \"%s\" cannot be found or may not be asked.", name);
+    *state = known ? name + ": " + StateWord(status.dwCurrentState)
+                   : "The service \"" + name + "\" cannot be found or may not be asked.";
     if (handle != NULL) CloseServiceHandle(handle);
     CloseServiceHandle(manager);
     return known;

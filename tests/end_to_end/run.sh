@@ -7,7 +7,8 @@
 # Then the console companion, by script, in the same namespaces: its commands, their exit
 # codes, the store they leave, and its export imported by the registry tool.
 #
-# Usage: run.sh PROGRAM.exe SHEET_DRIVER.exe PAIRS.exe LINK_RACER.exe  (WINEPREFIX and DISPLAY set, as root)
+# Usage: run.sh PROGRAM.exe SHEET_DRIVER.exe PAIRS.exe LINK_RACER.exe COUNT_SERVICE.exe
+# (WINEPREFIX and DISPLAY set, as root)
 # The run happens in its own mount, network and UTS namespaces: a host name of its own,
 # whose three addresses come from a private hosts file. Names only: nothing is sent.
 set -euo pipefail
@@ -15,6 +16,7 @@ program=$1
 driver=$2
 pairs=$3
 racer=$4
+service=$5
 here=$(cd "$(dirname "$0")" && pwd)
 : "${DISPLAY:?the end-to-end run needs a display (DISPLAY)}"
 : "${WINEPREFIX:?the end-to-end run needs its Wine prefix (WINEPREFIX)}"
@@ -33,10 +35,20 @@ fi
 hostname corvane-e2e
 mount --bind "$here/hosts" /etc/hosts
 work=$(mktemp -d /tmp/corvane-e2e.XXXXXX)
-trap 'wineserver -k 2>/dev/null || true; [ -n "${CORVANE_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
+# The test service and its counter leave the prefix with the run, whatever happened.
+forget_test_service() {
+    timeout 20 wine sc delete CorvaneMdnsTest >/dev/null 2>&1 || true
+    timeout 20 wine reg delete 'HKLM\Software\CorvaneServiceTest' /f >/dev/null 2>&1 || true
+}
+trap 'forget_test_service; wineserver -k 2>/dev/null || true; [ -n "${CORVANE_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
 
 failures=0
 passes=0
+
+# A heading for each part of the run, with the seconds taken so far.
+section() {
+    echo "== $1 (at ${SECONDS} s)"
+}
 
 # compare NAME EXPECTED-FILE ACTUAL-FILE
 compare() {
@@ -96,7 +108,7 @@ dismiss_notice_with_keyboard() {
 
 timeout 120 wine wineboot >/dev/null 2>&1 || true
 
-echo "== the fatal settings error when the Networks key is missing"
+section "the fatal settings error when the Networks key is missing"
 drive reset-store-without-networks >/dev/null
 start_program
 expect_equal "fatal error box" \
@@ -109,7 +121,7 @@ expect_equal "fatal error exit code" 255 "$program_status"
 printf 'Error reading program settings from the registry.\r\n\r\nThe program will now exit.\r\n' >"$work/expected"
 compare "fatal error on standard output" "$work/expected" "$work/stdout"
 
-echo "== add and remove pairs, then OK"
+section "add and remove pairs, then OK"
 drive reset-store seed 0 192.168.1.10 10.0.0.5 seed 7 172.16.0.1 172.16.9.9 >/dev/null
 start_program
 drive wait-sheet apply? rows choosers \
@@ -128,7 +140,7 @@ compare "diagnostics on standard output" "$work/expected" "$work/stdout"
 drive store >"$work/actual"
 compare "the store after OK" "$here/expected-store-after-ok.txt" "$work/actual"
 
-echo "== an added pair, then Cancel"
+section "an added pair, then Cancel"
 drive reset-store seed 0 192.168.1.10 10.0.0.5 >/dev/null
 drive store >"$work/before"
 start_program
@@ -141,14 +153,14 @@ expect_equal "exit code after Cancel" 255 "$program_status"
 drive store >"$work/after"
 compare "the store after Cancel is untouched" "$work/before" "$work/after"
 
-echo "== the close box"
+section "the close box"
 start_program
 drive wait-sheet close read-box 'Corvane mDNS Configurator' >/dev/null
 expect_equal "restart notice after the close box" "notice dismissed" "$(dismiss_notice_with_keyboard)"
 wait_program
 expect_equal "exit code after the close box" 255 "$program_status"
 
-echo "== the columns follow the display's DPI"
+section "the columns follow the display's DPI"
 for dpi in 96 144; do
     timeout 30 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     start_program
@@ -159,7 +171,7 @@ for dpi in 96 144; do
 done
 timeout 30 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
 
-echo "== which network is which"
+section "which network is which"
 # Two named adapters with an address each; with them, the host lookup offers just these two.
 ip link set lo up
 ip link add Ethernet2 type veth peer name Ethernet2-peer
@@ -184,7 +196,7 @@ compare "the line that says which adapter holds each address" "$work/expected" "
 dismiss_notice_with_keyboard >/dev/null
 wait_program
 
-echo "== the console companion"
+section "the console companion"
 ip link add Lab type veth peer name Lab-peer
 ip addr add 172.16.4.2/20 dev Lab
 # Four more addresses, for a list of fifteen pairs.
@@ -214,9 +226,8 @@ expect_equal "set again changes nothing" "exit 0
 $already" "$(run_pairs set Ethernet2 WiFi)"
 expect_equal "add by adapter names" "exit 2
 $restart" "$(run_pairs add Lab WiFi)"
-expect_equal "a duplicate is refused" "exit 3
-error: The address pair you are attempting to add already exists in the list." \
-    "$(run_pairs add 10.0.0.5 172.16.4.2)"
+expect_equal "adding a pair that is there, either way round, changes nothing" "exit 0
+The pair 10.0.0.5, 172.16.4.2 is already in the list: nothing was changed." "$(run_pairs add 10.0.0.5 172.16.4.2)"
 expect_equal "an address of another computer is refused" "exit 3
 error: 10.9.9.9 is not an IPv4 address of this computer." "$(run_pairs add 10.9.9.9 Lab)"
 tab=$'\t'
@@ -244,13 +255,13 @@ $already" "$(run_pairs import "$(winepath -w "$work/export.reg")")"
 expect_equal "version" "exit 0
 mDNSPairs 1.2.0.0" "$(run_pairs --version)"
 expect_equal "a usage error says what was wrong" "exit 4
-error: \"LIST\" is not a command (the commands are lowercase: list, add, remove, set, export, import).
+error: \"LIST\" is not a command (the commands are lowercase: list, add, remove, set, check, clear, export, import, status).
 $hint" "$(run_pairs LIST)"
 expect_equal "a wrong argument count says so" "exit 4
 error: \"add\" takes a SOURCE and a DESTINATION.
 $hint" "$(run_pairs add WiFi)"
 
-echo "== fifteen pairs: set converges"
+section "fifteen pairs: set converges"
 addresses=(192.168.1.10 10.0.0.5 172.16.4.2 172.17.0.1 172.17.0.2 172.17.0.3 172.17.0.4)
 fifteen=(set)
 for ((a = 0; a < 7 && ${#fifteen[@]} < 31; a++)); do
@@ -263,7 +274,7 @@ expect_equal "the same fifteen pairs three times" "exit 2 exit 0 exit 0 " "$stat
 expect_equal "they list in the order given" "$(printf '%s\t%s\n' "${fifteen[@]:1}")" \
     "$(run_pairs list | sed 1d | cut -f 1,2)"
 
-echo "== a store that is not what the save writes is rewritten"
+section "a store that is not what the save writes is rewritten"
 drive reset-store >/dev/null
 run_pairs set Ethernet2 WiFi >/dev/null
 drive store >"$work/one"
@@ -292,7 +303,7 @@ for shape in enabled direction binary dword stray nested link; do
     compare "$shape: nothing outside the store changed" "$work/outside-before" "$work/outside-after"
 done
 
-echo "== hostile texts: listed escaped, exported, imported byte for byte"
+section "hostile texts: listed escaped, exported, imported byte for byte"
 texts=($'\n[HKEY_USERS]\e' 'a"b\c]' $'\n[-HKEY_USERS]' $'x\r\n"\\\x07' $'\xe9t\xe9')
 drive reset-store >/dev/null
 for i in 0 1; do
@@ -318,7 +329,7 @@ for importer in "reg import" "regedit /s"; do
     compare "$importer wrote nothing at the root of HKEY_USERS" "$work/users-before" "$work/users-after"
 done
 
-echo "== a link above Networks: the save changes nothing and says so"
+section "a link above Networks: the save changes nothing and says so"
 save_error='The registry could not be made to hold exactly the address pairs shown.
 
 Some pairs may not have been written, or some old entries could not be removed. The repeater service may find an incomplete or outdated list.'
@@ -336,7 +347,7 @@ wait_program
 outside >"$work/outside-after"
 compare "nothing outside the store changed" "$work/outside-before" "$work/outside-after"
 
-echo "== another process plants links while mDNSPairs saves"
+section "another process plants links while mDNSPairs saves"
 drive reset-store value 'Outside\Networks\0' IPsource 1 "$(hex 9.9.9.9)" >/dev/null
 outside >"$work/outside-before"
 rm -f "$work/racer.stop"
@@ -354,6 +365,50 @@ outside >"$work/outside-after"
 compare "nothing outside the store changed over 50 saves" "$work/outside-before" "$work/outside-after"
 expect_equal "each save changed the list, failed, or found it changed" "" \
     "$(printf '%s' "$codes" | sed 's/exit //g' | tr ' ' '\n' | grep -v -x -e '' -e 1 -e 2 -e 6 || true)"
+
+section "--restart and status, with a service of our own under the repeater's display name"
+# The service lives as long as the Wine server does: a persistent one, until the run ends.
+wineserver -k 2>/dev/null || true
+timeout 30 wineserver -w 2>/dev/null || true
+wineserver -p
+timeout 30 wine sc create CorvaneMdnsTest binPath= "$(winepath -w "$service")" \
+    DisplayName= "Corvane mDNS Repeater" >/dev/null 2>&1 || true
+timeout 30 wine sc start CorvaneMdnsTest >/dev/null 2>&1 || true
+starts() {
+    { timeout 30 wine reg query 'HKLM\Software\CorvaneServiceTest' /v Starts 2>/dev/null || true; } |
+        tr -d '\r' | sed -n 's/.*REG_DWORD *0x//p'
+}
+drive reset-store >/dev/null
+expect_equal "status of a running service" "exit 0
+service CorvaneMdnsTest: running
+pairs 0" "$(run_pairs status)"
+expect_equal "set --restart after a change" "exit 2
+$restart
+The service CorvaneMdnsTest was restarted." "$(run_pairs set Ethernet2 WiFi --restart)"
+expect_equal "the service started once more" 2 "$(starts)"
+expect_equal "an unchanged set --restart" "exit 0
+$already" "$(run_pairs set Ethernet2 WiFi --restart)"
+expect_equal "and no restart" 2 "$(starts)"
+timeout 30 wine sc stop CorvaneMdnsTest >/dev/null 2>&1 || true
+for _ in $(seq 50); do run_pairs status | grep -q stopped && break; sleep 0.2; done
+expect_equal "a stopped service stays stopped" "exit 2
+$restart
+The service CorvaneMdnsTest is stopped; it stays stopped and reads the new list when it starts." \
+    "$(run_pairs set WiFi Ethernet2 --restart)"
+expect_equal "status of a stopped service" "exit 0
+service CorvaneMdnsTest: stopped
+pairs 1" "$(run_pairs status)"
+expect_equal "and it did not start" 2 "$(starts)"
+timeout 30 wine sc start CorvaneMdnsTest >/dev/null 2>&1 || true
+timeout 30 wine reg add 'HKLM\Software\CorvaneServiceTest' /v IgnoreStop /t REG_DWORD /d 1 /f >/dev/null 2>&1
+began=$(date +%s)
+expect_equal "a service that ignores the stop control" "exit 7
+$restart
+error: The service CorvaneMdnsTest did not stop within 30 seconds (it is running)." \
+    "$(run_pairs set Ethernet2 WiFi --restart)"
+took=$(($(date +%s) - began))
+expect_equal "within the bound" yes "$([ "$took" -le 45 ] && echo yes || echo "no, $took seconds")"
+forget_test_service
 
 drive reset-store-without-networks >/dev/null
 expect_equal "no Networks key" "exit 5
