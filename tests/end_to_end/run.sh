@@ -340,7 +340,7 @@ outside >"$work/outside-before"
 expect_equal "mDNSPairs with mDNS a link" "exit 1" "$(exit_of set WiFi Ethernet2)"
 start_program
 expect_equal "the configurator with mDNS a link" "box [Corvane Software] $save_error" \
-    "$(drive wait-sheet source 10.0.0.5 destination 192.168.1.10 add press ok box 'Corvane Software' |
+    "$(drive wait-sheet source 172.16.4.2 destination 10.0.0.5 add no-box 'mDNS Error' press ok box 'Corvane Software' |
        sed -n '/^box/,/outdated list\.$/p')"
 dismiss_notice_with_keyboard >/dev/null
 wait_program
