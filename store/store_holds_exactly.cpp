@@ -24,7 +24,14 @@ struct Look {
     bool exact;
 };
 
+#if defined(__GNUC__)
+#define PRINTF_LIKE(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
+#else
+#define PRINTF_LIKE(formatIndex, firstArgument)
+#endif
+
 // Notes a difference. True when the look goes on: only a report wants them all.
+static bool Differ(Look* look, const char* format, ...) PRINTF_LIKE(2, 3);
 static bool Differ(Look* look, const char* format, ...)
 {
     look->exact = false;

@@ -234,6 +234,15 @@ tab=$'\t'
 expect_equal "list" "exit 0
 192.168.1.10${tab}10.0.0.5${tab}Ethernet2, 192.168.1.0/24${tab}WiFi, 10.0.0.0/16
 172.16.4.2${tab}10.0.0.5${tab}Lab, 172.16.0.0/20${tab}WiFi, 10.0.0.0/16" "$(run_pairs list)"
+json_pairs='import json, sys
+for pair in json.load(sys.stdin):
+    sides = [pair["source"], pair["destination"]]
+    for adapter in (pair["sourceAdapter"], pair["destinationAdapter"]):
+        sides += [adapter["name"], adapter["network"]] if adapter else ["none"]
+    print("\t".join(sides))'
+run_pairs list --json >/dev/null
+expect_equal "list --json, as a JSON parser reads it" "$(python3 -c "$json_pairs" <"$work/pairs.out" 2>&1)" \
+    "$(run_pairs list | sed 1d | sed 's/, /\t/g')"
 expect_equal "remove, either way round" "exit 2
 $restart" "$(run_pairs remove WiFi Lab)"
 expect_equal "export" "exit 0" "$(exit_of export)"
