@@ -159,6 +159,14 @@ protected:
         SendMessageA(page_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)chooser);
     }
 
+    // Picks a source and a destination and presses Add, as the administrator does.
+    void ChooseAndAdd(const char* source, const char* destination)
+    {
+        ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, source));
+        ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, destination));
+        Click(IDC_ADD_BUTTON);
+    }
+
     void Click(int id)
     {
         SendMessageA(GetDlgItem(page_, id), BM_CLICK, 0, 0);
@@ -270,9 +278,7 @@ TEST_F(GeneralPageTest, AddAppendsAtTheEndAndRemoveTakesTheSelectedRow)
     StorePair("1", "10.0.0.5", "10.0.0.6");
     ASSERT_NO_FATAL_FAILURE(OpenSheet());
     SelectRow(0);
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "10.0.0.6"));
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "192.168.1.10"));
-    Click(IDC_ADD_BUTTON);
+    ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("10.0.0.6", "192.168.1.10"));
     EXPECT_TRUE(g_seenBoxes.empty());
     Rows three = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.5", "10.0.0.6"}, {"10.0.0.6", "192.168.1.10"}};
     EXPECT_EQ(three, ListRows());
@@ -306,9 +312,7 @@ TEST_F(GeneralPageTest, ApplyStoresTheRowsInListOrder)
     SetValue(NETWORKS "\\lab", "Direction", REG_SZ, "5");
     SetLocalAddresses({"192.168.1.10", "10.0.0.5", "192.168.100.201"});
     ASSERT_NO_FATAL_FAILURE(OpenSheet());
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "192.168.100.201"));
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
-    Click(IDC_ADD_BUTTON);
+    ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("192.168.100.201", "10.0.0.5"));
     Rows shown = ListRows();
     ASSERT_EQ((Rows{{"172.16.100.201", "192.168.100.200"}, {"192.168.1.10", "10.0.0.5"}, {"192.168.100.201", "10.0.0.5"}}),
               shown);
@@ -330,9 +334,7 @@ TEST_F(GeneralPageTest, ApplyStoresTheRowsInListOrder)
 TEST_F(GeneralPageTest, OkAfterAddStoresAndCloses)
 {
     ASSERT_NO_FATAL_FAILURE(OpenSheet());
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "192.168.1.10"));
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
-    Click(IDC_ADD_BUTTON);
+    ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("192.168.1.10", "10.0.0.5"));
     Press(PSBTN_OK);
     EXPECT_TRUE(SheetClosed());
     EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\0", "IPsource"));
@@ -343,9 +345,7 @@ TEST_F(GeneralPageTest, CancelAfterAddStoresNothing)
 {
     StorePair("keep", "192.168.1.10", "10.0.0.5");
     ASSERT_NO_FATAL_FAILURE(OpenSheet());
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "10.0.0.6"));
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
-    Click(IDC_ADD_BUTTON);
+    ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("10.0.0.6", "10.0.0.5"));
     Press(PSBTN_CANCEL);
     EXPECT_TRUE(SheetClosed());
     EXPECT_EQ((std::vector<std::string>{"keep"}), SubkeyNames(NETWORKS));
@@ -370,9 +370,7 @@ TEST_F(GeneralPageTest, ApplyAsksBeforeReplacingAnotherProgramsChange)
 {
     StorePair("0", "192.168.1.10", "10.0.0.5");
     ASSERT_NO_FATAL_FAILURE(OpenSheet());
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "10.0.0.6"));
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
-    Click(IDC_ADD_BUTTON);
+    ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("10.0.0.6", "10.0.0.5"));
     const Rows shown = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "10.0.0.5"}};
     StorePair("7", "172.16.0.1", "172.16.9.9");
     const std::string changed = DescribeTree(NETWORKS);
@@ -409,9 +407,7 @@ TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysSo)
     std::string deep = NETWORKS "\\" + level + "\\" + level + "\\" + level;
     CreateKey(deep);
     ASSERT_NO_FATAL_FAILURE(OpenSheet());
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "192.168.1.10"));
-    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.5"));
-    Click(IDC_ADD_BUTTON);
+    ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("192.168.1.10", "10.0.0.5"));
     Press(PSBTN_APPLYNOW);
 
     ASSERT_EQ(1u, g_seenBoxes.size());
