@@ -73,13 +73,15 @@ protected:
                                {"Pending", "0.0.0.0", 0}});
         ASSERT_EQ(0, DiscoverAdapterAddresses());
         free(LocalAddressList);
-        // Three addresses, and six more for lists of fifteen pairs.
-        LocalAddressCount = 9;
+        // Three addresses, six more for lists of fifteen pairs, and 0.0.0.0, which a host
+        // lookup may list but is nobody's address.
+        LocalAddressCount = 10;
         LocalAddressList = (AddressText*)calloc(LocalAddressCount, sizeof(AddressText));
         strcpy(LocalAddressList[0], "192.168.1.10");
         strcpy(LocalAddressList[1], "10.0.0.5");
         strcpy(LocalAddressList[2], "10.0.0.6");
-        for (int i = 3; i < LocalAddressCount; ++i) strcpy(LocalAddressList[i], ("10.9.0." + std::to_string(i)).c_str());
+        for (int i = 3; i < 9; ++i) strcpy(LocalAddressList[i], ("10.9.0." + std::to_string(i)).c_str());
+        strcpy(LocalAddressList[9], "0.0.0.0");
     }
     void TearDown() override
     {
@@ -228,6 +230,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          }},
         {setOne, PAIRS_CHANGED, kRestart, "", one},
         {{"add", "WiFi"}, PAIRS_USAGE, "", "\"add\" takes a SOURCE and a DESTINATION.", one},
+        {{"set", "WiFi", "10.0.0.6", "Ethernet2"}, PAIRS_USAGE, "", "*", one},
         {{"set", "WiFi"}, PAIRS_USAGE, "", "\"set\" takes SOURCE DESTINATION pairs, at least one (\"clear\" empties the list).", one},
         {{"set"}, PAIRS_USAGE, "", "*", one},
         {{"check"}, PAIRS_USAGE, "", "\"check\" takes SOURCE DESTINATION pairs, at least one, or --file FILE.", one},
@@ -347,6 +350,35 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
             ++lines;
         }
         EXPECT_EQ(7 + 6 * rows.size(), lines);
+    }
+
+    // The import reads what the export writes and nothing else: each of these changes of a
+    // good file makes it not an export.
+    const PairRowText two[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.5", "10.0.0.6"}};
+    const std::string good = PairsExportText(two, 2);
+    const std::string key = "[HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks";
+    const std::pair<std::string, std::string> changes[] = {
+        {"REGEDIT4", "Windows Registry Editor Version 5.00"},
+        {key + "\\1]", key + "\\2]"},
+        {key + "\\1]", "[HKEY_USERS\\x]"},
+        {key + "\\1]", "[-" + key.substr(1) + "\\1]"},
+        {"\"Direction\"=\"2\"", "\"Direction\"=\"3\""},
+        {"\"Enabled\"=\"1\"\r\n\r\n[", "\r\n\r\n["},
+        {"\"Enabled\"=\"1\"", "\"Enabled\"=\"1\"\r\n\"Enabled\"=\"1\""},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=hex(1):31,32"},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=hex(1):31,00,32,00"},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"192.168.100.1000\""},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"a\\nb\""},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=dword:00000001"},
+    };
+    for (const auto& change : changes) {
+        std::string text = good;
+        size_t at = text.find(change.first);
+        ASSERT_NE(std::string::npos, at) << change.first;
+        text.replace(at, change.first.size(), change.second);
+        std::vector<PairRowText> read;
+        std::string why;
+        EXPECT_FALSE(ParsePairsExport(text, &read, &why)) << change.second;
     }
 }
 
