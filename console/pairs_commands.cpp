@@ -10,7 +10,6 @@
 
 #include "console/address_arguments.h"
 #include "console/command_line.h"
-#include "console/json_text.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_drift.h"
 #include "console/pairs_export.h"
