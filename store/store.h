@@ -52,8 +52,8 @@ bool CopyPairTableRows(PairRowText* rows, PairRowOrder order);
 
 // Replaces the stored list with `rows`, as subkeys "0", "1", ... in row order. True only
 // when the store then holds exactly these rows. Nothing outside the Networks key is ever
-// written or deleted: a key from Software down to the product key that is a link makes the
-// save change nothing and fail. Ends the process when the product key cannot be opened
+// written or deleted: when "Corvane Software" or the product key is a registry link, the
+// save changes nothing and fails. Ends the process when the product key cannot be opened
 // afterwards. The key-tree removal's diagnostics go to standard output.
 bool SavePairList(const PairRowText* rows, int rowCount);
 // The same, with those diagnostics written to `diagnostics`, or nowhere when NULL.
@@ -70,7 +70,7 @@ enum SaveOutcome {
 SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, FILE* diagnostics, bool compare);
 
 // True when the store is exactly what a save of `rows` leaves: Networks a key of its own
-// (nothing from the product key down is a link) with no values, its subkeys exactly "0" to
+// (nothing from "Corvane Software" down is a link) with no values, its subkeys exactly "0" to
 // "rowCount - 1" without subkeys, each with the four values as REG_SZ and the save's texts.
 // Reads only.
 bool StoreHoldsExactly(const PairRowText* rows, int rowCount);
