@@ -6,14 +6,10 @@
 # Usage: pairs_benchmark.sh PAIRS.exe   (WINEPREFIX set, as root)
 set -euo pipefail
 pairs=$1
-if [ -z "${CORVANE_BENCH_NAMESPACE:-}" ]; then
-    if ! unshare --mount --net --uts true 2>/dev/null; then
-        echo "skipped: the companion's benchmark needs root, for namespaces of its own (unshare)"
-        exit 0
-    fi
-    wineserver -k 2>/dev/null || true
-    timeout 30 wineserver -w 2>/dev/null || true
-    exec unshare --mount --net --uts env CORVANE_BENCH_NAMESPACE=1 bash "$0" "$@"
+source "$(dirname "$0")/own_namespaces.sh"
+if ! reenter_in_own_namespaces CORVANE_BENCH_NAMESPACE "$0" "$@"; then
+    echo "skipped: the companion's benchmark needs root, for namespaces of its own (unshare)"
+    exit 0
 fi
 hostname corvane-bench
 ip link set lo up

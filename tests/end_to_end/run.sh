@@ -21,15 +21,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 : "${DISPLAY:?the end-to-end run needs a display (DISPLAY)}"
 : "${WINEPREFIX:?the end-to-end run needs its Wine prefix (WINEPREFIX)}"
 
-if [ -z "${CORVANE_E2E_NAMESPACE:-}" ]; then
-    if ! unshare --mount --net --uts true 2>/dev/null; then
-        echo "skipped: new mount, network and UTS namespaces need root (unshare)"
-        exit 77
-    fi
-    # Wine's own services must start inside the namespaces too: stop this prefix's server.
-    wineserver -k 2>/dev/null || true
-    timeout 30 wineserver -w 2>/dev/null || true
-    exec unshare --mount --net --uts env CORVANE_E2E_NAMESPACE=1 bash "$0" "$@"
+source "$here/../own_namespaces.sh"
+if ! reenter_in_own_namespaces CORVANE_E2E_NAMESPACE "$0" "$@"; then
+    echo "skipped: new mount, network and UTS namespaces need root (unshare)"
+    exit 77
 fi
 
 hostname corvane-e2e
