@@ -64,8 +64,10 @@ static const char kUsage[] =
     "  3  refused by a rule; nothing was changed\n"
     "  4  usage error, or a FILE that is not an export; nothing was changed\n"
     "  5  the store cannot be used (the Networks key is missing or may not be changed)\n"
-    "  6  another program changed the list while this ran; nothing was changed: run it again\n"
-    "  7  the list changed, but the repeater service did not restart\n";
+    "  6  another program changed the list before or while this saved; its change was kept\n"
+    "     (the list may hold part of this command's): run it again\n"
+    "  7  the list changed, but the repeater service did not restart\n"
+    "  8  whether another program changed the list could not be read; nothing was changed\n";
 
 // The stored list in the order of its key numbers, so that a list `set` wrote reads back
 // as it was written whatever order the registry enumerates "10" and "2" in.
@@ -89,21 +91,26 @@ static int UsageError(const std::string& what)
     return PAIRS_USAGE;
 }
 
+// The save's words about its lock, on standard error: a script's log shows why a run waited.
+static void NoteLock(SaveLockNote note, void*)
+{
+    const char* texts[] = {TEXT_PAIRS_LOCK_WAITING, TEXT_PAIRS_LOCK_TIMED_OUT, TEXT_PAIRS_LOCK_NAME_TAKEN,
+                           TEXT_PAIRS_LOCK_UNAVAILABLE};
+    fprintf(stderr, "%s\n", texts[note]);
+}
+
 static int Save(const PairRows& rows)
 {
-    // The key-tree removal's diagnostics are diagnostics: standard output is the result.
-    // The store must still be what the command read, or another writer's work would be lost.
-    SaveOutcome outcome = SavePairListChecked(rows.data(), (int)rows.size(), stderr, true);
-    if (outcome == SAVE_STORE_CHANGED) {
-        fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_CHANGED);
-        return PAIRS_STORE_CHANGED;
+    // The key removal's diagnostics are diagnostics: standard output is the result. The
+    // store must still be what the command read, or another writer's work would be lost.
+    SaveRequest request = {SAVE_OVER_LAST_READ, stderr, NULL, NoteLock, NULL};
+    SaveOutcome outcome = SavePairListChecked(rows.data(), (int)rows.size(), &request);
+    switch (outcome) {
+    case SAVE_DONE: printf("%s\n", TEXT_RESTART_NOTICE); return PAIRS_CHANGED;
+    case SAVE_STORE_CHANGED: fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_CHANGED); return PAIRS_STORE_CHANGED;
+    case SAVE_UNCHECKED: fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_UNCHECKED); return PAIRS_STORE_UNCHECKED;
+    default: fprintf(stderr, "%s\n", TEXT_PAIRS_NOT_SAVED); return PAIRS_SAVE_FAILED;
     }
-    if (outcome != SAVE_DONE) {
-        fprintf(stderr, "%s\n", TEXT_PAIRS_NOT_SAVED);
-        return PAIRS_SAVE_FAILED;
-    }
-    printf("%s\n", TEXT_RESTART_NOTICE);
-    return PAIRS_CHANGED;
 }
 
 // Checks a new pair as the page's Add does, with the rows before it; both sides must be

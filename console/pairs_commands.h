@@ -11,8 +11,9 @@ enum PairsExitCode {
     PAIRS_REFUSED = 3,         // refused by a rule; nothing changed
     PAIRS_USAGE = 4,           // the command line is not one of the commands
     PAIRS_STORE_UNUSABLE = 5,  // the store cannot be used (no Networks key)
-    PAIRS_STORE_CHANGED = 6,   // another writer changed the store while this ran; nothing changed
+    PAIRS_STORE_CHANGED = 6,   // another writer changed the store before or while this saved
     PAIRS_NOT_RESTARTED = 7,   // the store changed, but the repeater service did not restart
+    PAIRS_STORE_UNCHECKED = 8, // whether another writer changed it could not be read; nothing changed
 };
 
 // Runs one command line; argv[0] is the program's name. The local addresses and the

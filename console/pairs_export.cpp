@@ -52,10 +52,10 @@ std::string PairsExportText(const PairRowText* rows, int rowCount)
         char number[16];
         snprintf(number, sizeof number, PAIR_KEY_NAME_BY_NUMBER, row);
         AppendLine(&text, std::string("[" NETWORKS_REG_PATH "\\") + number + "]");
-        AppendLine(&text, "\"" VALUE_SOURCE "\"=" + ValueData(rows[row].source));
-        AppendLine(&text, "\"" VALUE_DESTINATION "\"=" + ValueData(rows[row].destination));
-        AppendLine(&text, "\"" VALUE_DIRECTION "\"=\"" DIRECTION_WRITTEN "\"");
-        AppendLine(&text, "\"" VALUE_ENABLED "\"=\"" ENABLED_WRITTEN "\"");
+        const char* texts[PAIR_VALUE_COUNT];
+        PairValueTexts(&rows[row], texts);
+        for (int which = 0; which < PAIR_VALUE_COUNT; ++which)
+            AppendLine(&text, std::string("\"") + PairValueNames[which] + "\"=" + ValueData(texts[which]));
         AppendLine(&text, "");
     }
     return text;

@@ -9,8 +9,6 @@
 
 #include "store/store.h"
 
-#define NETWORKS_REG_PATH "HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks"
-
 // The rows as the configurator writes them, "0" upward in row order. The file deletes
 // nothing: a delete by name would follow a registry link out of the store.
 std::string PairsExportText(const PairRowText* rows, int rowCount);

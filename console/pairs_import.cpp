@@ -8,8 +8,6 @@
 #include "console/pairs_export.h"
 #include "store/store_names.h"
 
-#define PAIR_VALUE_COUNT 4
-
 namespace {
 
 struct ImportState {
@@ -88,17 +86,17 @@ bool ReadValueLine(ImportState* state, const char* line)
         read = ReadHexString(line + 7, &text);
     }
     if (!read || text.size() >= ADDRESS_TEXT_SIZE) return Fail(state, "a value that the export does not write");
-    const char* names[PAIR_VALUE_COUNT] = {VALUE_SOURCE, VALUE_DESTINATION, VALUE_DIRECTION, VALUE_ENABLED};
-    int which = 0;
-    while (which < PAIR_VALUE_COUNT && strcmp(name.c_str(), names[which]) != 0) ++which;
-    if (which == PAIR_VALUE_COUNT || state->seen[which]) return Fail(state, "an unknown or repeated value name");
+    int which = PairValueByName(name.c_str());
+    if (which < 0 || state->seen[which]) return Fail(state, "an unknown or repeated value name");
     state->seen[which] = true;
     PairRowText& row = state->rows->back();
-    if (which == 0) snprintf(row.source, ADDRESS_TEXT_SIZE, "%s", text.c_str());
-    if (which == 1) snprintf(row.destination, ADDRESS_TEXT_SIZE, "%s", text.c_str());
-    // The save writes only these; a file asking for others cannot be applied as it says.
-    if (which == 2 && text != DIRECTION_WRITTEN) return Fail(state, "Direction other than " DIRECTION_WRITTEN);
-    if (which == 3 && text != ENABLED_WRITTEN) return Fail(state, "Enabled other than " ENABLED_WRITTEN);
+    if (which == PAIR_VALUE_SOURCE) snprintf(row.source, ADDRESS_TEXT_SIZE, "%s", text.c_str());
+    if (which == PAIR_VALUE_DESTINATION) snprintf(row.destination, ADDRESS_TEXT_SIZE, "%s", text.c_str());
+    // The save writes only its own Direction and Enabled; a file asking for others cannot
+    // be applied as it says.
+    const char* texts[PAIR_VALUE_COUNT];
+    PairValueTexts(&row, texts);
+    if (text != texts[which]) return Fail(state, (std::string(PairValueNames[which]) + " other than " + texts[which]).c_str());
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "editor/general_page.h"
 #include "editor/pair_list.h"
 #include "editor/pair_rules.h"
+#include "editor/sheet_save.h"
 #include "net/local_addresses.h"
 #include "resources/program_texts.h"
 #include "resources/resource_ids.h"
@@ -127,29 +128,6 @@ static void RemoveSelectedPair(HWND page)
     } else {
         ShowRejection(page, verdict);
     }
-}
-
-// The save on OK and Apply: the rows of the General page (page 0 of `sheet`), in list
-// order, to the store. Tells the administrator when the store could not take them all.
-// When another program changed the store since it was read, asks before replacing that;
-// false when the administrator says no, and nothing was saved.
-static bool SaveSheetPairs(HWND sheet)
-{
-    HWND page = (HWND)SendMessageA(sheet, PSM_INDEXTOHWND, 0, 0);
-    PairRowText* rows;
-    int rowCount = ReadPairList(GetDlgItem(page, IDC_PAIR_LIST), &rows);
-    // Never store a list that lost rows on the way: the old list stays instead.
-    if (rowCount < 0) {
-        MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
-        return true;
-    }
-    SaveOutcome outcome = SavePairListChecked(rows, rowCount, stdout, true);
-    bool replace = outcome == SAVE_STORE_CHANGED &&
-                   MessageBoxA(sheet, TEXT_STORE_CHANGED_QUESTION, CAPTION_SAVE_ERROR, MB_YESNO | MB_ICONWARNING) == IDYES;
-    if (replace) outcome = SavePairListChecked(rows, rowCount, stdout, false);
-    free(rows);
-    if (outcome == SAVE_FAILED) MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
-    return outcome != SAVE_STORE_CHANGED;
 }
 
 static void MarkSheetChanged(HWND page)

@@ -60,10 +60,40 @@
 #define TEXT_PAIRS_NOT_AN_EXPORT "The file \"%s\" is not an export of mDNSPairs (%s)."
 #define TEXT_PAIRS_NO_VERSION "The version of this program cannot be read from its resources."
 #define TEXT_PAIRS_STORE_CHANGED \
-    "Another program changed the address pairs while this command ran: nothing was changed. Run it again."
+    "Another program changed the address pairs before or while this command saved them. Its change was " \
+    "kept; the list may hold part of what this command wrote. Look at the list, then run the command again."
+#define TEXT_PAIRS_STORE_UNCHECKED \
+    "Whether another program changed the address pairs since this command read them could not be " \
+    "checked (the registry could not be read): nothing was changed. Run the command again."
+#define TEXT_PAIRS_LOCK_WAITING "Another program is saving the address pairs: waiting up to 30 seconds for it."
+#define TEXT_PAIRS_LOCK_TIMED_OUT \
+    "The other program did not finish saving within 30 seconds. Saving without the lock; the list is " \
+    "still compared before and read back after."
+#define TEXT_PAIRS_LOCK_NAME_TAKEN \
+    "The name of the lock our programs save under is held by an object of another kind. Saving without " \
+    "the lock; the list is still compared before and read back after."
+#define TEXT_PAIRS_LOCK_UNAVAILABLE \
+    "The lock our programs save under could not be taken. Saving without it; the list is still compared " \
+    "before and read back after."
+// The configurator's question when the store is not what the sheet was opened with.
+#define CAPTION_STORE_QUESTION "Corvane mDNS Configurator"
 #define TEXT_STORE_CHANGED_QUESTION \
-    "Another program changed the address pairs in the registry after this sheet was opened.\r\n\r\n" \
-    "Replace them with the pairs shown here?"
+    "Another program changed the address pairs in the registry after this sheet read them, or while " \
+    "they were being saved. Its change was kept; if the save had begun, the registry may now hold " \
+    "only part of the pairs.\r\n\r\n" \
+    "Yes replaces what the registry holds now with the pairs shown here.\r\n" \
+    "No leaves the registry as it is and keeps this sheet open: press Cancel and open the " \
+    "configurator again to see the other program's pairs."
+#define TEXT_STORE_UNCHECKED_QUESTION \
+    "The address pairs in the registry could not be read to check whether another program changed " \
+    "them after this sheet read them.\r\n\r\n" \
+    "Yes replaces whatever the registry holds with the pairs shown here.\r\n" \
+    "No leaves the registry as it is and keeps this sheet open."
+#define TEXT_LOCK_WAITING "Waiting for another program to finish saving the address pairs..."
+#define TEXT_LOCK_NOT_HELD \
+    "Another program kept the address pairs locked for 30 seconds, or the lock could not be taken.\r\n\r\n" \
+    "The pairs are saved without the lock. They are compared with what this sheet read before anything " \
+    "is removed, and read back after, so another program's change is not lost without a word."
 #define TEXT_PAIRS_NOT_SAVED \
     "The registry could not be made to hold exactly the address pairs asked for. Some pairs may not " \
     "have been written, or some old entries could not be removed."

@@ -92,6 +92,7 @@ if configure_and_build windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE
     trap cleanup EXIT
     if start_virtual_display 2>"$logs/xvfb.log"; then
         prepare_wine_prefix >"$logs/wine-prefix.log" 2>&1
+        keep_wine_running "$logs/wine-background.log"
         run_suites "windows, under Wine" ctest --test-dir "$build/windows" --output-on-failure --timeout 300
     else
         failed=$((failed + 1))

@@ -39,3 +39,18 @@ prepare_wine_prefix() {
     fi
     timeout 60 wineserver -w || true
 }
+
+# Starts this prefix's Wine server for good (until `wineserver -k`), and with it Wine's own
+# background processes (services, plugplay, the desktop), all with their output in LOG and
+# their input from /dev/null. A Wine program started later finds them running and starts
+# none of its own, so none of them can hold the pipes of the program that started it (a
+# test runner waits for every holder of its pipe to go). Needs DISPLAY for the desktop.
+keep_wine_running() {
+    local log=$1
+    wineserver -p </dev/null >>"$log" 2>&1
+    timeout 120 wine wineboot </dev/null >>"$log" 2>&1 || true
+    wine explorer.exe /desktop </dev/null >>"$log" 2>&1 &
+    # Give the desktop a moment to register, so that the first program finds it up.
+    sleep 2
+    kill -0 $! 2>/dev/null || echo "Wine's desktop process ended at once" >>"$log"
+}

@@ -69,9 +69,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     InitCommonControlsEx(&controls);
 
     RegisterOwnerClass(instance);
-    HWND owner = CreateWindowExA(0, ClassNameText, TitleText, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
-                                 CW_USEDEFAULT, 0, NULL, NULL, instance, NULL);
-    // Creating the window ran the sheet and ended the process; only a failed creation gets here.
-    if (owner == NULL) return 0;
+    // Creating the window runs the sheet and ends the process; only a failed creation returns.
+    CreateWindowExA(0, ClassNameText, TitleText, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, NULL, NULL,
+                    instance, NULL);
     return 0;
 }

@@ -22,6 +22,9 @@ struct Fault {
 std::vector<Fault> g_faults;
 std::function<void()> g_action;
 int g_actionAt = 0;
+std::string g_actionCall;
+int g_failAt = 0;
+LONG g_failStatus = 0;
 int g_registryCalls = 0;
 bool g_inAction = false;
 std::map<std::string, int> g_callCounts;
@@ -56,7 +59,13 @@ bool StandinTakeFault(const char* function, LPCSTR path, LONG* status)
     ++g_callCounts[function];
     if (strncmp(function, "Reg", 3) == 0 || strncmp(function, "Nt", 2) == 0) {
         ++g_registryCalls;
+        if (g_failAt != 0 && g_registryCalls == g_failAt) {
+            g_failAt = 0;
+            *status = g_failStatus;
+            return true;
+        }
         if (g_action && g_registryCalls == g_actionAt) {
+            g_actionCall = function;
             std::function<void()> action = g_action;
             g_action = nullptr;
             g_inAction = true;
@@ -95,15 +104,29 @@ int StandinRegistryCallCount(void)
     return g_registryCalls;
 }
 
+const char* StandinActionCall(void)
+{
+    return g_actionCall.c_str();
+}
+
+void StandinFailRegistryCall(int callNumber, LONG status)
+{
+    g_failAt = g_registryCalls + callNumber + 1;
+    g_failStatus = status;
+}
+
 void StandinDropFaults(void)
 {
     g_faults.clear();
+    g_failAt = 0;
     g_action = nullptr;
 }
 
 void StandinResetFaults(void)
 {
     g_faults.clear();
+    g_failAt = 0;
+    g_actionCall.clear();
     g_callCounts.clear();
     g_action = nullptr;
     g_registryCalls = 0;

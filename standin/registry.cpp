@@ -46,6 +46,8 @@ struct Key {
     Key* parent = nullptr;
     bool deleted = false;
     bool isLink = false;
+    // A volatile key lives in memory only, and so must every key below it.
+    bool isVolatile = false;
     // Changes whenever a subkey comes or goes, so that enumeration cursors know when to restart.
     unsigned long generation = 0;
     // Keyed by the upper-cased name: Windows enumerates subkeys in that order.
@@ -185,7 +187,7 @@ LONG FollowLinks(std::shared_ptr<Key>* key, int* hops);
 // too unless `openLink`. With `create`, missing keys are made (the last one a link when
 // `createLink`).
 LONG Walk(std::shared_ptr<Key> key, const std::vector<std::string>& components, bool create, bool createLink,
-          bool openLink, int* hops, std::shared_ptr<Key>* result, DWORD* disposition)
+          bool openLink, int* hops, std::shared_ptr<Key>* result, DWORD* disposition, bool createVolatile = false)
 {
     bool created = false;
     if (components.empty() && !openLink) {
@@ -197,7 +199,9 @@ LONG Walk(std::shared_ptr<Key> key, const std::vector<std::string>& components, 
         auto found = key->subkeys.find(Folded(components[i]));
         if (found == key->subkeys.end()) {
             if (!create) return ERROR_FILE_NOT_FOUND;
+            if (key->isVolatile && !createVolatile) return ERROR_CHILD_MUST_BE_VOLATILE;
             auto child = std::make_shared<Key>();
+            child->isVolatile = createVolatile;
             child->name = components[i];
             child->parent = key.get();
             child->isLink = last && createLink;
@@ -251,7 +255,7 @@ LONG Resolve(HKEY root, LPCSTR path, bool create, DWORD options, std::shared_ptr
     if (status != ERROR_SUCCESS) return status;
     int hops = 0;
     return Walk(open->key, components, create, (options & REG_OPTION_CREATE_LINK) != 0,
-                (options & REG_OPTION_OPEN_LINK) != 0, &hops, result, disposition);
+                (options & REG_OPTION_OPEN_LINK) != 0, &hops, result, disposition, (options & REG_OPTION_VOLATILE) != 0);
 }
 
 void Detach(Key* key)
@@ -556,4 +560,29 @@ LONG WINAPI RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLeng
     if (type) *type = value.type;
     if (dataLength) *dataLength = (DWORD)value.data.size();
     return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegQueryMultipleValuesA(HKEY handle, PVALENTA values, DWORD count, LPSTR buffer, LPDWORD bufferSize)
+{
+    LONG injected;
+    if (StandinTakeFault("RegQueryMultipleValuesA", "", &injected)) return injected;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, KEY_QUERY_VALUE, &open);
+    if (status != ERROR_SUCCESS) return status;
+    if (bufferSize == nullptr) return ERROR_INVALID_PARAMETER;
+    DWORD needed = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        auto found = open->key->values.find(Folded(values[i].ve_valuename ? values[i].ve_valuename : ""));
+        if (found == open->key->values.end()) return ERROR_FILE_NOT_FOUND;
+        values[i].ve_valuelen = (DWORD)found->second.data.size();
+        values[i].ve_type = found->second.type;
+        if (buffer != nullptr && needed + values[i].ve_valuelen <= *bufferSize) {
+            if (!found->second.data.empty()) memcpy(buffer + needed, found->second.data.data(), values[i].ve_valuelen);
+            values[i].ve_valueptr = (DWORD_PTR)(buffer + needed);
+        }
+        needed += values[i].ve_valuelen;
+    }
+    DWORD capacity = *bufferSize;
+    *bufferSize = needed;
+    return buffer == nullptr || capacity < needed ? ERROR_MORE_DATA : ERROR_SUCCESS;
 }

@@ -9,4 +9,5 @@ void StandinReset(void)
     StandinResetUser();
     StandinResetWinsock();
     StandinResetAdapters();
+    StandinResetSync();
 }

@@ -6,3 +6,4 @@ void StandinResetRegistry(void);
 void StandinResetUser(void);
 void StandinResetWinsock(void);
 void StandinResetAdapters(void);
+void StandinResetSync(void);

@@ -6,6 +6,7 @@
 
 #include "store/store.h"
 #include "store/pair_records.h"
+#include "store/store_stamps.h"
 #include "store/store_names.h"
 
 NetworkPair* PairTable = NULL;
@@ -21,9 +22,9 @@ void LoadPairTable(void)
 
     PairTableCount = 0;
     DWORD subkeyCount = 0;
-    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeyCount, NULL, NULL, NULL, NULL, NULL, NULL,
-                         NULL) == ERROR_SUCCESS)
-        PairTableCount = subkeyCount;
+    bool counted = RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeyCount, NULL, NULL, NULL, NULL, NULL, NULL,
+                                    NULL) == ERROR_SUCCESS;
+    if (counted) PairTableCount = subkeyCount;
 
     if (PairTableCount > 0) {
         NetworkPair* grown = NULL;
@@ -37,19 +38,21 @@ void LoadPairTable(void)
         PairTable = grown;
         memset(PairTable, 0, PairTableCount * sizeof(NetworkPair));
     }
-    // Each pair key's last write time, kept to notice another writer before a save.
-    FILETIME* lastWrites = (FILETIME*)calloc(PairTableCount > 0 ? PairTableCount : 1, sizeof(FILETIME));
+    // Each pair key's name and last write time, kept to notice another writer before a
+    // save. A count or a name that could not be read leaves the store unknown, not empty.
+    StampSet read = {counted ? STAMPS_KNOWN : STAMPS_UNKNOWN, NULL, 0, 0};
     for (DWORD index = 0; index < PairTableCount; ++index) {
-        FILETIME unused;
-        if (!ReadPairRecord(networksKey, index, &PairTable[index], lastWrites ? &lastWrites[index] : &unused)) {
+        FILETIME lastWrite;
+        if (!ReadPairRecord(networksKey, index, &PairTable[index], &lastWrite)) {
             RegCloseKey(networksKey);
             FatalSettingsError();
         }
+        if (PairTable[index].subkeyName[0] == 0) ClearStamps(&read, STAMPS_UNKNOWN);
+        if (read.state == STAMPS_KNOWN) AddStamp(&read, PairTable[index].subkeyName, &lastWrite);
     }
     RegCloseKey(networksKey);
-    if (lastWrites != NULL) RememberStore(PairTable, lastWrites, PairTableCount);
-    else ForgetStore();
-    free(lastWrites);
+    SortStamps(&read);
+    MoveStamps(&LastRead, &read);
 }
 
 void ResetPairTable(void)
@@ -57,5 +60,6 @@ void ResetPairTable(void)
     free(PairTable);
     PairTable = NULL;
     PairTableCount = 0;
-    ForgetStore();
+    ClearStamps(&LastRead, STAMPS_NEVER_READ);
+    ClearStamps(&LastSeen, STAMPS_NEVER_READ);
 }

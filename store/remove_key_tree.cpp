@@ -21,10 +21,6 @@ bool BoundedCopy(char* destination, const char* source)
     return fits;
 }
 
-// Removes every subkey of the open `key`, whose full path `path` is extended by each
-// subkey's name while that subkey is removed. False when one stays.
-static bool RemoveSubkeys(HKEY key, char* path, FILE* diagnostics);
-
 // Removes the key `name` below `parent`. The key is opened with REG_OPTION_OPEN_LINK and
 // deleted through that handle, never by name: a registry link is removed as a link, and
 // what it names stays as it was. The calls name the key relative to its parent, since the
@@ -42,12 +38,12 @@ static bool RemoveKeyBelow(HKEY parent, const char* name, char* path, FILE* diag
         return false;
     }
     // Most keys are leaves (or links): the first delete takes them at once.
-    bool removed = DeleteOpenKey(key) || (RemoveSubkeys(key, path, diagnostics) && DeleteOpenKey(key));
+    bool removed = DeleteOpenKey(key) || (RemoveSubkeysOf(key, path, diagnostics) && DeleteOpenKey(key));
     RegCloseKey(key);
     return removed;
 }
 
-static bool RemoveSubkeys(HKEY key, char* path, FILE* diagnostics)
+bool RemoveSubkeysOf(HKEY key, char* path, FILE* diagnostics)
 {
     size_t length = strlen(path);
     size_t baseLength = (length > 0 && path[length - 1] == '\\') ? length - 1 : length;
@@ -77,11 +73,6 @@ static bool RemoveSubkeys(HKEY key, char* path, FILE* diagnostics)
     // Cutting the path also restores the caller's name when it points into the path.
     path[baseLength] = 0;
     return emptied;
-}
-
-bool RemoveSubkeysOf(HKEY key, char* path, FILE* diagnostics)
-{
-    return RemoveSubkeys(key, path, diagnostics);
 }
 
 bool RemoveKeyTreeReportingTo(HKEY root, char* path, FILE* diagnostics)

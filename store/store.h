@@ -50,24 +50,58 @@ enum PairRowOrder {
 // when there was no memory to order them.
 bool CopyPairTableRows(PairRowText* rows, PairRowOrder order);
 
-// Replaces the stored list with `rows`, as subkeys "0", "1", ... in row order. True only
-// when the store then holds exactly these rows. Nothing outside the Networks key is ever
-// written or deleted: when "Corvane Software" or the product key is a registry link, the
-// save changes nothing and fails. Ends the process when the product key cannot be opened
-// afterwards. The key-tree removal's diagnostics go to standard output.
-bool SavePairList(const PairRowText* rows, int rowCount);
-// The same, with those diagnostics written to `diagnostics`, or nowhere when NULL.
-bool SavePairListReportingTo(const PairRowText* rows, int rowCount, FILE* diagnostics);
-
 enum SaveOutcome {
-    SAVE_DONE,           // the store holds exactly the rows
+    SAVE_DONE,           // the store holds exactly the rows, read back after writing
     SAVE_FAILED,         // it could not be made to (it may hold part of them)
-    SAVE_STORE_CHANGED,  // another writer changed it since this program read it: nothing done
+    SAVE_STORE_CHANGED,  // another writer changed the pairs before or while this save ran
+    SAVE_UNCHECKED,      // whether another writer changed them could not be read: nothing done
 };
-// The save, and with `compare` first a look at whether the store is still what this
-// program last loaded or saved; when not, nothing is changed. Our two programs take turns
-// at this through a named mutex.
-SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, FILE* diagnostics, bool compare);
+
+// What the save compares the store with before it removes anything.
+enum SaveBase {
+    // What this program last read or verified it wrote. A program that never read the
+    // store compares with nothing.
+    SAVE_OVER_LAST_READ,
+    // What the last save that answered "changed" or "unchecked" found there: the
+    // administrator has seen that answer and chosen to replace it.
+    SAVE_OVER_LAST_SEEN,
+    // Nothing: whatever the store holds is replaced (SavePairList).
+    SAVE_OVER_ANYTHING,
+};
+
+// What the save says about its lock on the way, for the program to pass on.
+enum SaveLockNote {
+    SAVE_LOCK_WAITING,     // another program is saving: waiting for it
+    SAVE_LOCK_TIMED_OUT,   // it did not finish within the wait: saving with the compare alone
+    SAVE_LOCK_NAME_TAKEN,  // the lock's name holds an object of another kind: likewise
+    SAVE_LOCK_UNAVAILABLE, // the lock could not be made or waited for: likewise
+};
+#define SAVE_LOCK_WAIT_MS 30000
+// The lock our two programs take turns at saving under.
+#define STORE_MUTEX_NAME "Global\\Corvane mDNS pair list"
+
+struct SaveRequest {
+    SaveBase base;
+    FILE* diagnostics;  // the key removal's "Key not found." and "Error opening key.", or NULL
+    // Waits for the lock as WaitForSingleObject does; NULL: WaitForSingleObject itself.
+    DWORD (*waitForLock)(HANDLE mutex, DWORD milliseconds, void* context);
+    void (*noteLock)(SaveLockNote note, void* context);  // or NULL
+    void* context;
+};
+
+// Replaces the stored list with `rows`, as subkeys "0", "1", ... in row order, and reads
+// back what it wrote. Before it removes anything it compares the store with `base`; it
+// removes only pair keys it compared, unchanged, and stops at any other. Networks is
+// deleted as itself and made anew below the held product key. Nothing outside the
+// Networks key is ever written or deleted: when "Corvane Software" or the product key is
+// a registry link, the save changes nothing and fails. Our two programs take turns at this
+// through a named mutex. Ends the process when the product key cannot be opened with full
+// access afterwards (the rows are written by then).
+SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, const SaveRequest* request);
+
+// The save over anything, diagnostics on standard output, for tools and tests that have
+// not read the store. True when the store holds the rows.
+bool SavePairList(const PairRowText* rows, int rowCount);
 
 // True when the store is exactly what a save of `rows` leaves: Networks a key of its own
 // (nothing from "Corvane Software" down is a link) with no values, its subkeys exactly "0" to

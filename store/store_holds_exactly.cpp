@@ -10,7 +10,6 @@
 #include "store/store.h"
 #include "store/store_names.h"
 
-#define PAIR_VALUE_COUNT 4
 // Longer than any value name or text the save writes, so a longer one shows as different.
 #define VALUE_NAME_CAPACITY 32
 #define VALUE_DATA_CAPACITY 32
@@ -45,14 +44,6 @@ static bool Differ(Look* look, const char* format, ...)
     return true;
 }
 
-// The text the save stores, counted without its NUL; the registry may have added one.
-static bool HoldsText(const BYTE* data, DWORD size, const char* text)
-{
-    size_t length = strlen(text);
-    if (size == length + 1 && data[length] == 0) size = (DWORD)length;
-    return size == length && memcmp(data, text, length) == 0;
-}
-
 static void LookAtPairKey(Look* look, HKEY pairKey, const char* keyName, const PairRowText* row)
 {
     DWORD subkeys = 0, values = 0;
@@ -62,8 +53,8 @@ static void LookAtPairKey(Look* look, HKEY pairKey, const char* keyName, const P
         return;
     }
     if (subkeys != 0 && !Differ(look, "Networks\\%s has subkeys", keyName)) return;
-    const char* names[PAIR_VALUE_COUNT] = {VALUE_SOURCE, VALUE_DESTINATION, VALUE_DIRECTION, VALUE_ENABLED};
-    const char* texts[PAIR_VALUE_COUNT] = {row->source, row->destination, DIRECTION_WRITTEN, ENABLED_WRITTEN};
+    const char* texts[PAIR_VALUE_COUNT];
+    PairValueTexts(row, texts);
     bool seen[PAIR_VALUE_COUNT] = {false, false, false, false};
     for (DWORD index = 0; index < values; ++index) {
         char name[VALUE_NAME_CAPACITY];
@@ -76,19 +67,18 @@ static void LookAtPairKey(Look* look, HKEY pairKey, const char* keyName, const P
         }
         name[nameLength] = 0;
         // Names compare exactly: the save writes them with this case.
-        int which = 0;
-        while (which < PAIR_VALUE_COUNT && strcmp(name, names[which]) != 0) ++which;
+        int which = PairValueByName(name);
         bool fine = true;
-        if (which == PAIR_VALUE_COUNT) fine = Differ(look, "Networks\\%s has an extra value \"%s\"", keyName, name);
+        if (which < 0) fine = Differ(look, "Networks\\%s has an extra value \"%s\"", keyName, name);
         else if (type != REG_SZ)
             fine = Differ(look, "Networks\\%s\\%s is of type %lu, not REG_SZ", keyName, name, (unsigned long)type);
-        else if (size > sizeof data || !HoldsText(data, size, texts[which]))
+        else if (size > sizeof data || !PairValueHolds(data, size, texts[which]))
             fine = Differ(look, "Networks\\%s\\%s does not hold \"%s\"", keyName, name, texts[which]);
         if (!fine) return;
-        if (which < PAIR_VALUE_COUNT) seen[which] = true;
+        if (which >= 0) seen[which] = true;
     }
     for (int which = 0; which < PAIR_VALUE_COUNT; ++which)
-        if (!seen[which] && !Differ(look, "Networks\\%s has no value \"%s\"", keyName, names[which])) return;
+        if (!seen[which] && !Differ(look, "Networks\\%s has no value \"%s\"", keyName, PairValueNames[which])) return;
 }
 
 // A subkey name as the save writes a row number, below the row count.

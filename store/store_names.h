@@ -1,14 +1,16 @@
-// Where the pair list lives below HKEY_LOCAL_MACHINE and what its values are called:
-// the repeater service reads exactly these names.
+// Where the pair list lives below HKEY_LOCAL_MACHINE and what one row of it holds: the
+// repeater service reads exactly these names and texts. Every part of the program that
+// reads, writes, compares, exports or imports a row takes its layout from here.
 #pragma once
 
-#define PRODUCT_KEY_PATH "Software\\Corvane Software\\mDNS"
-#define NETWORKS_KEY_PATH "Software\\Corvane Software\\mDNS\\Networks"
-// The same path one level at a time, for walks that hold each level's handle.
 #define SOFTWARE_KEY_NAME "Software"
 #define COMPANY_KEY_NAME "Corvane Software"
 #define PRODUCT_KEY_NAME "mDNS"
 #define NETWORKS_KEY_NAME "Networks"
+#define PRODUCT_KEY_PATH SOFTWARE_KEY_NAME "\\" COMPANY_KEY_NAME "\\" PRODUCT_KEY_NAME
+#define NETWORKS_KEY_PATH PRODUCT_KEY_PATH "\\" NETWORKS_KEY_NAME
+// The same key as .reg files and messages name it.
+#define NETWORKS_REG_PATH "HKEY_LOCAL_MACHINE\\" NETWORKS_KEY_PATH
 // One pair is a subkey of Networks; the writer names them "0", "1", ... in row order.
 #define PAIR_KEY_NAME_BY_NUMBER "%d"
 
@@ -20,3 +22,22 @@
 // What every save writes for Direction and Enabled.
 #define DIRECTION_WRITTEN "2"
 #define ENABLED_WRITTEN "1"
+
+// The four values of a row, in the order the save writes them.
+#define PAIR_VALUE_COUNT 4
+enum PairValue {
+    PAIR_VALUE_SOURCE,
+    PAIR_VALUE_DESTINATION,
+    PAIR_VALUE_DIRECTION,
+    PAIR_VALUE_ENABLED,
+};
+extern const char* const PairValueNames[PAIR_VALUE_COUNT];
+
+struct PairRowText;
+// The texts a save writes for `row`, by PairValue.
+void PairValueTexts(const PairRowText* row, const char* texts[PAIR_VALUE_COUNT]);
+// The PairValue whose name is exactly `name` (case and all), or -1.
+int PairValueByName(const char* name);
+// Whether stored string data is `text` as the save writes it: counted without its NUL, to
+// which the registry may have added one.
+bool PairValueHolds(const unsigned char* data, unsigned long size, const char* text);

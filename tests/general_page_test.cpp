@@ -378,10 +378,9 @@ TEST_F(GeneralPageTest, ApplyAsksBeforeReplacingAnotherProgramsChange)
     g_boxAnswer = IDNO;
     Press(PSBTN_OK);
     ASSERT_EQ(1u, g_seenBoxes.size());
-    EXPECT_EQ("Corvane Software", g_seenBoxes[0].caption);
-    EXPECT_EQ("Another program changed the address pairs in the registry after this sheet was opened.\r\n\r\n"
-              "Replace them with the pairs shown here?",
-              g_seenBoxes[0].text);
+    EXPECT_EQ("Corvane mDNS Configurator", g_seenBoxes[0].caption);
+    EXPECT_EQ(0u, g_seenBoxes[0].text.find("Another program changed the address pairs in the registry"));
+    EXPECT_NE(std::string::npos, g_seenBoxes[0].text.find("\nNo leaves the registry as it is and keeps this sheet open"));
     EXPECT_EQ(sheet_, g_seenBoxes[0].owner);
     EXPECT_EQ(LoadIconA(NULL, IDI_WARNING), g_seenBoxes[0].icon) << "a warning icon";
     EXPECT_FALSE(SheetClosed());
@@ -418,8 +417,11 @@ TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysSo)
               g_seenBoxes[0].text);
     EXPECT_EQ(sheet_, g_seenBoxes[0].owner);
     EXPECT_EQ(LoadIconA(NULL, IDI_ERROR), g_seenBoxes[0].icon) << "an error icon";
-    EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\1", "IPsource"))
-        << "the rows are written all the same";
+    bool found = true;
+    GetValue(NETWORKS "\\0", "IPsource", nullptr, &found);
+    EXPECT_FALSE(found) << "nothing is written beside a list that could not be removed";
+    EXPECT_TRUE(KeyExists(deep));
+    for (std::string key = deep; key != NETWORKS; key.erase(key.rfind('\\'))) DeleteKey(key);
 }
 
 std::string AccessibleName(HWND control)

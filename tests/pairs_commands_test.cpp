@@ -216,13 +216,20 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
              int loadCalls = StandinRegistryCallCount() - before;
              StandinBeforeCall(loadCalls, [] { SetValue(NETWORKS "\\0", "IPdestination", REG_SZ, "10.0.0.6"); });
          }},
-        {{"set", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, kRestart, "", two},
+        // The compare could not read the store: nothing changed, and a code of its own.
+        {{"add", "192.168.1.10", "10.0.0.5"}, PAIRS_STORE_UNCHECKED, "", TEXT_PAIRS_STORE_UNCHECKED,
+         {{"192.168.1.10", "10.0.0.6"}, {"10.0.0.5", "10.0.0.6"}},
+         [] { StandinFailCall("RegQueryInfoKeyA", 2, ERROR_ACCESS_DENIED); }},  // the load's, the exact check's, the compare's
+        // Another program's save holds the lock for a while: said, waited for, then saved.
+        {{"set", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, kRestart, TEXT_PAIRS_LOCK_WAITING,
+         two, [] { StandinScriptMutex(false, {WAIT_TIMEOUT, WAIT_OBJECT_0}); }},
         // Ten and more pairs: the list reads back in the order written ("10" after "9").
         {setFifteen, PAIRS_CHANGED, kRestart, "", fifteen},
         {setFifteen, PAIRS_UNCHANGED, already, "", fifteen},
         {setFifteen, PAIRS_UNCHANGED, already, "", fifteen},
         {setOne, PAIRS_CHANGED, kRestart, "", one},
-        // A key the removal cannot open: the save fails, and says so on standard error only.
+        // A key the removal cannot open: the save fails, writes nothing, and says so on
+        // standard error only.
         {setOne, PAIRS_SAVE_FAILED, "", "Error opening key.", one,
          [] {
              CreateKey(NETWORKS "\\0\\nested");
@@ -274,7 +281,8 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         size_t writes = StandinValueWrites().size() - writesBefore;
         bool dryRun = step.arguments.empty() || step.arguments[0] == "check" ||
                       std::find(step.arguments.begin(), step.arguments.end(), "--what-if") != step.arguments.end();
-        bool written = !dryRun && (step.exitCode == PAIRS_CHANGED || step.exitCode == PAIRS_SAVE_FAILED);
+        // A save that cannot remove the old list writes nothing.
+        bool written = !dryRun && step.exitCode == PAIRS_CHANGED;
         EXPECT_EQ(written ? 4 * step.storedAfter.size() : 0u, writes);
         for (size_t i = 0; i < writes && i / 4 < step.storedAfter.size(); ++i) {
             const auto& row = step.storedAfter[i / 4];
@@ -312,6 +320,7 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
         hostile.push_back(row);
     }
     hostile.push_back(PairRowText{"", ""});
+    hostile.push_back(PairRowText{"a\"b", "\x7e\x7f"});
     std::vector<std::vector<PairRowText>> lists = {{}, {{"192.168.1.10", "10.0.0.5"}}, hostile};
     for (size_t count : {3u, 100u}) {
         std::vector<PairRowText> rows(count);
@@ -370,6 +379,9 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
         {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"192.168.100.1000\""},
         {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"a\\nb\""},
         {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=dword:00000001"},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"192.168.1.10\"x"},
+        {"\"Direction\"", std::string("\"Dir\0ection\"", 12)},
+        {"\"IPsource\"=\"10.0.0.5\"\r\n", ""},
     };
     for (const auto& change : changes) {
         std::string text = good;
@@ -456,6 +468,18 @@ TEST_F(PairsCommandsTest, UnusableStoreEndsWithItsOwnCodeOnStandardError)
     EXPECT_EQ(PAIRS_STORE_UNUSABLE, child.exitStatus);
     EXPECT_EQ("", child.standardOutput);
     EXPECT_EQ(std::string(TEXT_PAIRS_STORE_MISSING) + "\n", child.standardError);
+}
+
+}  // namespace
+
+namespace {
+
+// Scripts compare the numbers, not our names for them.
+TEST(PairsExitCodeTest, CodesAreTheDocumentedNumbers)
+{
+    const int codes[] = {PAIRS_UNCHANGED,      PAIRS_SAVE_FAILED,   PAIRS_CHANGED,       PAIRS_REFUSED,   PAIRS_USAGE,
+                         PAIRS_STORE_UNUSABLE, PAIRS_STORE_CHANGED, PAIRS_NOT_RESTARTED, PAIRS_STORE_UNCHECKED};
+    for (int number = 0; number < 9; ++number) EXPECT_EQ(number, codes[number]);
 }
 
 }  // namespace

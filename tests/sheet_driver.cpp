@@ -126,6 +126,29 @@ void ReadMessageBox(const char* caption, bool press)
     }
 }
 
+// Answers a Yes/No box: prints its caption, text and default button, then clicks `answer`.
+void AnswerQuestion(const char* caption, const char* answer)
+{
+    HWND box = WaitForMessageBox(caption, kWaitMilliseconds);
+    if (box == NULL) Fail("no question captioned", caption);
+    char text[1024] = "";
+    GetDlgItemTextA(box, kMessageBoxText, text, sizeof text);
+    LRESULT defaultId = SendMessageA(box, DM_GETDEFID, 0, 0);
+    int id = HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : 0;
+    printf("box [%s] %s\ndefault %s\n", caption, text, id == IDYES ? "yes" : id == IDNO ? "no" : "none");
+    PostMessageA(GetDlgItem(box, strcmp(answer, "yes") == 0 ? IDYES : IDNO), BM_CLICK, 0, 0);
+    for (DWORD waited = 0; IsWindow(box) && waited < kWaitMilliseconds; waited += 50) Sleep(50);
+    if (IsWindow(box)) Fail("the question did not close");
+}
+
+// Whether the sheet answers a message within two seconds.
+void AskSheet(void)
+{
+    DWORD_PTR result;
+    bool answered = SendMessageTimeoutA(g_sheet, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
+    printf("the sheet %s\n", answered ? "answers" : "does not answer");
+}
+
 // List-view messages carry pointers, so their structures live in the configurator's memory.
 struct RemoteBuffer {
     HANDLE process;
@@ -309,6 +332,56 @@ void SeedPair(const char* name, const char* source, const char* destination)
     RegCloseKey(key);
 }
 
+// Pairs "0" to "count - 1" as the configurator writes them, each with its own addresses.
+void SeedMany(int count)
+{
+    HKEY networks;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, &networks) != ERROR_SUCCESS) Fail("cannot seed");
+    for (int i = 0; i < count; ++i) {
+        char name[16], source[16], destination[16];
+        snprintf(name, sizeof name, "%d", i);
+        snprintf(source, sizeof source, "10.1.%d.%d", i / 250, i % 250 + 1);
+        snprintf(destination, sizeof destination, "10.2.%d.%d", i / 250, i % 250 + 1);
+        HKEY key;
+        if (RegCreateKeyA(networks, name, &key) != ERROR_SUCCESS) Fail("cannot seed", name);
+        const char* texts[] = {source, destination, "2", "1"};
+        for (int which = 0; which < PAIR_VALUE_COUNT; ++which)
+            RegSetValueExA(key, PairValueNames[which], 0, REG_SZ, (const BYTE*)texts[which], (DWORD)strlen(texts[which]));
+        RegCloseKey(key);
+    }
+    RegCloseKey(networks);
+}
+
+// Another writer that takes no lock: waits until a save has begun removing the list (pair
+// "0" is gone), then adds a key, changes pair 5, or deletes and recreates pair 5.
+void WriteDuringSave(const char* kind)
+{
+    HKEY key;
+    DWORD started = GetTickCount();
+    while (RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH "\\0", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegCloseKey(key);
+        if (GetTickCount() - started > kWaitMilliseconds) Fail("no save began");
+    }
+    std::string name = strcmp(kind, "add") == 0 ? "extra" : "5";
+    if (strcmp(kind, "recreate") == 0) RegDeleteKeyA(HKEY_LOCAL_MACHINE, (NETWORKS_KEY_PATH "\\" + name).c_str());
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, (NETWORKS_KEY_PATH "\\" + name).c_str(), &key) != ERROR_SUCCESS)
+        Fail("the writer cannot write", kind);
+    RegSetValueExA(key, VALUE_SOURCE, 0, REG_SZ, (const BYTE*)"9.9.9.9", 8);
+    RegCloseKey(key);
+    printf("wrote (%s)\n", kind);
+}
+
+// Holds the lock our programs save under for `milliseconds`, as another program's save would.
+void HoldSaveLock(DWORD milliseconds)
+{
+    HANDLE mutex = CreateMutexA(NULL, TRUE, STORE_MUTEX_NAME);
+    if (mutex == NULL) Fail("cannot take the save lock");
+    printf("lock held\n");
+    Sleep(milliseconds);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+}
+
 // Paths below "Software\Corvane Software", one level at a time, so that a link on the way
 // is followed only where the platform itself follows it.
 #define CORVANE_PATH "Software\\Corvane Software\\"
@@ -395,6 +468,13 @@ int main(int argc, char** argv)
             printf("closed the sheet\n");
         } else if (command == "box") ReadMessageBox(argv[++i], true);
         else if (command == "read-box") ReadMessageBox(argv[++i], false);
+        else if (command == "answer") {  // CAPTION yes|no
+            AnswerQuestion(argv[i + 1], argv[i + 2]);
+            i += 2;
+        } else if (command == "answers?") AskSheet();
+        else if (command == "seed-many") SeedMany(atoi(argv[++i]));
+        else if (command == "write-during-save") WriteDuringSave(argv[++i]);
+        else if (command == "hold-lock") HoldSaveLock((DWORD)atoi(argv[++i]));
         else if (command == "no-box") {
             if (WaitForMessageBox(next, 500) != NULL) Fail("unexpected message box", next);
             ++i;

@@ -99,15 +99,18 @@ TEST_F(StoreFaultTest, FailedValueReadsLeaveEmptyFields)
     EXPECT_EQ(0, PairTable[0].enabled);
 }
 
-TEST_F(StoreFaultTest, ProductKeyThatCannotBeOpenedAfterSaveIsFatal)
+TEST_F(StoreFaultTest, ProductKeyWithoutFullAccessGetsTheRowsThenTheFatalError)
 {
-    // The save first opens the product key below its parent; the second open is the last one.
-    StandinFailCall("RegOpenKeyExA", 1, ERROR_ACCESS_DENIED, "mDNS");
+    // The path is held with the rights the save uses; full access is asked for at the end.
+    StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "Software\\Corvane Software\\mDNS");
     ChildResult child = RunInChild([] {
+        atexit([] { printf("values written %zu\n", StandinValueWrites().size()); });
         const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
         SavePairList(rows, 1);
     });
-    ExpectFatalSettingsError(child);
+    EXPECT_EQ(255, child.exitStatus);
+    EXPECT_EQ(std::string(kFatalLine) + "values written 4\n", child.standardOutput);
+    EXPECT_EQ(kFatalBox, child.standardError);
 }
 
 TEST_F(StoreFaultTest, RowWhoseKeyCannotBeCreatedIsSkippedAndReported)
@@ -141,19 +144,30 @@ TEST_F(StoreFaultTest, FailedValueWriteIsReported)
     EXPECT_EQ(std::string("1", 2), GetValue(NETWORKS "\\1", "Enabled")) << "the rest of the row is written";
 }
 
-TEST_F(StoreFaultTest, UnremovableOldListIsOverwrittenAndReported)
+// Networks must go and come anew: what cannot be removed stops the save before any row
+// is written, and says so as the key removal always did.
+TEST_F(StoreFaultTest, UnremovableOldListStopsTheSaveAndIsReported)
 {
-    StorePair("0", "9.9.9.9", "8.8.8.8");
-    StorePair("5", "7.7.7.7", "6.6.6.6");
-    StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "5");
-    const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
-    BeginStdoutCapture();
-    bool saved = SavePairList(rows, 1);
-    std::string output = EndStdoutCapture();
-    EXPECT_FALSE(saved);
-    EXPECT_EQ("Error opening key.\n", output);
-    EXPECT_EQ((std::vector<std::string>{"0", "5"}), SubkeyNames(NETWORKS));
-    EXPECT_EQ(std::string("1.1.1.1", 8), GetValue(NETWORKS "\\0", "IPsource"));
+    struct Case {
+        const char* failedPath;
+        std::vector<std::string> left;
+    };
+    const Case cases[] = {{"5", {"5"}}, {"Networks", {"0", "5"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failedPath);
+        StandinReset();
+        StorePair("0", "9.9.9.9", "8.8.8.8");
+        StorePair("5", "7.7.7.7", "6.6.6.6");
+        StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, c.failedPath);
+        const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
+        BeginStdoutCapture();
+        bool saved = SavePairList(rows, 1);
+        std::string output = EndStdoutCapture();
+        EXPECT_FALSE(saved);
+        EXPECT_EQ("Error opening key.\n", output);
+        EXPECT_EQ(c.left, SubkeyNames(NETWORKS));
+        EXPECT_EQ(8u, StandinValueWrites().size()) << "the store's own 8, and no row written";
+    }
 }
 
 TEST_F(StoreFaultTest, RemovalStopsAtTheFirstSubtreeThatFails)
@@ -192,7 +206,7 @@ namespace {
 const char* const kRegistryCalls[] = {"RegOpenKeyExA",   "RegCreateKeyA",    "RegCreateKeyExA", "RegCloseKey",
                                       "RegDeleteKeyA",   "NtDeleteKey",      "RegQueryInfoKeyA",
                                       "RegEnumKeyExA",   "RegQueryValueExA", "RegSetValueExA",
-                                      "RegEnumValueA",   "RegDeleteValueA"};
+                                      "RegEnumValueA",   "RegDeleteValueA",  "RegQueryMultipleValuesA"};
 const LONG kStatuses[] = {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS};
 
 #define PRODUCT "Software\\Corvane Software\\mDNS"
@@ -326,9 +340,9 @@ TEST(FaultSweepTest, EveryFailedCallOfTheSaveReportsFailureOrLeavesExactlyTheLis
 }
 
 // Another process acting between two of the save's registry calls, at every call: it
-// replaces a level of the path with a link to a copy of the store outside it, or changes a
-// pair. Nothing outside the store may change, a save that says it succeeded must leave
-// exactly the list, and a save that finds the store changed must leave it as it found it.
+// replaces a level of the path with a link to a copy of the store outside it, or it writes
+// without taking our lock. Nothing outside the store may change, a save that says it
+// succeeded must leave exactly the list, and never hide the other writer's change.
 #define ELSEWHERE "Software\\Elsewhere"
 
 // The copy holds the same pairs, so that only the path, not the compare, can tell them apart.
@@ -367,7 +381,8 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
     BuildStoreAndCopy();
     LoadPairTable();
     int before = StandinRegistryCallCount();
-    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, NULL, true));
+    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
     int calls = StandinRegistryCallCount() - before;
     ASSERT_GT(calls, 20);
 
@@ -377,13 +392,34 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
         // Once this many values are written, what the racer does may touch keys the save has
         // finished (deleting them, or adding to row 1), which no save can prevent.
         size_t finishedAfterWrites;
+        // For a writer: whether its change is in the store.
+        std::function<bool()> changeKept;
     };
     const Interference interferences[] = {
-        {"a link at Corvane Software", [] { PlantLink("Software\\Corvane Software", ELSEWHERE "\\Company"); }, 1},
-        {"a link at mDNS", [] { PlantLink(PRODUCT, ELSEWHERE "\\Company\\mDNS"); }, 1},
-        {"a link at Networks", [] { PlantLink(NETWORKS, ELSEWHERE "\\Company\\mDNS\\Networks"); }, 1},
-        {"a link at a row key", [] { PlantLink(NETWORKS "\\0", ELSEWHERE "\\Company\\mDNS\\Networks\\0"); }, 1},
-        {"another writer", [] { SetValue(NETWORKS "\\1", "Comment", REG_SZ, "mine"); }, 4},
+        {"a link at Corvane Software", [] { PlantLink("Software\\Corvane Software", ELSEWHERE "\\Company"); }, 1, nullptr},
+        {"a link at mDNS", [] { PlantLink(PRODUCT, ELSEWHERE "\\Company\\mDNS"); }, 1, nullptr},
+        {"a link at Networks", [] { PlantLink(NETWORKS, ELSEWHERE "\\Company\\mDNS\\Networks"); }, 1, nullptr},
+        {"a link at a row key", [] { PlantLink(NETWORKS "\\0", ELSEWHERE "\\Company\\mDNS\\Networks\\0"); }, 1,
+         nullptr},
+        {"a writer adding a key", [] { StorePair("extra", "7.7.7.7", "8.8.8.8"); }, 0,
+         [] { return KeyExists(NETWORKS "\\extra"); }},
+        {"a writer changing row 0", [] { SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "9.9.9.9"); }, 0,
+         [] { return GetValue(NETWORKS "\\0", "IPsource") == std::string("9.9.9.9", 8); }},
+        {"a writer recreating row 1",
+         [] {
+             RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\1");
+             StorePair("1", "3.3.3.3", "4.4.4.4");
+         },
+         0, [] { return GetValue(NETWORKS "\\1", "IPsource") == std::string("3.3.3.3", 8); }},
+        {"a writer deleting Networks",
+         [] {
+             char tree[KEY_TREE_PATH_SIZE];
+             BoundedCopy(tree, NETWORKS);
+             RemoveKeyTreeReportingTo(HKEY_LOCAL_MACHINE, tree, NULL);
+         },
+         0, [] { return !KeyExists(NETWORKS); }},
+        {"a writer deleting the last pair", [] { RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\1"); }, 0,
+         [] { return !KeyExists(NETWORKS "\\1"); }},
     };
     int cases = 0;
     for (const Interference& interference : interferences) {
@@ -396,39 +432,131 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
                 LoadPairTable();
                 size_t writesAtAction = 0;
                 std::string storeAfterAction;
+                bool storeChanged = false;
                 StandinBeforeCall(call, [&] {
+                    std::string storeBefore = StandinDescribeRegistry(NETWORKS);
                     interference.act();
+                    storeChanged = StandinDescribeRegistry(NETWORKS) != storeBefore;
                     writesAtAction = StandinValueWrites().size();
                     storeAfterAction = StandinDescribeRegistry(NETWORKS);
                 });
                 size_t writesBefore = StandinValueWrites().size();
-                SaveOutcome outcome = SavePairListChecked(rows, 2, NULL, true);
+                SaveOutcome outcome = SavePairListChecked(rows, 2, &compared);
                 StandinDropFaults();  // a racer that did not get its turn during the save gets none
                 bool acted = !storeAfterAction.empty() || writesAtAction > 0;
                 // A racer that deletes keys the save has already written undoes the save's work,
                 // which no save can prevent; before the first write, nothing it does may go unnoticed.
                 bool writingBegun = acted && writesAtAction - writesBefore >= interference.finishedAfterWrites;
-                printf("outcome %d, elsewhere unchanged %d, exact %d, writing begun %d, untouched %d\n", (int)outcome,
-                       StandinDescribeRegistry(ELSEWHERE) == elsewhere, StoreHoldsExactly(rows, 2), writingBegun,
-                       !acted || StandinDescribeRegistry(NETWORKS) == storeAfterAction);
+                printf("outcome %d, elsewhere unchanged %d, exact %d, writing begun %d, kept %d, locks held %d, %s\n",
+                       (int)outcome, StandinDescribeRegistry(ELSEWHERE) == elsewhere, StoreHoldsExactly(rows, 2),
+                       writingBegun, !storeChanged || !interference.changeKept || interference.changeKept(),
+                       StandinHeldMutexCount(), acted ? StandinActionCall() : "-");
             });
             ++cases;
             ASSERT_EQ(0, child.exitStatus) << child.standardOutput << child.standardError;
-            int outcome = -1, elsewhereUnchanged = 0, exact = 0, writingBegun = 0, untouched = 0;
-            ASSERT_EQ(5, sscanf(child.standardOutput.c_str(),
-                                "outcome %d, elsewhere unchanged %d, exact %d, writing begun %d, untouched %d",
-                                &outcome, &elsewhereUnchanged, &exact, &writingBegun, &untouched))
+            int outcome = -1, elsewhereUnchanged = 0, exact = 0, writingBegun = 0, kept = 0, locksHeld = -1;
+            char lastCallText[64] = "";
+            ASSERT_EQ(7, sscanf(child.standardOutput.c_str(),
+                                "outcome %d, elsewhere unchanged %d, exact %d, writing begun %d, kept %d, locks held %d, %63s",
+                                &outcome, &elsewhereUnchanged, &exact, &writingBegun, &kept, &locksHeld, lastCallText))
                 << child.standardOutput;
+            std::string lastCall = lastCallText;
             EXPECT_EQ(1, elsewhereUnchanged);
+            EXPECT_EQ(0, locksHeld);
             if (outcome == SAVE_DONE && !writingBegun) {
                 EXPECT_EQ(1, exact);
             }
-            if (outcome == SAVE_STORE_CHANGED) {
-                EXPECT_EQ(1, untouched) << "a save that found the store changed changes nothing";
+            // Two windows of one call each that no registry call can close: a write between the
+            // check of a pair key and its delete through the checked handle, and a value written
+            // just before the save writes that same value.
+            bool window = lastCall == "NtDeleteKey" || lastCall == "RegSetValueExA";
+            if (outcome == SAVE_DONE && !window) {
+                EXPECT_EQ(1, kept) << "a success never hides another writer's change";
             }
         }
     }
     EXPECT_GT(cases, 100);
+}
+
+// A read that fails at any call of the load or of the compared save: the save never goes on
+// over a store it could not compare, and never answers success over a store it did not
+// leave exact.
+TEST(InterleavingSweepTest, AFailedReadNeverLetsTheSaveGoOnUnasked)
+{
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
+    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    StandinReset();
+    BuildStoreAndCopy();
+    int before = StandinRegistryCallCount();
+    LoadPairTable();
+    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
+    int calls = StandinRegistryCallCount() - before;
+    for (int call = 0; call < calls; ++call) {
+        SCOPED_TRACE(testing::Message() << "call " << call << " fails");
+        ChildResult child = RunInChild([&] {
+            StandinReset();
+            BuildStoreAndCopy();
+            std::string store = StandinDescribeRegistry(NETWORKS);
+            StandinFailRegistryCall(call, ERROR_ACCESS_DENIED);
+            LoadPairTable();
+            bool loadKnown = PairTableCount == 2 && PairTable[0].subkeyName[0] != 0 && PairTable[1].subkeyName[0] != 0;
+            SaveOutcome outcome = SavePairListChecked(rows, 2, &compared);
+            printf("outcome %d, load known %d, exact %d, untouched %d, locks held %d\n", (int)outcome, loadKnown,
+                   StoreHoldsExactly(rows, 2), StandinDescribeRegistry(NETWORKS) == store, StandinHeldMutexCount());
+        });
+        if (child.exitStatus == 255) continue;  // the load's or the save's fatal error, checked above
+        int outcome = -1, loadKnown = 0, exact = 0, untouched = 0, locksHeld = -1;
+        ASSERT_EQ(5, sscanf(child.standardOutput.c_str(), "outcome %d, load known %d, exact %d, untouched %d, locks held %d",
+                            &outcome, &loadKnown, &exact, &untouched, &locksHeld))
+            << child.standardOutput << child.standardError;
+        EXPECT_EQ(0, locksHeld);
+        if (outcome == SAVE_DONE) {
+            EXPECT_EQ(1, exact);
+        }
+        if (!loadKnown) {
+            EXPECT_EQ(SAVE_UNCHECKED, outcome) << "a store read in part is not known, nor empty";
+            EXPECT_EQ(1, untouched);
+        }
+    }
+}
+
+// The lock our two programs save under: waited for without a wait when free, for the whole
+// wait when held, given back after every save, and said when it cannot be had. Without it
+// the save still goes on, guarded by its compare.
+TEST_F(StoreFaultTest, TheLockIsWaitedForGivenBackAndItsTroublesSaid)
+{
+    struct Case {
+        const char* name;
+        bool nameTaken;
+        std::vector<DWORD> answers;
+        std::vector<DWORD> waits;
+        std::vector<int> notes;
+    };
+    const Case cases[] = {
+        {"free", false, {}, {0}, {}},
+        {"held, then given", false, {WAIT_TIMEOUT, WAIT_OBJECT_0}, {0, 30000}, {SAVE_LOCK_WAITING}},
+        {"abandoned", false, {WAIT_ABANDONED}, {0}, {}},
+        {"held all along", false, {WAIT_TIMEOUT, WAIT_TIMEOUT}, {0, 30000}, {SAVE_LOCK_WAITING, SAVE_LOCK_TIMED_OUT}},
+        {"the name is another object's", true, {}, {}, {SAVE_LOCK_NAME_TAKEN}},
+        {"the wait fails", false, {WAIT_FAILED}, {0}, {SAVE_LOCK_UNAVAILABLE}},
+    };
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StandinReset();
+        ClearCorvaneKey();
+        CreateKey(NETWORKS);
+        LoadPairTable();
+        StandinScriptMutex(c.nameTaken, c.answers);
+        std::vector<int> notes;
+        SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL,
+                               [](SaveLockNote note, void* context) { ((std::vector<int>*)context)->push_back(note); },
+                               &notes};
+        EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &request));
+        EXPECT_EQ(c.waits, StandinMutexWaits());
+        EXPECT_EQ(c.notes, notes);
+        EXPECT_EQ(0, StandinHeldMutexCount());
+    }
 }
 
 }  // namespace

@@ -20,10 +20,20 @@ void StandinFailCall(const char* function, int skipCalls, LONG status, const cha
 // every registry call of the stand-in counting one): another process's interleaving. The
 // action's own calls are not counted and meet no faults.
 void StandinBeforeCall(int callNumber, const std::function<void()>& action);
+// The registry call that the action of StandinBeforeCall ran before ("NtDeleteKey"), once run.
+const char* StandinActionCall(void);
+// The registry call number `callNumber` + 1 (counted from now), whichever it is, returns
+// `status` and does nothing else.
+void StandinFailRegistryCall(int callNumber, LONG status);
 // How many registry calls were made since the last reset.
 int StandinRegistryCallCount(void);
 // Mutexes the code holds (waited for and not yet released).
 int StandinHeldMutexCount(void);
+// What the save's lock meets: a name held by an object of another kind, and the answers of
+// the next waits in turn (WAIT_TIMEOUT: another holds it); without answers every wait succeeds.
+void StandinScriptMutex(bool nameTaken, const std::vector<DWORD>& waitAnswers);
+// The timeout of every wait since the last reset, in milliseconds.
+const std::vector<DWORD>& StandinMutexWaits(void);
 // Forgets the failures armed but not yet taken.
 void StandinDropFaults(void);
 // How often `function` was called since the last reset.

@@ -17,6 +17,7 @@ typedef char* LPSTR;
 typedef DWORD* LPDWORD;
 typedef BYTE* LPBYTE;
 typedef uintptr_t ULONG_PTR;
+typedef uintptr_t DWORD_PTR;
 typedef struct HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef struct HWND__* HWND;
@@ -46,6 +47,7 @@ typedef struct SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_KEY_DELETED 1018L
+#define ERROR_CHILD_MUST_BE_VOLATILE 1021L
 #define ERROR_CANT_RESOLVE_FILENAME 1921L
 
 #define STATUS_SUCCESS ((NTSTATUS)0x00000000L)
@@ -64,6 +66,7 @@ typedef struct SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define KEY_ALL_ACCESS 0xF003F
 
 #define REG_OPTION_NON_VOLATILE 0x0000
+#define REG_OPTION_VOLATILE 0x0001
 #define REG_OPTION_CREATE_LINK 0x0002
 #define REG_OPTION_OPEN_LINK 0x0008
 #define REG_CREATED_NEW_KEY 1
@@ -106,12 +109,22 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD typ
 LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName);
 LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameLength, LPDWORD reserved,
                           LPDWORD type, LPBYTE data, LPDWORD dataLength);
+typedef struct {
+    LPSTR ve_valuename;
+    DWORD ve_valuelen;
+    DWORD_PTR ve_valueptr;
+    DWORD ve_type;
+} VALENTA, *PVALENTA;
+LONG WINAPI RegQueryMultipleValuesA(HKEY key, PVALENTA values, DWORD count, LPSTR buffer, LPDWORD bufferSize);
 // The native call that deletes the key an open handle names; needs DELETE access.
 NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 #define WAIT_OBJECT_0 0x00000000L
 #define WAIT_ABANDONED 0x00000080L
 #define WAIT_TIMEOUT 258L
+#define WAIT_FAILED 0xFFFFFFFFUL
+DWORD WINAPI GetLastError(void);
+void WINAPI SetLastError(DWORD error);
 HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCSTR name);
 DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 BOOL WINAPI ReleaseMutex(HANDLE mutex);

@@ -1,0 +1,122 @@
+// The pair keys' names and last write times, as this program last read or wrote them.
+#include <ctype.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "store/store_stamps.h"
+
+StampSet LastRead = {STAMPS_NEVER_READ, NULL, 0, 0};
+StampSet LastSeen = {STAMPS_NEVER_READ, NULL, 0, 0};
+
+void ClearStamps(StampSet* set, StampState state)
+{
+    free(set->stamps);
+    set->stamps = NULL;
+    set->count = set->capacity = 0;
+    set->state = state;
+}
+
+void MoveStamps(StampSet* to, StampSet* from)
+{
+    ClearStamps(to, from->state);
+    to->stamps = from->stamps;
+    to->count = from->count;
+    to->capacity = from->capacity;
+    from->stamps = NULL;
+    from->count = from->capacity = 0;
+    from->state = STAMPS_NEVER_READ;
+}
+
+// Names compare as the registry compares them, without regard to case.
+static int CompareNames(const char* a, const char* b)
+{
+    for (size_t i = 0;; ++i) {
+        int ca = toupper((unsigned char)a[i]), cb = toupper((unsigned char)b[i]);
+        if (ca != cb) return ca < cb ? -1 : 1;
+        if (ca == 0) return 0;
+    }
+}
+
+static int CompareStampNames(const void* left, const void* right)
+{
+    return CompareNames(((const KeyStamp*)left)->name, ((const KeyStamp*)right)->name);
+}
+
+bool SameTime(const FILETIME* a, const FILETIME* b)
+{
+    return a->dwHighDateTime == b->dwHighDateTime && a->dwLowDateTime == b->dwLowDateTime;
+}
+
+bool AddStamp(StampSet* set, const char* name, const FILETIME* lastWrite)
+{
+    if (set->count == set->capacity) {
+        DWORD capacity = set->capacity < 16 ? 16 : set->capacity * 2;
+        KeyStamp* grown = (KeyStamp*)realloc(set->stamps, capacity * sizeof(KeyStamp));
+        if (grown == NULL) {
+            ClearStamps(set, STAMPS_UNKNOWN);
+            return false;
+        }
+        set->stamps = grown;
+        set->capacity = capacity;
+    }
+    KeyStamp* stamp = &set->stamps[set->count++];
+    memset(stamp, 0, sizeof *stamp);
+    strncpy(stamp->name, name, SUBKEY_NAME_SIZE - 1);
+    stamp->lastWrite = *lastWrite;
+    return true;
+}
+
+void SortStamps(StampSet* set)
+{
+    if (set->count > 1) qsort(set->stamps, set->count, sizeof(KeyStamp), CompareStampNames);
+}
+
+bool ReadStamps(HKEY networksKey, StampSet* set)
+{
+    ClearStamps(set, STAMPS_UNKNOWN);
+    DWORD subkeys = 0;
+    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL) !=
+        ERROR_SUCCESS)
+        return false;
+    KeyStamp* stamps = (KeyStamp*)calloc(subkeys > 0 ? subkeys : 1, sizeof(KeyStamp));
+    if (stamps == NULL) return false;
+    for (DWORD index = 0; index < subkeys; ++index) {
+        DWORD nameLength = SUBKEY_NAME_SIZE;
+        if (RegEnumKeyExA(networksKey, index, stamps[index].name, &nameLength, NULL, NULL, NULL,
+                          &stamps[index].lastWrite) != ERROR_SUCCESS) {
+            free(stamps);
+            return false;
+        }
+    }
+    // The count was one look and the names another: a key added in between must show.
+    char extra[SUBKEY_NAME_SIZE];
+    DWORD extraLength = sizeof extra;
+    if (RegEnumKeyExA(networksKey, subkeys, extra, &extraLength, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS) {
+        free(stamps);
+        return false;
+    }
+    set->stamps = stamps;
+    set->count = set->capacity = subkeys;
+    set->state = STAMPS_KNOWN;
+    SortStamps(set);
+    return true;
+}
+
+const KeyStamp* FindStamp(const StampSet* set, const char* name)
+{
+    if (set->count == 0) return NULL;
+    KeyStamp key;
+    memset(&key, 0, sizeof key);
+    strncpy(key.name, name, SUBKEY_NAME_SIZE - 1);
+    return (const KeyStamp*)bsearch(&key, set->stamps, set->count, sizeof(KeyStamp), CompareStampNames);
+}
+
+bool SameStamps(const StampSet* a, const StampSet* b)
+{
+    if (a->state != STAMPS_KNOWN || b->state != STAMPS_KNOWN || a->count != b->count) return false;
+    for (DWORD i = 0; i < a->count; ++i)
+        if (CompareNames(a->stamps[i].name, b->stamps[i].name) != 0 ||
+            !SameTime(&a->stamps[i].lastWrite, &b->stamps[i].lastWrite))
+            return false;
+    return true;
+}

@@ -1,0 +1,47 @@
+// What the Networks key held when this program last read or wrote it: each pair key's
+// name and last write time. A writer that adds, removes or rewrites a pair changes one of
+// them, so one enumeration tells whether the store is still as this program left it.
+// Private to the store.
+#pragma once
+
+#include "store/store.h"
+
+struct KeyStamp {
+    char name[SUBKEY_NAME_SIZE];
+    FILETIME lastWrite;
+};
+
+// Three states, never two: a program that never read the store, one that knows it, and
+// one whose last read or verification failed.
+enum StampState {
+    STAMPS_NEVER_READ,
+    STAMPS_KNOWN,
+    STAMPS_UNKNOWN,
+};
+
+struct StampSet {
+    StampState state;
+    KeyStamp* stamps;  // sorted by name as the registry compares names
+    DWORD count;
+    DWORD capacity;
+};
+
+// What the load read or the last save verified it wrote.
+extern StampSet LastRead;
+// What the last save that found the store changed saw there, for a save the administrator
+// then confirmed.
+extern StampSet LastSeen;
+
+void ClearStamps(StampSet* set, StampState state);
+// Moves `from` into `to`; `from` is left never read.
+void MoveStamps(StampSet* to, StampSet* from);
+// Every subkey of the open key, sorted; false (and the set unknown) when one cannot be read.
+bool ReadStamps(HKEY networksKey, StampSet* set);
+// Adds one stamp; false (and the set unknown) when there is no memory.
+bool AddStamp(StampSet* set, const char* name, const FILETIME* lastWrite);
+void SortStamps(StampSet* set);
+// The stamp of `name`, or NULL.
+const KeyStamp* FindStamp(const StampSet* set, const char* name);
+// Both known and holding the same names and times.
+bool SameStamps(const StampSet* a, const StampSet* b);
+bool SameTime(const FILETIME* a, const FILETIME* b);
