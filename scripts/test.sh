@@ -101,6 +101,19 @@ if configure_and_build windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE
     fi
 fi
 
+# The installer package: built, signed, installed, upgraded and removed in a prefix of its own.
+package_log="$logs/package.log"
+bash "$root/tests/package_check.sh" >"$package_log" 2>&1
+package_status=$?
+package_line=$(tail -n 1 "$package_log")
+if [ "$package_status" -eq 0 ]; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+    failed_logs+=("$package_log")
+fi
+echo "== the installer package: $package_line (checks)"
+
 for log in "${failed_logs[@]}"; do
     echo
     echo "---- the end of $log (the whole log is there)"

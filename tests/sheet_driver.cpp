@@ -133,9 +133,11 @@ void AnswerQuestion(const char* caption, const char* answer)
     if (box == NULL) Fail("no question captioned", caption);
     char text[1024] = "";
     GetDlgItemTextA(box, kMessageBoxText, text, sizeof text);
-    LRESULT defaultId = SendMessageA(box, DM_GETDEFID, 0, 0);
-    int id = HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : 0;
-    printf("box [%s] %s\ndefault %s\n", caption, text, id == IDYES ? "yes" : id == IDNO ? "no" : "none");
+    // The default button is the one drawn as such, which Enter presses.
+    const char* defaultButton = "none";
+    if ((GetWindowLongA(GetDlgItem(box, IDYES), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) defaultButton = "yes";
+    if ((GetWindowLongA(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) defaultButton = "no";
+    printf("box [%s] %s\ndefault %s\n", caption, text, defaultButton);
     PostMessageA(GetDlgItem(box, strcmp(answer, "yes") == 0 ? IDYES : IDNO), BM_CLICK, 0, 0);
     for (DWORD waited = 0; IsWindow(box) && waited < kWaitMilliseconds; waited += 50) Sleep(50);
     if (IsWindow(box)) Fail("the question did not close");
@@ -371,13 +373,15 @@ void WriteDuringSave(const char* kind)
     printf("wrote (%s)\n", kind);
 }
 
-// Holds the lock our programs save under for `milliseconds`, as another program's save would.
-void HoldSaveLock(DWORD milliseconds)
+// Holds the lock our programs save under, as another program's save would, until the file
+// `stopFile` exists (at most a minute).
+void HoldSaveLock(const char* stopFile)
 {
     HANDLE mutex = CreateMutexA(NULL, TRUE, STORE_MUTEX_NAME);
     if (mutex == NULL) Fail("cannot take the save lock");
     printf("lock held\n");
-    Sleep(milliseconds);
+    for (DWORD waited = 0; GetFileAttributesA(stopFile) == INVALID_FILE_ATTRIBUTES && waited < 60000; waited += 100)
+        Sleep(100);
     ReleaseMutex(mutex);
     CloseHandle(mutex);
 }
@@ -474,7 +478,7 @@ int main(int argc, char** argv)
         } else if (command == "answers?") AskSheet();
         else if (command == "seed-many") SeedMany(atoi(argv[++i]));
         else if (command == "write-during-save") WriteDuringSave(argv[++i]);
-        else if (command == "hold-lock") HoldSaveLock((DWORD)atoi(argv[++i]));
+        else if (command == "hold-lock") HoldSaveLock(argv[++i]);
         else if (command == "no-box") {
             if (WaitForMessageBox(next, 500) != NULL) Fail("unexpected message box", next);
             ++i;

@@ -398,13 +398,15 @@ done
 
 section "another program holds the save lock: the sheet waits for it and keeps answering"
 drive reset-store seed 0 192.168.1.10 10.0.0.5 >/dev/null
-drive hold-lock 8000 >"$work/holder.out" &
+rm -f "$work/holder.stop"
+drive hold-lock "$(winepath -w "$work/holder.stop")" >"$work/holder.out" &
 holder_pid=$!
 for _ in $(seq 300); do grep -q 'lock held' "$work/holder.out" 2>/dev/null && break; sleep 0.1; done
 start_program
 drive wait-sheet source 172.16.4.2 destination 10.0.0.5 add press apply >/dev/null
 expect_equal "while it waits" "the sheet answers
 line: Waiting for another program to finish saving the address pairs..." "$(drive wait-sheet answers? line | sed 1d)"
+touch "$work/holder.stop"
 wait "$holder_pid" || true
 drive wait-sheet press ok >/dev/null
 dismiss_notice_with_keyboard >/dev/null

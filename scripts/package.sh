@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Builds the two programs as the run command does and packs them into one Windows Installer
+# package, build/package/CorvaneMdnsConfigurator-VERSION.msi: per machine, into
+# [ProgramFilesFolder]Corvane Software\mDNS\, that folder on the machine's PATH, a Start-menu
+# shortcut, and an entry in Programs and Features. Never anything at ...\mDNS in the registry.
+#
+# Usage: package.sh [--version X.Y.Z.W]   (default: the programs' own version)
+# With MDNS_SIGN_PFX (a PKCS#12 file) and MDNS_SIGN_PASSWORD set, both programs are signed
+# before they are packed, then the package, with Authenticode and SHA-256; with
+# MDNS_SIGN_TIMESTAMP_URL also timestamped. Without them the package is built unsigned.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build/program"
+out="$root/build/package"
+work="$root/build/package-work"
+version=1.2.0.0
+# Fixed for good: every version of the package upgrades the one before it.
+upgrade_code=F69D8A71-5913-4C1F-BF98-1FF3B4C7059D
+
+while [ $# -gt 0 ]; do
+    case $1 in
+        --version) version=${2:-}; shift 2 || { echo "--version needs X.Y.Z.W" >&2; exit 4; } ;;
+        *) echo "Usage: package.sh [--version X.Y.Z.W]" >&2; exit 4 ;;
+    esac
+done
+# Windows Installer compares the first three fields: at most 255, 255 and 65535.
+if ! [[ $version =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)\.([0-9]+)$ ]] || [ "${BASH_REMATCH[1]}" -gt 255 ] ||
+    [ "${BASH_REMATCH[2]}" -gt 255 ] || [ "${BASH_REMATCH[3]}" -gt 65535 ] || [ "${BASH_REMATCH[4]}" -gt 65535 ]; then
+    echo "The version must be X.Y.Z.W, with X and Y at most 255 and Z and W at most 65535: $version" >&2
+    exit 4
+fi
+
+bash "$root/scripts/install-deps.sh"
+
+echo "Building the programs ..."
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMDNS_BUILD_TESTS=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+cmake --build "$build" --target mDNSConfig mDNSPairs -j "$(nproc)" >/dev/null
+
+rm -rf "$out" "$work"
+mkdir -p "$out" "$work/programs"
+signing=
+if [ -n "${MDNS_SIGN_PFX:-}" ] && [ -n "${MDNS_SIGN_PASSWORD:-}" ]; then signing=1; fi
+# sign IN OUT: Authenticode, SHA-256, with a timestamp when a server is named.
+sign() {
+    local timestamp=()
+    [ -z "${MDNS_SIGN_TIMESTAMP_URL:-}" ] || timestamp=(-ts "$MDNS_SIGN_TIMESTAMP_URL")
+    osslsigncode sign -pkcs12 "$MDNS_SIGN_PFX" -pass "$MDNS_SIGN_PASSWORD" -h sha256 \
+        -n "Corvane mDNS Configurator" "${timestamp[@]}" -in "$1" -out "$2" >/dev/null
+}
+for program in mDNSConfig.exe mDNSPairs.exe; do
+    if [ -n "$signing" ]; then sign "$build/$program" "$work/programs/$program"; else cp "$build/$program" "$work/programs/"; fi
+done
+
+# The codes follow from the version and the files, so one commit gives one package: the
+# product code from the version alone (a fleet tool names it), the package code also from
+# the programs packed.
+code() { python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), sys.argv[2])).upper())' "$upgrade_code" "$1"; }
+product_code=$(code "product $version")
+package_code=$(code "package $version $(cat "$work/programs/"*.exe | sha256sum | cut -d' ' -f1)")
+
+msi="$work/package.msi"
+# wixl takes the files by paths relative to where it runs.
+cp "$root/resources/configurator.ico" "$work/"
+(cd "$work" && wixl -a x86 -D Version="$version" -D ProductCode="$product_code" -D PackageCode="$package_code" \
+    -D Programs=programs -D Icon=configurator.ico -o package.msi "$root/resources/installer/corvane-mdns.wxs")
+
+# wixl has no Environment element: the PATH entry and the two actions that write and remove
+# it go in as tables. "=-*PATH" sets the system variable on install and takes the part back
+# on uninstall; "[~];" appends to what is there.
+printf 'Environment\tName\tValue\tComponent_\ns72\tl255\tL255\ts72\nEnvironment\tEnvironment\nProgramFolderOnPath\t=-*PATH\t[~];[INSTALLFOLDER]\tCompanion\n' \
+    >"$work/Environment.idt"
+msiinfo export "$msi" InstallExecuteSequence >"$work/InstallExecuteSequence.idt"
+printf 'RemoveEnvironmentStrings\t\t3300\nWriteEnvironmentStrings\t\t5200\n' >>"$work/InstallExecuteSequence.idt"
+(cd "$work" && msibuild "$msi" -i Environment.idt -i InstallExecuteSequence.idt)
+
+package="$out/CorvaneMdnsConfigurator-$version.msi"
+if [ -n "$signing" ]; then
+    sign "$msi" "$package"
+    echo "Signed the programs and the package with $MDNS_SIGN_PFX."
+else
+    cp "$msi" "$package"
+    echo "Not signed: set MDNS_SIGN_PFX and MDNS_SIGN_PASSWORD to sign the programs and the package." >&2
+fi
+rm -rf "$work"
+echo "Built $package"
+echo "ProductCode {$product_code}, UpgradeCode {$upgrade_code}, version $version"

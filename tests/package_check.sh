@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# The Windows Installer package: built twice (1.2.0.0 and 1.2.1.0) and signed with a
+# throwaway certificate, then installed, upgraded, refused as a downgrade and removed by
+# Wine's own msiexec in a fresh prefix, with a seeded store that must stay byte for byte.
+# Prints one line per check and ends with "N passed, M failed".
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d /tmp/corvane-package.XXXXXX)
+source "$root/scripts/wine-env.sh"
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+# No menu entries of the machine's own for the shortcut.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+passes=0
+failures=0
+
+check() {  # NAME EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then
+        passes=$((passes + 1))
+        echo "ok   $1"
+    else
+        failures=$((failures + 1))
+        echo "FAIL $1"
+        diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | sed 's/^/     /'
+    fi
+}
+harness_error() {
+    echo "HARNESS ERROR: $1"
+    echo "$passes passed, $((failures + 1)) failed"
+    exit 1
+}
+
+echo "== building and signing"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
+    -subj "/CN=Corvane throwaway test signer" >/dev/null 2>&1 || harness_error "openssl cannot make a certificate"
+openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/sign.pfx" -passout pass:throwaway \
+    >/dev/null 2>&1 || harness_error "openssl cannot make a PKCS#12 file"
+for version in 1.2.0.0 1.2.1.0; do
+    MDNS_SIGN_PFX="$work/sign.pfx" MDNS_SIGN_PASSWORD=throwaway bash "$root/scripts/package.sh" --version "$version" \
+        >"$work/package-$version.log" 2>&1 || harness_error "package.sh --version $version: $(tail -n 3 "$work/package-$version.log")"
+    check "one package left for $version" "CorvaneMdnsConfigurator-$version.msi" "$(ls "$root/build/package")"
+    cp "$root/build/package/CorvaneMdnsConfigurator-$version.msi" "$work/$version.msi"
+done
+verified() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1 && echo signed || echo "not verified"; }
+mkdir -p "$work/files"
+(cd "$work/files" && msiextract "$work/1.2.0.0.msi" >/dev/null) || harness_error "msiextract cannot read the package"
+check "the package's signature" signed "$(verified "$work/1.2.0.0.msi")"
+for program in mDNSConfig.exe mDNSPairs.exe; do
+    packed=$(find "$work/files" -name "$program" | head -n 1)
+    check "$program packed, signed" signed "$(verified "$packed")"
+done
+check "the package's icon in Programs and Features" "ARPPRODUCTICON	configurator.ico" \
+    "$(msiinfo export "$work/1.2.0.0.msi" Property | grep ARPPRODUCTICON | tr -d '\r')"
+bash "$root/scripts/package.sh" >"$work/unsigned.log" 2>&1 || harness_error "package.sh unsigned: $(tail -n 3 "$work/unsigned.log")"
+check "without a certificate it says it does not sign" yes "$(grep -q '^Not signed' "$work/unsigned.log" && echo yes)"
+cp "$root/build/package/CorvaneMdnsConfigurator-1.2.0.0.msi" "$work/unsigned-1.2.0.0.msi"
+mkdir -p "$work/again"
+(cd "$work/again" && msiextract "$work/unsigned-1.2.0.0.msi" >/dev/null)
+for program in mDNSConfig.exe mDNSPairs.exe; do
+    check "$program in an unsigned package is the program built" same \
+        "$(cmp -s "$(find "$work/again" -name "$program" | head -n 1)" "$root/build/program/$program" && echo same || echo different)"
+done
+
+echo "== install, upgrade, downgrade, uninstall under Wine's msiexec"
+timeout 120 wine wineboot --init </dev/null >"$work/wine.log" 2>&1 || harness_error "no Wine prefix"
+folder='C:\Program Files\Corvane Software\mDNS\'
+unix_folder="$(winepath -u "$folder" 2>/dev/null)"
+msi() {  # ACTION PACKAGE: the exit code of msiexec
+    local status=0
+    timeout 300 wine msiexec "$1" "$(winepath -w "$2")" /qn </dev/null >>"$work/wine.log" 2>&1 || status=$?
+    echo "$status"
+}
+query() {  # KEY [reg query options]: what reg prints, or a harness error when reg cannot run
+    local status=0
+    timeout 120 wine reg query "$@" >"$work/query.out" 2>&1 </dev/null || status=$?
+    if [ "$status" -ne 0 ] && ! grep -qi 'unable to find' "$work/query.out"; then harness_error "reg query $*: $status"; fi
+    [ "$status" -ne 0 ] || tr -d '\r' <"$work/query.out"
+}
+store() { query 'HKLM\Software\Corvane Software\mDNS' /s; }
+# PATH with empty entries dropped: Wine's installer leaves the separator of an entry it
+# takes back (Windows' takes both), and an upgrade takes one back before adding it again.
+environment_path() {
+    query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v PATH |
+        sed -n 's/^ *PATH *REG_[A-Z_]* *//p' | sed 's/;;*/;/g; s/;$//'
+}
+# The values VALUE of every entry in Programs and Features that is ours, one a line.
+entry_value() {
+    query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
+        awk -v want="$1" '/^HKEY/ { key = $0 } $1 == want { value[key] = substr($0, index($0, $3)) }
+                          /DisplayName +REG_SZ +Corvane mDNS Configurator$/ { mine[key] = 1 }
+                          END { for (k in mine) print value[k] }'
+}
+entries() { entry_value DisplayName | wc -l; }
+shortcut() { find "$WINEPREFIX/drive_c" -name 'Corvane mDNS Configurator.lnk' | wc -l; }
+installed() { for p in mDNSConfig.exe mDNSPairs.exe; do [ -f "$unix_folder/$p" ] && echo "$p"; done; }
+
+timeout 60 wine reg add 'HKLM\Software\Corvane Software\mDNS\Networks\0' /v IPsource /d 192.168.1.10 /f </dev/null >/dev/null 2>&1
+timeout 60 wine reg add 'HKLM\Software\Corvane Software\mDNS' /v InstallPath /d 'C:\Corvane' /f </dev/null >/dev/null 2>&1
+store_before=$(store)
+path_before=$(environment_path)
+[ -n "$store_before" ] && [ -n "$path_before" ] || harness_error "the seeded store or PATH cannot be read"
+
+check "install: exit code" 0 "$(msi /i "$work/1.2.0.0.msi")"
+check "install: the programs" "mDNSConfig.exe
+mDNSPairs.exe" "$(installed)"
+check "install: the folder on PATH" "$path_before;$folder" "$(environment_path)"
+check "install: the shortcut" 1 "$(shortcut)"
+check "install: one entry in Programs and Features" 1 "$(entries)"
+check "install: its name, publisher and version" "Corvane mDNS Configurator
+Corvane Software
+1.2.0.0" "$(entry_value DisplayName; entry_value Publisher; entry_value DisplayVersion)"
+check "install: mDNSPairs from the installed folder" "mDNSPairs 1.2.0.0" \
+    "$(timeout 60 wine "${folder}mDNSPairs.exe" --version </dev/null 2>/dev/null | tr -d '\r')"
+check "install: the store as it was" "$store_before" "$(store)"
+check "the same package again: a repair that changes nothing" 0 "$(msi /i "$work/1.2.0.0.msi")"
+# Windows refuses it with 1638; Wine's installer takes it as a repair. Either way: one entry.
+msi /i "$work/unsigned-1.2.0.0.msi" >/dev/null
+check "the same version from other files: still one entry" "1
+1.2.0.0" "$(entries; entry_value DisplayVersion)"
+
+check "upgrade: exit code" 0 "$(msi /i "$work/1.2.1.0.msi")"
+check "upgrade: one entry, the new version" "1
+1.2.1.0" "$(entries; entry_value DisplayVersion)"
+check "upgrade: the programs" "mDNSConfig.exe
+mDNSPairs.exe" "$(installed)"
+check "upgrade: the store as it was" "$store_before" "$(store)"
+
+# 1603, of which Wine passes on the low byte.
+check "downgrade: refused" 67 "$(msi /i "$work/1.2.0.0.msi")"
+check "downgrade: nothing changed" "1
+1.2.1.0
+$path_before;$folder" "$(entries; entry_value DisplayVersion; environment_path)"
+check "downgrade: the store as it was" "$store_before" "$(store)"
+
+check "uninstall: exit code" 0 "$(msi /x "$work/1.2.1.0.msi")"
+check "uninstall: no programs, no shortcut, no entry" "0
+0" "$(shortcut; entries)$(installed)"
+check "uninstall: PATH as it was" "$path_before" "$(environment_path)"
+check "uninstall: the shortcut's key path gone" "" "$(query 'HKLM\Software\Corvane Software\mDNS Configurator')"
+check "uninstall: the store as it was" "$store_before" "$(store)"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
