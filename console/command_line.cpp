@@ -1,4 +1,5 @@
 // Which command takes which words and options; "--" ends the options.
+#include <ctype.h>
 #include <string.h>
 
 #include "console/command_line.h"
@@ -6,85 +7,101 @@
 
 namespace {
 
-enum Allowed { JSON = 1, WHAT_IF = 2, RESTART = 4, FILE_OPTION = 8, SERVICE = 16 };
+bool IsHelpWord(const char* word)
+{
+    return strcmp(word, "--help") == 0 || strcmp(word, "-h") == 0 || strcmp(word, "-?") == 0 ||
+           strcmp(word, "/?") == 0;
+}
 
-struct CommandShape {
-    const char* name;
-    const char* words;  // what it takes, in words, for the message when the count is wrong
-    int minimum;
-    int maximum;        // -1: any
-    bool inPairs;
-    int options;
-};
+bool SameIgnoringCase(const char* a, const char* b)
+{
+    for (; *a && tolower((unsigned char)*a) == tolower((unsigned char)*b); ++a, ++b) {}
+    return tolower((unsigned char)*a) == tolower((unsigned char)*b);
+}
 
-const CommandShape kCommands[] = {
-    {"list", "no arguments", 0, 0, false, JSON},
-    {"export", "no arguments", 0, 0, false, 0},
-    {"status", "no arguments", 0, 0, false, SERVICE},
-    {"add", "a SOURCE and a DESTINATION", 2, 2, false, WHAT_IF | RESTART | SERVICE},
-    {"remove", "a SOURCE and a DESTINATION", 2, 2, false, WHAT_IF | RESTART | SERVICE},
-    {"set", "SOURCE DESTINATION pairs, at least one (\"clear\" empties the list)", 2, -1, true,
-     WHAT_IF | RESTART | SERVICE},
-    {"check", "SOURCE DESTINATION pairs, at least one, or --file FILE", 0, -1, true, JSON | FILE_OPTION},
-    {"clear", "no arguments", 0, 0, false, WHAT_IF | RESTART | SERVICE},
-    {"import", "one FILE", 1, 1, false, WHAT_IF | RESTART | SERVICE},
-    {"--version", "no arguments", 0, 0, false, 0},
-};
+const CommandShape* Find(const char* name, const CommandShape* commands, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (SameIgnoringCase(name, commands[i].name)) return &commands[i];
+    return nullptr;
+}
+
+bool UnknownCommand(const char* word, const CommandShape* commands, size_t count, std::string* wrong)
+{
+    *wrong = "\"" + ShortenedArgument(word) + "\" is not a command (the commands are";
+    for (size_t i = 0; i < count; ++i) *wrong += std::string(i ? ", " : ": ") + commands[i].name;
+    *wrong += ").";
+    return false;
+}
+
+int OptionOf(const std::string& option)
+{
+    if (option == "--json") return OPTION_JSON;
+    if (option == "--what-if") return OPTION_WHAT_IF;
+    if (option == "--restart") return OPTION_RESTART;
+    if (option == "--file") return OPTION_FILE;
+    if (option == "--service") return OPTION_SERVICE;
+    return 0;
+}
 
 }  // namespace
 
-bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* wrong)
+bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_t count, CommandLine* line,
+                      std::string* wrong)
 {
     if (argc < 2) {
         *wrong = "No command was given.";
         return false;
     }
-    line->command = argv[1];
-    const CommandShape* shape = NULL;
-    for (const CommandShape& candidate : kCommands)
-        if (line->command == candidate.name) shape = &candidate;
-    if (shape == NULL) {
-        *wrong = "\"" + ShortenedArgument(argv[1]) +
-                 "\" is not a command (the commands are lowercase: list, add, remove, set, check, clear, export, "
-                 "import, status).";
-        return false;
+    // "help", "help COMMAND", "--help" and its kin: the help, of everything or of one command.
+    if (IsHelpWord(argv[1]) || SameIgnoringCase(argv[1], "help")) {
+        line->helpWanted = true;
+        if (argc > 2 && (line->shape = Find(argv[2], commands, count)) == nullptr)
+            return UnknownCommand(argv[2], commands, count, wrong);
+        return true;
     }
+    line->shape = Find(argv[1], commands, count);
+    if (line->shape == nullptr) return UnknownCommand(argv[1], commands, count, wrong);
+    const CommandShape* shape = line->shape;
     bool optionsEnded = false;
     for (int i = 2; i < argc; ++i) {
         const char* word = argv[i];
+        if (!optionsEnded && IsHelpWord(word)) {
+            line->helpWanted = true;
+            return true;
+        }
         if (optionsEnded || strncmp(word, "--", 2) != 0) {
             line->words.push_back(word);
             continue;
         }
         std::string option = word;
-        int needed = option == "--json" ? JSON : option == "--what-if" ? WHAT_IF : option == "--restart" ? RESTART
-                   : option == "--file" ? FILE_OPTION : option == "--service" ? SERVICE : 0;
         if (option == "--") {
             optionsEnded = true;
             continue;
         }
+        int needed = OptionOf(option);
         if (needed == 0 || (shape->options & needed) == 0) {
-            *wrong = "\"" + line->command + "\" takes no option " + ShortenedArgument(word) + ".";
+            *wrong = std::string("\"") + shape->name + "\" takes no option " + ShortenedArgument(word) + ".";
             return false;
         }
-        if ((needed == FILE_OPTION || needed == SERVICE) && i + 1 >= argc) {
+        if ((needed == OPTION_FILE || needed == OPTION_SERVICE) && i + 1 >= argc) {
             *wrong = option + " needs a value.";
             return false;
         }
-        if (needed == JSON) line->json = true;
-        if (needed == WHAT_IF) line->whatIf = true;
-        if (needed == RESTART) line->restart = true;
-        if (needed == SERVICE) line->service = argv[++i];
-        if (needed == FILE_OPTION) {
+        if (needed == OPTION_JSON) line->json = true;
+        if (needed == OPTION_WHAT_IF) line->whatIf = true;
+        if (needed == OPTION_RESTART) line->restart = true;
+        if (needed == OPTION_SERVICE) line->service = argv[++i];
+        if (needed == OPTION_FILE) {
             line->file = argv[++i];
             line->fileGiven = true;
         }
     }
-    int count = (int)line->words.size();
-    bool fits = count >= shape->minimum && (shape->maximum < 0 || count <= shape->maximum) &&
-                (!shape->inPairs || count % 2 == 0);
+    int words = (int)line->words.size();
+    bool fits = words >= shape->minimum && (shape->maximum < 0 || words <= shape->maximum) &&
+                (!shape->inPairs || words % 2 == 0);
     // check takes pairs or a file, not both and not neither.
-    if (line->command == "check") fits = line->fileGiven ? count == 0 : count >= 2 && count % 2 == 0;
-    if (!fits) *wrong = "\"" + line->command + "\" takes " + shape->words + ".";
+    if (shape->options & OPTION_FILE) fits = line->fileGiven ? words == 0 : words >= 2 && words % 2 == 0;
+    if (!fits) *wrong = std::string("\"") + shape->name + "\" takes " + shape->takes + ".";
     return fits;
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
-// `text` between quotes, with quotes, backslashes and control characters escaped, and every
-// byte above 127 written as \u00XX, so that the document is plain ASCII and valid JSON.
+// `text`, single-byte in the ANSI code page, between quotes as JSON: converted to Unicode
+// (0x80 is the euro sign in code page 1252), with quotes, backslashes and control characters
+// escaped and every character above 126 written as \uXXXX, so that the document is plain ASCII.
 std::string JsonString(const char* text);

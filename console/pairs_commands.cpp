@@ -1,15 +1,18 @@
-// The commands: each loads the store as the configurator's start-up does, and every change
-// goes through the configurator's save. "Nothing changed" is said only of a store that is
-// exactly what the save would leave.
+// The commands: each loads the store as the configurator's start-up does (only for reading
+// when it only reads), and every change goes through the configurator's save. "Nothing
+// changed" is said only of a store that is exactly what the save would leave, and of a
+// service that has read it.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
 #include "console/address_arguments.h"
 #include "console/command_line.h"
+#include "console/json_text.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_drift.h"
 #include "console/pairs_export.h"
@@ -21,59 +24,27 @@
 #include "net/adapters.h"
 #include "resources/program_texts.h"
 #include "store/store.h"
+#include "store/store_names.h"
 
 #define REASON_SIZE 512
 #define VERSION_TEXT_SIZE 32
+// Far beyond any real list (10,000 pairs export to about 1.3 MB, twice that in UTF-16).
+#define IMPORT_FILE_LIMIT (8 * 1024 * 1024)
 
 typedef std::vector<PairRowText> PairRows;
 
-static const char kUsage[] =
-    "Usage: mDNSPairs COMMAND [ARGUMENTS] [OPTIONS]\n"
-    "Reads and changes the address pairs that the Corvane mDNS Repeater service bridges.\n"
-    "\n"
-    "  list [--json]             the stored pairs, one a line: source, destination, and the\n"
-    "                            adapter of this computer that holds each (tab-separated)\n"
-    "  add SOURCE DESTINATION    appends a pair, under the configurator's rules; a pair\n"
-    "                            already in the list, either way round, needs no change\n"
-    "  remove SOURCE DESTINATION removes the pair, whichever way round it is stored\n"
-    "  set SOURCE DESTINATION [SOURCE DESTINATION]...\n"
-    "                            makes the list exactly these pairs, in this order\n"
-    "  clear                     empties the list\n"
-    "  check SOURCE DESTINATION [SOURCE DESTINATION]... | check --file FILE  [--json]\n"
-    "                            says what \"set\" (or \"import FILE\") would change; changes nothing\n"
-    "  export                    the list as a .reg file, on standard output\n"
-    "  import FILE               makes the list exactly the pairs of an export\n"
-    "  status                    the repeater service's state and the number of stored pairs\n"
-    "  --version                 the version of this program\n"
-    "\n"
-    "Options of add, remove, set, clear and import:\n"
-    "  --what-if                 says what would change, as check does, and changes nothing\n"
-    "  --restart                 after a change, restarts the repeater service (found by its\n"
-    "                            display name, \"Corvane mDNS Repeater\", or --service NAME);\n"
-    "                            a stopped service stays stopped\n"
-    "\n"
-    "SOURCE and DESTINATION are IPv4 addresses of this computer, or names of its adapters\n"
-    "(\"Ethernet 2\"), each standing for the adapter's one IPv4 address.\n"
-    "Texts from the store and adapter names are printed with control characters as \\xNN\n"
-    "and backslashes doubled.\n"
-    "\n"
-    "Exit codes:\n"
-    "  0  done, and nothing needed changing: the store is exactly the list (check: converged)\n"
-    "  1  the store could not be made to hold the list (it may hold part of it)\n"
-    "  2  done, and the list changed: restart the repeater service (check, --what-if: it would)\n"
-    "  3  refused by a rule; nothing was changed\n"
-    "  4  usage error, or a FILE that is not an export; nothing was changed\n"
-    "  5  the store cannot be used (the Networks key is missing or may not be changed)\n"
-    "  6  another program changed the list before or while this saved; its change was kept\n"
-    "     (the list may hold part of this command's): run it again\n"
-    "  7  the list changed, but the repeater service did not restart\n"
-    "  8  whether another program changed the list could not be read; nothing was changed\n";
+bool StoreOpenedForWriting = false;
+
+// What the command was asked to do beyond its words.
+static CommandLine g_line;
 
 // The stored list in the order of its key numbers, so that a list `set` wrote reads back
-// as it was written whatever order the registry enumerates "10" and "2" in.
-static PairRows StoredRows(void)
+// as it was written whatever order the registry enumerates "10" and "2" in. Commands that
+// only read open the store for reading, so that they need no elevation.
+static PairRows StoredRows(bool forWriting)
 {
-    LoadPairTable();
+    StoreOpenedForWriting = forWriting;
+    LoadPairTableWithAccess(forWriting ? KEY_ALL_ACCESS : KEY_READ);
     PairRows rows(PairTableCount);
     if (!CopyPairTableRows(rows.data(), KEY_NUMBER_ORDER)) FatalSettingsError();
     return rows;
@@ -104,13 +75,42 @@ static int Save(const PairRows& rows)
     // The key removal's diagnostics are diagnostics: standard output is the result. The
     // store must still be what the command read, or another writer's work would be lost.
     SaveRequest request = {SAVE_OVER_LAST_READ, stderr, NULL, NoteLock, NULL};
-    SaveOutcome outcome = SavePairListChecked(rows.data(), (int)rows.size(), &request);
-    switch (outcome) {
-    case SAVE_DONE: printf("%s\n", TEXT_RESTART_NOTICE); return PAIRS_CHANGED;
+    switch (SavePairListChecked(rows.data(), (int)rows.size(), &request)) {
+    case SAVE_DONE: return PAIRS_CHANGED;
     case SAVE_STORE_CHANGED: fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_CHANGED); return PAIRS_STORE_CHANGED;
     case SAVE_UNCHECKED: fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_UNCHECKED); return PAIRS_STORE_UNCHECKED;
     default: fprintf(stderr, "%s\n", TEXT_PAIRS_NOT_SAVED); return PAIRS_SAVE_FAILED;
     }
+}
+
+static bool Later(const FILETIME& a, const FILETIME& b)
+{
+    return a.dwHighDateTime != b.dwHighDateTime ? a.dwHighDateTime > b.dwHighDateTime : a.dwLowDateTime > b.dwLowDateTime;
+}
+
+// A running service that started before the list was last written still runs the old list.
+// A stopped one reads the list when it starts: never pending.
+static bool RestartPending(const RepeaterService& service)
+{
+    FILETIME written;
+    return service.state == SERVICE_RUNNING && service.startKnown && NewestPairWrite(&written) &&
+           Later(written, service.startedAt);
+}
+
+// Restarts the service after a change, or when it runs an old list; says what happened once.
+static int RestartAfter(bool changed)
+{
+    RepeaterService service;
+    std::string why, what;
+    bool pending = !changed && FindRepeaterService(g_line.service, &service, &why) && RestartPending(service);
+    if (!changed && !pending) return PAIRS_UNCHANGED;
+    RestartResult restarted = RestartRepeaterService(g_line.service, &what);
+    if (restarted == RESTART_FAILED) {
+        fprintf(stderr, "%s\n", what.c_str());
+        return PAIRS_NOT_RESTARTED;
+    }
+    printf("%s\n", what.c_str());
+    return PAIRS_CHANGED;
 }
 
 // Checks a new pair as the page's Add does, with the rows before it; both sides must be
@@ -136,12 +136,9 @@ static bool AcceptPair(const char* sourceArgument, const char* destinationArgume
     return true;
 }
 
-// What the command was asked to do beyond its words.
-static CommandLine g_line;
-
 // Leaves the store exactly `rows`: untouched when it already is (`unchanged` said), else
-// rewritten as a whole, and the service restarted when asked. With --what-if only says
-// what would change.
+// rewritten as a whole, saying what changed, and the service restarted when asked. With
+// --what-if only says what would change.
 static int Converge(const PairRows& stored, const PairRows& rows, const std::string& unchanged)
 {
     if (g_line.whatIf) {
@@ -151,19 +148,21 @@ static int Converge(const PairRows& stored, const PairRows& rows, const std::str
     }
     if (StoreHoldsExactly(rows.data(), (int)rows.size())) {
         printf("%s\n", unchanged.c_str());
-        return PAIRS_UNCHANGED;
+        return g_line.restart ? RestartAfter(false) : PAIRS_UNCHANGED;
     }
+    // What the save will change, as --what-if would have said it, then the save.
+    std::string changes = DriftText(FindDrift(stored, rows));
     int saved = Save(rows);
-    if (saved != PAIRS_CHANGED || !g_line.restart) return saved;
-    std::string what;
-    RestartResult restarted = RestartRepeaterService(g_line.service, &what);
-    fprintf(restarted == RESTART_FAILED ? stderr : stdout, "%s\n", what.c_str());
-    return restarted == RESTART_FAILED ? PAIRS_NOT_RESTARTED : PAIRS_CHANGED;
+    if (saved != PAIRS_CHANGED) return saved;
+    fputs(changes.c_str(), stdout);
+    if (g_line.restart) return RestartAfter(true);
+    printf("%s\n", TEXT_RESTART_NOTICE);
+    return PAIRS_CHANGED;
 }
 
 static int ListPairs(void)
 {
-    PairRows rows = StoredRows();
+    PairRows rows = StoredRows(false);
     if (g_line.json) {
         fputs(PairsListJson(rows).c_str(), stdout);
         return PAIRS_UNCHANGED;
@@ -178,9 +177,11 @@ static int ListPairs(void)
     return PAIRS_UNCHANGED;
 }
 
-static int AddPair(const char* source, const char* destination)
+static int AddPair(void)
 {
-    PairRows stored = StoredRows();
+    const char* source = g_line.words[0];
+    const char* destination = g_line.words[1];
+    PairRows stored = StoredRows(!g_line.whatIf);
     PairRowText pair;
     char reason[REASON_SIZE];
     // A pair already in the list is what was asked for: running the same add again is safe.
@@ -196,15 +197,15 @@ static int AddPair(const char* source, const char* destination)
     return Converge(stored, rows, TEXT_PAIRS_ALREADY_SO);
 }
 
-static int RemovePair(const char* sourceArgument, const char* destinationArgument)
+static int RemovePair(void)
 {
     // A stored pair may name an address this computer no longer has: any address will do.
     PairRowText pair;
     char reason[REASON_SIZE];
-    if (!ResolveAddressArgument(sourceArgument, false, pair.source, reason, sizeof reason) ||
-        !ResolveAddressArgument(destinationArgument, false, pair.destination, reason, sizeof reason))
+    if (!ResolveAddressArgument(g_line.words[0], false, pair.source, reason, sizeof reason) ||
+        !ResolveAddressArgument(g_line.words[1], false, pair.destination, reason, sizeof reason))
         return Refuse(reason);
-    PairRows stored = StoredRows(), kept;
+    PairRows stored = StoredRows(!g_line.whatIf), kept;
     for (const PairRowText& row : stored)
         if (!IsDuplicate(pair.source, pair.destination, &row, 1)) kept.push_back(row);
     char notStored[REASON_SIZE];
@@ -223,30 +224,46 @@ static bool WantedRows(const std::vector<const char*>& sides, PairRows* wanted)
     return true;
 }
 
-static int SetPairs(const std::vector<const char*>& sides)
+static int SetSides(const std::vector<const char*>& sides)
 {
     PairRows wanted;
     if (!WantedRows(sides, &wanted)) return PAIRS_REFUSED;
-    PairRows stored = StoredRows();  // an unusable store ends here, as for every other command
+    PairRows stored = StoredRows(!g_line.whatIf);  // an unusable store ends here, as for every other command
     return Converge(stored, wanted, TEXT_PAIRS_ALREADY_SO);
+}
+
+static int SetPairs(void)
+{
+    return SetSides(g_line.words);
+}
+
+static int ClearPairs(void)
+{
+    return SetSides(std::vector<const char*>());
 }
 
 static int ExportPairs(void)
 {
-    PairRows rows = StoredRows();
+    PairRows rows = StoredRows(false);
     std::string text = PairsExportText(rows.data(), (int)rows.size());
     fwrite(text.data(), 1, text.size(), stdout);
     return PAIRS_UNCHANGED;
 }
 
-static bool ReadWholeFile(const char* path, std::string* text)
+// The whole file, refused before it is read when it is larger than any export could be.
+static bool ReadWholeFile(const char* path, std::string* bytes, bool* tooLarge)
 {
+    *tooLarge = false;
     FILE* file = fopen(path, "rb");
     if (file == NULL) return false;
-    char chunk[4096];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof chunk, file)) > 0) text->append(chunk, count);
-    bool read = ferror(file) == 0;
+    bool read = fseek(file, 0, SEEK_END) == 0;
+    long size = read ? ftell(file) : -1;
+    *tooLarge = size > IMPORT_FILE_LIMIT;
+    read = read && size >= 0 && !*tooLarge && fseek(file, 0, SEEK_SET) == 0;
+    if (read) {
+        bytes->resize((size_t)size);
+        read = size == 0 || fread(&(*bytes)[0], 1, (size_t)size, file) == (size_t)size;
+    }
     fclose(file);
     return read;
 }
@@ -254,15 +271,18 @@ static bool ReadWholeFile(const char* path, std::string* text)
 // The sides of the pairs of an export file; false, having said why, when it is not one.
 static bool ReadExportSides(const char* path, PairRows* rows, std::vector<const char*>* sides)
 {
-    std::string text, why;
+    std::string bytes, text, why;
+    bool tooLarge;
     char message[REASON_SIZE];
-    if (!ReadWholeFile(path, &text)) {
-        snprintf(message, sizeof message, TEXT_PAIRS_NO_FILE, ShortenedArgument(path).c_str());
+    std::string shown = ShortenedArgument(path);
+    if (!ReadWholeFile(path, &bytes, &tooLarge)) {
+        if (tooLarge) snprintf(message, sizeof message, TEXT_PAIRS_FILE_TOO_LARGE, shown.c_str(), IMPORT_FILE_LIMIT >> 20);
+        else snprintf(message, sizeof message, TEXT_PAIRS_NO_FILE, shown.c_str());
         UsageError(message);
         return false;
     }
-    if (!ParsePairsExport(text, rows, &why)) {
-        snprintf(message, sizeof message, TEXT_PAIRS_NOT_AN_EXPORT, ShortenedArgument(path).c_str(), why.c_str());
+    if (!DecodeRegFile(bytes, &text, &why) || !ParsePairsExport(text, rows, &why)) {
+        snprintf(message, sizeof message, TEXT_PAIRS_NOT_AN_EXPORT, shown.c_str(), why.c_str());
         UsageError(message);
         return false;
     }
@@ -273,36 +293,81 @@ static bool ReadExportSides(const char* path, PairRows* rows, std::vector<const 
     return true;
 }
 
-static int ImportPairs(const char* path)
+static int ImportPairs(void)
 {
     PairRows rows;
     std::vector<const char*> sides;
-    if (!ReadExportSides(path, &rows, &sides)) return PAIRS_USAGE;
-    return SetPairs(sides);
+    if (!ReadExportSides(g_line.words[0], &rows, &sides)) return PAIRS_USAGE;
+    return SetSides(sides);
 }
 
-// What a set (or an import) would change, and nothing changed.
+// What a set (or an import) would change, and whether the service runs an old list. Reads only.
 static int CheckPairs(void)
 {
     PairRows rows, wanted;
     std::vector<const char*> sides = g_line.words;
     if (g_line.fileGiven && !ReadExportSides(g_line.file.c_str(), &rows, &sides)) return PAIRS_USAGE;
     if (!WantedRows(sides, &wanted)) return PAIRS_REFUSED;
-    PairsDrift drift = FindDrift(StoredRows(), wanted);
+    PairsDrift drift = FindDrift(StoredRows(false), wanted);
+    RepeaterService service;
+    std::string why;
+    drift.restartPending = FindRepeaterService(g_line.service, &service, &why) && RestartPending(service);
+    if (drift.restartPending) drift.converged = false;
     if (g_line.json) fputs(DriftJson(drift).c_str(), stdout);
     else fputs(drift.converged ? TEXT_PAIRS_CONVERGED "\n" : DriftText(drift).c_str(), stdout);
     return drift.converged ? PAIRS_UNCHANGED : PAIRS_CHANGED;
 }
 
+static std::string JsonNumberOrNull(bool known, unsigned long number)
+{
+    return known ? std::to_string(number) : "null";
+}
+
+// The service's state, its process, the pairs, and whether it runs an old list. A missing
+// service or store is part of the answer, and also its exit code.
 static int ShowStatus(void)
 {
-    PairRows rows = StoredRows();
-    std::string state;
-    // A service that cannot be asked is part of the answer, not a failure of the command.
-    bool known = RepeaterServiceState(g_line.service, &state);
-    printf("service %s%s\n", known ? "" : "unknown: ", PrintableText(state.c_str()).c_str());
-    printf("pairs %u\n", (unsigned)rows.size());
-    return PAIRS_UNCHANGED;
+    RepeaterService service;
+    std::string why;
+    bool found = FindRepeaterService(g_line.service, &service, &why);
+    HKEY networksKey;
+    LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, KEY_READ, &networksKey);
+    if (opened == ERROR_SUCCESS) RegCloseKey(networksKey);
+    bool storeThere = opened != ERROR_FILE_NOT_FOUND;
+    PairRows rows;
+    if (storeThere) rows = StoredRows(false);
+    bool pending = found && storeThere && RestartPending(service);
+    if (g_line.json) {
+        printf("{\"service\":%s,\"displayName\":%s,\"state\":%s,\"pid\":%s,\"pairs\":%s,\"restartPending\":%s}\n",
+               found ? JsonString(service.name.c_str()).c_str() : "null",
+               found ? JsonString(service.displayName.c_str()).c_str() : "null",
+               found ? JsonString(ServiceStateWord(service.state)).c_str() : "null",
+               JsonNumberOrNull(found && service.processId != 0, service.processId).c_str(),
+               JsonNumberOrNull(storeThere, (unsigned long)rows.size()).c_str(), pending ? "true" : "false");
+    } else {
+        if (found) {
+            printf("service %s: %s\n", PrintableText(service.name.c_str()).c_str(), ServiceStateWord(service.state));
+            if (service.processId != 0) printf("pid %lu\n", (unsigned long)service.processId);
+        }
+        if (storeThere) printf("pairs %u\n", (unsigned)rows.size());
+        if (found && storeThere) printf("restart pending: %s\n", pending ? "yes" : "no");
+    }
+    if (!storeThere) fprintf(stderr, TEXT_PAIRS_STORE_MISSING "\n", StoreShownAs().c_str());
+    if (!found) fprintf(stderr, "%s\n", why.c_str());
+    return !storeThere ? PAIRS_STORE_UNUSABLE : !found ? PAIRS_NO_SERVICE : PAIRS_UNCHANGED;
+}
+
+static int RestartService(void)
+{
+    RepeaterService service;
+    std::string why, what;
+    if (!FindRepeaterService(g_line.service, &service, &why)) {
+        fprintf(stderr, "%s\n", why.c_str());
+        return PAIRS_NO_SERVICE;
+    }
+    RestartResult restarted = RestartRepeaterService(g_line.service, &what);
+    fprintf(restarted == RESTART_FAILED ? stderr : stdout, "%s\n", what.c_str());
+    return restarted == RESTART_FAILED ? PAIRS_NOT_RESTARTED : PAIRS_UNCHANGED;
 }
 
 static int PrintVersion(void)
@@ -316,25 +381,74 @@ static int PrintVersion(void)
     return PAIRS_UNCHANGED;
 }
 
-int RunPairsCommand(int argc, char** argv)
+static const CommandShape kCommands[] = {
+    {"list", "[--json]", "no arguments", 0, 0, false, OPTION_JSON,
+     "the stored pairs, one a line: source, destination, and the adapter of this computer that holds each "
+     "(tab-separated)",
+     ListPairs},
+    {"add", "SOURCE DESTINATION", "a SOURCE and a DESTINATION", 2, 2, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE,
+     "appends a pair, under the configurator's rules; a pair already in the list, either way round, needs no change",
+     AddPair},
+    {"remove", "SOURCE DESTINATION", "a SOURCE and a DESTINATION", 2, 2, false,
+     OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, "removes the pair, whichever way round it is stored", RemovePair},
+    {"set", "SOURCE DESTINATION [SOURCE DESTINATION]...",
+     "SOURCE DESTINATION pairs, at least one (\"clear\" empties the list)", 2, -1, true,
+     OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, "makes the list exactly these pairs, in this order", SetPairs},
+    {"clear", "", "no arguments", 0, 0, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, "empties the list",
+     ClearPairs},
+    {"check", "SOURCE DESTINATION [SOURCE DESTINATION]... | --file FILE  [--json]",
+     "SOURCE DESTINATION pairs, at least one, or --file FILE", 0, -1, true, OPTION_JSON | OPTION_FILE | OPTION_SERVICE,
+     "says what \"set\" (or \"import FILE\") would change, and whether the service must be restarted to read the "
+     "list; changes nothing",
+     CheckPairs},
+    {"export", "", "no arguments", 0, 0, false, 0, "the list as a .reg file, on standard output", ExportPairs},
+    {"import", "FILE", "one FILE", 1, 1, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE,
+     "makes the list exactly the pairs of a .reg file of the export's shape (this program's export, or reg export "
+     "of the Networks key)",
+     ImportPairs},
+    {"status", "[--json]", "no arguments", 0, 0, false, OPTION_JSON | OPTION_SERVICE,
+     "the repeater service's state and process, the number of stored pairs, and whether a restart is pending",
+     ShowStatus},
+    {"restart", "", "no arguments", 0, 0, false, OPTION_SERVICE,
+     "restarts the repeater service (a stopped one stays stopped)", RestartService},
+    {"--version", "", "no arguments", 0, 0, false, 0, "the version of this program", PrintVersion},
+};
+
+static void PrintHelp(const CommandShape* only)
 {
-    if (argc > 1 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0 || strcmp(argv[1], "/?") == 0)) {
-        fputs(kUsage, stdout);
-        return PAIRS_UNCHANGED;
+    if (only != NULL) {
+        printf("Usage: mDNSPairs %s %s\n%s.\n", only->name, only->arguments, only->help);
+        if (only->options & OPTION_WHAT_IF) fputs(TEXT_PAIRS_HELP_CHANGE_OPTIONS, stdout);
+        return;
     }
+    fputs(TEXT_PAIRS_HELP_HEAD, stdout);
+    for (const CommandShape& command : kCommands)
+        printf("  %s %s\n      %s.\n", command.name, command.arguments, command.help);
+    fputs(TEXT_PAIRS_HELP_CHANGE_OPTIONS, stdout);
+    fputs(TEXT_PAIRS_HELP_TAIL, stdout);
+}
+
+static int RunParsed(int argc, char** argv)
+{
     g_line = CommandLine();
     std::string wrong;
-    if (!ParseCommandLine(argc, argv, &g_line, &wrong)) return UsageError(wrong);
-    const std::string& command = g_line.command;
-    const std::vector<const char*>& words = g_line.words;
-    if (command == "list") return ListPairs();
-    if (command == "export") return ExportPairs();
-    if (command == "status") return ShowStatus();
-    if (command == "add") return AddPair(words[0], words[1]);
-    if (command == "remove") return RemovePair(words[0], words[1]);
-    if (command == "check") return CheckPairs();
-    if (command == "clear") return SetPairs(std::vector<const char*>());
-    if (command == "import") return ImportPairs(words[0]);
-    if (command == "--version") return PrintVersion();
-    return SetPairs(words);
+    if (!ParseCommandLine(argc, argv, kCommands, sizeof kCommands / sizeof kCommands[0], &g_line, &wrong))
+        return UsageError(wrong);
+    if (g_line.helpWanted) {
+        PrintHelp(g_line.shape);
+        return PAIRS_UNCHANGED;
+    }
+    return g_line.shape->run();
+}
+
+int RunPairsCommand(int argc, char** argv)
+{
+    // No exception leaves a command: memory that runs out is a failure with a reason.
+    try {
+        return RunParsed(argc, argv);
+    } catch (const std::bad_alloc&) {
+        fflush(stdout);
+        fprintf(stderr, "%s\n", TEXT_PAIRS_OUT_OF_MEMORY);
+        return PAIRS_SAVE_FAILED;
+    }
 }

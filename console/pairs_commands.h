@@ -3,6 +3,8 @@
 // configurator's save does.
 #pragma once
 
+#include <string>
+
 // What a script can rely on.
 enum PairsExitCode {
     PAIRS_UNCHANGED = 0,       // done, and nothing needed changing
@@ -14,7 +16,14 @@ enum PairsExitCode {
     PAIRS_STORE_CHANGED = 6,   // another writer changed the store before or while this saved
     PAIRS_NOT_RESTARTED = 7,   // the store changed, but the repeater service did not restart
     PAIRS_STORE_UNCHECKED = 8, // whether another writer changed it could not be read; nothing changed
+    PAIRS_NO_SERVICE = 9,      // the repeater service cannot be found or asked (status, restart)
 };
+
+// Whether the command opened the store for changing, for the report of an unusable store.
+extern bool StoreOpenedForWriting;
+
+// The Networks key as messages name it; under WOW64 also where 64-bit tools show it.
+std::string StoreShownAs(void);
 
 // Runs one command line; argv[0] is the program's name. The local addresses and the
 // adapters must have been discovered. Writes to standard output and standard error.

@@ -73,6 +73,7 @@ std::string DriftText(const PairsDrift& drift)
     for (const PairRowText& pair : drift.toRemove) text += "remove " + PairText(pair) + "\n";
     if (drift.reorder) text += "reorder the pairs\n";
     for (const std::string& detail : drift.storeDetails) text += "rewrite: " + PrintableText(detail.c_str()) + "\n";
+    if (drift.restartPending) text += "restart the service: it started before the list was last written\n";
     return text;
 }
 
@@ -92,5 +93,5 @@ std::string DriftJson(const PairsDrift& drift)
         details += std::string(i ? "," : "") + JsonString(drift.storeDetails[i].c_str());
     return std::string("{\"converged\":") + (drift.converged ? "true" : "false") + ",\"add\":" + PairsJson(drift.toAdd) +
            ",\"remove\":" + PairsJson(drift.toRemove) + ",\"reorder\":" + (drift.reorder ? "true" : "false") +
-           ",\"store\":" + details + "]}\n";
+           ",\"store\":" + details + "],\"restartPending\":" + (drift.restartPending ? "true" : "false") + "}\n";
 }

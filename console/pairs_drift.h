@@ -13,6 +13,7 @@ struct PairsDrift {
     std::vector<PairRowText> toRemove;
     bool reorder;                           // the pairs both lists hold stand in another order
     std::vector<std::string> storeDetails;  // what the store holds that the save would not write
+    bool restartPending = false;            // the service runs a list older than the one stored
     bool converged;                         // nothing at all: the store is exactly `wanted`
 };
 

@@ -43,7 +43,7 @@ std::string PairsExportText(const PairRowText* rows, int rowCount)
     std::string text;
     AppendLine(&text, "REGEDIT4");
     AppendLine(&text, "");
-    AppendLine(&text, "; The address pairs of the Corvane mDNS Repeater. \"mDNSPairs import FILE\" makes the list");
+    AppendLine(&text, EXPORT_FIRST_COMMENT " \"mDNSPairs import FILE\" makes the list");
     AppendLine(&text, "; exactly these pairs. A registry import deletes nothing: pairs numbered past these stay.");
     AppendLine(&text, "");
     AppendLine(&text, "[" NETWORKS_REG_PATH "]");
@@ -58,5 +58,8 @@ std::string PairsExportText(const PairRowText* rows, int rowCount)
             AppendLine(&text, std::string("\"") + PairValueNames[which] + "\"=" + ValueData(texts[which]));
         AppendLine(&text, "");
     }
+    char count[64];
+    snprintf(count, sizeof count, EXPORT_COUNT_PREFIX "%d" EXPORT_COUNT_SUFFIX, rowCount);
+    AppendLine(&text, count);
     return text;
 }

@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <windows.h>
+
 #include "console/pairs_export.h"
 #include "store/store_names.h"
 
@@ -12,8 +14,10 @@ namespace {
 
 struct ImportState {
     std::vector<PairRowText>* rows;
-    bool inRow;               // after a row's section line
+    std::vector<long> numbers;  // each row's key number, in file order
+    bool inRow;                 // after a row's section line
     bool seen[PAIR_VALUE_COUNT];
+    bool networksSeen;          // the Networks key's own section
     std::string* why;
     int lineNumber;
 };
@@ -108,25 +112,75 @@ bool RowComplete(ImportState* state)
     return true;
 }
 
+// The Networks key as a .reg file names it: from either view of the registry, any case.
+size_t NetworksPathLength(const char* path)
+{
+    const char* views[] = {"HKEY_LOCAL_MACHINE\\" SOFTWARE_KEY_NAME "\\",
+                           "HKEY_LOCAL_MACHINE\\" SOFTWARE_KEY_NAME "\\WOW6432Node\\"};
+    const std::string below = COMPANY_KEY_NAME "\\" PRODUCT_KEY_NAME "\\" NETWORKS_KEY_NAME;
+    for (const char* view : views) {
+        std::string full = view + below;
+        if (StartsWithIgnoringCase(path, full.c_str())) return full.size();
+    }
+    return 0;
+}
+
+// A key number as the save writes one: digits, no leading zero, no sign.
+long RowNumber(const std::string& name)
+{
+    if (name.empty() || name.size() > 9 || (name[0] == '0' && name.size() > 1)) return -1;
+    for (char c : name)
+        if (c < '0' || c > '9') return -1;
+    return atol(name.c_str());
+}
+
 bool ReadSectionLine(ImportState* state, const char* line)
 {
     if (!RowComplete(state)) return false;
     size_t length = strlen(line);
-    size_t pathLength = strlen(NETWORKS_REG_PATH);
-    if (length < 2 || line[length - 1] != ']' || !StartsWithIgnoringCase(line + 1, NETWORKS_REG_PATH))
-        return Fail(state, "a key outside the Networks key");
+    size_t pathLength = length >= 2 && line[length - 1] == ']' ? NetworksPathLength(line + 1) : 0;
+    if (pathLength == 0 || pathLength + 2 > length) return Fail(state, "a key outside the Networks key");
     std::string rest(line + 1 + pathLength, length - 2 - pathLength);
     if (rest.empty()) {
+        state->networksSeen = true;
         state->inRow = false;
         return true;
     }
-    char expected[16];
-    snprintf(expected, sizeof expected, "\\" PAIR_KEY_NAME_BY_NUMBER, (int)state->rows->size());
-    if (rest != expected) return Fail(state, "pairs not numbered 0, 1, 2, ... in order");
+    long number = rest[0] == '\\' ? RowNumber(rest.substr(1)) : -1;
+    if (number < 0) return Fail(state, "a key below Networks that is not a pair's number");
+    for (long seen : state->numbers)
+        if (seen == number) return Fail(state, "a pair's number twice");
+    state->numbers.push_back(number);
     state->rows->push_back(PairRowText());
     memset(&state->rows->back(), 0, sizeof(PairRowText));
     memset(state->seen, 0, sizeof state->seen);
     state->inRow = true;
+    return true;
+}
+
+// "; The end of the export: N pairs." The export writes it last, so that a file cut short
+// is told from a shorter list.
+bool ReadCountLine(const std::string& line, long* count)
+{
+    const char prefix[] = EXPORT_COUNT_PREFIX;
+    if (line.compare(0, sizeof prefix - 1, prefix) != 0) return false;
+    char* end = NULL;
+    *count = strtol(line.c_str() + sizeof prefix - 1, &end, 10);
+    return strcmp(end, EXPORT_COUNT_SUFFIX) == 0;
+}
+
+// The rows in the order of their numbers, which must be 0 to n-1.
+bool PutInOrder(ImportState* state)
+{
+    size_t count = state->rows->size();
+    std::vector<PairRowText> ordered(count);
+    // Numbers are unique: n of them, each below n, are 0 to n-1.
+    for (size_t i = 0; i < count; ++i) {
+        long number = state->numbers[i];
+        if (number >= (long)count) return Fail(state, "pairs not numbered 0, 1, 2, ... without a gap");
+        ordered[number] = (*state->rows)[i];
+    }
+    *state->rows = ordered;
     return true;
 }
 
@@ -135,7 +189,9 @@ bool ReadSectionLine(ImportState* state, const char* line)
 bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, std::string* why)
 {
     rows->clear();
-    ImportState state = {rows, false, {false, false, false, false}, why, 0};
+    ImportState state = {rows, {}, false, {false, false, false, false}, false, why, 0};
+    bool ours = false, counted = false;
+    long count = -1;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -146,16 +202,77 @@ bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, s
         ++state.lineNumber;
         if (line.find('\0') != std::string::npos) return Fail(&state, "a NUL character");
         if (state.lineNumber == 1) {
-            if (line != "REGEDIT4") return Fail(&state, "not a REGEDIT4 file");
+            if (line != "REGEDIT4" && line != "Windows Registry Editor Version 5.00")
+                return Fail(&state, "neither a REGEDIT4 file nor a Windows Registry Editor Version 5.00 file");
             continue;
         }
+        if (counted && !line.empty()) return Fail(&state, "a line after the export's last");
         bool read = true;
-        if (line.empty() || line[0] == ';') continue;
+        if (line.empty()) continue;
+        if (line.compare(0, strlen(EXPORT_FIRST_COMMENT), EXPORT_FIRST_COMMENT) == 0) ours = true;
+        if (line[0] == ';') {
+            counted = ReadCountLine(line, &count);
+            continue;
+        }
         if (line[0] == '[') read = ReadSectionLine(&state, line.c_str());
         else if (line[0] == '"') read = ReadValueLine(&state, line.c_str());
         else read = Fail(&state, "a line that the export does not write");
         if (!read) return false;
     }
     if (state.lineNumber == 0) return Fail(&state, "an empty file");
-    return RowComplete(&state);
+    if (!RowComplete(&state)) return false;
+    if (!state.networksSeen) return Fail(&state, "no section for the Networks key");
+    // An export of ours ends by counting its pairs: a file cut short is not a shorter list.
+    if (ours && !counted) return Fail(&state, "the export's last line, which counts its pairs, is missing: cut short?");
+    if (counted && count != (long)rows->size()) return Fail(&state, "not as many pairs as the export's last line counts");
+    return PutInOrder(&state);
+}
+
+bool DecodeRegFile(const std::string& bytes, std::string* text, std::string* why)
+{
+    std::vector<WCHAR> wide;
+    bool utf16 = bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE;
+    bool utf8 = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    if (!utf16 && !utf8) {
+        // Without a mark: REGEDIT4 is the code page's; a version 5.00 file that is valid
+        // UTF-8 is UTF-8 (plain ASCII reads the same either way).
+        utf8 = bytes.compare(0, 36, "Windows Registry Editor Version 5.00") == 0 &&
+               MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), (int)bytes.size(), NULL, 0) > 0;
+        if (!utf8) {
+            *text = bytes;
+            return true;
+        }
+    }
+    if (utf16) {
+        if (bytes.size() % 2 != 0) {
+            *why = "UTF-16 with an odd number of bytes";
+            return false;
+        }
+        wide.resize((bytes.size() - 2) / 2);
+        if (!wide.empty()) memcpy(wide.data(), bytes.data() + 2, wide.size() * sizeof(WCHAR));
+    } else {
+        size_t skip = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+        int units = bytes.size() == skip ? 0
+                  : MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + skip, (int)(bytes.size() - skip), NULL, 0);
+        if (units <= 0 && bytes.size() > skip) {
+            *why = "text that is not UTF-8";
+            return false;
+        }
+        wide.resize(units);
+        if (units > 0)
+            MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + skip, (int)(bytes.size() - skip), wide.data(), units);
+    }
+    text->assign(wide.size(), '\0');
+    BOOL lost = FALSE;
+    if (!wide.empty() &&
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), (int)wide.size(), &(*text)[0], (int)text->size(),
+                            NULL, &lost) != (int)wide.size()) {
+        *why = "text that cannot be converted";
+        return false;
+    }
+    if (lost) {
+        *why = "a character that this computer's code page cannot hold";
+        return false;
+    }
+    return true;
 }

@@ -1,8 +1,8 @@
-// Stopping and starting the repeater service, each wait bounded.
-#include "console/service_control.h"
+// Finding, asking and restarting the repeater service, each wait bounded.
+#include <stdio.h>
 
-#ifdef _WIN32
-#include <windows.h>
+#include "console/printable_text.h"
+#include "console/service_control.h"
 
 // About half a minute each way, as the service control manager allows a service to answer.
 #define STATE_WAIT_MS 30000
@@ -11,7 +11,72 @@
 
 namespace {
 
-const char* StateWord(DWORD state)
+std::string ErrorText(DWORD error)
+{
+    char text[32];
+    snprintf(text, sizeof text, "error %lu", (unsigned long)error);
+    return text;
+}
+
+// Opens the service by its key name, then by its display name.
+SC_HANDLE OpenByEitherName(SC_HANDLE manager, const std::string& service, DWORD access, std::string* name)
+{
+    SC_HANDLE handle = OpenServiceA(manager, service.c_str(), access);
+    if (handle != NULL) {
+        *name = service;
+        return handle;
+    }
+    char keyName[SERVICE_NAME_CAPACITY];
+    DWORD size = sizeof keyName;
+    if (!GetServiceKeyNameA(manager, service.c_str(), keyName, &size)) return NULL;
+    *name = keyName;
+    return OpenServiceA(manager, keyName, access);
+}
+
+bool QueryStatus(SC_HANDLE handle, SERVICE_STATUS_PROCESS* status)
+{
+    DWORD needed = 0;
+    return QueryServiceStatusEx(handle, SC_STATUS_PROCESS_INFO, (LPBYTE)status, sizeof *status, &needed) != FALSE;
+}
+
+// Waits, polling, until the service reaches `wanted` or the bound passes.
+bool WaitForState(SC_HANDLE service, DWORD wanted, DWORD* reached)
+{
+    for (DWORD waited = 0;; waited += POLL_MS) {
+        SERVICE_STATUS_PROCESS status;
+        if (!QueryStatus(service, &status)) return false;
+        *reached = status.dwCurrentState;
+        if (status.dwCurrentState == wanted) return true;
+        if (waited >= STATE_WAIT_MS) return false;
+        Sleep(POLL_MS);
+    }
+}
+
+// The manager and the service, opened with `access`; false with why.
+bool OpenRepeater(const std::string& service, DWORD access, SC_HANDLE* manager, SC_HANDLE* handle, std::string* name,
+                  std::string* why)
+{
+    *handle = NULL;
+    *manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    if (*manager == NULL) {
+        *why = "The service control manager cannot be reached (" + ErrorText(GetLastError()) + ").";
+        return false;
+    }
+    std::string wanted = service.empty() ? REPEATER_DISPLAY_NAME : service;
+    *handle = OpenByEitherName(*manager, wanted, access, name);
+    if (*handle != NULL) return true;
+    DWORD error = GetLastError();
+    *why = "The service \"" + PrintableText(wanted.c_str()) + "\" " +
+           (error == ERROR_SERVICE_DOES_NOT_EXIST ? "does not exist" : "cannot be opened (" + ErrorText(error) + ")") +
+           " (a key name or a display name will do).";
+    CloseServiceHandle(*manager);
+    *manager = NULL;
+    return false;
+}
+
+}  // namespace
+
+const char* ServiceStateWord(DWORD state)
 {
     switch (state) {
     case SERVICE_STOPPED: return "stopped";
@@ -25,99 +90,68 @@ const char* StateWord(DWORD state)
     }
 }
 
-// Opens the service by its name, or finds it by the repeater's display name.
-SC_HANDLE OpenRepeater(SC_HANDLE manager, const std::string& service, DWORD access, std::string* name)
+bool FindRepeaterService(const std::string& service, RepeaterService* found, std::string* why)
 {
-    char found[SERVICE_NAME_CAPACITY];
-    DWORD size = sizeof found;
-    if (!service.empty()) *name = service;
-    else if (GetServiceKeyNameA(manager, REPEATER_DISPLAY_NAME, found, &size)) *name = found;
-    else return NULL;
-    return OpenServiceA(manager, name->c_str(), access);
-}
-
-// Waits, polling, until the service reaches `wanted` or the bound passes.
-bool WaitForState(SC_HANDLE service, DWORD wanted, DWORD* reached)
-{
-    DWORD waited = 0;
-    for (;;) {
-        SERVICE_STATUS status;
-        if (!QueryServiceStatus(service, &status)) return false;
-        *reached = status.dwCurrentState;
-        if (status.dwCurrentState == wanted) return true;
-        if (waited >= STATE_WAIT_MS) return false;
-        Sleep(POLL_MS);
-        waited += POLL_MS;
+    SC_HANDLE manager, handle;
+    if (!OpenRepeater(service, SERVICE_QUERY_STATUS, &manager, &handle, &found->name, why)) return false;
+    char displayName[SERVICE_NAME_CAPACITY];
+    DWORD size = sizeof displayName;
+    found->displayName = GetServiceDisplayNameA(manager, found->name.c_str(), displayName, &size) ? displayName : "";
+    SERVICE_STATUS_PROCESS status;
+    bool asked = QueryStatus(handle, &status);
+    if (!asked) *why = "The service " + PrintableText(found->name.c_str()) + " cannot be asked for its state (" +
+                       ErrorText(GetLastError()) + ").";
+    found->state = asked ? status.dwCurrentState : 0;
+    found->processId = asked ? status.dwProcessId : 0;
+    found->startKnown = false;
+    // The time its process started tells whether it read the list before the last change.
+    HANDLE process = found->processId != 0 ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, found->processId)
+                                           : NULL;
+    if (process != NULL) {
+        FILETIME exited, kernel, user;
+        found->startKnown = GetProcessTimes(process, &found->startedAt, &exited, &kernel, &user) != FALSE;
+        CloseHandle(process);
     }
+    CloseServiceHandle(handle);
+    CloseServiceHandle(manager);
+    return asked;
 }
-
-
-}  // namespace
 
 RestartResult RestartRepeaterService(const std::string& service, std::string* what)
 {
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
-    if (manager == NULL) {
-        *what = "The service control manager cannot be reached.";
+    SC_HANDLE manager, handle;
+    std::string name;
+    if (!OpenRepeater(service, SERVICE_QUERY_STATUS | SERVICE_STOP | SERVICE_START, &manager, &handle, &name, what))
         return RESTART_FAILED;
-    }
-    std::string name = service.empty() ? REPEATER_DISPLAY_NAME : service;
-    SC_HANDLE handle = OpenRepeater(manager, service, SERVICE_QUERY_STATUS | SERVICE_STOP | SERVICE_START, &name);
+    const std::string shown = PrintableText(name.c_str());
     RestartResult result = RESTART_FAILED;
-    SERVICE_STATUS current;
-    DWORD state = handle != NULL && QueryServiceStatus(handle, &current) ? current.dwCurrentState : 0;
-    if (handle == NULL || state == 0) {
-        *what = "The service \"" + name + "\" cannot be found or may not be controlled.";
-    } else if (state == SERVICE_STOPPED) {
+    SERVICE_STATUS_PROCESS current;
+    DWORD state = 0;
+    if (!QueryStatus(handle, &current)) {
+        *what = "The service " + shown + " cannot be asked for its state (" + ErrorText(GetLastError()) + ").";
+    } else if ((state = current.dwCurrentState) == SERVICE_STOPPED) {
         // A stopped service stays stopped: starting it is the administrator's decision.
-        *what = "The service " + name + " is stopped; it stays stopped and reads the new list when it starts.";
+        *what = "The service " + shown + " is stopped; it stays stopped and reads the new list when it starts.";
         result = LEFT_STOPPED;
     } else if (state != SERVICE_RUNNING) {
-        *what = "The service " + name + " is " + StateWord(state) + " and was not restarted.";
+        *what = "The service " + shown + " is " + ServiceStateWord(state) + " and was not restarted.";
     } else {
         SERVICE_STATUS status;
-        if (!ControlService(handle, SERVICE_CONTROL_STOP, &status) || !WaitForState(handle, SERVICE_STOPPED, &state))
-            *what = "The service " + name + " did not stop within 30 seconds (it is " + StateWord(state) + ").";
-        else if (!StartServiceA(handle, 0, NULL) || !WaitForState(handle, SERVICE_RUNNING, &state))
-            *what = "The service " + name + " stopped but did not start again (it is " + StateWord(state) + ").";
+        if (!ControlService(handle, SERVICE_CONTROL_STOP, &status))
+            *what = "The service " + shown + " refused to stop (" + ErrorText(GetLastError()) + ").";
+        else if (!WaitForState(handle, SERVICE_STOPPED, &state))
+            *what = "The service " + shown + " did not stop within 30 seconds (it is " + ServiceStateWord(state) + ").";
+        else if (!StartServiceA(handle, 0, NULL))
+            *what = "The service " + shown + " stopped but failed to start again (" + ErrorText(GetLastError()) + ").";
+        else if (!WaitForState(handle, SERVICE_RUNNING, &state))
+            *what = "The service " + shown + " stopped but did not start again within 30 seconds (it is " +
+                    ServiceStateWord(state) + ").";
         else {
-            *what = "The service " + name + " was restarted.";
+            *what = "The service " + shown + " was restarted.";
             result = RESTARTED;
         }
     }
-    if (handle != NULL) CloseServiceHandle(handle);
+    CloseServiceHandle(handle);
     CloseServiceHandle(manager);
     return result;
 }
-
-bool RepeaterServiceState(const std::string& service, std::string* state)
-{
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
-    if (manager == NULL) {
-        *state = "The service control manager cannot be reached.";
-        return false;
-    }
-    std::string name = service.empty() ? REPEATER_DISPLAY_NAME : service;
-    SC_HANDLE handle = OpenRepeater(manager, service, SERVICE_QUERY_STATUS, &name);
-    SERVICE_STATUS status;
-    bool known = handle != NULL && QueryServiceStatus(handle, &status);
-    *state = known ? name + ": " + StateWord(status.dwCurrentState)
-                   : "The service \"" + name + "\" cannot be found or may not be asked.";
-    if (handle != NULL) CloseServiceHandle(handle);
-    CloseServiceHandle(manager);
-    return known;
-}
-#else
-// Built without Windows there is no service control manager to ask.
-RestartResult RestartRepeaterService(const std::string&, std::string* what)
-{
-    *what = "There is no service control manager on this system.";
-    return RESTART_FAILED;
-}
-
-bool RepeaterServiceState(const std::string&, std::string* state)
-{
-    *state = "There is no service control manager on this system.";
-    return false;
-}
-#endif

@@ -40,13 +40,17 @@
 
 // The console companion.
 #define TEXT_PAIRS_NOT_LOCAL "%s is not an IPv4 address of this computer."
+// %s: the Networks key as StoreShownAs() names it.
 #define TEXT_PAIRS_STORE_MISSING \
-    "The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks does not exist, so " \
-    "there is no list of pairs. The Corvane mDNS Repeater service's installer creates it: install or repair " \
-    "the service."
-#define TEXT_PAIRS_STORE_UNOPENABLE \
-    "The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS, or a key below it, cannot be " \
-    "opened with full access (error %ld). Run mDNSPairs as an administrator."
+    "The registry key %s does not exist, so there is no list of pairs. The Corvane mDNS Repeater " \
+    "service's installer creates it: install or repair the service."
+#define TEXT_PAIRS_STORE_NOT_WRITABLE \
+    "The registry key %s, or a key below it, cannot be opened for changing (error %ld). Changing the " \
+    "pairs needs an elevated prompt: run mDNSPairs as an administrator."
+#define TEXT_PAIRS_STORE_NOT_READABLE "The registry key %s, or a key below it, cannot be read (error %ld)."
+#define TEXT_PAIRS_STORE_BAD_NAME \
+    "The registry key %s holds a pair key named \"%s\" in this computer's code page, whose real name " \
+    "the code page cannot hold, so it cannot be read. Rename or remove it (regedit shows its name)."
 #define TEXT_PAIRS_UNKNOWN_ARGUMENT "\"%s\" is neither an IPv4 address nor the name of an adapter of this computer."
 #define TEXT_PAIRS_ADAPTER_WITHOUT_ADDRESS "The adapter \"%s\" has no IPv4 address."
 #define TEXT_PAIRS_ADAPTER_WITH_ADDRESSES \
@@ -55,8 +59,42 @@
 #define TEXT_PAIRS_ALREADY_SO "The list is already as asked: nothing was changed."
 #define TEXT_PAIRS_ALREADY_STORED "The pair %s, %s is already in the list: nothing was changed."
 #define TEXT_PAIRS_CONVERGED "The list is as asked: nothing would change."
-#define TEXT_PAIRS_USAGE_HINT "Run \"mDNSPairs --help\" for the commands and their arguments."
+#define TEXT_PAIRS_USAGE_HINT "Run \"mDNSPairs help\" for the commands and their arguments."
+#define TEXT_PAIRS_HELP_HEAD \
+    "Usage: mDNSPairs COMMAND [ARGUMENTS] [OPTIONS]      (mDNSPairs help COMMAND: one command)\n" \
+    "Reads and changes the address pairs that the Corvane mDNS Repeater service bridges.\n" \
+    "\n"
+#define TEXT_PAIRS_HELP_CHANGE_OPTIONS \
+    "\n" \
+    "Options of add, remove, set, clear and import:\n" \
+    "  --what-if          says what would change, as check does, and changes nothing\n" \
+    "  --restart          restarts the repeater service after a change, or when it runs an older list\n" \
+    "                     than the one stored; a stopped service stays stopped\n" \
+    "  --service NAME     the service's key name or display name (default: the one displayed as\n" \
+    "                     \"Corvane mDNS Repeater\"); also for check, status and restart\n"
+#define TEXT_PAIRS_HELP_TAIL \
+    "\n" \
+    "SOURCE and DESTINATION are IPv4 addresses of this computer, or names of its adapters\n" \
+    "(\"Ethernet 2\"), each standing for the adapter's one IPv4 address. Commands are read in any\n" \
+    "case. list, check, export, status, help and --version only read, and need no elevation.\n" \
+    "Texts from the store and adapter names are printed with control characters as \\xNN\n" \
+    "and backslashes doubled.\n" \
+    "\n" \
+    "Exit codes:\n" \
+    "  0  done, and nothing needed changing: the store is exactly the list (check: converged)\n" \
+    "  1  the store could not be made to hold the list (it may hold part of it), or no memory\n" \
+    "  2  done, and the list changed or the service was restarted (check, --what-if: it would be)\n" \
+    "  3  refused by a rule; nothing was changed\n" \
+    "  4  usage error, or a FILE that is not of the export's shape; nothing was changed\n" \
+    "  5  the store cannot be used: the Networks key is missing, or may not be changed here\n" \
+    "  6  another program changed the list before or while this saved; its change was kept\n" \
+    "     (the list may hold part of this command's): look, then run it again\n" \
+    "  7  changed, but the repeater service did not restart\n" \
+    "  8  whether another program changed the list could not be read; nothing was changed\n" \
+    "  9  the repeater service cannot be found or asked (status, restart)\n"
 #define TEXT_PAIRS_NO_FILE "The file \"%s\" cannot be read."
+#define TEXT_PAIRS_FILE_TOO_LARGE "The file \"%s\" is larger than %d MB, far beyond any export: it was not read."
+#define TEXT_PAIRS_OUT_OF_MEMORY "There was not enough memory to finish: nothing more was done."
 #define TEXT_PAIRS_NOT_AN_EXPORT "The file \"%s\" is not an export of mDNSPairs (%s)."
 #define TEXT_PAIRS_NO_VERSION "The version of this program cannot be read from its resources."
 #define TEXT_PAIRS_STORE_CHANGED \

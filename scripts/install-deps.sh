@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake g++ make googletest clang libclang-rt-14-dev
           g++-mingw-w64-i686-posix mingw-w64-i686-dev
           wine wine32:i386 xvfb xdotool x11-utils imagemagick util-linux hostname iproute2 bc python3
-          wixl msitools osslsigncode openssl)
+          wixl msitools osslsigncode openssl ansible)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -114,6 +114,20 @@ else
 fi
 echo "== the installer package: $package_line (checks)"
 
+# The README's Ansible recipe, as ansible-playbook reads it: the block after its marker.
+recipe_log="$logs/recipe.log"
+awk '/^<!-- ansible-recipe -->$/ { found = 1; next } found && /^```$/ { if (inside) exit; inside = 1; next } inside' \
+    "$root/README.md" >"$build/ansible-recipe.yml"
+if [ -s "$build/ansible-recipe.yml" ] &&
+    ansible-playbook --syntax-check -i localhost, "$build/ansible-recipe.yml" >"$recipe_log" 2>&1; then
+    passed=$((passed + 1))
+    echo "== the README's Ansible recipe: ansible-playbook --syntax-check reads it"
+else
+    failed=$((failed + 1))
+    failed_logs+=("$recipe_log")
+    echo "== the README's Ansible recipe: not read (or missing)"
+fi
+
 for log in "${failed_logs[@]}"; do
     echo
     echo "---- the end of $log (the whole log is there)"

@@ -80,36 +80,3 @@ ULONG WINAPI GetAdaptersAddresses(ULONG family, ULONG, void*, IP_ADAPTER_ADDRESS
     return ERROR_SUCCESS;
 }
 
-// Windows-1252, the ANSI code page of the machines we test for: the code units that are
-// the same in Latin-1 pass as one byte. Other code pages are not offered, so a caller that
-// names the wrong one gets no text rather than the right one by accident.
-static bool InAnsiCodePage(WCHAR unit)
-{
-    return unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF);
-}
-
-int WINAPI WideCharToMultiByte(UINT codePage, DWORD, const WCHAR* wide, int wideLength, char* text, int size,
-                               const char* defaultChar, BOOL* usedDefault)
-{
-    if (wide == nullptr || codePage != CP_ACP) return 0;
-    int length = 0;
-    if (wideLength < 0) {
-        while (wide[length] != 0) ++length;
-        ++length;  // the NUL counts
-    } else {
-        length = wideLength;
-    }
-    if (size == 0) return length;
-    if (text == nullptr || size < length) return 0;
-    bool replaced = false;
-    for (int i = 0; i < length; ++i) {
-        if (InAnsiCodePage(wide[i])) {
-            text[i] = (char)wide[i];
-        } else {
-            text[i] = defaultChar ? *defaultChar : '?';
-            replaced = true;
-        }
-    }
-    if (usedDefault) *usedDefault = replaced;
-    return length;
-}

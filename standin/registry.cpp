@@ -12,6 +12,7 @@
 
 #include "standin.h"
 #include "standin/standin_faults.h"
+#include "standin/standin_registry_clock.h"
 #include "standin/standin_reset.h"
 
 namespace {
@@ -64,6 +65,15 @@ void Touch(Key* key)
 {
     key->lastWrite = ++g_clock;
 }
+
+}  // namespace
+
+unsigned long long StandinNextRegistryTime(void)
+{
+    return ++g_clock;
+}
+
+namespace {
 
 struct Handle {
     std::shared_ptr<Key> key;
@@ -585,4 +595,65 @@ LONG WINAPI RegQueryMultipleValuesA(HKEY handle, PVALENTA values, DWORD count, L
     DWORD capacity = *bufferSize;
     *bufferSize = needed;
     return buffer == nullptr || capacity < needed ? ERROR_MORE_DATA : ERROR_SUCCESS;
+}
+
+namespace {
+
+// The UTF-16 of an ANSI name or text, as Windows keeps it.
+std::vector<WCHAR> Wide(const BYTE* bytes, size_t count)
+{
+    std::vector<WCHAR> wide(count);
+    if (count > 0) MultiByteToWideChar(CP_ACP, 0, (const char*)bytes, (int)count, wide.data(), (int)count);
+    return wide;
+}
+
+}  // namespace
+
+LONG WINAPI RegEnumKeyExW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD, LPWSTR, LPDWORD,
+                          PFILETIME lastWriteTime)
+{
+    char ansi[kMaxKeyNameLength + 1];
+    DWORD ansiLength = sizeof ansi;
+    LONG status = RegEnumKeyExA(handle, index, ansi, &ansiLength, nullptr, nullptr, nullptr, lastWriteTime);
+    if (status != ERROR_SUCCESS) return status;
+    if (*nameLength <= ansiLength) return ERROR_MORE_DATA;
+    std::vector<WCHAR> wide = Wide((const BYTE*)ansi, ansiLength);
+    for (DWORD i = 0; i < ansiLength; ++i) name[i] = wide[i];
+    name[ansiLength] = 0;
+    *nameLength = ansiLength;
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type,
+                          LPBYTE data, LPDWORD dataLength)
+{
+    LONG injected;
+    if (StandinTakeFault("RegEnumValueW", "", &injected)) return injected;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, KEY_QUERY_VALUE, &open);
+    if (status != ERROR_SUCCESS) return status;
+    if (name == nullptr || nameLength == nullptr) return ERROR_INVALID_PARAMETER;
+    if (index >= open->key->values.size()) return ERROR_NO_MORE_ITEMS;
+    auto entry = open->key->values.begin();
+    std::advance(entry, index);
+    const Value& value = entry->second;
+    if (*nameLength <= value.name.size()) return ERROR_MORE_DATA;
+    // String data is UTF-16 through this call; other data is the bytes as they are.
+    std::vector<BYTE> bytes = value.data;
+    if (IsStringType(value.type)) {
+        std::vector<WCHAR> wide = Wide(value.data.data(), value.data.size());
+        bytes.assign((const BYTE*)wide.data(), (const BYTE*)wide.data() + wide.size() * sizeof(WCHAR));
+    }
+    if (data != nullptr) {
+        if (dataLength == nullptr) return ERROR_INVALID_PARAMETER;
+        if (*dataLength < bytes.size()) return ERROR_MORE_DATA;
+        if (!bytes.empty()) memcpy(data, bytes.data(), bytes.size());
+    }
+    std::vector<WCHAR> wideName = Wide((const BYTE*)value.name.data(), value.name.size());
+    for (size_t i = 0; i < wideName.size(); ++i) name[i] = wideName[i];
+    name[wideName.size()] = 0;
+    *nameLength = (DWORD)wideName.size();
+    if (type) *type = value.type;
+    if (dataLength) *dataLength = (DWORD)bytes.size();
+    return ERROR_SUCCESS;
 }

@@ -10,4 +10,5 @@ void StandinReset(void)
     StandinResetWinsock();
     StandinResetAdapters();
     StandinResetSync();
+    StandinResetServices();
 }

@@ -7,3 +7,4 @@ void StandinResetUser(void);
 void StandinResetWinsock(void);
 void StandinResetAdapters(void);
 void StandinResetSync(void);
+void StandinResetServices(void);

@@ -14,10 +14,15 @@ DWORD PairTableCount = 0;
 
 void LoadPairTable(void)
 {
-    HKEY networksKey;
     // Full access although the load only reads: a process that may not write the store
     // is not allowed to go on and present it for editing.
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, KEY_ALL_ACCESS, &networksKey) != ERROR_SUCCESS)
+    LoadPairTableWithAccess(KEY_ALL_ACCESS);
+}
+
+void LoadPairTableWithAccess(REGSAM access)
+{
+    HKEY networksKey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, access, &networksKey) != ERROR_SUCCESS)
         FatalSettingsError();
 
     PairTableCount = 0;
@@ -43,7 +48,7 @@ void LoadPairTable(void)
     StampSet read = {counted ? STAMPS_KNOWN : STAMPS_UNKNOWN, NULL, 0, 0};
     for (DWORD index = 0; index < PairTableCount; ++index) {
         FILETIME lastWrite;
-        if (!ReadPairRecord(networksKey, index, &PairTable[index], &lastWrite)) {
+        if (!ReadPairRecord(networksKey, index, access, &PairTable[index], &lastWrite)) {
             RegCloseKey(networksKey);
             FatalSettingsError();
         }

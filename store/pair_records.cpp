@@ -6,7 +6,7 @@
 #include "store/registry_values.h"
 #include "store/store_names.h"
 
-bool ReadPairRecord(HKEY networksKey, DWORD index, NetworkPair* pair, FILETIME* lastWrite)
+bool ReadPairRecord(HKEY networksKey, DWORD index, REGSAM access, NetworkPair* pair, FILETIME* lastWrite)
 {
     memset(pair, 0, sizeof *pair);
     memset(lastWrite, 0, sizeof *lastWrite);
@@ -20,7 +20,7 @@ bool ReadPairRecord(HKEY networksKey, DWORD index, NetworkPair* pair, FILETIME* 
     // Opened below the Networks key rather than by its full path: the ANSI calls refuse
     // paths of more than 260 characters, and a subkey name alone may have 255.
     HKEY pairKey;
-    if (RegOpenKeyExA(networksKey, pair->subkeyName, 0, KEY_ALL_ACCESS, &pairKey) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(networksKey, pair->subkeyName, 0, access, &pairKey) != ERROR_SUCCESS) return false;
     ReadTextValue(pairKey, PairValueNames[PAIR_VALUE_SOURCE], pair->sourceAddress, ADDRESS_TEXT_SIZE);
     ReadTextValue(pairKey, PairValueNames[PAIR_VALUE_DESTINATION], pair->destinationAddress, ADDRESS_TEXT_SIZE);
     pair->direction = ReadNumberValue(pairKey, PairValueNames[PAIR_VALUE_DIRECTION]);

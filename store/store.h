@@ -28,6 +28,11 @@ extern DWORD PairTableCount;
 
 // Reads every pair below the Networks key. An unusable store ends the process.
 void LoadPairTable(void);
+// The same, opening the keys with `access` (KEY_READ for a program that only reads).
+void LoadPairTableWithAccess(REGSAM access);
+// When the pair list was last written: the newest of the Networks key's last write time (a
+// pair key made or deleted) and each pair key's (a value set). False when it cannot be read.
+bool NewestPairWrite(FILETIME* newest);
 // Empties the pair table, for tests and tools that load more than once.
 void ResetPairTable(void);
 

@@ -44,6 +44,53 @@ static bool Differ(Look* look, const char* format, ...)
     return true;
 }
 
+// Names and texts are read through the Unicode calls, so that one the code page only maps
+// onto ours (a fullwidth digit, a letter without its accent) shows as the difference it is.
+#define WIDE_NAME_CAPACITY 32
+#define WIDE_DATA_CAPACITY (2 * VALUE_DATA_CAPACITY)
+
+// `text` in UTF-16 as the registry keeps what the save writes; its length without the NUL.
+static int Widened(const char* text, WCHAR* wide, int capacity)
+{
+    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, capacity);
+    return length > 0 ? length - 1 : -1;
+}
+
+// A name or text read back, in the code page, for the report only.
+static void Narrowed(const WCHAR* wide, int length, char* text, int size)
+{
+    int count = WideCharToMultiByte(CP_ACP, 0, wide, length, text, size - 1, NULL, NULL);
+    text[count > 0 ? count : 0] = 0;
+}
+
+static bool SameWide(const WCHAR* a, int lengthA, const WCHAR* b, int lengthB)
+{
+    return lengthA == lengthB && memcmp(a, b, (size_t)lengthA * sizeof(WCHAR)) == 0;
+}
+
+// Which of the row's values `name` is, exactly (the save writes them with this case), or -1.
+static int ValueNamed(const WCHAR* name, int length)
+{
+    for (int which = 0; which < PAIR_VALUE_COUNT; ++which) {
+        WCHAR expected[WIDE_NAME_CAPACITY];
+        int expectedLength = Widened(PairValueNames[which], expected, WIDE_NAME_CAPACITY);
+        if (SameWide(name, length, expected, expectedLength)) return which;
+    }
+    return -1;
+}
+
+// String data in UTF-16, counted with or without the NUL the registry may have added.
+static bool HoldsWideText(const BYTE* data, DWORD size, const char* text)
+{
+    WCHAR expected[ADDRESS_TEXT_SIZE + 1];
+    int length = Widened(text, expected, ADDRESS_TEXT_SIZE + 1);
+    if (length < 0 || size % sizeof(WCHAR) != 0) return false;
+    int units = (int)(size / sizeof(WCHAR));
+    const WCHAR* stored = (const WCHAR*)data;
+    if (units == length + 1 && stored[length] == 0) units = length;
+    return SameWide(stored, units, expected, length);
+}
+
 static void LookAtPairKey(Look* look, HKEY pairKey, const char* keyName, const PairRowText* row)
 {
     DWORD subkeys = 0, values = 0;
@@ -57,23 +104,23 @@ static void LookAtPairKey(Look* look, HKEY pairKey, const char* keyName, const P
     PairValueTexts(row, texts);
     bool seen[PAIR_VALUE_COUNT] = {false, false, false, false};
     for (DWORD index = 0; index < values; ++index) {
-        char name[VALUE_NAME_CAPACITY];
-        BYTE data[VALUE_DATA_CAPACITY];
-        DWORD nameLength = sizeof name, size = sizeof data, type = REG_NONE;
-        LONG status = RegEnumValueA(pairKey, index, name, &nameLength, NULL, &type, data, &size);
-        if (status != ERROR_SUCCESS || nameLength >= sizeof name) {
+        WCHAR name[WIDE_NAME_CAPACITY];
+        WCHAR data[WIDE_DATA_CAPACITY / sizeof(WCHAR)];
+        DWORD nameLength = WIDE_NAME_CAPACITY, size = sizeof data, type = REG_NONE;
+        LONG status = RegEnumValueW(pairKey, index, name, &nameLength, NULL, &type, (LPBYTE)data, &size);
+        if (status != ERROR_SUCCESS || nameLength >= WIDE_NAME_CAPACITY) {
             if (!Differ(look, "Networks\\%s has a value that is not one the save writes", keyName)) return;
             continue;
         }
-        name[nameLength] = 0;
-        // Names compare exactly: the save writes them with this case.
-        int which = PairValueByName(name);
+        char shownName[VALUE_NAME_CAPACITY * 2];
+        Narrowed(name, (int)nameLength, shownName, sizeof shownName);
+        int which = ValueNamed(name, (int)nameLength);
         bool fine = true;
-        if (which < 0) fine = Differ(look, "Networks\\%s has an extra value \"%s\"", keyName, name);
+        if (which < 0) fine = Differ(look, "Networks\\%s has an extra value \"%s\"", keyName, shownName);
         else if (type != REG_SZ)
-            fine = Differ(look, "Networks\\%s\\%s is of type %lu, not REG_SZ", keyName, name, (unsigned long)type);
-        else if (size > sizeof data || !PairValueHolds(data, size, texts[which]))
-            fine = Differ(look, "Networks\\%s\\%s does not hold \"%s\"", keyName, name, texts[which]);
+            fine = Differ(look, "Networks\\%s\\%s is of type %lu, not REG_SZ", keyName, shownName, (unsigned long)type);
+        else if (!HoldsWideText((const BYTE*)data, size, texts[which]))
+            fine = Differ(look, "Networks\\%s\\%s does not hold \"%s\"", keyName, shownName, texts[which]);
         if (!fine) return;
         if (which >= 0) seen[which] = true;
     }
@@ -81,13 +128,17 @@ static void LookAtPairKey(Look* look, HKEY pairKey, const char* keyName, const P
         if (!seen[which] && !Differ(look, "Networks\\%s has no value \"%s\"", keyName, PairValueNames[which])) return;
 }
 
-// A subkey name as the save writes a row number, below the row count.
-static bool IsRowName(const char* name, int rowCount)
+// A subkey name as the save writes a row number (ASCII digits, no leading zero), below the
+// row count.
+static bool IsRowName(const WCHAR* name, int length, int rowCount)
 {
-    char expected[ROW_NAME_CAPACITY];
-    unsigned long number = strtoul(name, NULL, 10);
-    snprintf(expected, sizeof expected, PAIR_KEY_NAME_BY_NUMBER, (int)number);
-    return strcmp(name, expected) == 0 && number < (unsigned long)rowCount;
+    if (length < 1 || length > 10 || (name[0] == '0' && length > 1)) return false;
+    unsigned long long number = 0;
+    for (int i = 0; i < length; ++i) {
+        if (name[i] < '0' || name[i] > '9') return false;
+        number = number * 10 + (name[i] - '0');
+    }
+    return number < (unsigned long long)rowCount;
 }
 
 static void LookAtNetworks(Look* look, HKEY networksKey, const PairRowText* rows, int rowCount)
@@ -103,13 +154,16 @@ static void LookAtNetworks(Look* look, HKEY networksKey, const PairRowText* rows
     if (subkeys != (DWORD)rowCount && !Differ(look, "Networks has %lu subkeys, not %d", (unsigned long)subkeys, rowCount))
         return;
     for (DWORD index = 0; index < subkeys; ++index) {
-        char name[SUBKEY_NAME_SIZE];
-        DWORD nameLength = sizeof name;
-        if (RegEnumKeyExA(networksKey, index, name, &nameLength, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) {
+        WCHAR name[SUBKEY_NAME_SIZE];
+        DWORD nameLength = SUBKEY_NAME_SIZE;
+        if (RegEnumKeyExW(networksKey, index, name, &nameLength, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) {
             if (!Differ(look, "Networks cannot be listed")) return;
             break;
         }
-        if (!IsRowName(name, rowCount) && !Differ(look, "Networks has a subkey \"%s\" that is not a row's", name))
+        char shownName[SUBKEY_NAME_SIZE * 2];
+        Narrowed(name, (int)nameLength, shownName, sizeof shownName);
+        if (!IsRowName(name, (int)nameLength, rowCount) &&
+            !Differ(look, "Networks has a subkey \"%s\" that is not a row's", shownName))
             return;
     }
     for (int row = 0; row < rowCount; ++row) {

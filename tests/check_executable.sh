@@ -61,7 +61,7 @@ check "companion: 32-bit console program" 'has_header "file format pei-i386" && 
 check "companion: only system DLLs" \
     '[ -z "$(tr " " "\n" <<<"$imports" | grep -v -E "^(ADVAPI32|IPHLPAPI|KERNEL32|MSVCRT|NTDLL|WSOCK32)\.DLL$" | grep .)" ]'
 check "companion: ASLR and DEP" 'has_header "^DllCharacteristics[[:space:]]+0*[1-9a-f]*140$"'
-check "companion: manifest asks for the administrator" 'has_resource "level=\"\"requireAdministrator\"\""'
+check "companion: manifest runs as the caller" 'has_resource "level=\"\"asInvoker\"\""'
 check "companion: version 1.2.0.0" 'has_resource "FILEVERSION 1, 2, 0, 0"'
 
 echo "$passes passed, $failures failed"

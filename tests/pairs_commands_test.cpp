@@ -18,6 +18,7 @@
 #include "net/own_addresses.h"
 #include "resources/program_texts.h"
 #include "standin.h"
+#include "store/store_names.h"
 #include "tests/child_process.h"
 #include "tests/output_capture.h"
 
@@ -106,7 +107,7 @@ std::vector<std::string> FifteenPairs(Rows* rows)
 
 const std::string kRestart = std::string(TEXT_RESTART_NOTICE) + "\n";
 
-const std::string kHint = "Run \"mDNSPairs --help\" for the commands and their arguments.";
+const std::string kHint = "Run \"mDNSPairs help\" for the commands and their arguments.";
 
 // A file of the test's own, removed when the test ends.
 struct TemporaryFile {
@@ -145,18 +146,23 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
     const std::vector<std::string> setOne = {"set", "192.168.1.10", "10.0.0.5"};
     const std::string already = TEXT_PAIRS_ALREADY_SO "\n";
     TemporaryFile exported;
-    const std::string notAnExport = "The file \"" + exported.path + "\" is not an export of mDNSPairs (line 1: not a REGEDIT4 file).";
+    const std::string notAnExport = "The file \"" + exported.path +
+                                    "\" is not an export of mDNSPairs (line 1: neither a REGEDIT4 file nor a Windows "
+                                    "Registry Editor Version 5.00 file).";
     const std::string longArgument(5000, 'x');
     const Step steps[] = {
-        {{"set", "Ethernet2", "WiFi"}, PAIRS_CHANGED, kRestart, "", one},
+        {{"set", "Ethernet2", "WiFi"}, PAIRS_CHANGED, "add 192.168.1.10 10.0.0.5\n" + kRestart, "", one},
         {{"set", "ethernet2", "10.0.0.5"}, PAIRS_UNCHANGED, already, "", one},
         // Not what the save writes, though the texts are: rewritten.
-        {setOne, PAIRS_CHANGED, kRestart, "", one, [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
-        {setOne, PAIRS_CHANGED, kRestart, "", one, [] { SetValue(NETWORKS, "Stray", REG_SZ, ""); }},
+        {setOne, PAIRS_CHANGED, "rewrite: Networks\\\\0\\\\Enabled does not hold \"1\"\n" + kRestart, "", one,
+         [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
+        {setOne, PAIRS_CHANGED, "rewrite: Networks has values of its own\n" + kRestart, "", one,
+         [] { SetValue(NETWORKS, "Stray", REG_SZ, ""); }},
         {setOne, PAIRS_UNCHANGED, already, "", one},
         // An address that only an adapter holds is this computer's too.
-        {{"set", "10.1.0.1", "10.0.0.6"}, PAIRS_CHANGED, kRestart, "", {{"10.1.0.1", "10.0.0.6"}}},
-        {setOne, PAIRS_CHANGED, kRestart, "", one},
+        {{"set", "10.1.0.1", "10.0.0.6"}, PAIRS_CHANGED, "add 10.1.0.1 10.0.0.6\nremove 192.168.1.10 10.0.0.5\n" + kRestart,
+         "", {{"10.1.0.1", "10.0.0.6"}}},
+        {setOne, PAIRS_CHANGED, "*", "", one},
         // Adding a pair that is there, either way round, is safe to run again.
         {{"add", "10.0.0.5", "192.168.1.10"}, PAIRS_UNCHANGED,
          "The pair 10.0.0.5, 192.168.1.10 is already in the list: nothing was changed.\n", "", one},
@@ -175,7 +181,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          "The adapter \"Two\" has more than one IPv4 address (10.1.0.1, 10.2.0.1): name the address instead.", one},
         {{"add", "Cable", "WiFi"}, PAIRS_REFUSED, "", "The adapter \"Cable\" has no IPv4 address.", one},
         {{"add", "Pending", "WiFi"}, PAIRS_REFUSED, "", "The adapter \"Pending\" has no IPv4 address.", one},
-        {{"add", "wifi", "10.0.0.6"}, PAIRS_CHANGED, kRestart, "", two},
+        {{"add", "wifi", "10.0.0.6"}, PAIRS_CHANGED, "add 10.0.0.5 10.0.0.6\n" + kRestart, "", two},
         {{"set", "WiFi", "10.0.0.6", "10.0.0.6", "wifi"}, PAIRS_REFUSED, "", TEXT_RULE_DUPLICATE, two},
         {{"list"}, PAIRS_UNCHANGED,
          "192.168.1.10\t10.0.0.5\tEthernet2, 192.168.1.0/24\tWiFi, 10.0.0.0/16\n"
@@ -190,20 +196,21 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"check", "8.8.8.8", "WiFi"}, PAIRS_REFUSED, "", "8.8.8.8 is not an IPv4 address of this computer.", two},
         {{"check", "--json", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED,
          "{\"converged\":false,\"add\":[],\"remove\":[],\"reorder\":false,"
-         "\"store\":[\"Networks\\\\1\\\\Enabled does not hold \\\"1\\\"\"]}\n",
+         "\"store\":[\"Networks\\\\1\\\\Enabled does not hold \\\"1\\\"\"],\"restartPending\":false}\n",
          "", two, [] { SetValue(NETWORKS "\\1", "Enabled", REG_SZ, "0"); }},
         {{"add", "--what-if", "10.0.0.6", "192.168.1.10"}, PAIRS_CHANGED,
          "add 10.0.0.6 192.168.1.10\nrewrite: Networks\\\\1\\\\Enabled does not hold \"1\"\n", "", two},
-        {{"set", "--", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, kRestart, "", two},
+        {{"set", "--", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED,
+         "rewrite: Networks\\\\1\\\\Enabled does not hold \"1\"\n" + kRestart, "", two},
         {{"check", "--file", exported.path}, PAIRS_UNCHANGED, TEXT_PAIRS_CONVERGED "\n", "", two},
-        {{"remove", "10.0.0.6", "WiFi"}, PAIRS_CHANGED, kRestart, "", one},
+        {{"remove", "10.0.0.6", "WiFi"}, PAIRS_CHANGED, "remove 10.0.0.5 10.0.0.6\n" + kRestart, "", one},
         {{"remove", "10.255.0.1", "1.2.3.255"}, PAIRS_UNCHANGED,
          "The pair 10.255.0.1, 1.2.3.255 is not in the list: nothing was changed.\n", "", one},
         // Absent, but the store is not what the save writes: rewritten all the same.
-        {{"remove", "1.2.3.4", "5.6.7.8"}, PAIRS_CHANGED, kRestart, "", one,
-         [] { SetValue(NETWORKS "\\0", "Direction", REG_SZ, "5"); }},
+        {{"remove", "1.2.3.4", "5.6.7.8"}, PAIRS_CHANGED, "rewrite: Networks\\\\0\\\\Direction does not hold \"2\"\n" + kRestart,
+         "", one, [] { SetValue(NETWORKS "\\0", "Direction", REG_SZ, "5"); }},
         // The export of two pairs, imported: the list becomes those two again.
-        {{"import", exported.path}, PAIRS_CHANGED, kRestart, "", two},
+        {{"import", exported.path}, PAIRS_CHANGED, "add 10.0.0.5 10.0.0.6\n" + kRestart, "", two},
         {{"import", exported.path}, PAIRS_UNCHANGED, already, "", two},
         {{"import", exported.path}, PAIRS_USAGE, "", notAnExport, two, [&exported] { exported.Write("REGEDIT5\r\n"); }},
         {{"import", "/nonexistent/pairs.reg"}, PAIRS_USAGE, "", "The file \"/nonexistent/pairs.reg\" cannot be read.", two},
@@ -219,15 +226,16 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         // The compare could not read the store: nothing changed, and a code of its own.
         {{"add", "192.168.1.10", "10.0.0.5"}, PAIRS_STORE_UNCHECKED, "", TEXT_PAIRS_STORE_UNCHECKED,
          {{"192.168.1.10", "10.0.0.6"}, {"10.0.0.5", "10.0.0.6"}},
-         [] { StandinFailCall("RegQueryInfoKeyA", 2, ERROR_ACCESS_DENIED); }},  // the load's, the exact check's, the compare's
+         // The load's count, the exact check's look, the three of the look at what would change; then the compare's.
+         [] { StandinFailCall("RegQueryInfoKeyA", 5, ERROR_ACCESS_DENIED); }},
         // Another program's save holds the lock for a while: said, waited for, then saved.
-        {{"set", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, kRestart, TEXT_PAIRS_LOCK_WAITING,
+        {{"set", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, "*", TEXT_PAIRS_LOCK_WAITING,
          two, [] { StandinScriptMutex(false, {WAIT_TIMEOUT, WAIT_OBJECT_0}); }},
         // Ten and more pairs: the list reads back in the order written ("10" after "9").
-        {setFifteen, PAIRS_CHANGED, kRestart, "", fifteen},
+        {setFifteen, PAIRS_CHANGED, "*", "", fifteen},
         {setFifteen, PAIRS_UNCHANGED, already, "", fifteen},
         {setFifteen, PAIRS_UNCHANGED, already, "", fifteen},
-        {setOne, PAIRS_CHANGED, kRestart, "", one},
+        {setOne, PAIRS_CHANGED, "*", "", one},
         // A key the removal cannot open: the save fails, writes nothing, and says so on
         // standard error only.
         {setOne, PAIRS_SAVE_FAILED, "", "Error opening key.", one,
@@ -235,7 +243,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
              CreateKey(NETWORKS "\\0\\nested");
              StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "nested");
          }},
-        {setOne, PAIRS_CHANGED, kRestart, "", one},
+        {setOne, PAIRS_CHANGED, "rewrite: Networks\\\\0 has subkeys\n" + kRestart, "", one},
         {{"add", "WiFi"}, PAIRS_USAGE, "", "\"add\" takes a SOURCE and a DESTINATION.", one},
         {{"set", "WiFi", "10.0.0.6", "Ethernet2"}, PAIRS_USAGE, "", "*", one},
         {{"set", "WiFi"}, PAIRS_USAGE, "", "\"set\" takes SOURCE DESTINATION pairs, at least one (\"clear\" empties the list).", one},
@@ -243,15 +251,60 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"check"}, PAIRS_USAGE, "", "\"check\" takes SOURCE DESTINATION pairs, at least one, or --file FILE.", one},
         {{"list", "--what-if"}, PAIRS_USAGE, "", "\"list\" takes no option --what-if.", one},
         {{"list", "extra"}, PAIRS_USAGE, "", "\"list\" takes no arguments.", one},
-        {{"LIST"}, PAIRS_USAGE, "",
-         "\"LIST\" is not a command (the commands are lowercase: list, add, remove, set, check, clear, export, import, "
-         "status).",
+        // Commands in any case; help in every form a person tries.
+        {{"LIST"}, PAIRS_UNCHANGED, "192.168.1.10\t10.0.0.5\tEthernet2, 192.168.1.0/24\tWiFi, 10.0.0.0/16\n", "", one},
+        {{"lst"}, PAIRS_USAGE, "",
+         "\"lst\" is not a command (the commands are: list, add, remove, set, clear, check, export, import, status, "
+         "restart, --version).",
          one},
+        {{"help", "nothing"}, PAIRS_USAGE, "", "*", one},
         {{}, PAIRS_USAGE, "", "No command was given.", one},
         {{"--help"}, PAIRS_UNCHANGED, "*", "", one},
         {{"/?"}, PAIRS_UNCHANGED, "*", "", one},
+        {{"-?"}, PAIRS_UNCHANGED, "*", "", one},
+        {{"help"}, PAIRS_UNCHANGED, "*", "", one},
+        {{"HELP", "Set"}, PAIRS_UNCHANGED,
+         "Usage: mDNSPairs set SOURCE DESTINATION [SOURCE DESTINATION]...\nmakes the list exactly these pairs, in this "
+         "order.\n" TEXT_PAIRS_HELP_CHANGE_OPTIONS,
+         "", one},
+        {{"set", "--help"}, PAIRS_UNCHANGED, "*", "", one},
+        // The repeater service: found by either name, restarted after a change, and a restart
+        // that could not happen remembered as pending until one does.
+        {{"status"}, PAIRS_NO_SERVICE, "pairs 1\n",
+         "The service \"Corvane mDNS Repeater\" does not exist (a key name or a display name will do).", one},
+        {{"set", "Ethernet2", "WiFi", "--restart"}, PAIRS_UNCHANGED, already, "", one,
+         [] { StandinScriptService({"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0}); }},
+        {{"set", "WiFi", "10.0.0.6", "--restart", "--service", "corvane mdns repeater"}, PAIRS_CHANGED,
+         "add 10.0.0.5 10.0.0.6\nremove 192.168.1.10 10.0.0.5\nThe service MdnsTest was restarted.\n", "",
+         {{"10.0.0.5", "10.0.0.6"}}},
+        {{"status", "--json", "--service", "MdnsTest"}, PAIRS_UNCHANGED,
+         "{\"service\":\"MdnsTest\",\"displayName\":\"Corvane mDNS Repeater\",\"state\":\"running\",\"pid\":101,"
+         "\"pairs\":1,\"restartPending\":false}\n",
+         "", {{"10.0.0.5", "10.0.0.6"}}},
+        {{"set", "192.168.1.10", "10.0.0.5", "--restart"}, PAIRS_NOT_RESTARTED, "add 192.168.1.10 10.0.0.5\nremove 10.0.0.5 10.0.0.6\n",
+         "The service MdnsTest refused to stop (error 1061).", one,
+         [] { StandinScriptService({"MdnsTest", "", 0, true, false, false, 0, 0, 0}); }},
+        {{"check", "192.168.1.10", "10.0.0.5"}, PAIRS_CHANGED,
+         "restart the service: it started before the list was last written\n", "", one},
+        {{"status"}, PAIRS_UNCHANGED, "service MdnsTest: running\npid 101\npairs 1\nrestart pending: yes\n", "", one},
+        {{"set", "Ethernet2", "WiFi", "--restart"}, PAIRS_CHANGED, already + "The service MdnsTest was restarted.\n", "", one,
+         [] { StandinScriptService({"MdnsTest", "", 0, false, false, false, 0, 0, 0}); }},
+        {{"check", "--json", "192.168.1.10", "10.0.0.5"}, PAIRS_UNCHANGED,
+         "{\"converged\":true,\"add\":[],\"remove\":[],\"reorder\":false,\"store\":[],\"restartPending\":false}\n", "",
+         one},
+        {{"restart"}, PAIRS_NOT_RESTARTED, "", "The service MdnsTest stopped but failed to start again (error 1053).", one,
+         [] { StandinScriptService({"MdnsTest", "", 0, false, false, true, 0, 0, 0}); }},
+        {{"restart", "--service", "Nothing"}, PAIRS_NO_SERVICE, "",
+         "The service \"Nothing\" does not exist (a key name or a display name will do).", one},
+        // A stopped service is never pending, and never started.
+        {{"set", "WiFi", "Ethernet2", "--restart"}, PAIRS_CHANGED,
+         "add 10.0.0.5 192.168.1.10\nremove 192.168.1.10 10.0.0.5\nThe service MdnsTest is stopped; it stays stopped and "
+         "reads the new list when it starts.\n",
+         "", {{"10.0.0.5", "192.168.1.10"}}},
+        {{"check", "10.0.0.5", "192.168.1.10"}, PAIRS_UNCHANGED, TEXT_PAIRS_CONVERGED "\n", "", {{"10.0.0.5", "192.168.1.10"}}},
+        {setOne, PAIRS_CHANGED, "*", "", one},
         {{"clear", "--what-if"}, PAIRS_CHANGED, "remove 192.168.1.10 10.0.0.5\n", "", one},
-        {{"clear"}, PAIRS_CHANGED, kRestart, "", {}},
+        {{"clear"}, PAIRS_CHANGED, "remove 192.168.1.10 10.0.0.5\n" + kRestart, "", {}},
         {{"clear"}, PAIRS_UNCHANGED, already, "", {}},
         {{"remove", "1.2.3.4", "5.6.7.8"}, PAIRS_UNCHANGED,
          "The pair 1.2.3.4, 5.6.7.8 is not in the list: nothing was changed.\n", "", {}},
@@ -279,10 +332,11 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         if (step.arguments.size() == 1 && step.arguments[0] == "export") exported.Write(outcome.standardOutput);
         // The store is written only when it changes, and then as the configurator writes it.
         size_t writes = StandinValueWrites().size() - writesBefore;
-        bool dryRun = step.arguments.empty() || step.arguments[0] == "check" ||
+        bool dryRun = step.arguments.empty() || step.arguments[0] == "check" || step.arguments[0] == "restart" ||
                       std::find(step.arguments.begin(), step.arguments.end(), "--what-if") != step.arguments.end();
-        // A save that cannot remove the old list writes nothing.
-        bool written = !dryRun && step.exitCode == PAIRS_CHANGED;
+        // A save that cannot remove the old list writes nothing; a restart alone writes nothing.
+        bool written = !dryRun && (step.exitCode == PAIRS_CHANGED || step.exitCode == PAIRS_NOT_RESTARTED) &&
+                       outcome.standardOutput.find("nothing was changed") == std::string::npos;
         EXPECT_EQ(written ? 4 * step.storedAfter.size() : 0u, writes);
         for (size_t i = 0; i < writes && i / 4 < step.storedAfter.size(); ++i) {
             const auto& row = step.storedAfter[i / 4];
@@ -337,7 +391,7 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
               "[HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks]\r\n\r\n"
               "[HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks\\0]\r\n"
               "\"IPsource\"=\"192.168.1.10\"\r\n\"IPdestination\"=hex(1):0a,5b,78,5d,22,00\r\n"
-              "\"Direction\"=\"2\"\r\n\"Enabled\"=\"1\"\r\n\r\n",
+              "\"Direction\"=\"2\"\r\n\"Enabled\"=\"1\"\r\n\r\n; The end of the export. Pairs: 1.\r\n",
               PairsExportText(&odd, 1));
     for (const std::vector<PairRowText>& rows : lists) {
         SCOPED_TRACE(rows.size());
@@ -358,7 +412,7 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
             EXPECT_NE('-', text[start + 1]) << "a deletion";
             ++lines;
         }
-        EXPECT_EQ(7 + 6 * rows.size(), lines);
+        EXPECT_EQ(8 + 6 * rows.size(), lines);
     }
 
     // The import reads what the export writes and nothing else: each of these changes of a
@@ -367,7 +421,7 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
     const std::string good = PairsExportText(two, 2);
     const std::string key = "[HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks";
     const std::pair<std::string, std::string> changes[] = {
-        {"REGEDIT4", "Windows Registry Editor Version 5.00"},
+        {"REGEDIT4", "REGEDIT5"},
         {key + "\\1]", key + "\\2]"},
         {key + "\\1]", "[HKEY_USERS\\x]"},
         {key + "\\1]", "[-" + key.substr(1) + "\\1]"},
@@ -392,17 +446,53 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
         std::string why;
         EXPECT_FALSE(ParsePairsExport(text, &read, &why)) << change.second;
     }
+
+    // An export cut short at any line is refused, never a shorter list.
+    for (size_t end = good.find("\r\n"); end != std::string::npos; end = good.find("\r\n", end + 2)) {
+        std::vector<PairRowText> read;
+        std::string why;
+        bool whole = end + 2 == good.size();
+        EXPECT_EQ(whole, ParsePairsExport(good.substr(0, end + 2), &read, &why)) << end;
+    }
+
+    // What Windows' own tools write of the same list: reg export (a version 5.00 header, rows
+    // in the registry's order, UTF-16 with its mark) and PowerShell 5.1's redirection of an
+    // export (UTF-16), UTF-8 with a mark, and the 64-bit view's path.
+    std::string windows = "Windows Registry Editor Version 5.00\r\n\r\n" + key + "]\r\n\r\n" + key +
+                          "\\1]\r\n\"IPsource\"=\"10.0.0.5\"\r\n\"IPdestination\"=\"10.0.0.6\"\r\n\"Direction\"=\"2\"\r\n"
+                          "\"Enabled\"=\"1\"\r\n\r\n" + key + "\\0]\r\n\"Enabled\"=\"1\"\r\n\"Direction\"=\"2\"\r\n"
+                          "\"IPdestination\"=\"10.0.0.5\"\r\n\"IPsource\"=\"192.168.1.10\"\r\n\r\n";
+    std::string wow64 = windows;
+    for (size_t at; (at = wow64.find("Software\\Corvane")) != std::string::npos;)
+        wow64.replace(at, 8, "SOFTWARE\\WOW6432Node");
+    auto utf16 = [](const std::string& text) {
+        std::string bytes = "\xFF\xFE";
+        for (char c : text) bytes += std::string{c, '\0'};
+        return bytes;
+    };
+    for (const std::string& bytes : {windows, wow64, utf16(windows), utf16(good), "\xEF\xBB\xBF" + good}) {
+        std::vector<PairRowText> read;
+        std::string text, why;
+        ASSERT_TRUE(DecodeRegFile(bytes, &text, &why)) << why;
+        ASSERT_TRUE(ParsePairsExport(text, &read, &why)) << why << "\n" << text;
+        ASSERT_EQ(2u, read.size());
+        EXPECT_STREQ("192.168.1.10", read[0].source);
+        EXPECT_STREQ("10.0.0.6", read[1].destination);
+    }
+    std::string why, text;
+    EXPECT_FALSE(DecodeRegFile(utf16(windows).replace(40, 2, std::string("\x00\x22", 2)), &text, &why))
+        << "U+2200 has no byte in code page 1252";
 }
 
-// What a JSON parser makes of `json`: each string it holds, as the hex of its characters
-// taken as bytes, one a line, in document order.
+// What a JSON parser makes of `json`: each string it holds, as the hex of its characters'
+// code points, four digits each, one string a line, in document order.
 std::string ParsedStrings(const std::string& json)
 {
     TemporaryFile document;
     document.Write(json);
     std::string command = "python3 -c 'import json,sys\n"
                           "def walk(v):\n"
-                          "    if isinstance(v, str): print(v.encode(\"latin-1\").hex())\n"
+                          "    if isinstance(v, str): print(\"\".join(\"%04x\" % ord(c) for c in v))\n"
                           "    elif isinstance(v, list): [walk(x) for x in v]\n"
                           "    elif isinstance(v, dict): [walk(v[k]) for k in v]\n"
                           "walk(json.load(open(sys.argv[1])))' " + document.path + " 2>&1";
@@ -416,13 +506,16 @@ std::string ParsedStrings(const std::string& json)
     return parsed;
 }
 
+// The code points of a single-byte text as the code page gives them (0x80 is the euro sign).
 std::string Hex(const std::string& text)
 {
     std::string hex;
-    char byte[3];
+    char unit[8];
     for (unsigned char c : text) {
-        snprintf(byte, sizeof byte, "%02x", c);
-        hex += byte;
+        WCHAR wide = 0;
+        MultiByteToWideChar(CP_ACP, 0, (const char*)&c, 1, &wide, 1);
+        snprintf(unit, sizeof unit, "%04x", (unsigned)wide);
+        hex += unit;
     }
     return hex + "\n";
 }
@@ -467,7 +560,9 @@ TEST_F(PairsCommandsTest, UnusableStoreEndsWithItsOwnCodeOnStandardError)
     });
     EXPECT_EQ(PAIRS_STORE_UNUSABLE, child.exitStatus);
     EXPECT_EQ("", child.standardOutput);
-    EXPECT_EQ(std::string(TEXT_PAIRS_STORE_MISSING) + "\n", child.standardError);
+    char expected[512];
+    snprintf(expected, sizeof expected, TEXT_PAIRS_STORE_MISSING "\n", NETWORKS_REG_PATH);
+    EXPECT_EQ(expected, child.standardError);
 }
 
 }  // namespace

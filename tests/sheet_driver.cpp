@@ -427,6 +427,29 @@ void CreateLinkKey(const std::string& path, const std::string& target)
     RegCloseKey(link);
 }
 
+// Gives everyone exactly `rights` on the key at `path` (below the Corvane key), and the
+// right to change that again.
+void SetKeyRights(const std::string& path, REGSAM rights)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (CORVANE_PATH + path).c_str(), 0, WRITE_DAC | READ_CONTROL, &key) != ERROR_SUCCESS)
+        Fail("cannot open for its rights", path.c_str());
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = NULL;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) Fail("no SID");
+    DWORD aclBuffer[64];
+    PACL acl = (PACL)aclBuffer;
+    SECURITY_DESCRIPTOR descriptor;
+    if (!InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION) ||
+        !AddAccessAllowedAce(acl, ACL_REVISION, rights | WRITE_DAC | READ_CONTROL, everyone) ||
+        !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE) ||
+        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) != ERROR_SUCCESS)
+        Fail("cannot set the rights of", path.c_str());
+    FreeSid(everyone);
+    RegCloseKey(key);
+}
+
 void RemoveTree(const std::string& path)
 {
     char tree[KEY_TREE_PATH_SIZE];
@@ -496,6 +519,8 @@ int main(int argc, char** argv)
             CreateLinkKey(argv[i + 1], argv[i + 2]);
             i += 2;
         } else if (command == "remove-tree") RemoveTree(argv[++i]);
+        else if (command == "deny-writes") SetKeyRights(argv[++i], KEY_READ);
+        else if (command == "allow-writes") SetKeyRights(argv[++i], KEY_ALL_ACCESS);
         else Fail("unknown command", command.c_str());
     }
     return 0;

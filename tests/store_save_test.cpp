@@ -106,6 +106,18 @@ TEST_F(SaveTest, ProductKeyValuesOutsideTheListSurvive)
     EXPECT_EQ(std::string("C:\\Corvane", 11), GetValue("Software\\Corvane Software\\mDNS", "InstallPath"));
 }
 
+#ifdef _WIN32
+// A value below the Networks key written through the Unicode calls, as a tool that is not
+// bound to the code page writes it. `data` holds the text without its NUL.
+void SetWideValue(const std::string& pairKey, const wchar_t* name, const wchar_t* data)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, pairKey.c_str(), 0, KEY_ALL_ACCESS, &key));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key, name, 0, REG_SZ, (const BYTE*)data, (DWORD)(wcslen(data) + 1) * 2));
+    RegCloseKey(key);
+}
+#endif
+
 // Every shape a hand, a tool or an attacker can leave that a save would not: the check
 // behind "nothing changed" must see each, and the save must mend each.
 TEST_F(SaveTest, OnlyTheSavesOwnShapeCountsAsHoldingTheList)
@@ -149,6 +161,26 @@ TEST_F(SaveTest, OnlyTheSavesOwnShapeCountsAsHoldingTheList)
              DeleteKey(NETWORKS "\\1");
              CreateLink(NETWORKS "\\1", OUTSIDE "\\Pair");
          }},
+#ifdef _WIN32
+        // What the code page maps onto our names and texts, but is not them.
+        {"a fullwidth letter in a value's name", [](const std::string& p) {
+             HKEY key;
+             ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, p.c_str(), 0, KEY_ALL_ACCESS, &key));
+             RegDeleteValueA(key, "IPsource");
+             RegCloseKey(key);
+             SetWideValue(p, L"\xFF29Psource", L"192.168.1.10");
+         }},
+        {"a fullwidth digit in a text", [](const std::string& p) { SetWideValue(p, L"IPsource", L"\xFF11" L"92.168.1.10"); }},
+        {"a fullwidth Direction", [](const std::string& p) { SetWideValue(p, L"Direction", L"\xFF12"); }},
+        {"a row key with a fullwidth name", [](const std::string&) {
+             DeleteKey(NETWORKS "\\1");
+             HKEY key;
+             ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                                                      L"Software\\Corvane Software\\mDNS\\Networks\\\xFF11", 0, NULL, 0,
+                                                      KEY_ALL_ACCESS, NULL, &key, NULL));
+             RegCloseKey(key);
+         }},
+#endif
         {"Networks a link to a copy", [](const std::string&) {
              WritePairValues(OUTSIDE "\\Networks\\0", "192.168.1.10", "10.0.0.5");
              WritePairValues(OUTSIDE "\\Networks\\1", "10.0.0.6", "192.168.100.200");

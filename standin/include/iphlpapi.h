@@ -9,7 +9,6 @@
 
 typedef uint8_t UINT8;
 typedef uint32_t ULONG;
-typedef uint16_t WCHAR;  // UTF-16, as on Windows
 typedef WCHAR* PWCHAR;
 
 typedef struct _SOCKET_ADDRESS {
@@ -35,11 +34,7 @@ typedef struct _IP_ADAPTER_ADDRESSES {
 #define GAA_FLAG_SKIP_DNS_SERVER 0x0008
 #define ERROR_BUFFER_OVERFLOW 111L
 #define ERROR_NO_DATA 232L
-#define CP_ACP 0
 
 ULONG WINAPI GetAdaptersAddresses(ULONG family, ULONG flags, void* reserved, IP_ADAPTER_ADDRESSES* addresses,
                                   ULONG* size);
-// UTF-16 to single-byte text in the ANSI code page (CP_ACP, Windows-1252 here; no other code
-// page is offered): a character outside it becomes the default character.
-int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wide, int wideLength, char* text,
-                               int size, const char* defaultChar, BOOL* usedDefault);
+

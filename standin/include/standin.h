@@ -87,3 +87,23 @@ struct StandinAdapterAddress {
     int prefixLength;
 };
 void StandinScriptAdapters(const std::vector<StandinAdapterAddress>& addresses);
+
+// The service control manager's services. A service's process starts at the registry's
+// clock, so that its start and the store's last write times compare.
+struct StandinService {
+    std::string name;
+    std::string displayName;
+    DWORD state;
+    bool refusesStop;  // ControlService fails
+    bool ignoresStop;  // ControlService succeeds and the service keeps running
+    bool failsStart;   // StartService fails
+    DWORD processId;
+    unsigned long long startedAt;
+    int starts;
+};
+// Adds a service (running ones are started now), or changes how one of that name behaves;
+// `managerAvailable` false makes OpenSCManagerA fail.
+void StandinScriptService(const StandinService& service);
+void StandinScriptServiceManager(bool managerAvailable);
+// The service as it is now, or NULL.
+const StandinService* StandinServiceNamed(const std::string& name);

@@ -26,6 +26,8 @@ typedef void* LPVOID;
 typedef void* HANDLE;
 typedef LONG NTSTATUS;
 typedef struct SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+typedef uint16_t WCHAR;  // UTF-16, as on Windows
+typedef WCHAR* LPWSTR;
 
 #define WINAPI
 #define NTAPI
@@ -129,6 +131,66 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LP
 DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 BOOL WINAPI ReleaseMutex(HANDLE mutex);
 BOOL WINAPI CloseHandle(HANDLE object);
+
+// The service control manager and the processes of services.
+typedef struct SC_HANDLE__* SC_HANDLE;
+typedef struct {
+    DWORD dwServiceType, dwCurrentState, dwControlsAccepted, dwWin32ExitCode, dwServiceSpecificExitCode,
+        dwCheckPoint, dwWaitHint;
+} SERVICE_STATUS, *LPSERVICE_STATUS;
+typedef struct {
+    DWORD dwServiceType, dwCurrentState, dwControlsAccepted, dwWin32ExitCode, dwServiceSpecificExitCode,
+        dwCheckPoint, dwWaitHint, dwProcessId, dwServiceFlags;
+} SERVICE_STATUS_PROCESS;
+typedef int SC_STATUS_TYPE;
+#define SC_STATUS_PROCESS_INFO 0
+#define SC_MANAGER_CONNECT 0x0001
+#define SERVICE_QUERY_STATUS 0x0004
+#define SERVICE_START 0x0010
+#define SERVICE_STOP 0x0020
+#define SERVICE_CONTROL_STOP 0x00000001
+#define SERVICE_STOPPED 0x00000001
+#define SERVICE_START_PENDING 0x00000002
+#define SERVICE_STOP_PENDING 0x00000003
+#define SERVICE_RUNNING 0x00000004
+#define SERVICE_CONTINUE_PENDING 0x00000005
+#define SERVICE_PAUSE_PENDING 0x00000006
+#define SERVICE_PAUSED 0x00000007
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_SERVICE_REQUEST_TIMEOUT 1053L
+#define ERROR_SERVICE_CANNOT_ACCEPT_CTRL 1061L
+#define ERROR_SERVICE_DOES_NOT_EXIST 1060L
+#define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+SC_HANDLE WINAPI OpenSCManagerA(LPCSTR machine, LPCSTR database, DWORD access);
+SC_HANDLE WINAPI OpenServiceA(SC_HANDLE manager, LPCSTR name, DWORD access);
+BOOL WINAPI GetServiceKeyNameA(SC_HANDLE manager, LPCSTR displayName, LPSTR name, LPDWORD size);
+BOOL WINAPI GetServiceDisplayNameA(SC_HANDLE manager, LPCSTR name, LPSTR displayName, LPDWORD size);
+BOOL WINAPI QueryServiceStatusEx(SC_HANDLE service, SC_STATUS_TYPE level, LPBYTE buffer, DWORD size, LPDWORD needed);
+BOOL WINAPI ControlService(SC_HANDLE service, DWORD control, LPSERVICE_STATUS status);
+BOOL WINAPI StartServiceA(SC_HANDLE service, DWORD count, LPCSTR* arguments);
+BOOL WINAPI CloseServiceHandle(SC_HANDLE handle);
+HANDLE WINAPI OpenProcess(DWORD access, BOOL inherit, DWORD processId);
+BOOL WINAPI GetProcessTimes(HANDLE process, PFILETIME creation, PFILETIME exit, PFILETIME kernel, PFILETIME user);
+void WINAPI Sleep(DWORD milliseconds);
+
+// Code pages: the ANSI code page (CP_ACP) is Windows-1252 here, as on the machines we test
+// for, and UTF-8; no other is offered. A character outside the target becomes the default
+// character, and WC_NO_BEST_FIT_CHARS is what the stand-in always does.
+#define CP_ACP 0
+#define CP_UTF8 65001
+#define WC_NO_BEST_FIT_CHARS 0x00000400
+#define MB_ERR_INVALID_CHARS 0x00000008
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wide, int wideLength, char* text, int size,
+                               const char* defaultChar, BOOL* usedDefault);
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int length, WCHAR* wide, int size);
+// The Unicode enumerations, over names and string data that the ANSI calls stored.
+LONG WINAPI RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved, LPWSTR className,
+                          LPDWORD classLength, PFILETIME lastWriteTime);
+LONG WINAPI RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD valueNameLength, LPDWORD reserved,
+                          LPDWORD type, LPBYTE data, LPDWORD dataLength);
+BOOL WINAPI IsWow64Process(HANDLE process, BOOL* wow64);
+HANDLE WINAPI GetCurrentProcess(void);
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 int WINAPI lstrlenA(LPCSTR text);

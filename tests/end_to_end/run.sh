@@ -238,13 +238,17 @@ exit_of() { run_pairs "$@" | sed -n 1p; }
 hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; printf '00'; }
 restart='The Corvane mDNS Repeater service must be restarted for any changes to take effect.'
 already='The list is already as asked: nothing was changed.'
-hint='error: Run "mDNSPairs --help" for the commands and their arguments.'
+hint='error: Run "mDNSPairs help" for the commands and their arguments.'
+converged='The list is as asked: nothing would change.'
+missing="The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks does not exist, so there is no list of pairs. The Corvane mDNS Repeater service's installer creates it: install or repair the service."
 drive reset-store >/dev/null
-expect_equal "set by adapter names" "exit 2
+expect_equal "set by adapter names says what it changed" "exit 2
+add 192.168.1.10 10.0.0.5
 $restart" "$(run_pairs set Ethernet2 WiFi)"
 expect_equal "set again changes nothing" "exit 0
 $already" "$(run_pairs set Ethernet2 WiFi)"
 expect_equal "add by adapter names" "exit 2
+add 172.16.4.2 10.0.0.5
 $restart" "$(run_pairs add Lab WiFi)"
 expect_equal "adding a pair that is there, either way round, changes nothing" "exit 0
 The pair 10.0.0.5, 172.16.4.2 is already in the list: nothing was changed." "$(run_pairs add 10.0.0.5 172.16.4.2)"
@@ -264,6 +268,7 @@ run_pairs list --json >/dev/null
 expect_equal "list --json, as a JSON parser reads it" "$(python3 -c "$json_pairs" <"$work/pairs.out" 2>&1)" \
     "$(run_pairs list | sed 1d | sed 's/, /\t/g')"
 expect_equal "remove, either way round" "exit 2
+remove 172.16.4.2 10.0.0.5
 $restart" "$(run_pairs remove WiFi Lab)"
 expect_equal "export" "exit 0" "$(exit_of export)"
 cp "$work/pairs.out" "$work/export.reg"
@@ -276,7 +281,7 @@ drive store >"$work/imported"
 compare "the export imported by reg import into an empty store" "$work/stored" "$work/imported"
 drive reset-store seed 3 1.1.1.1 2.2.2.2 >/dev/null
 expect_equal "the export imported by mDNSPairs" "exit 2
-$restart" "$(run_pairs import "$(winepath -w "$work/export.reg")")"
+$restart" "$(run_pairs import "$(winepath -w "$work/export.reg")" | sed -n '1p;$p')"
 drive store >"$work/imported"
 compare "the store after mDNSPairs import" "$work/stored" "$work/imported"
 expect_equal "the same import again changes nothing" "exit 0
@@ -284,8 +289,21 @@ $already" "$(run_pairs import "$(winepath -w "$work/export.reg")")"
 expect_equal "version" "exit 0
 mDNSPairs 1.2.0.0" "$(run_pairs --version)"
 expect_equal "a usage error says what was wrong" "exit 4
-error: \"LIST\" is not a command (the commands are lowercase: list, add, remove, set, check, clear, export, import, status).
-$hint" "$(run_pairs LIST)"
+error: \"lst\" is not a command (the commands are: list, add, remove, set, clear, check, export, import, status, restart, --version).
+$hint" "$(run_pairs lst)"
+expect_equal "commands in any case" "exit 0" "$(exit_of LIST)"
+expect_equal "check and --what-if of a new pair before a stored one, and nothing changed" "exit 2
+add 172.16.4.2 10.0.0.5
+exit 2
+add 172.16.4.2 10.0.0.5
+exit 0
+192.168.1.10${tab}10.0.0.5" "$(run_pairs check Lab WiFi Ethernet2 WiFi; run_pairs set Lab WiFi Ethernet2 WiFi --what-if; run_pairs list | cut -f 1,2)"
+expect_equal "check --json of a changed destination" "exit 2
+add 192.168.1.10 172.16.4.2; remove 192.168.1.10 10.0.0.5; converged False" \
+    "$(run_pairs check --json Ethernet2 Lab | { read -r line; echo "$line"; python3 -c 'import json, sys
+d = json.load(sys.stdin)
+print("; ".join(["add %s %s" % (p["source"], p["destination"]) for p in d["add"]] + ["remove %s %s" % (p["source"], p["destination"]) for p in d["remove"]] + ["converged %s" % d["converged"]]))'; })"
+expect_equal "check with an odd word count" "exit 4" "$(exit_of check Ethernet2 Lab WiFi)"
 expect_equal "a wrong argument count says so" "exit 4
 error: \"add\" takes a SOURCE and a DESTINATION.
 $hint" "$(run_pairs add WiFi)"
@@ -439,47 +457,104 @@ section "--restart and status, with a service of our own under the repeater's di
 wineserver -k 2>/dev/null || true
 timeout 30 wineserver -w 2>/dev/null || true
 wineserver -p </dev/null >/dev/null 2>&1
-timeout 30 wine sc create CorvaneMdnsTest binPath= "$(winepath -w "$service")" \
-    DisplayName= "Corvane mDNS Repeater" >/dev/null 2>&1 || true
-timeout 30 wine sc start CorvaneMdnsTest >/dev/null 2>&1 || true
 starts() {
     dump timeout 120 wine reg query 'HKLM\Software\CorvaneServiceTest' /v Starts | sed -n 's/.*REG_DWORD *0x//p'
 }
+# status without its pid, which differs from run to run.
+status() { run_pairs status "$@" | grep -v '^pid '; }
+no_service='The service "Corvane mDNS Repeater" does not exist (a key name or a display name will do).'
 drive reset-store >/dev/null
-expect_equal "status of a running service" "exit 0
+expect_equal "status without the service" "exit 9
+pairs 0
+error: $no_service" "$(status)"
+expect_equal "set --restart without the service" "exit 7
+add 192.168.1.10 10.0.0.5
+error: $no_service" "$(run_pairs set Ethernet2 WiFi --restart)"
+timeout 30 wine sc create CorvaneMdnsTest binPath= "$(winepath -w "$service")" \
+    DisplayName= "Corvane mDNS Repeater" >/dev/null 2>&1 || true
+timeout 30 wine sc start CorvaneMdnsTest >/dev/null 2>&1 || true
+expect_equal "status of a running service that started after the list was written" "exit 0
 service CorvaneMdnsTest: running
-pairs 0" "$(run_pairs status)"
+pairs 1
+restart pending: no" "$(status)"
+expect_equal "--service by display name" "exit 0
+service CorvaneMdnsTest: running" "$(status --service 'Corvane mDNS Repeater' | sed -n 1,2p)"
 expect_equal "set --restart after a change" "exit 2
-$restart
-The service CorvaneMdnsTest was restarted." "$(run_pairs set Ethernet2 WiFi --restart)"
+add 10.0.0.5 192.168.1.10
+remove 192.168.1.10 10.0.0.5
+The service CorvaneMdnsTest was restarted." "$(run_pairs set WiFi Ethernet2 --restart)"
 expect_equal "the service started once more" 2 "$(starts)"
 expect_equal "an unchanged set --restart" "exit 0
-$already" "$(run_pairs set Ethernet2 WiFi --restart)"
+$already" "$(run_pairs set WiFi Ethernet2 --restart)"
 expect_equal "and no restart" 2 "$(starts)"
 timeout 30 wine sc stop CorvaneMdnsTest >/dev/null 2>&1 || true
 for _ in $(seq 50); do run_pairs status | grep -q stopped && break; sleep 0.2; done
 expect_equal "a stopped service stays stopped" "exit 2
-$restart
+add 192.168.1.10 10.0.0.5
+remove 10.0.0.5 192.168.1.10
 The service CorvaneMdnsTest is stopped; it stays stopped and reads the new list when it starts." \
-    "$(run_pairs set WiFi Ethernet2 --restart)"
+    "$(run_pairs set Ethernet2 WiFi --restart)"
 expect_equal "status of a stopped service" "exit 0
 service CorvaneMdnsTest: stopped
-pairs 1" "$(run_pairs status)"
+pairs 1
+restart pending: no" "$(status)"
 expect_equal "and it did not start" 2 "$(starts)"
 timeout 30 wine sc start CorvaneMdnsTest >/dev/null 2>&1 || true
+expect_equal "a restart that could not happen" "exit 7
+add 10.0.0.5 192.168.1.10
+remove 192.168.1.10 10.0.0.5
+error: The service \"Nowhere\" does not exist (a key name or a display name will do)." \
+    "$(run_pairs set WiFi Ethernet2 --restart --service Nowhere)"
+expect_equal "is pending" "exit 2
+restart the service: it started before the list was last written
+exit 0
+service CorvaneMdnsTest: running
+pairs 1
+restart pending: yes" "$(run_pairs check WiFi Ethernet2; status)"
+expect_equal "and set --restart restarts it once, though the list needs no change" "exit 2
+$already
+The service CorvaneMdnsTest was restarted.
+exit 0
+$converged" "$(run_pairs set WiFi Ethernet2 --restart; run_pairs check WiFi Ethernet2)"
+expect_equal "started once more" 4 "$(starts)"
 timeout 30 wine reg add 'HKLM\Software\CorvaneServiceTest' /v IgnoreStop /t REG_DWORD /d 1 /f >/dev/null 2>&1
 began=$(date +%s)
 expect_equal "a service that ignores the stop control" "exit 7
-$restart
+add 192.168.1.10 10.0.0.5
+remove 10.0.0.5 192.168.1.10
 error: The service CorvaneMdnsTest did not stop within 30 seconds (it is running)." \
     "$(run_pairs set Ethernet2 WiFi --restart)"
 took=$(($(date +%s) - began))
 expect_equal "within the bound" yes "$([ "$took" -le 45 ] && echo yes || echo "no, $took seconds")"
+drive reset-store-without-networks >/dev/null
+expect_equal "status without the store" "exit 5
+service CorvaneMdnsTest: running
+error: $(printf '%s' "$missing")" "$(status)"
 forget_test_service
 
 drive reset-store-without-networks >/dev/null
 expect_equal "no Networks key" "exit 5
-error: The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks does not exist, so there is no list of pairs. The Corvane mDNS Repeater service's installer creates it: install or repair the service." "$(run_pairs list)"
+error: $missing" "$(run_pairs list)"
+
+section "read-only: the Networks key readable but not writable"
+drive reset-store seed 0 192.168.1.10 10.0.0.5 deny-writes 'mDNS\Networks' >/dev/null
+expect_equal "list, check and export need no rights to change" "exit 0
+exit 2
+exit 0" "$(exit_of list; exit_of check Ethernet2 WiFi; exit_of export)"
+expect_equal "set says it needs an elevated prompt" "exit 5
+error: The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks, or a key below it, cannot be opened for changing (error 5). Changing the pairs needs an elevated prompt: run mDNSPairs as an administrator." \
+    "$(run_pairs set Ethernet2 WiFi)"
+drive allow-writes 'mDNS\Networks' >/dev/null
+
+section "Windows' own export of the Networks key imports"
+drive reset-store >/dev/null
+run_pairs set Ethernet2 WiFi Lab WiFi >/dev/null
+timeout 60 wine reg export 'HKLM\Software\Corvane Software\mDNS\Networks' "$(winepath -w "$work/reg-export.reg")" /y \
+    >/dev/null 2>&1 || harness_error "reg export failed"
+drive reset-store >/dev/null
+expect_equal "reg export of Networks, imported" "exit 2
+192.168.1.10${tab}10.0.0.5
+172.16.4.2${tab}10.0.0.5" "$(exit_of import "$(winepath -w "$work/reg-export.reg")"; run_pairs list | sed 1d | cut -f 1,2)"
 
 [ ! -e "$work/harness-error" ] || exit 3
 echo "$passes passed, $failures failed"
