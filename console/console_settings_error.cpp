@@ -20,12 +20,14 @@ static bool FindUnreadableName(HKEY networksKey, std::string* shown)
         WCHAR name[WIDE_NAME_CAPACITY];
         DWORD length = WIDE_NAME_CAPACITY;
         if (RegEnumKeyExW(networksKey, index, name, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) return false;
+        // A name survives when it comes back from the code page as it went in.
         char ansi[WIDE_NAME_CAPACITY * 2];
         BOOL lost = FALSE;
         int count = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, (int)length, ansi, sizeof ansi - 1, NULL, &lost);
-        if (count <= 0 && length > 0) lost = TRUE;
         ansi[count > 0 ? count : 0] = 0;
-        if (lost) {
+        WCHAR back[WIDE_NAME_CAPACITY * 2];
+        int backLength = count > 0 ? MultiByteToWideChar(CP_ACP, 0, ansi, count, back, WIDE_NAME_CAPACITY * 2) : 0;
+        if (lost || backLength != (int)length || memcmp(back, name, length * sizeof(WCHAR)) != 0) {
             *shown = PrintableText(ansi);
             return true;
         }

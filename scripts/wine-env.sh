@@ -41,16 +41,14 @@ prepare_wine_prefix() {
 }
 
 # Starts this prefix's Wine server for good (until `wineserver -k`), and with it Wine's own
-# background processes (services, plugplay, the desktop), all with their output in LOG and
-# their input from /dev/null. A Wine program started later finds them running and starts
-# none of its own, so none of them can hold the pipes of the program that started it (a
-# test runner waits for every holder of its pipe to go). Needs DISPLAY for the desktop.
+# background processes (services, plugplay, winedevice, rpcss), all with their output in LOG
+# and their input from /dev/null. A Wine program started later finds them running and
+# starts none of its own. Otherwise the first test to start the server starts them too, they
+# inherit that test's output pipes, and the test runner waits for every holder of a pipe to
+# go. (The desktop process, which the first program with a window starts, ends by itself
+# soon after the last window is gone.)
 keep_wine_running() {
     local log=$1
     wineserver -p </dev/null >>"$log" 2>&1
     timeout 120 wine wineboot </dev/null >>"$log" 2>&1 || true
-    wine explorer.exe /desktop </dev/null >>"$log" 2>&1 &
-    # Give the desktop a moment to register, so that the first program finds it up.
-    sleep 2
-    kill -0 $! 2>/dev/null || echo "Wine's desktop process ended at once" >>"$log"
 }

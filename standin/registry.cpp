@@ -629,31 +629,45 @@ LONG WINAPI RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLen
 {
     LONG injected;
     if (StandinTakeFault("RegEnumValueW", "", &injected)) return injected;
-    Handle* open = nullptr;
-    LONG status = UsableKey(handle, KEY_QUERY_VALUE, &open);
+    if (name == nullptr || nameLength == nullptr || (data != nullptr && dataLength == nullptr))
+        return ERROR_INVALID_PARAMETER;
+    // The ANSI call reads the value; this one widens its name, and string data to UTF-16.
+    char ansiName[16384];
+    DWORD ansiNameLength = sizeof ansiName, valueType = REG_NONE, size = 0;
+    LONG status = RegEnumValueA(handle, index, ansiName, &ansiNameLength, nullptr, &valueType, nullptr, &size);
     if (status != ERROR_SUCCESS) return status;
-    if (name == nullptr || nameLength == nullptr) return ERROR_INVALID_PARAMETER;
-    if (index >= open->key->values.size()) return ERROR_NO_MORE_ITEMS;
-    auto entry = open->key->values.begin();
-    std::advance(entry, index);
-    const Value& value = entry->second;
-    if (*nameLength <= value.name.size()) return ERROR_MORE_DATA;
-    // String data is UTF-16 through this call; other data is the bytes as they are.
-    std::vector<BYTE> bytes = value.data;
-    if (IsStringType(value.type)) {
-        std::vector<WCHAR> wide = Wide(value.data.data(), value.data.size());
+    std::vector<BYTE> bytes(size);
+    ansiNameLength = sizeof ansiName;
+    if (size > 0) status = RegEnumValueA(handle, index, ansiName, &ansiNameLength, nullptr, &valueType, bytes.data(), &size);
+    if (status != ERROR_SUCCESS) return status;
+    if (*nameLength <= ansiNameLength) return ERROR_MORE_DATA;
+    if (IsStringType(valueType)) {
+        std::vector<WCHAR> wide = Wide(bytes.data(), bytes.size());
         bytes.assign((const BYTE*)wide.data(), (const BYTE*)wide.data() + wide.size() * sizeof(WCHAR));
     }
     if (data != nullptr) {
-        if (dataLength == nullptr) return ERROR_INVALID_PARAMETER;
         if (*dataLength < bytes.size()) return ERROR_MORE_DATA;
         if (!bytes.empty()) memcpy(data, bytes.data(), bytes.size());
     }
-    std::vector<WCHAR> wideName = Wide((const BYTE*)value.name.data(), value.name.size());
+    std::vector<WCHAR> wideName = Wide((const BYTE*)ansiName, ansiNameLength);
     for (size_t i = 0; i < wideName.size(); ++i) name[i] = wideName[i];
     name[wideName.size()] = 0;
     *nameLength = (DWORD)wideName.size();
-    if (type) *type = value.type;
+    if (type) *type = valueType;
     if (dataLength) *dataLength = (DWORD)bytes.size();
     return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY result)
+{
+    if (path == nullptr) return RegOpenKeyExA(root, nullptr, options, access, result);
+    std::string ansi;
+    for (const WCHAR* p = path; *p; ++p) {
+        char byte = 0;
+        BOOL lost = FALSE;
+        WideCharToMultiByte(CP_ACP, 0, p, 1, &byte, 1, nullptr, &lost);
+        if (lost) return ERROR_FILE_NOT_FOUND;  // every name here is one of the code page's
+        ansi += byte;
+    }
+    return RegOpenKeyExA(root, ansi.c_str(), options, access, result);
 }

@@ -21,14 +21,17 @@ bool BoundedCopy(char* destination, const char* source)
     return fits;
 }
 
-// Removes the key `name` below `parent`. The key is opened with REG_OPTION_OPEN_LINK and
-// deleted through that handle, never by name: a registry link is removed as a link, and
-// what it names stays as it was. The calls name the key relative to its parent, since the
-// ANSI calls refuse paths over 260 characters.
-static bool RemoveKeyBelow(HKEY parent, const char* name, char* path, FILE* diagnostics)
+// Removes the key `name` (or, found by the walk, `wideName`) below `parent`. The key is opened
+// with REG_OPTION_OPEN_LINK and deleted through that handle, never by name: a registry link
+// is removed as a link, and what it names stays as it was. The calls name the key relative
+// to its parent, since the ANSI calls refuse paths over 260 characters; a subkey is named as
+// the registry keeps its name, in UTF-16, since one that the code page cannot hold opens
+// nothing by its ANSI name.
+static bool RemoveKeyBelow(HKEY parent, const char* name, const WCHAR* wideName, char* path, FILE* diagnostics)
 {
     HKEY key;
-    LONG status = RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, REMOVAL_ACCESS, &key);
+    LONG status = wideName != NULL ? RegOpenKeyExW(parent, wideName, REG_OPTION_OPEN_LINK, REMOVAL_ACCESS, &key)
+                                   : RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, REMOVAL_ACCESS, &key);
     if (status == ERROR_FILE_NOT_FOUND) {
         if (diagnostics) fprintf(diagnostics, "Key not found.\n");
         return true;
@@ -54,21 +57,24 @@ bool RemoveSubkeysOf(HKEY key, char* path, FILE* diagnostics)
         path[baseLength] = '\\';
         path[nameStart] = 0;
     }
-    char previousName[SUBKEY_NAME_CAPACITY] = "";
+    WCHAR previousName[SUBKEY_NAME_CAPACITY] = {0};
     for (;;) {
-        char subkeyName[SUBKEY_NAME_CAPACITY];
-        DWORD nameLength = SUBKEY_NAME_CAPACITY;
-        LONG status = RegEnumKeyExA(key, 0, subkeyName, &nameLength, NULL, NULL, NULL, NULL);
+        WCHAR wideName[SUBKEY_NAME_CAPACITY];
+        DWORD wideLength = SUBKEY_NAME_CAPACITY;
+        LONG status = RegEnumKeyExW(key, 0, wideName, &wideLength, NULL, NULL, NULL, NULL);
         // Only "no more subkeys" says the key is empty; any other failure leaves it in doubt.
         if (status == ERROR_NO_MORE_ITEMS) emptied = true;
-        if (status != ERROR_SUCCESS || nameLength >= SUBKEY_NAME_CAPACITY) break;
-        subkeyName[nameLength] = 0;
+        if (status != ERROR_SUCCESS || wideLength >= SUBKEY_NAME_CAPACITY) break;
+        wideName[wideLength] = 0;
         // A subkey that a successful removal left in place would be handed to us forever.
-        if (strcmp(subkeyName, previousName) == 0) break;
-        if (nameStart + nameLength >= KEY_TREE_PATH_SIZE) break;
-        memcpy(path + nameStart, subkeyName, nameLength + 1);
-        if (!RemoveKeyBelow(key, path + nameStart, path, diagnostics)) break;
-        memcpy(previousName, subkeyName, nameLength + 1);
+        if (memcmp(wideName, previousName, (wideLength + 1) * sizeof(WCHAR)) == 0) break;
+        // The path holds the name as the ANSI calls give it.
+        char subkeyName[SUBKEY_NAME_CAPACITY * 2];
+        int nameLength = WideCharToMultiByte(CP_ACP, 0, wideName, -1, subkeyName, sizeof subkeyName, NULL, NULL) - 1;
+        if (nameLength < 0 || nameStart + (size_t)nameLength >= KEY_TREE_PATH_SIZE) break;
+        memcpy(path + nameStart, subkeyName, (size_t)nameLength + 1);
+        if (!RemoveKeyBelow(key, NULL, wideName, path, diagnostics)) break;
+        memcpy(previousName, wideName, (wideLength + 1) * sizeof(WCHAR));
     }
     // Cutting the path also restores the caller's name when it points into the path.
     path[baseLength] = 0;
@@ -77,7 +83,7 @@ bool RemoveSubkeysOf(HKEY key, char* path, FILE* diagnostics)
 
 bool RemoveKeyTreeReportingTo(HKEY root, char* path, FILE* diagnostics)
 {
-    return RemoveKeyBelow(root, path, path, diagnostics);
+    return RemoveKeyBelow(root, path, NULL, path, diagnostics);
 }
 
 bool RemoveKeyTree(HKEY root, char* path)

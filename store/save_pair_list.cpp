@@ -141,16 +141,21 @@ static Look CompareWithBase(HKEY networksKey, const StampSet* base)
 
 // Removes one pair key through the handle it was checked by, when it is one that `base`
 // holds, unchanged; any other stops the save. A key that nested keys below it is emptied
-// first, links as links.
-static Look RemoveComparedPair(HKEY networksKey, const char* name, const StampSet* base, FILE* diagnostics)
+// first, links as links. The key is named as the registry keeps its name, in UTF-16: a name
+// that the code page cannot hold would open nothing, or another key, by its ANSI name.
+static Look RemoveComparedPair(HKEY networksKey, const WCHAR* wideName, const StampSet* base, FILE* diagnostics)
 {
     HKEY pairKey;
-    LONG status = RegOpenKeyExA(networksKey, name, REG_OPTION_OPEN_LINK, PAIR_REMOVAL_ACCESS, &pairKey);
+    LONG status = RegOpenKeyExW(networksKey, wideName, REG_OPTION_OPEN_LINK, PAIR_REMOVAL_ACCESS, &pairKey);
     if (status == ERROR_FILE_NOT_FOUND) return LOOK_CHANGED;  // gone since it was listed: not our doing
     if (status != ERROR_SUCCESS) {
         if (diagnostics) fprintf(diagnostics, "Error opening key.\n");
         return LOOK_FAILED;
     }
+    // The name as the ANSI calls gave it to the load, for the stamps and the path.
+    char name[SUBKEY_NAME_SIZE * 2];
+    int length = WideCharToMultiByte(CP_ACP, 0, wideName, -1, name, sizeof name, NULL, NULL);
+    if (length <= 0) name[0] = 0;
     Look look = LOOK_SAME;
     if (base != NULL) {
         FILETIME lastWrite;
@@ -164,8 +169,8 @@ static Look RemoveComparedPair(HKEY networksKey, const char* name, const StampSe
     if (look == LOOK_SAME) {
         char treePath[KEY_TREE_PATH_SIZE];
         BoundedCopy(treePath, NETWORKS_KEY_PATH "\\");
-        size_t length = strlen(treePath);
-        if (length + strlen(name) < KEY_TREE_PATH_SIZE) memcpy(treePath + length, name, strlen(name) + 1);
+        size_t pathLength = strlen(treePath);
+        if (pathLength + strlen(name) < KEY_TREE_PATH_SIZE) memcpy(treePath + pathLength, name, strlen(name) + 1);
         bool removed = DeleteOpenKey(pairKey) || (RemoveSubkeysOf(pairKey, treePath, diagnostics) && DeleteOpenKey(pairKey));
         if (!removed) look = LOOK_FAILED;
     }
@@ -178,19 +183,20 @@ static Look RemoveComparedPair(HKEY networksKey, const char* name, const StampSe
 // met. Values on Networks go with the key itself.
 static Look EmptyNetworks(HKEY networksKey, const StampSet* base, FILE* diagnostics)
 {
-    char previous[SUBKEY_NAME_SIZE] = "";
+    WCHAR previous[SUBKEY_NAME_SIZE] = {0};
     DWORD removed = 0;
     for (;;) {
-        char name[SUBKEY_NAME_SIZE];
-        DWORD nameLength = sizeof name;
-        LONG status = RegEnumKeyExA(networksKey, 0, name, &nameLength, NULL, NULL, NULL, NULL);
+        WCHAR name[SUBKEY_NAME_SIZE];
+        DWORD nameLength = SUBKEY_NAME_SIZE;
+        LONG status = RegEnumKeyExW(networksKey, 0, name, &nameLength, NULL, NULL, NULL, NULL);
         if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS) return LOOK_FAILED;
+        if (status != ERROR_SUCCESS || nameLength >= SUBKEY_NAME_SIZE) return LOOK_FAILED;
+        name[nameLength] = 0;
         // A key that a successful removal left in place would be handed to us forever.
-        if (strcmp(name, previous) == 0) return LOOK_FAILED;
+        if (memcmp(name, previous, (nameLength + 1) * sizeof(WCHAR)) == 0) return LOOK_FAILED;
         Look look = RemoveComparedPair(networksKey, name, base, diagnostics);
         if (look != LOOK_SAME) return look;
-        memcpy(previous, name, nameLength + 1);
+        memcpy(previous, name, (nameLength + 1) * sizeof(WCHAR));
         ++removed;
     }
     // A compared key that is gone was deleted by someone else.

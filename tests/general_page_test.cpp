@@ -263,6 +263,19 @@ TEST_F(GeneralPageTest, RejectedAddsShowTheirMessageAndStillEnableApply)
     EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), ListRows());
 }
 
+// Addresses of the full fifteen characters: the kept copy of the rows holds them whole, so
+// the second Add of the same pair is refused.
+TEST_F(GeneralPageTest, APairOfFifteenCharacterAddressesIsRefusedTheSecondTime)
+{
+    SetLocalAddresses({"192.168.100.200", "172.116.100.201"});
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("192.168.100.200", "172.116.100.201"));
+    EXPECT_TRUE(g_seenBoxes.empty());
+    ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("172.116.100.201", "192.168.100.200"));
+    ExpectOneBox("The address pair you are attempting to add already exists in the list.");
+    EXPECT_EQ((Rows{{"192.168.100.200", "172.116.100.201"}}), ListRows());
+}
+
 TEST_F(GeneralPageTest, ChoosingDoesNotEnableApply)
 {
     ASSERT_NO_FATAL_FAILURE(OpenSheet());

@@ -249,6 +249,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"set", "WiFi"}, PAIRS_USAGE, "", "\"set\" takes SOURCE DESTINATION pairs, at least one (\"clear\" empties the list).", one},
         {{"set"}, PAIRS_USAGE, "", "*", one},
         {{"check"}, PAIRS_USAGE, "", "\"check\" takes SOURCE DESTINATION pairs, at least one, or --file FILE.", one},
+        {{"check", "WiFi", "10.0.0.6", "Ethernet2"}, PAIRS_USAGE, "", "*", one},
         {{"list", "--what-if"}, PAIRS_USAGE, "", "\"list\" takes no option --what-if.", one},
         {{"list", "extra"}, PAIRS_USAGE, "", "\"list\" takes no arguments.", one},
         // Commands in any case; help in every form a person tries.

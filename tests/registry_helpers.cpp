@@ -12,20 +12,27 @@
 
 // Deletes `name` below `parent` with all below it, each key through its own handle and
 // relative to its parent, so that no depth is too deep and no link is followed: whatever a
-// failed test left, the next one starts clean.
-static bool DeleteTreeBelow(HKEY parent, const char* name)
+// failed test left, the next one starts clean. Names go in UTF-16, as the registry keeps
+// them, so that one the code page cannot hold is deleted too.
+static bool DeleteTreeBelow(HKEY parent, const WCHAR* name)
 {
     HKEY key;
-    LONG status = RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key);
+    LONG status = RegOpenKeyExW(parent, name, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key);
     if (status == ERROR_FILE_NOT_FOUND) return true;
     if (status != ERROR_SUCCESS) return false;
     bool removed = DeleteOpenKey(key);
     while (!removed) {
-        char subkey[MAX_PATH];
+        WCHAR subkey[MAX_PATH];
         DWORD length = MAX_PATH;
-        if (RegEnumKeyExA(key, 0, subkey, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExW(key, 0, subkey, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
         if (!DeleteTreeBelow(key, subkey)) break;
         removed = DeleteOpenKey(key);
+        // A subkey that is reported gone but stays would be handed to us forever.
+        WCHAR again[MAX_PATH];
+        DWORD againLength = MAX_PATH;
+        if (!removed && RegEnumKeyExW(key, 0, again, &againLength, NULL, NULL, NULL, NULL) == ERROR_SUCCESS &&
+            againLength == length && memcmp(again, subkey, length * sizeof(WCHAR)) == 0)
+            break;
     }
     RegCloseKey(key);
     return removed;
@@ -35,7 +42,9 @@ void ClearCorvaneKey(void)
 {
     HKEY software;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &software));
-    bool removed = DeleteTreeBelow(software, "Corvane Software");
+    WCHAR company[MAX_PATH];
+    ASSERT_LT(0, MultiByteToWideChar(CP_ACP, 0, "Corvane Software", -1, company, MAX_PATH));
+    bool removed = DeleteTreeBelow(software, company);
     RegCloseKey(software);
     ASSERT_TRUE(removed) << "the Corvane key could not be cleared";
 }

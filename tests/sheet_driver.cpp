@@ -519,7 +519,15 @@ int main(int argc, char** argv)
             CreateLinkKey(argv[i + 1], argv[i + 2]);
             i += 2;
         } else if (command == "remove-tree") RemoveTree(argv[++i]);
-        else if (command == "deny-writes") SetKeyRights(argv[++i], KEY_READ);
+        else if (command == "wide-key") {  // PATH CODE-POINT: a subkey of PATH named by one UTF-16 unit
+            WCHAR name[2] = {(WCHAR)strtoul(argv[i + 2], NULL, 16), 0};
+            HKEY parent = CreatePath(argv[i + 1]), key;
+            if (RegCreateKeyExW(parent, name, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
+                Fail("cannot create a key named", argv[i + 2]);
+            RegCloseKey(key);
+            RegCloseKey(parent);
+            i += 2;
+        } else if (command == "deny-writes") SetKeyRights(argv[++i], KEY_READ);
         else if (command == "allow-writes") SetKeyRights(argv[++i], KEY_ALL_ACCESS);
         else Fail("unknown command", command.c_str());
     }

@@ -184,7 +184,9 @@ void WINAPI Sleep(DWORD milliseconds);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wide, int wideLength, char* text, int size,
                                const char* defaultChar, BOOL* usedDefault);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int length, WCHAR* wide, int size);
-// The Unicode enumerations, over names and string data that the ANSI calls stored.
+// The Unicode calls, over names and string data that the ANSI calls stored.
+typedef const WCHAR* LPCWSTR;
+LONG WINAPI RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY result);
 LONG WINAPI RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved, LPWSTR className,
                           LPDWORD classLength, PFILETIME lastWriteTime);
 LONG WINAPI RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD valueNameLength, LPDWORD reserved,

@@ -125,8 +125,6 @@ dismiss_notice_with_keyboard() {
 # off this run's output (ctest waits for every holder of it).
 wineserver -p </dev/null >/dev/null 2>&1
 timeout 120 wine wineboot </dev/null >/dev/null 2>&1 || true
-wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
-sleep 2
 
 section "the fatal settings error when the Networks key is missing"
 drive reset-store-without-networks >/dev/null
@@ -535,6 +533,11 @@ forget_test_service
 drive reset-store-without-networks >/dev/null
 expect_equal "no Networks key" "exit 5
 error: $missing" "$(run_pairs list)"
+
+drive reset-store seed 0 192.168.1.10 10.0.0.5 wide-key 'mDNS\Networks' ff11 >/dev/null
+expect_equal "a pair key whose name the code page cannot hold is named as such" "exit 5
+error: The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks holds a pair key named" \
+    "$(run_pairs list | sed 's/ named .*/ named/')"
 
 section "read-only: the Networks key readable but not writable"
 drive reset-store seed 0 192.168.1.10 10.0.0.5 deny-writes 'mDNS\Networks' >/dev/null
