@@ -572,30 +572,6 @@ LONG WINAPI RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLeng
     return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegQueryMultipleValuesA(HKEY handle, PVALENTA values, DWORD count, LPSTR buffer, LPDWORD bufferSize)
-{
-    LONG injected;
-    if (StandinTakeFault("RegQueryMultipleValuesA", "", &injected)) return injected;
-    Handle* open = nullptr;
-    LONG status = UsableKey(handle, KEY_QUERY_VALUE, &open);
-    if (status != ERROR_SUCCESS) return status;
-    if (bufferSize == nullptr) return ERROR_INVALID_PARAMETER;
-    DWORD needed = 0;
-    for (DWORD i = 0; i < count; ++i) {
-        auto found = open->key->values.find(Folded(values[i].ve_valuename ? values[i].ve_valuename : ""));
-        if (found == open->key->values.end()) return ERROR_FILE_NOT_FOUND;
-        values[i].ve_valuelen = (DWORD)found->second.data.size();
-        values[i].ve_type = found->second.type;
-        if (buffer != nullptr && needed + values[i].ve_valuelen <= *bufferSize) {
-            if (!found->second.data.empty()) memcpy(buffer + needed, found->second.data.data(), values[i].ve_valuelen);
-            values[i].ve_valueptr = (DWORD_PTR)(buffer + needed);
-        }
-        needed += values[i].ve_valuelen;
-    }
-    DWORD capacity = *bufferSize;
-    *bufferSize = needed;
-    return buffer == nullptr || capacity < needed ? ERROR_MORE_DATA : ERROR_SUCCESS;
-}
 
 namespace {
 

@@ -7,6 +7,7 @@
 // deleted as itself and made anew, and must be new; each row key is created below it and
 // must be new; and what was written is read back.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "store/key_tree_removal.h"
@@ -39,28 +40,11 @@ static bool CreateNewKey(HKEY parent, const char* name, REGSAM access, HKEY* key
     return false;
 }
 
-// Whether the open row key holds exactly what was written: the four values, as texts of
-// type REG_SZ, nothing else. One call reads them all back.
-static bool RowHolds(HKEY pairKey, const char* const texts[PAIR_VALUE_COUNT])
-{
-    VALENTA values[PAIR_VALUE_COUNT];
-    char data[PAIR_VALUE_COUNT * ADDRESS_TEXT_SIZE];
-    for (int which = 0; which < PAIR_VALUE_COUNT; ++which) {
-        memset(&values[which], 0, sizeof values[which]);
-        values[which].ve_valuename = (LPSTR)PairValueNames[which];
-    }
-    DWORD size = sizeof data;
-    if (RegQueryMultipleValuesA(pairKey, values, PAIR_VALUE_COUNT, data, &size) != ERROR_SUCCESS) return false;
-    for (int which = 0; which < PAIR_VALUE_COUNT; ++which)
-        if (values[which].ve_type != REG_SZ ||
-            !PairValueHolds((const BYTE*)values[which].ve_valueptr, values[which].ve_valuelen, texts[which]))
-            return false;
-    return true;
-}
-
-// Writes one row into a new key, stamps it with the key's last write time taken through the
-// handle that wrote it, then reads the row back: a writer that came in between shows in one
-// or the other. False when the row is not all there as written.
+// Writes one row into a new key and stamps it with the key's last write time, taken through
+// the handle that wrote it, right after the last value: a writer that changes the row later
+// shows in the read-back at the end, and one that added a value shows in the count now.
+// (Reading the four values back would cost more than the whole rest of the save under Wine.)
+// False when the row is not all there as written.
 static bool WritePair(HKEY networksKey, int number, const PairRowText* row, StampSet* written)
 {
     char subkeyName[SUBKEY_NAME_TEXT_SIZE];
@@ -77,10 +61,10 @@ static bool WritePair(HKEY networksKey, int number, const PairRowText* row, Stam
     DWORD subkeys = 1, values = 0;
     bool stamped = RegQueryInfoKeyA(pairKey, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL,
                                     &lastWrite) == ERROR_SUCCESS;
-    bool holds = stamped && subkeys == 0 && values == PAIR_VALUE_COUNT && RowHolds(pairKey, texts);
+    bool holds = stamped && subkeys == 0 && values == PAIR_VALUE_COUNT;
     RegCloseKey(pairKey);
-    // A row that does not hold what was written, though every write succeeded, was changed
-    // by someone else: it is not stamped, so the read-back sees a key this save does not know.
+    // A row with more than was written, though every write succeeded, was changed by someone
+    // else: it is not stamped, so the read-back sees a key this save does not know.
     if (!stamped) ClearStamps(written, STAMPS_UNKNOWN);
     else if (written->state == STAMPS_KNOWN && (holds || !rowWritten)) AddStamp(written, subkeyName, &lastWrite);
     return rowWritten;
@@ -129,10 +113,10 @@ enum Look {
 
 // Compares the Networks key's pair keys with `base`, and keeps what it saw in LastSeen for
 // a save the administrator may confirm. `networksKey` NULL: there is none.
-static Look CompareWithBase(HKEY networksKey, const StampSet* base)
+static Look CompareWithBase(HKEY networksKey, const StampSet* base, WideKeyName** wideNames)
 {
     StampSet now = {STAMPS_KNOWN, NULL, 0, 0};
-    if (networksKey != NULL) ReadStamps(networksKey, &now);
+    if (networksKey != NULL) ReadStamps(networksKey, &now, wideNames);
     Look look = now.state != STAMPS_KNOWN ? LOOK_UNKNOWN : SameStamps(&now, base) ? LOOK_SAME : LOOK_CHANGED;
     if (look != LOOK_SAME) MoveStamps(&LastSeen, &now);
     ClearStamps(&now, STAMPS_NEVER_READ);
@@ -203,6 +187,18 @@ static Look EmptyNetworks(HKEY networksKey, const StampSet* base, FILE* diagnost
     return base == NULL || removed == base->count ? LOOK_SAME : LOOK_CHANGED;
 }
 
+// Removes the pair keys the compare listed, each through the handle it is checked by. A key
+// added since stays, and keeps Networks from being deleted.
+static Look EmptyComparedNetworks(HKEY networksKey, const WideKeyName* names, DWORD count, const StampSet* base,
+                                  FILE* diagnostics)
+{
+    for (DWORD index = 0; index < count; ++index) {
+        Look look = RemoveComparedPair(networksKey, names[index], base, diagnostics);
+        if (look != LOOK_SAME) return look;
+    }
+    return LOOK_SAME;
+}
+
 // The stamps the save compares with, or NULL for none.
 static const StampSet* BaseOf(SaveBase base)
 {
@@ -222,20 +218,28 @@ static Look RemoveOldNetworks(HKEY productKey, HKEY oldKey, const StampSet* base
         ClearStamps(&LastSeen, STAMPS_UNKNOWN);
         return LOOK_UNKNOWN;
     }
+    // The keys the compare listed, by their names as the registry keeps them: the removal
+    // takes exactly these, and needs no second walk.
+    WideKeyName* compared = NULL;
     if (base != NULL) {
         HKEY readKey = oldKey;
         if (link && RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey) != ERROR_SUCCESS)
             readKey = NULL;  // a link to nothing lists nothing
-        Look look = CompareWithBase(readKey, base);
+        Look look = CompareWithBase(readKey, base, link ? NULL : &compared);
         if (link && readKey != NULL) RegCloseKey(readKey);
-        if (look != LOOK_SAME) return look;
+        if (look != LOOK_SAME) {
+            free(compared);
+            return look;
+        }
     }
     if (oldKey == NULL) return LOOK_SAME;
     char treePath[KEY_TREE_PATH_SIZE];
     BoundedCopy(treePath, NETWORKS_KEY_PATH);
     // What a link holds below itself is nobody's list; the pairs it names stay where they are.
-    Look emptied = link ? (RemoveSubkeysOf(oldKey, treePath, diagnostics) ? LOOK_SAME : LOOK_FAILED)
-                        : EmptyNetworks(oldKey, base, diagnostics);
+    Look emptied = link              ? (RemoveSubkeysOf(oldKey, treePath, diagnostics) ? LOOK_SAME : LOOK_FAILED)
+                   : compared != NULL ? EmptyComparedNetworks(oldKey, compared, base->count, base, diagnostics)
+                                      : EmptyNetworks(oldKey, base, diagnostics);
+    free(compared);
     if (emptied == LOOK_CHANGED || emptied == LOOK_UNKNOWN) ReadStamps(oldKey, &LastSeen);
     if (emptied != LOOK_SAME) return emptied;
     if (DeleteOpenKey(oldKey)) return LOOK_SAME;

@@ -71,34 +71,43 @@ void SortStamps(StampSet* set)
     if (set->count > 1) qsort(set->stamps, set->count, sizeof(KeyStamp), CompareStampNames);
 }
 
-bool ReadStamps(HKEY networksKey, StampSet* set)
+bool ReadStamps(HKEY networksKey, StampSet* set, WideKeyName** wideNames)
 {
     ClearStamps(set, STAMPS_UNKNOWN);
+    if (wideNames != NULL) *wideNames = NULL;
     DWORD subkeys = 0;
     if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL) !=
         ERROR_SUCCESS)
         return false;
     KeyStamp* stamps = (KeyStamp*)calloc(subkeys > 0 ? subkeys : 1, sizeof(KeyStamp));
-    if (stamps == NULL) return false;
-    for (DWORD index = 0; index < subkeys; ++index) {
+    WideKeyName* names = (WideKeyName*)calloc(subkeys > 0 ? subkeys : 1, sizeof(WideKeyName));
+    bool read = stamps != NULL && names != NULL;
+    for (DWORD index = 0; read && index < subkeys; ++index) {
         DWORD nameLength = SUBKEY_NAME_SIZE;
-        if (RegEnumKeyExA(networksKey, index, stamps[index].name, &nameLength, NULL, NULL, NULL,
-                          &stamps[index].lastWrite) != ERROR_SUCCESS) {
-            free(stamps);
-            return false;
-        }
+        read = RegEnumKeyExW(networksKey, index, names[index], &nameLength, NULL, NULL, NULL, &stamps[index].lastWrite) ==
+                   ERROR_SUCCESS &&
+               nameLength < SUBKEY_NAME_SIZE;
+        if (!read) break;
+        names[index][nameLength] = 0;
+        int length = WideCharToMultiByte(CP_ACP, 0, names[index], -1, stamps[index].name, SUBKEY_NAME_SIZE, NULL, NULL);
+        if (length <= 0) stamps[index].name[0] = 0;
     }
     // The count was one look and the names another: a key added in between must show.
-    char extra[SUBKEY_NAME_SIZE];
-    DWORD extraLength = sizeof extra;
-    if (RegEnumKeyExA(networksKey, subkeys, extra, &extraLength, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS) {
+    WCHAR extra[SUBKEY_NAME_SIZE];
+    DWORD extraLength = SUBKEY_NAME_SIZE;
+    if (read && RegEnumKeyExW(networksKey, subkeys, extra, &extraLength, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS)
+        read = false;
+    if (!read) {
         free(stamps);
+        free(names);
         return false;
     }
     set->stamps = stamps;
     set->count = set->capacity = subkeys;
     set->state = STAMPS_KNOWN;
     SortStamps(set);
+    if (wideNames != NULL) *wideNames = names;
+    else free(names);
     return true;
 }
 

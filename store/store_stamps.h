@@ -36,7 +36,10 @@ void ClearStamps(StampSet* set, StampState state);
 // Moves `from` into `to`; `from` is left never read.
 void MoveStamps(StampSet* to, StampSet* from);
 // Every subkey of the open key, sorted; false (and the set unknown) when one cannot be read.
-bool ReadStamps(HKEY networksKey, StampSet* set);
+// Names are read in UTF-16 and kept as the ANSI calls give them; with `wideNames` (an array
+// the caller frees) also as the registry keeps them, in the order it lists them, for opening.
+typedef WCHAR WideKeyName[SUBKEY_NAME_SIZE];
+bool ReadStamps(HKEY networksKey, StampSet* set, WideKeyName** wideNames = NULL);
 // Adds one stamp; false (and the set unknown) when there is no memory.
 bool AddStamp(StampSet* set, const char* name, const FILETIME* lastWrite);
 void SortStamps(StampSet* set);

@@ -111,13 +111,6 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD typ
 LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName);
 LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameLength, LPDWORD reserved,
                           LPDWORD type, LPBYTE data, LPDWORD dataLength);
-typedef struct {
-    LPSTR ve_valuename;
-    DWORD ve_valuelen;
-    DWORD_PTR ve_valueptr;
-    DWORD ve_type;
-} VALENTA, *PVALENTA;
-LONG WINAPI RegQueryMultipleValuesA(HKEY key, PVALENTA values, DWORD count, LPSTR buffer, LPDWORD bufferSize);
 // The native call that deletes the key an open handle names; needs DELETE access.
 NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
