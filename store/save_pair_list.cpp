@@ -179,6 +179,7 @@ static Look EmptyNetworks(HKEY networksKey, const StampSet* base, FILE* diagnost
         // A key that a successful removal left in place would be handed to us forever.
         if (memcmp(name, previous, (nameLength + 1) * sizeof(WCHAR)) == 0) return LOOK_FAILED;
         Look look = RemoveComparedPair(networksKey, name, base, diagnostics);
+        if (look == LOOK_UNKNOWN && removed > 0) look = LOOK_FAILED;
         if (look != LOOK_SAME) return look;
         memcpy(previous, name, (nameLength + 1) * sizeof(WCHAR));
         ++removed;
@@ -194,6 +195,8 @@ static Look EmptyComparedNetworks(HKEY networksKey, const WideKeyName* names, DW
 {
     for (DWORD index = 0; index < count; ++index) {
         Look look = RemoveComparedPair(networksKey, names[index], base, diagnostics);
+        // "Could not tell" means nothing was done; once a key is gone, it is a failure.
+        if (look == LOOK_UNKNOWN && index > 0) look = LOOK_FAILED;
         if (look != LOOK_SAME) return look;
     }
     return LOOK_SAME;
@@ -251,7 +254,7 @@ static Look RemoveOldNetworks(HKEY productKey, HKEY oldKey, const StampSet* base
         ReadStamps(oldKey, &LastSeen);
         return LOOK_CHANGED;
     }
-    return counted ? LOOK_FAILED : LOOK_UNKNOWN;
+    return LOOK_FAILED;
 }
 
 // Whether the new Networks key holds exactly the keys written, none written since, and no
