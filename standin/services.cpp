@@ -13,7 +13,6 @@
 namespace {
 
 std::vector<StandinService> g_services;
-bool g_managerAvailable = true;
 DWORD g_nextProcessId = 100;
 int g_manager;  // the one manager handle's target
 
@@ -43,10 +42,6 @@ StandinService* OfHandle(SC_HANDLE handle)
 
 SC_HANDLE WINAPI OpenSCManagerA(LPCSTR, LPCSTR, DWORD)
 {
-    if (!g_managerAvailable) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
     return (SC_HANDLE)&g_manager;
 }
 
@@ -171,19 +166,8 @@ void StandinScriptService(const StandinService& service)
     if (service.state == SERVICE_RUNNING) Start(&g_services.back());
 }
 
-void StandinScriptServiceManager(bool managerAvailable)
-{
-    g_managerAvailable = managerAvailable;
-}
-
-const StandinService* StandinServiceNamed(const std::string& name)
-{
-    return Named(name.c_str());
-}
-
 void StandinResetServices(void)
 {
     g_services.clear();
-    g_managerAvailable = true;
     g_nextProcessId = 100;
 }

@@ -21,10 +21,3 @@ int PairValueByName(const char* name)
         if (strcmp(name, PairValueNames[which]) == 0) return which;
     return -1;
 }
-
-bool PairValueHolds(const unsigned char* data, unsigned long size, const char* text)
-{
-    size_t length = strlen(text);
-    if (size == length + 1 && data[length] == 0) size = (unsigned long)length;
-    return size == length && memcmp(data, text, length) == 0;
-}

@@ -38,6 +38,3 @@ struct PairRowText;
 void PairValueTexts(const PairRowText* row, const char* texts[PAIR_VALUE_COUNT]);
 // The PairValue whose name is exactly `name` (case and all), or -1.
 int PairValueByName(const char* name);
-// Whether stored string data is `text` as the save writes it: counted without its NUL, to
-// which the registry may have added one.
-bool PairValueHolds(const unsigned char* data, unsigned long size, const char* text);

@@ -101,9 +101,5 @@ struct StandinService {
     unsigned long long startedAt;
     int starts;
 };
-// Adds a service (running ones are started now), or changes how one of that name behaves;
-// `managerAvailable` false makes OpenSCManagerA fail.
+// Adds a service (running ones are started now), or changes how one of that name behaves.
 void StandinScriptService(const StandinService& service);
-void StandinScriptServiceManager(bool managerAvailable);
-// The service as it is now, or NULL.
-const StandinService* StandinServiceNamed(const std::string& name);
