@@ -8,7 +8,7 @@
 #include "resources/program_texts.h"
 
 // Dotted-decimal text exactly as the platform writes it, so that texts compare as addresses.
-static bool IsAddressText(const char* text)
+bool IsAddressText(const char* text)
 {
     unsigned parts[4];
     char rest;
@@ -21,7 +21,8 @@ static bool IsAddressText(const char* text)
     return strcmp(canonical, text) == 0;
 }
 
-bool ResolveAddressArgument(const char* argument, bool mustBeLocal, char* address, char* why, size_t whySize)
+AddressResolution ResolveAddressArgument(const char* argument, bool mustBeLocal, char* address, char* why,
+                                         size_t whySize)
 {
     address[0] = 0;
     why[0] = 0;
@@ -29,9 +30,9 @@ bool ResolveAddressArgument(const char* argument, bool mustBeLocal, char* addres
         snprintf(address, ADDRESS_TEXT_SIZE, "%s", argument);
         if (mustBeLocal && !IsLocalAddress(address)) {
             snprintf(why, whySize, TEXT_PAIRS_NOT_LOCAL, address);
-            return false;
+            return ADDRESS_REFUSED;
         }
-        return true;
+        return ADDRESS_RESOLVED;
     }
     char addresses[512];
     int count = AddressOfAdapter(argument, address, addresses, sizeof addresses);
@@ -42,5 +43,5 @@ bool ResolveAddressArgument(const char* argument, bool mustBeLocal, char* addres
         snprintf(why, whySize, TEXT_PAIRS_ADAPTER_WITHOUT_ADDRESS, echoed.c_str());
     else if (count > 1)
         snprintf(why, whySize, TEXT_PAIRS_ADAPTER_WITH_ADDRESSES, echoed.c_str(), addresses);
-    return count == 1;
+    return count == 1 ? ADDRESS_RESOLVED : count < 0 ? ADDRESS_MALFORMED : ADDRESS_REFUSED;
 }

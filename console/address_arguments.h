@@ -6,6 +6,16 @@
 
 #include "net/local_addresses.h"
 
+enum AddressResolution {
+    ADDRESS_RESOLVED,
+    ADDRESS_REFUSED,    // an address or adapter, but not one a rule allows here
+    ADDRESS_MALFORMED,  // neither an address nor an adapter's name: a usage error
+};
+
+// Dotted-decimal text exactly as the platform writes it ("10.0.0.5", no leading zeros).
+bool IsAddressText(const char* text);
+
 // Turns `argument` into an address text. With `mustBeLocal`, the address must be one of this
-// computer's. False, with the reason in `why`, when it cannot.
-bool ResolveAddressArgument(const char* argument, bool mustBeLocal, char* address, char* why, size_t whySize);
+// computer's. The reason in `why` when it cannot.
+AddressResolution ResolveAddressArgument(const char* argument, bool mustBeLocal, char* address, char* why,
+                                         size_t whySize);

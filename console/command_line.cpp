@@ -56,7 +56,8 @@ bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_
     // "help", "help COMMAND", "--help" and its kin: the help, of everything or of one command.
     if (IsHelpWord(argv[1]) || SameIgnoringCase(argv[1], "help")) {
         line->helpWanted = true;
-        if (argc > 2 && (line->shape = Find(argv[2], commands, count)) == nullptr)
+        // "help help" asks for the help itself: all of it.
+        if (argc > 2 && !SameIgnoringCase(argv[2], "help") && (line->shape = Find(argv[2], commands, count)) == nullptr)
             return UnknownCommand(argv[2], commands, count, wrong);
         return true;
     }

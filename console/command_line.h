@@ -16,6 +16,8 @@ enum CommandOption {
     OPTION_SERVICE = 16,  // --service NAME: the service's key name or display name
 };
 
+struct CommandLine;
+
 struct CommandShape {
     const char* name;
     const char* arguments;  // as the help shows them: "SOURCE DESTINATION"
@@ -25,7 +27,7 @@ struct CommandShape {
     bool inPairs;
     int options;            // CommandOption bits
     const char* help;       // what it does, a line or two
-    int (*run)(void);
+    int (*run)(const CommandLine& line);
 };
 
 struct CommandLine {

@@ -37,10 +37,10 @@ static bool FindUnreadableName(HKEY networksKey, std::string* shown)
 void FatalSettingsError(void)
 {
     // Which open failed is not handed here; asking again only reads, and tells a missing
-    // store from one this account may not change, or a name that cannot be read.
-    REGSAM access = StoreOpenedForWriting ? KEY_ALL_ACCESS : KEY_READ;
+    // store from one that cannot be read, a name that cannot be read, and one that reads but
+    // may not be changed (the save's last open asks for full access).
     HKEY networksKey;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, access, &networksKey);
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, KEY_READ, &networksKey);
     std::string badName;
     bool nameUnreadable = status == ERROR_SUCCESS && FindUnreadableName(networksKey, &badName);
     if (status == ERROR_SUCCESS) RegCloseKey(networksKey);
@@ -51,7 +51,7 @@ void FatalSettingsError(void)
         fprintf(stderr, TEXT_PAIRS_STORE_MISSING "\n", store.c_str());
     else if (nameUnreadable)
         fprintf(stderr, TEXT_PAIRS_STORE_BAD_NAME "\n", store.c_str(), badName.c_str());
-    else if (StoreOpenedForWriting)
+    else if (status == ERROR_SUCCESS)  // it reads: what failed was opening it to change it
         fprintf(stderr, TEXT_PAIRS_STORE_NOT_WRITABLE "\n", store.c_str(), error);
     else
         fprintf(stderr, TEXT_PAIRS_STORE_NOT_READABLE "\n", store.c_str(), error);

@@ -12,15 +12,12 @@ enum PairsExitCode {
     PAIRS_CHANGED = 2,         // done, and the store changed: restart the service
     PAIRS_REFUSED = 3,         // refused by a rule; nothing changed
     PAIRS_USAGE = 4,           // the command line is not one of the commands
-    PAIRS_STORE_UNUSABLE = 5,  // the store cannot be used (no Networks key)
+    PAIRS_STORE_UNUSABLE = 5,  // the store cannot be used or saved (no Networks key, a link, no rights)
     PAIRS_STORE_CHANGED = 6,   // another writer changed the store before or while this saved
     PAIRS_NOT_RESTARTED = 7,   // the store changed, but the repeater service did not restart
     PAIRS_STORE_UNCHECKED = 8, // whether another writer changed it could not be read; nothing changed
     PAIRS_NO_SERVICE = 9,      // the repeater service cannot be found or asked (status, restart)
 };
-
-// Whether the command opened the store for changing, for the report of an unusable store.
-extern bool StoreOpenedForWriting;
 
 // The Networks key as messages name it; under WOW64 also where 64-bit tools show it.
 std::string StoreShownAs(void);

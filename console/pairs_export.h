@@ -22,7 +22,10 @@ std::string PairsExportText(const PairRowText* rows, int rowCount);
 // write of the Networks key (a version 5.00 header, the rows in any order). The rows come
 // numbered 0 to n-1 with the four values each, and an export of ours with its count line.
 // False, with the reason and its line in `why`, when the text is not such a file.
-bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, std::string* why);
+// A file without the count line must end as reg export ends one, and hold pairs. `rowLines`,
+// when given, gets the line of each row's section.
+bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, std::string* why,
+                      std::vector<int>* rowLines = nullptr);
 
 // A .reg file's bytes as single-byte text in the code page: UTF-16LE with its mark (what
 // reg export and PowerShell 5.1 write), UTF-8 with or without one, or the code page's own

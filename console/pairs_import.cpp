@@ -15,6 +15,7 @@ namespace {
 struct ImportState {
     std::vector<PairRowText>* rows;
     std::vector<long> numbers;  // each row's key number, in file order
+    std::vector<int> lines;     // each row's section line, in file order
     bool inRow;                 // after a row's section line
     bool seen[PAIR_VALUE_COUNT];
     bool networksSeen;          // the Networks key's own section
@@ -139,6 +140,7 @@ bool ReadSectionLine(ImportState* state, const char* line)
     if (!RowComplete(state)) return false;
     size_t length = strlen(line);
     size_t pathLength = length >= 2 && line[length - 1] == ']' ? NetworksPathLength(line + 1) : 0;
+    if (line[1] == '-') return Fail(state, "a section that deletes a key, which an import never needs");
     if (pathLength == 0 || pathLength + 2 > length) return Fail(state, "a key outside the Networks key");
     std::string rest(line + 1 + pathLength, length - 2 - pathLength);
     if (rest.empty()) {
@@ -151,6 +153,7 @@ bool ReadSectionLine(ImportState* state, const char* line)
     for (long seen : state->numbers)
         if (seen == number) return Fail(state, "a pair's number twice");
     state->numbers.push_back(number);
+    state->lines.push_back(state->lineNumber);
     state->rows->push_back(PairRowText());
     memset(&state->rows->back(), 0, sizeof(PairRowText));
     memset(state->seen, 0, sizeof state->seen);
@@ -170,27 +173,33 @@ bool ReadCountLine(const std::string& line, long* count)
 }
 
 // The rows in the order of their numbers, which must be 0 to n-1.
-bool PutInOrder(ImportState* state)
+bool PutInOrder(ImportState* state, std::vector<int>* rowLines)
 {
     size_t count = state->rows->size();
     std::vector<PairRowText> ordered(count);
+    std::vector<int> lines(count);
     // Numbers are unique: n of them, each below n, are 0 to n-1.
     for (size_t i = 0; i < count; ++i) {
         long number = state->numbers[i];
         if (number >= (long)count) return Fail(state, "pairs not numbered 0, 1, 2, ... without a gap");
         ordered[number] = (*state->rows)[i];
+        lines[number] = state->lines[i];
     }
     *state->rows = ordered;
+    if (rowLines != NULL) *rowLines = lines;
     return true;
 }
 
 }  // namespace
 
-bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, std::string* why)
+bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, std::string* why,
+                      std::vector<int>* rowLines)
 {
     rows->clear();
-    ImportState state = {rows, {}, false, {false, false, false, false}, false, why, 0};
+    ImportState state = {rows, {}, {}, false, {false, false, false, false}, false, why, 0};
     bool ours = false, counted = false;
+    // reg export ends a file with a blank line after the last section's values.
+    bool blankAfterValue = false;
     long count = -1;
     size_t start = 0;
     while (start < text.size()) {
@@ -208,7 +217,11 @@ bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, s
         }
         if (counted && !line.empty()) return Fail(&state, "a line after the export's last");
         bool read = true;
-        if (line.empty()) continue;
+        if (line.empty()) {
+            blankAfterValue = blankAfterValue || state.inRow;
+            continue;
+        }
+        blankAfterValue = false;
         if (line.compare(0, strlen(EXPORT_FIRST_COMMENT), EXPORT_FIRST_COMMENT) == 0) ours = true;
         if (line[0] == ';') {
             counted = ReadCountLine(line, &count);
@@ -225,7 +238,13 @@ bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, s
     // An export of ours ends by counting its pairs: a file cut short is not a shorter list.
     if (ours && !counted) return Fail(&state, "the export's last line, which counts its pairs, is missing: cut short?");
     if (counted && count != (long)rows->size()) return Fail(&state, "not as many pairs as the export's last line counts");
-    return PutInOrder(&state);
+    // Without a count, only a file that ends as reg export ends one, and never an empty
+    // list: a file cut after its Networks line cannot be told from an empty export.
+    if (!counted && !blankAfterValue)
+        return Fail(&state, "the file does not end as reg export ends one (a blank line after the last values): cut short?");
+    if (!counted && rows->empty())
+        return Fail(&state, "no pairs and no count line: to empty the list, use \"clear\" or an export of ours");
+    return PutInOrder(&state, rowLines);
 }
 
 bool DecodeRegFile(const std::string& bytes, std::string* text, std::string* why)

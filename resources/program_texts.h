@@ -92,7 +92,12 @@
     "  7  changed, but the repeater service did not restart\n" \
     "  8  whether another program changed the list could not be read; nothing was changed\n" \
     "  9  the repeater service cannot be found or asked (status, restart)\n"
-#define TEXT_PAIRS_NO_FILE "The file \"%s\" cannot be read."
+#define TEXT_PAIRS_NO_FILE "The file \"%s\" cannot be read: %s."
+#define TEXT_PAIRS_STORE_UNSAVABLE "The list in %s cannot be saved: %s. Nothing was changed."
+#define TEXT_PAIRS_DUPLICATE_PAIR \
+    "The pair %s, %s stands twice in the list asked for (either way round); a pair may stand only once."
+#define TEXT_PAIRS_NOT_AN_ADDRESS \
+    "The file \"%s\" asks for a text that is not an IPv4 address (line %d: %s \"%s\"); nothing was changed."
 #define TEXT_PAIRS_FILE_TOO_LARGE "The file \"%s\" is larger than %d MB, far beyond any export: it was not read."
 #define TEXT_PAIRS_OUT_OF_MEMORY "There was not enough memory to finish: nothing more was done."
 #define TEXT_PAIRS_NOT_AN_EXPORT "The file \"%s\" is not an export of mDNSPairs (%s)."

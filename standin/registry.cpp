@@ -60,17 +60,25 @@ struct Key {
 
 // Every write is a later time than the one before, as on a clock that never stands still.
 unsigned long long g_clock = 0;
+// What the system clock is set away from true time: every time read is shifted by it, as
+// the registry's and the processes' times are when an administrator sets the clock.
+long long g_clockSkew = 0;
 
 void Touch(Key* key)
 {
-    key->lastWrite = ++g_clock;
+    key->lastWrite = ++g_clock + g_clockSkew;
 }
 
 }  // namespace
 
 unsigned long long StandinNextRegistryTime(void)
 {
-    return ++g_clock;
+    return ++g_clock + g_clockSkew;
+}
+
+void StandinSetClockSkew(long long skew)
+{
+    g_clockSkew = skew;
 }
 
 namespace {
@@ -308,6 +316,7 @@ void StandinResetRegistry(void)
     g_currentUser.reset();
     g_valueWrites.clear();
     g_opens.clear();
+    g_clockSkew = 0;
     EnsureRoots();
 }
 

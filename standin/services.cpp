@@ -131,8 +131,12 @@ BOOL WINAPI CloseServiceHandle(SC_HANDLE)
 // A process handle is the process id; its times are those of the service that runs it.
 HANDLE WINAPI OpenProcess(DWORD, BOOL, DWORD processId)
 {
-    for (const StandinService& service : g_services)
-        if (service.state != SERVICE_STOPPED && service.processId == processId) return (HANDLE)(uintptr_t)processId;
+    for (const StandinService& service : g_services) {
+        if (service.state == SERVICE_STOPPED || service.processId != processId) continue;
+        if (!service.processHidden) return (HANDLE)(uintptr_t)processId;
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
 }
@@ -160,6 +164,7 @@ void StandinScriptService(const StandinService& service)
         known->refusesStop = service.refusesStop;
         known->ignoresStop = service.ignoresStop;
         known->failsStart = service.failsStart;
+        known->processHidden = service.processHidden;
         return;
     }
     g_services.push_back(service);

@@ -117,6 +117,15 @@ bool StoreHoldsExactly(const PairRowText* rows, int rowCount);
 // hold "1""), not only the first.
 typedef void (*StoreDifferenceReport)(void* context, const char* difference);
 bool StoreHoldsExactlyReporting(const PairRowText* rows, int rowCount, StoreDifferenceReport report, void* context);
+// The same, and in the same enumeration the newest last write time of Networks and its pair
+// keys (`newestKnown` false when they could not all be read).
+bool LookAtStoredList(const PairRowText* rows, int rowCount, StoreDifferenceReport report, void* context,
+                      FILETIME* newest, bool* newestKnown);
+
+// Whether a save could change the store at all, asked before planning one: "Corvane
+// Software" and the product key plain keys (not links), and the product key open to the
+// save's rights. False, with the cause for a person in `why`.
+bool StoreCanBeSaved(char* why, size_t whySize);
 
 // Deletes the key at `path` below `root` and everything below it; a registry link is
 // deleted as a link, never followed. True when the key is gone. `path` is a

@@ -21,7 +21,18 @@ struct Look {
     StoreDifferenceReport report;
     void* context;
     bool exact;
+    FILETIME* newest;  // or NULL: the newest last write time of Networks and its subkeys
+    bool newestKnown;
 };
+
+static void NoteWriteTime(Look* look, const FILETIME& time)
+{
+    if (look->newest == NULL) return;
+    FILETIME* newest = look->newest;
+    bool later = time.dwHighDateTime != newest->dwHighDateTime ? time.dwHighDateTime > newest->dwHighDateTime
+                                                               : time.dwLowDateTime > newest->dwLowDateTime;
+    if (later) *newest = time;
+}
 
 #if defined(__GNUC__)
 #define PRINTF_LIKE(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
@@ -144,11 +155,14 @@ static bool IsRowName(const WCHAR* name, int length, int rowCount)
 static void LookAtNetworks(Look* look, HKEY networksKey, const PairRowText* rows, int rowCount)
 {
     DWORD subkeys = 0, values = 0;
-    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL, NULL) !=
-        ERROR_SUCCESS) {
+    FILETIME networksWritten;
+    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL,
+                         &networksWritten) != ERROR_SUCCESS) {
         Differ(look, "Networks cannot be read");
         return;
     }
+    NoteWriteTime(look, networksWritten);
+    look->newestKnown = true;
     if (values != 0 && !Differ(look, "Networks has values of its own")) return;
     // Names are unique: as many subkeys as rows, each a row's name, is every row's key once.
     if (subkeys != (DWORD)rowCount && !Differ(look, "Networks has %lu subkeys, not %d", (unsigned long)subkeys, rowCount))
@@ -156,10 +170,13 @@ static void LookAtNetworks(Look* look, HKEY networksKey, const PairRowText* rows
     for (DWORD index = 0; index < subkeys; ++index) {
         WCHAR name[SUBKEY_NAME_SIZE];
         DWORD nameLength = SUBKEY_NAME_SIZE;
-        if (RegEnumKeyExW(networksKey, index, name, &nameLength, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) {
+        FILETIME written;
+        if (RegEnumKeyExW(networksKey, index, name, &nameLength, NULL, NULL, NULL, &written) != ERROR_SUCCESS) {
+            look->newestKnown = false;
             if (!Differ(look, "Networks cannot be listed")) return;
             break;
         }
+        NoteWriteTime(look, written);
         char shownName[SUBKEY_NAME_SIZE * 2];
         Narrowed(name, (int)nameLength, shownName, sizeof shownName);
         if (!IsRowName(name, (int)nameLength, rowCount) &&
@@ -180,9 +197,11 @@ static void LookAtNetworks(Look* look, HKEY networksKey, const PairRowText* rows
     }
 }
 
-bool StoreHoldsExactlyReporting(const PairRowText* rows, int rowCount, StoreDifferenceReport report, void* context)
+bool LookAtStoredList(const PairRowText* rows, int rowCount, StoreDifferenceReport report, void* context,
+                      FILETIME* newest, bool* newestKnown)
 {
-    Look look = {report, context, rowCount >= 0};
+    if (newest != NULL) newest->dwLowDateTime = newest->dwHighDateTime = 0;
+    Look look = {report, context, rowCount >= 0, newest, false};
     if (rowCount < 0) return false;
     // Each level below Software is held while the next is opened, and none may be a link.
     const char* levels[] = {COMPANY_KEY_NAME, PRODUCT_KEY_NAME, NETWORKS_KEY_NAME};
@@ -200,7 +219,13 @@ bool StoreHoldsExactlyReporting(const PairRowText* rows, int rowCount, StoreDiff
     if (heldCount == 4) LookAtNetworks(&look, held[3], rows, rowCount);
     else if (heldCount == 0) Differ(&look, "Software cannot be opened");
     while (heldCount > 0) RegCloseKey(held[--heldCount]);
+    if (newestKnown != NULL) *newestKnown = look.newestKnown;
     return look.exact;
+}
+
+bool StoreHoldsExactlyReporting(const PairRowText* rows, int rowCount, StoreDifferenceReport report, void* context)
+{
+    return LookAtStoredList(rows, rowCount, report, context, NULL, NULL);
 }
 
 bool StoreHoldsExactly(const PairRowText* rows, int rowCount)

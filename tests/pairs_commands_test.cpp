@@ -18,6 +18,7 @@
 #include "net/own_addresses.h"
 #include "resources/program_texts.h"
 #include "standin.h"
+#include "store/restart_record.h"
 #include "store/store_names.h"
 #include "tests/child_process.h"
 #include "tests/output_capture.h"
@@ -171,18 +172,24 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"add", "8.8.8.8", "WiFi"}, PAIRS_REFUSED, "", "8.8.8.8 is not an IPv4 address of this computer.", one},
         {{"add", "WiFi", "8.8.8.8"}, PAIRS_REFUSED, "", "8.8.8.8 is not an IPv4 address of this computer.", one},
         {{"add", "0.0.0.0", "WiFi"}, PAIRS_REFUSED, "", "0.0.0.0 is not an IPv4 address of this computer.", one},
-        {{"add", "010.0.0.6", "WiFi"}, PAIRS_REFUSED, "",
+        {{"add", "010.0.0.6", "WiFi"}, PAIRS_USAGE, "",
          "\"010.0.0.6\" is neither an IPv4 address nor the name of an adapter of this computer.", one},
-        {{"add", "Eth", "WiFi"}, PAIRS_REFUSED, "",
+        {{"add", "Eth", "WiFi"}, PAIRS_USAGE, "",
          "\"Eth\" is neither an IPv4 address nor the name of an adapter of this computer.", one},
-        {{"add", longArgument, "WiFi"}, PAIRS_REFUSED, "",
+        {{"add", longArgument, "WiFi"}, PAIRS_USAGE, "",
          "\"" + std::string(60, 'x') + "...\" is neither an IPv4 address nor the name of an adapter of this computer.", one},
         {{"add", "Two", "WiFi"}, PAIRS_REFUSED, "",
          "The adapter \"Two\" has more than one IPv4 address (10.1.0.1, 10.2.0.1): name the address instead.", one},
         {{"add", "Cable", "WiFi"}, PAIRS_REFUSED, "", "The adapter \"Cable\" has no IPv4 address.", one},
         {{"add", "Pending", "WiFi"}, PAIRS_REFUSED, "", "The adapter \"Pending\" has no IPv4 address.", one},
         {{"add", "wifi", "10.0.0.6"}, PAIRS_CHANGED, "add 10.0.0.5 10.0.0.6\n" + kRestart, "", two},
-        {{"set", "WiFi", "10.0.0.6", "10.0.0.6", "wifi"}, PAIRS_REFUSED, "", TEXT_RULE_DUPLICATE, two},
+        {{"set", "WiFi", "10.0.0.6", "10.0.0.6", "wifi"}, PAIRS_REFUSED, "",
+         "The pair 10.0.0.6, 10.0.0.5 stands twice in the list asked for (either way round); a pair may stand only once.",
+         two},
+        {{"set", "WiFi", "10.0.0.6", "10.0.0.6", "10.0.0.6"}, PAIRS_REFUSED, "", TEXT_RULE_SAME, two},
+        // A malformed address is a usage error, for remove too, where any address will do.
+        {{"remove", "1.2.3", "10.0.0.5"}, PAIRS_USAGE, "",
+         "\"1.2.3\" is neither an IPv4 address nor the name of an adapter of this computer.", two},
         {{"list"}, PAIRS_UNCHANGED,
          "192.168.1.10\t10.0.0.5\tEthernet2, 192.168.1.0/24\tWiFi, 10.0.0.0/16\n"
          "10.0.0.5\t10.0.0.6\tWiFi, 10.0.0.0/16\tnot on this computer\n",
@@ -196,7 +203,8 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"check", "8.8.8.8", "WiFi"}, PAIRS_REFUSED, "", "8.8.8.8 is not an IPv4 address of this computer.", two},
         {{"check", "--json", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED,
          "{\"converged\":false,\"add\":[],\"remove\":[],\"reorder\":false,"
-         "\"store\":[\"Networks\\\\1\\\\Enabled does not hold \\\"1\\\"\"],\"restartPending\":false}\n",
+         "\"store\":[\"Networks\\\\1\\\\Enabled does not hold \\\"1\\\"\"],\"restartPending\":null,"
+         "\"restartPendingHow\":\"no service\"}\n",
          "", two, [] { SetValue(NETWORKS "\\1", "Enabled", REG_SZ, "0"); }},
         {{"add", "--what-if", "10.0.0.6", "192.168.1.10"}, PAIRS_CHANGED,
          "add 10.0.0.6 192.168.1.10\nrewrite: Networks\\\\1\\\\Enabled does not hold \"1\"\n", "", two},
@@ -213,9 +221,10 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"import", exported.path}, PAIRS_CHANGED, "add 10.0.0.5 10.0.0.6\n" + kRestart, "", two},
         {{"import", exported.path}, PAIRS_UNCHANGED, already, "", two},
         {{"import", exported.path}, PAIRS_USAGE, "", notAnExport, two, [&exported] { exported.Write("REGEDIT5\r\n"); }},
-        {{"import", "/nonexistent/pairs.reg"}, PAIRS_USAGE, "", "The file \"/nonexistent/pairs.reg\" cannot be read.", two},
+        {{"import", "/nonexistent/pairs.reg"}, PAIRS_USAGE, "",
+         "The file \"/nonexistent/pairs.reg\" cannot be read: No such file or directory.", two},
         // Another writer changes the list between the command's read and its save: refused.
-        {{"add", "10.0.0.6", "192.168.1.10"}, PAIRS_STORE_CHANGED, "", TEXT_PAIRS_STORE_CHANGED,
+        {{"add", "10.0.0.6", "192.168.1.10"}, PAIRS_STORE_CHANGED, "*", TEXT_PAIRS_STORE_CHANGED,
          {{"192.168.1.10", "10.0.0.6"}, {"10.0.0.5", "10.0.0.6"}},
          [] {
              int before = StandinRegistryCallCount();
@@ -224,9 +233,9 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
              StandinBeforeCall(loadCalls, [] { SetValue(NETWORKS "\\0", "IPdestination", REG_SZ, "10.0.0.6"); });
          }},
         // The compare could not read the store: nothing changed, and a code of its own.
-        {{"add", "192.168.1.10", "10.0.0.5"}, PAIRS_STORE_UNCHECKED, "", TEXT_PAIRS_STORE_UNCHECKED,
+        {{"add", "192.168.1.10", "10.0.0.5"}, PAIRS_STORE_UNCHECKED, "add 192.168.1.10 10.0.0.5\n", TEXT_PAIRS_STORE_UNCHECKED,
          {{"192.168.1.10", "10.0.0.6"}, {"10.0.0.5", "10.0.0.6"}},
-         // The load's count, the exact check's look, the three of the look at what would change; then the compare's.
+         // The load's count, the plan's look at Networks and its two keys; then the compare's.
          [] { StandinFailCall("RegQueryInfoKeyA", 5, ERROR_ACCESS_DENIED); }},
         // Another program's save holds the lock for a while: said, waited for, then saved.
         {{"set", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, "*", TEXT_PAIRS_LOCK_WAITING,
@@ -238,7 +247,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {setOne, PAIRS_CHANGED, "*", "", one},
         // A key the removal cannot open: the save fails, writes nothing, and says so on
         // standard error only.
-        {setOne, PAIRS_SAVE_FAILED, "", "Error opening key.", one,
+        {setOne, PAIRS_SAVE_FAILED, "rewrite: Networks\\\\0 has subkeys\n", "Error opening key.", one,
          [] {
              CreateKey(NETWORKS "\\0\\nested");
              StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "nested");
@@ -280,7 +289,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          {{"10.0.0.5", "10.0.0.6"}}},
         {{"status", "--json", "--service", "MdnsTest"}, PAIRS_UNCHANGED,
          "{\"service\":\"MdnsTest\",\"displayName\":\"Corvane mDNS Repeater\",\"state\":\"running\",\"pid\":101,"
-         "\"pairs\":1,\"restartPending\":false}\n",
+         "\"pairs\":1,\"restartPending\":false,\"restartPendingHow\":\"record\"}\n",
          "", {{"10.0.0.5", "10.0.0.6"}}},
         {{"set", "192.168.1.10", "10.0.0.5", "--restart"}, PAIRS_NOT_RESTARTED, "add 192.168.1.10 10.0.0.5\nremove 10.0.0.5 10.0.0.6\n",
          "The service MdnsTest refused to stop (error 1061).", one,
@@ -288,10 +297,13 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"check", "192.168.1.10", "10.0.0.5"}, PAIRS_CHANGED,
          "restart the service: it started before the list was last written\n", "", one},
         {{"status"}, PAIRS_UNCHANGED, "service MdnsTest: running\npid 101\npairs 1\nrestart pending: yes\n", "", one},
-        {{"set", "Ethernet2", "WiFi", "--restart"}, PAIRS_CHANGED, already + "The service MdnsTest was restarted.\n", "", one,
+        {{"set", "Ethernet2", "WiFi", "--restart"}, PAIRS_CHANGED,
+         "restart the service: it started before the list was last written\nThe service MdnsTest was restarted.\n", "", one,
          [] { StandinScriptService({"MdnsTest", "", 0, false, false, false, 0, 0, 0}); }},
         {{"check", "--json", "192.168.1.10", "10.0.0.5"}, PAIRS_UNCHANGED,
-         "{\"converged\":true,\"add\":[],\"remove\":[],\"reorder\":false,\"store\":[],\"restartPending\":false}\n", "",
+         "{\"converged\":true,\"add\":[],\"remove\":[],\"reorder\":false,\"store\":[],\"restartPending\":false,"
+         "\"restartPendingHow\":\"record\"}\n",
+         "",
          one},
         {{"restart"}, PAIRS_NOT_RESTARTED, "", "The service MdnsTest stopped but failed to start again (error 1053).", one,
          [] { StandinScriptService({"MdnsTest", "", 0, false, false, true, 0, 0, 0}); }},
@@ -315,7 +327,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         for (const std::string& word : step.arguments) command += " [" + word.substr(0, 20) + "]";
         SCOPED_TRACE(command);
         if (step.before) step.before();
-        size_t writesBefore = StandinValueWrites().size();
+        size_t firstWrite = StandinValueWrites().size();
         Outcome outcome = RunCommand(step.arguments);
         StandinDropFaults();
         EXPECT_EQ(step.exitCode, outcome.exitCode);
@@ -332,17 +344,22 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         EXPECT_EQ(step.storedAfter, StoredRows());
         if (step.arguments.size() == 1 && step.arguments[0] == "export") exported.Write(outcome.standardOutput);
         // The store is written only when it changes, and then as the configurator writes it.
-        size_t writes = StandinValueWrites().size() - writesBefore;
+        // The record of which service process read the list is kept beside the store.
+        std::vector<StandinValueWrite> rowWrites;
+        for (size_t i = firstWrite; i < StandinValueWrites().size(); ++i)
+            if (StandinValueWrites()[i].valueName != RESTART_RECORD_VALUE_NAME) rowWrites.push_back(StandinValueWrites()[i]);
+        size_t writes = rowWrites.size();
         bool dryRun = step.arguments.empty() || step.arguments[0] == "check" || step.arguments[0] == "restart" ||
                       std::find(step.arguments.begin(), step.arguments.end(), "--what-if") != step.arguments.end();
         // A save that cannot remove the old list writes nothing; a restart alone writes nothing.
         bool written = !dryRun && (step.exitCode == PAIRS_CHANGED || step.exitCode == PAIRS_NOT_RESTARTED) &&
-                       outcome.standardOutput.find("nothing was changed") == std::string::npos;
+                       outcome.standardOutput.find("nothing was changed") == std::string::npos &&
+                       outcome.standardOutput.find("restart the service:") != 0;
         EXPECT_EQ(written ? 4 * step.storedAfter.size() : 0u, writes);
         for (size_t i = 0; i < writes && i / 4 < step.storedAfter.size(); ++i) {
             const auto& row = step.storedAfter[i / 4];
             size_t lengths[] = {row.first.size(), row.second.size(), 1, 1};
-            EXPECT_EQ(lengths[i % 4], StandinValueWrites()[writesBefore + i].byteCount);
+            EXPECT_EQ(lengths[i % 4], rowWrites[i].byteCount);
         }
     }
 }

@@ -100,6 +100,10 @@ struct StandinService {
     DWORD processId;
     unsigned long long startedAt;
     int starts;
+    bool processHidden = false;  // OpenProcess on its process is refused
 };
+// Sets the system clock `skew` ticks away from true time (negative: behind) for every time
+// read from now on; 0 puts it right.
+void StandinSetClockSkew(long long skew);
 // Adds a service (running ones are started now), or changes how one of that name behaves.
 void StandinScriptService(const StandinService& service);

@@ -1,0 +1,104 @@
+// The commands that may change the list: each works out the list it wants, then hands it to
+// one plan. check answers for "set" (or "import") with --restart, and changes nothing.
+#include <stdio.h>
+
+#include "console/command_handlers.h"
+#include "console/import_file.h"
+#include "console/pairs_commands.h"
+#include "console/pairs_plan.h"
+#include "console/wanted_list.h"
+#include "editor/pair_rules.h"
+#include "resources/program_texts.h"
+
+#define REASON_SIZE 512
+
+static int Converge(const CommandLine& line, const PairRows& wanted, const std::string& nothingText, PairsPlan* plan)
+{
+    FinishPlan(wanted, nothingText, plan);
+    return RunPlan(line, *plan, line.whatIf);
+}
+
+int AddPair(const CommandLine& line)
+{
+    PairRowText pair;
+    int exitCode;
+    if (!ResolveWord(line.words[0], true, pair.source, &exitCode) ||
+        !ResolveWord(line.words[1], true, pair.destination, &exitCode))
+        return exitCode;
+    PairsPlan plan;
+    BeginPlan(line, line.restart, &plan);
+    PairRuleVerdict verdict = CheckAddPair(pair.source, pair.destination, plan.stored.data(), (int)plan.stored.size());
+    // A pair already in the list is what was asked for: running the same add again is safe.
+    if (verdict == PAIR_DUPLICATE) {
+        char already[REASON_SIZE];
+        snprintf(already, sizeof already, TEXT_PAIRS_ALREADY_STORED, pair.source, pair.destination);
+        return Converge(line, plan.stored, already, &plan);
+    }
+    if (verdict != PAIR_ACCEPTED) {
+        fprintf(stderr, "%s\n", PairRuleMessage(verdict));
+        return PAIRS_REFUSED;
+    }
+    PairRows wanted = plan.stored;
+    wanted.push_back(pair);
+    return Converge(line, wanted, TEXT_PAIRS_ALREADY_SO, &plan);
+}
+
+int RemovePair(const CommandLine& line)
+{
+    // A stored pair may name an address this computer no longer has: any address will do.
+    PairRowText pair;
+    int exitCode;
+    if (!ResolveWord(line.words[0], false, pair.source, &exitCode) ||
+        !ResolveWord(line.words[1], false, pair.destination, &exitCode))
+        return exitCode;
+    PairsPlan plan;
+    BeginPlan(line, line.restart, &plan);
+    PairRows kept;
+    for (const PairRowText& row : plan.stored)
+        if (!IsDuplicate(pair.source, pair.destination, &row, 1)) kept.push_back(row);
+    char notStored[REASON_SIZE];
+    snprintf(notStored, sizeof notStored, TEXT_PAIRS_NOT_STORED, pair.source, pair.destination);
+    return Converge(line, kept, kept.size() == plan.stored.size() ? notStored : TEXT_PAIRS_ALREADY_SO, &plan);
+}
+
+int SetPairs(const CommandLine& line)
+{
+    PairRows wanted;
+    int exitCode;
+    if (!WantedFromWords(line.words, &wanted, &exitCode)) return exitCode;
+    PairsPlan plan;
+    BeginPlan(line, line.restart, &plan);
+    return Converge(line, wanted, TEXT_PAIRS_ALREADY_SO, &plan);
+}
+
+int ClearPairs(const CommandLine& line)
+{
+    PairsPlan plan;
+    BeginPlan(line, line.restart, &plan);
+    return Converge(line, PairRows(), TEXT_PAIRS_ALREADY_SO, &plan);
+}
+
+int ImportPairs(const CommandLine& line)
+{
+    PairRows wanted;
+    int exitCode;
+    if (!ReadImportFile(line.words[0], &wanted, &exitCode)) return exitCode;
+    PairsPlan plan;
+    BeginPlan(line, line.restart, &plan);
+    return Converge(line, wanted, TEXT_PAIRS_ALREADY_SO, &plan);
+}
+
+int CheckPairs(const CommandLine& line)
+{
+    PairRows wanted;
+    int exitCode;
+    if (line.fileGiven ? !ReadImportFile(line.file.c_str(), &wanted, &exitCode)
+                       : !WantedFromWords(line.words, &wanted, &exitCode))
+        return exitCode;
+    PairsPlan plan;
+    BeginPlan(line, true, &plan);
+    FinishPlan(wanted, TEXT_PAIRS_CONVERGED, &plan);
+    if (!line.json || plan.refuse) return RunPlan(line, plan, true);
+    fputs(PlanJson(plan).c_str(), stdout);
+    return PlanExitCode(plan);
+}

@@ -1,0 +1,85 @@
+// The companion's commands in one table (name, arguments, options, help, handler), the help
+// made from it, and the dispatch of one command line.
+#include <stdio.h>
+
+#include <new>
+#include <string>
+
+#include "console/command_handlers.h"
+#include "console/command_line.h"
+#include "console/pairs_commands.h"
+#include "resources/program_texts.h"
+
+static const CommandShape kCommands[] = {
+    {"list", "[--json]", "no arguments", 0, 0, false, OPTION_JSON,
+     "the stored pairs, one a line: source, destination, and the adapter of this computer that holds each "
+     "(tab-separated)",
+     ListPairs},
+    {"add", "SOURCE DESTINATION", "a SOURCE and a DESTINATION", 2, 2, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE,
+     "appends a pair, under the configurator's rules; a pair already in the list, either way round, needs no change",
+     AddPair},
+    {"remove", "SOURCE DESTINATION", "a SOURCE and a DESTINATION", 2, 2, false,
+     OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, "removes the pair, whichever way round it is stored", RemovePair},
+    {"set", "SOURCE DESTINATION [SOURCE DESTINATION]...",
+     "SOURCE DESTINATION pairs, at least one (\"clear\" empties the list)", 2, -1, true,
+     OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, "makes the list exactly these pairs, in this order", SetPairs},
+    {"clear", "", "no arguments", 0, 0, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, "empties the list",
+     ClearPairs},
+    {"check", "SOURCE DESTINATION [SOURCE DESTINATION]... | --file FILE  [--json]",
+     "SOURCE DESTINATION pairs, at least one, or --file FILE", 0, -1, true, OPTION_JSON | OPTION_FILE | OPTION_SERVICE,
+     "says what \"set ... --restart\" (or \"import FILE --restart\") would do: the changes, and a restart of a "
+     "service that runs an older list; changes nothing",
+     CheckPairs},
+    {"export", "", "no arguments", 0, 0, false, 0, "the list as a .reg file, on standard output", ExportPairs},
+    {"import", "FILE", "one FILE", 1, 1, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE,
+     "makes the list exactly the pairs of a .reg file of the export's shape (this program's export, or reg export "
+     "of the Networks key), each text a dotted IPv4 address as it stands",
+     ImportPairs},
+    {"status", "[--json]", "no arguments", 0, 0, false, OPTION_JSON | OPTION_SERVICE,
+     "the repeater service's state and process, the number of stored pairs, and whether a restart is pending",
+     ShowStatus},
+    {"restart", "", "no arguments", 0, 0, false, OPTION_SERVICE,
+     "restarts the repeater service (a stopped one stays stopped)", RestartService},
+    {"--version", "", "no arguments", 0, 0, false, 0, "the version of this program", PrintVersion},
+};
+
+static void PrintHelp(const CommandShape* only)
+{
+    if (only != NULL) {
+        printf("Usage: mDNSPairs %s %s\n%s.\n", only->name, only->arguments, only->help);
+        if (only->options & OPTION_WHAT_IF) fputs(TEXT_PAIRS_HELP_CHANGE_OPTIONS, stdout);
+        return;
+    }
+    fputs(TEXT_PAIRS_HELP_HEAD, stdout);
+    for (const CommandShape& command : kCommands)
+        printf("  %s %s\n      %s.\n", command.name, command.arguments, command.help);
+    fputs(TEXT_PAIRS_HELP_CHANGE_OPTIONS, stdout);
+    fputs(TEXT_PAIRS_HELP_TAIL, stdout);
+}
+
+static int RunParsed(int argc, char** argv)
+{
+    CommandLine line;
+    std::string wrong;
+    if (!ParseCommandLine(argc, argv, kCommands, sizeof kCommands / sizeof kCommands[0], &line, &wrong)) {
+        fprintf(stderr, "%s\n%s\n", wrong.c_str(), TEXT_PAIRS_USAGE_HINT);
+        return PAIRS_USAGE;
+    }
+    if (line.helpWanted) {
+        PrintHelp(line.shape);
+        return PAIRS_UNCHANGED;
+    }
+    return line.shape->run(line);
+}
+
+int RunPairsCommand(int argc, char** argv)
+{
+    // No exception leaves a command: memory that runs out is a failure with a reason.
+    try {
+        return RunParsed(argc, argv);
+    } catch (const std::bad_alloc&) {
+        fflush(stdout);
+        fprintf(stderr, "%s\n", TEXT_PAIRS_OUT_OF_MEMORY);
+        return PAIRS_SAVE_FAILED;
+    }
+}

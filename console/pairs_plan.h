@@ -1,0 +1,59 @@
+// One plan per change. Every command that may change something reads the store and the
+// service once, decides what it would do, and says so; a dry run stops there, a real run
+// carries out exactly that plan and then says how it went.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "console/command_line.h"
+#include "console/restart_pending.h"
+#include "console/service_control.h"
+#include "store/pair_list_changes.h"
+#include "store/store.h"
+
+typedef std::vector<PairRowText> PairRows;
+
+struct PairsPlan {
+    PairRows stored;                        // as read, in key-number order
+    bool storedExact;                       // the store is exactly what a save of `stored` leaves
+    FILETIME newest;                        // the newest write time of Networks and its pair keys
+    bool newestKnown;
+    PairRows wanted;                        // what a save would write
+    PairListChanges changes;
+    std::vector<std::string> storeDetails;  // what the store holds that a save of `stored` would not write
+    bool exact;                             // the store is exactly what a save of `wanted` leaves
+    std::string unsavable;                  // why no save can change the store; empty when one can
+    bool serviceFound;
+    RepeaterService service;
+    std::string serviceWhy;
+    PendingRestart pending;
+    bool restartAsked;                      // --restart, or check, which answers for it
+    bool save;                              // the list is to be rewritten
+    bool restart;                           // the service is to be restarted
+    bool refuse;                            // a save is needed and cannot be made
+    std::string nothingText;                // the answer when nothing is to be done
+};
+
+// The stored list in the order of its key numbers, read for reading only: whether it may be
+// changed is the plan's question. An unusable store ends the process.
+PairRows ReadStoredRows(void);
+
+// Reads the store and asks the service: the first half of a plan, before the wanted list.
+void BeginPlan(const CommandLine& line, bool restartAsked, PairsPlan* plan);
+// Decides what a run would do to make the store exactly `wanted`.
+void FinishPlan(const PairRows& wanted, const std::string& nothingText, PairsPlan* plan);
+
+// What the plan would do, as lines for a person, and its exit code.
+std::string PlanText(const PairsPlan& plan);
+std::string PlanJson(const PairsPlan& plan);
+int PlanExitCode(const PairsPlan& plan);
+// "restartPending":true|false|null,"restartPendingHow":"..." for a JSON object.
+std::string PendingJson(const PendingRestart& pending);
+
+// The reading the plan took, for the pending restart.
+ListReading PlanReading(const PairsPlan& plan);
+
+// Prints the plan; for a dry run that is all, otherwise carries it out and says how it went.
+// The exit code is the plan's, unless carrying it out failed.
+int RunPlan(const CommandLine& line, const PairsPlan& plan, bool dryRun);

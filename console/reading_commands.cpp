@@ -1,0 +1,110 @@
+// The commands that only read the store, or only ask or restart the service.
+#include <stdio.h>
+
+#include "console/command_handlers.h"
+#include "console/json_text.h"
+#include "console/pairs_commands.h"
+#include "console/pairs_export.h"
+#include "console/pairs_list_json.h"
+#include "console/pairs_plan.h"
+#include "console/printable_text.h"
+#include "console/program_version.h"
+#include "net/adapters.h"
+#include "resources/program_texts.h"
+#include "store/store_names.h"
+
+#define VERSION_TEXT_SIZE 32
+
+int ListPairs(const CommandLine& line)
+{
+    PairRows rows = ReadStoredRows();
+    if (line.json) {
+        fputs(PairsListJson(rows).c_str(), stdout);
+        return PAIRS_UNCHANGED;
+    }
+    for (const PairRowText& row : rows) {
+        char sourceHolder[ADDRESS_HOLDER_TEXT_SIZE], destinationHolder[ADDRESS_HOLDER_TEXT_SIZE];
+        DescribeAddressHolder(row.source, sourceHolder, sizeof sourceHolder);
+        DescribeAddressHolder(row.destination, destinationHolder, sizeof destinationHolder);
+        printf("%s\t%s\t%s\t%s\n", PrintableText(row.source).c_str(), PrintableText(row.destination).c_str(),
+               PrintableText(sourceHolder).c_str(), PrintableText(destinationHolder).c_str());
+    }
+    return PAIRS_UNCHANGED;
+}
+
+int ExportPairs(const CommandLine&)
+{
+    PairRows rows = ReadStoredRows();
+    std::string text = PairsExportText(rows.data(), (int)rows.size());
+    fwrite(text.data(), 1, text.size(), stdout);
+    return PAIRS_UNCHANGED;
+}
+
+static std::string JsonNumberOrNull(bool known, unsigned long number)
+{
+    return known ? std::to_string(number) : "null";
+}
+
+// The service's state, its process, the pairs, and whether it runs an old list. A missing
+// service or store is part of the answer, and also its exit code.
+int ShowStatus(const CommandLine& line)
+{
+    HKEY networksKey;
+    LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, KEY_READ, &networksKey);
+    if (opened == ERROR_SUCCESS) RegCloseKey(networksKey);
+    bool storeThere = opened != ERROR_FILE_NOT_FOUND;
+    PairsPlan plan;
+    if (storeThere) {
+        BeginPlan(line, false, &plan);
+    } else {
+        plan.serviceFound = FindRepeaterService(line.service, &plan.service, &plan.serviceWhy);
+        plan.pending = PendingRestart{PENDING_UNKNOWN, "no store", ""};
+    }
+    const RepeaterService& service = plan.service;
+    bool found = plan.serviceFound;
+    if (line.json) {
+        printf("{\"service\":%s,\"displayName\":%s,\"state\":%s,\"pid\":%s,\"pairs\":%s,%s}\n",
+               found ? JsonString(service.name.c_str()).c_str() : "null",
+               found ? JsonString(service.displayName.c_str()).c_str() : "null",
+               found ? JsonString(ServiceStateWord(service.state)).c_str() : "null",
+               JsonNumberOrNull(found && service.processId != 0, service.processId).c_str(),
+               JsonNumberOrNull(storeThere, (unsigned long)plan.stored.size()).c_str(), PendingJson(plan.pending).c_str());
+    } else {
+        if (found) {
+            printf("service %s: %s\n", PrintableText(service.name.c_str()).c_str(), ServiceStateWord(service.state));
+            if (service.processId != 0) printf("pid %lu\n", (unsigned long)service.processId);
+        }
+        if (storeThere) printf("pairs %u\n", (unsigned)plan.stored.size());
+        const char* answers[] = {"no", "yes", "cannot tell"};
+        if (found && storeThere) printf("restart pending: %s\n", answers[plan.pending.answer]);
+    }
+    if (found && storeThere && plan.pending.answer == PENDING_UNKNOWN)
+        fprintf(stderr, "Whether a restart is pending cannot be told: %s.\n", PrintableText(plan.pending.why.c_str()).c_str());
+    if (!storeThere) fprintf(stderr, TEXT_PAIRS_STORE_MISSING "\n", StoreShownAs().c_str());
+    if (!found) fprintf(stderr, "%s\n", plan.serviceWhy.c_str());
+    return !storeThere ? PAIRS_STORE_UNUSABLE : !found ? PAIRS_NO_SERVICE : PAIRS_UNCHANGED;
+}
+
+int RestartService(const CommandLine& line)
+{
+    RepeaterService service;
+    std::string why, what;
+    if (!FindRepeaterService(line.service, &service, &why)) {
+        fprintf(stderr, "%s\n", why.c_str());
+        return PAIRS_NO_SERVICE;
+    }
+    RestartResult restarted = RestartRepeaterService(line.service, &what);
+    fprintf(restarted == RESTART_FAILED ? stderr : stdout, "%s\n", what.c_str());
+    return restarted == RESTART_FAILED ? PAIRS_NOT_RESTARTED : PAIRS_UNCHANGED;
+}
+
+int PrintVersion(const CommandLine&)
+{
+    char version[VERSION_TEXT_SIZE];
+    if (!ReadProgramVersion(version, sizeof version)) {
+        fprintf(stderr, "%s\n", TEXT_PAIRS_NO_VERSION);
+        return PAIRS_SAVE_FAILED;
+    }
+    printf("mDNSPairs %s\n", version);
+    return PAIRS_UNCHANGED;
+}

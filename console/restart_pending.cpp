@@ -1,0 +1,81 @@
+// The pending restart. A process named by its id and creation time either still runs or does
+// not; what it read is known when one of our programs saw it read, or saved while it ran.
+#include "console/restart_pending.h"
+#include "store/restart_record.h"
+
+static bool Later(const FILETIME& a, const FILETIME& b)
+{
+    return a.dwHighDateTime != b.dwHighDateTime ? a.dwHighDateTime > b.dwHighDateTime : a.dwLowDateTime > b.dwLowDateTime;
+}
+
+static bool SameTime(const FILETIME& a, const FILETIME& b)
+{
+    return a.dwHighDateTime == b.dwHighDateTime && a.dwLowDateTime == b.dwLowDateTime;
+}
+
+static bool RecordNames(const RestartRecord& record, const RepeaterService& service)
+{
+    return record.processId == service.processId && SameTime(record.processStarted, service.startedAt);
+}
+
+static unsigned long long DigestOf(const std::vector<PairRowText>& rows)
+{
+    return PairListDigest(rows.data(), (int)rows.size());
+}
+
+PendingRestart FindPendingRestart(bool serviceFound, const RepeaterService& service, const std::string& serviceWhy,
+                                  const ListReading& reading)
+{
+    if (!serviceFound) return PendingRestart{PENDING_UNKNOWN, "no service", serviceWhy};
+    // A stopped service reads the list when it starts; a paused or changing one is not
+    // restarted by us, and is not said to need it.
+    if (service.state == SERVICE_STOPPED) return PendingRestart{PENDING_NO, "stopped", ""};
+    if (service.state != SERVICE_RUNNING) return PendingRestart{PENDING_NO, "not running", ""};
+    if (!service.startKnown)
+        return PendingRestart{PENDING_UNKNOWN, "unreadable",
+                              "the process of the service " + service.name + " cannot be asked when it started"};
+    if (!reading.newestKnown)
+        return PendingRestart{PENDING_UNKNOWN, "unreadable", "the times the list was written cannot be read"};
+    RestartRecord record;
+    // Our own save since this process started, and nobody's write after it: what it read is known.
+    if (ReadRestartRecord(&record) && RecordNames(record, service) && SameTime(record.listWritten, reading.newest)) {
+        bool current = record.readKnown && reading.exact && record.readDigest == DigestOf(*reading.stored);
+        return PendingRestart{current ? PENDING_NO : PENDING_YES, "record", ""};
+    }
+    return PendingRestart{Later(reading.newest, service.startedAt) ? PENDING_YES : PENDING_NO, "clock", ""};
+}
+
+void RecordSavedList(const RepeaterService& service, bool serviceFound, const ListReading& before,
+                     const PendingRestart& pending)
+{
+    RestartRecord record = {};
+    bool running = serviceFound && service.state == SERVICE_RUNNING && service.startKnown;
+    FILETIME newest;
+    // Without the time of what was written, no later look could tell our write from another's.
+    if (!running || !NewestPairWrite(&newest)) return;
+    RestartRecord earlier;
+    if (ReadRestartRecord(&earlier) && RecordNames(earlier, service)) {
+        // The same process as at our last save: it still runs what it read then.
+        record = earlier;
+    } else {
+        record.processId = service.processId;
+        record.processStarted = service.startedAt;
+        // It read the list this save replaced, if it started after that list was written.
+        record.readKnown = pending.answer == PENDING_NO && before.exact;
+        record.readDigest = DigestOf(*before.stored);
+    }
+    record.listWritten = newest;
+    WriteRestartRecord(&record);  // without it the next look falls back to the clocks
+}
+
+void RecordRestartedService(const std::string& serviceName, const std::vector<PairRowText>& stored, bool exact)
+{
+    RepeaterService service;
+    std::string why;
+    FILETIME newest;
+    if (!FindRepeaterService(serviceName, &service, &why) || service.state != SERVICE_RUNNING || !service.startKnown ||
+        !NewestPairWrite(&newest))
+        return;
+    RestartRecord record = {service.processId, service.startedAt, newest, exact, DigestOf(stored)};
+    WriteRestartRecord(&record);
+}

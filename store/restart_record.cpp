@@ -1,0 +1,106 @@
+// The restart record's key and its one binary value, written below "Corvane Software"
+// held as itself, and read the same way.
+#include <string.h>
+
+#include "store/registry_links.h"
+#include "store/restart_record.h"
+#include "store/store_names.h"
+
+// version, process id, start, list written, read known, digest: little-endian, packed.
+#define RECORD_VERSION 1
+#define RECORD_SIZE (1 + 4 + 8 + 8 + 1 + 8)
+
+unsigned long long PairListDigest(const PairRowText* rows, int rowCount)
+{
+    // FNV-1a over each text with its NUL, so that ("1.2", "3") and ("1.23", "") differ.
+    unsigned long long digest = 14695981039346656037ULL;
+    for (int row = 0; row < rowCount; ++row) {
+        const char* texts[] = {rows[row].source, rows[row].destination};
+        for (const char* text : texts) {
+            size_t length = strnlen(text, ADDRESS_TEXT_SIZE - 1);
+            for (size_t i = 0; i <= length; ++i) {
+                digest ^= i < length ? (unsigned char)text[i] : 0;
+                digest *= 1099511628211ULL;
+            }
+        }
+    }
+    return digest;
+}
+
+static void PutNumber(BYTE** at, unsigned long long number, int bytes)
+{
+    for (int i = 0; i < bytes; ++i) *(*at)++ = (BYTE)(number >> (8 * i));
+}
+
+static unsigned long long TakeNumber(const BYTE** at, int bytes)
+{
+    unsigned long long number = 0;
+    for (int i = 0; i < bytes; ++i) number |= (unsigned long long)*(*at)++ << (8 * i);
+    return number;
+}
+
+static unsigned long long TimeNumber(const FILETIME& time)
+{
+    return (unsigned long long)time.dwHighDateTime << 32 | time.dwLowDateTime;
+}
+
+static FILETIME NumberTime(unsigned long long number)
+{
+    FILETIME time = {(DWORD)number, (DWORD)(number >> 32)};
+    return time;
+}
+
+// "Corvane Software", held as itself, with `access`.
+static bool OpenCompanyKey(REGSAM access, HKEY* company)
+{
+    HKEY software;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SOFTWARE_KEY_NAME, 0, KEY_QUERY_VALUE, &software) != ERROR_SUCCESS) return false;
+    bool opened = OpenPlainKey(software, COMPANY_KEY_NAME, access, company);
+    RegCloseKey(software);
+    return opened;
+}
+
+bool ReadRestartRecord(RestartRecord* record)
+{
+    HKEY company, recordKey;
+    if (!OpenCompanyKey(KEY_QUERY_VALUE, &company)) return false;
+    bool opened = OpenPlainKey(company, RESTART_RECORD_KEY_NAME, KEY_QUERY_VALUE, &recordKey);
+    RegCloseKey(company);
+    if (!opened) return false;
+    BYTE data[RECORD_SIZE + 1];
+    DWORD size = sizeof data, type = REG_NONE;
+    LONG status = RegQueryValueExA(recordKey, RESTART_RECORD_VALUE_NAME, NULL, &type, data, &size);
+    RegCloseKey(recordKey);
+    if (status != ERROR_SUCCESS || type != REG_BINARY || size != RECORD_SIZE || data[0] != RECORD_VERSION) return false;
+    const BYTE* at = data + 1;
+    record->processId = (DWORD)TakeNumber(&at, 4);
+    record->processStarted = NumberTime(TakeNumber(&at, 8));
+    record->listWritten = NumberTime(TakeNumber(&at, 8));
+    record->readKnown = TakeNumber(&at, 1) != 0;
+    record->readDigest = TakeNumber(&at, 8);
+    return true;
+}
+
+bool WriteRestartRecord(const RestartRecord* record)
+{
+    BYTE data[RECORD_SIZE];
+    BYTE* at = data;
+    PutNumber(&at, RECORD_VERSION, 1);
+    PutNumber(&at, record->processId, 4);
+    PutNumber(&at, TimeNumber(record->processStarted), 8);
+    PutNumber(&at, TimeNumber(record->listWritten), 8);
+    PutNumber(&at, record->readKnown ? 1 : 0, 1);
+    PutNumber(&at, record->readDigest, 8);
+    HKEY company, recordKey;
+    if (!OpenCompanyKey(KEY_CREATE_SUB_KEY, &company)) return false;
+    DWORD disposition = 0;
+    LONG status = RegCreateKeyExA(company, RESTART_RECORD_KEY_NAME, 0, NULL, REG_OPTION_OPEN_LINK,
+                                  KEY_SET_VALUE | KEY_QUERY_VALUE, NULL, &recordKey, &disposition);
+    RegCloseKey(company);
+    if (status != ERROR_SUCCESS) return false;
+    // A link planted in its place would carry the write out of our keys.
+    bool written = !OpenKeyMayBeLink(recordKey) &&
+                   RegSetValueExA(recordKey, RESTART_RECORD_VALUE_NAME, 0, REG_BINARY, data, sizeof data) == ERROR_SUCCESS;
+    RegCloseKey(recordKey);
+    return written;
+}

@@ -1,0 +1,26 @@
+// What our programs know of the repeater service's reading: which of its processes was
+// running when one of them last saved the list, and which list that process read. Kept
+// beside the store (a key of its own next to the product key), never in it: the service
+// reads the store, and nothing there may change for this.
+#pragma once
+
+#include "store/store.h"
+
+#define RESTART_RECORD_KEY_NAME "mDNS Restart Record"
+#define RESTART_RECORD_VALUE_NAME "Record"
+
+struct RestartRecord {
+    DWORD processId;              // the service's process at that save; 0 when none ran
+    FILETIME processStarted;      // its creation time, which with the id names it
+    FILETIME listWritten;         // the list's newest write time right after that save
+    bool readKnown;               // whether `readDigest` says what that process read
+    unsigned long long readDigest;
+};
+
+// A digest of the pair texts in order, to tell one list from another without keeping it.
+unsigned long long PairListDigest(const PairRowText* rows, int rowCount);
+
+// False when there is no record, or none that reads as one.
+bool ReadRestartRecord(RestartRecord* record);
+// Replaces the record. Never through a link; false when it could not be written.
+bool WriteRestartRecord(const RestartRecord* record);
