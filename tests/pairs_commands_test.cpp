@@ -596,3 +596,131 @@ TEST(PairsExitCodeTest, CodesAreTheDocumentedNumbers)
 }
 
 }  // namespace
+
+namespace {
+
+// Everything below "Corvane Software" but the restart record, which our runs keep beside the store.
+std::string DescribeStore(void)
+{
+    std::string tree = DescribeTree("Software\\Corvane Software"), kept;
+    for (size_t start = 0, end; start < tree.size(); start = end + 1) {
+        end = tree.find('\n', start);
+        if (end == std::string::npos) end = tree.size();
+        std::string line = tree.substr(start, end - start);
+        bool record = line.find(RESTART_RECORD_KEY_NAME) != std::string::npos ||
+                      line.find("  " RESTART_RECORD_VALUE_NAME " type") == 0;
+        if (!record) kept += line + "\n";
+    }
+    return kept;
+}
+
+std::string WithoutLastLine(const std::string& text)
+{
+    size_t end = text.size() > 1 ? text.rfind('\n', text.size() - 2) : std::string::npos;
+    return end == std::string::npos ? "" : text.substr(0, end + 1);
+}
+
+// The dry run is the real run: for every store, service and command, --what-if answers with
+// the real run's exit code and lines (its outcome line aside), changes nothing, and after
+// the real run a second one has nothing left to do.
+TEST_F(PairsCommandsTest, TheDryRunIsTheRealRun)
+{
+    TemporaryFile file;
+    const PairRowText filePair = {"10.0.0.5", "10.0.0.6"};
+    file.Write(PairsExportText(&filePair, 1));
+    struct Store {
+        const char* name;
+        std::function<void()> make;
+    };
+    const Store stores[] = {
+        {"exact", [] { StorePair("0", "192.168.1.10", "10.0.0.5"); }},
+        {"differing", [] { StorePair("0", "192.168.1.10", "10.0.0.5"), SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
+        {"empty", [] {}},
+        {"odd values", [] { StorePair("0", "192.168.1.10", "10.0.0.5"), SetValue(NETWORKS "\\0", "Direction", REG_DWORD, "2222"); }},
+        {"link at mDNS",
+         [] {
+             StorePair("0", "192.168.1.10", "10.0.0.5");
+             SetValue(OUTSIDE "\\Networks\\0", "IPsource", REG_SZ, "10.0.0.6");
+             DeleteKey("Software\\Corvane Software\\mDNS\\Networks\\0");
+             DeleteKey("Software\\Corvane Software\\mDNS\\Networks");
+             DeleteKey("Software\\Corvane Software\\mDNS");
+             CreateLink("Software\\Corvane Software\\mDNS", OUTSIDE);
+         }},
+        {"link at Networks",
+         [] {
+             DeleteKey(NETWORKS);
+             SetValue(OUTSIDE "\\0", "IPsource", REG_SZ, "192.168.1.10");
+             SetValue(OUTSIDE "\\0", "IPdestination", REG_SZ, "10.0.0.6");
+             CreateLink(NETWORKS, OUTSIDE);
+         }},
+        {"product key refuses", [] { StorePair("0", "10.0.0.6", "10.0.0.5"); }},
+    };
+    struct Service {
+        const char* name;
+        std::function<void()> make;
+    };
+    const StandinService repeater = {"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0};
+    const Service services[] = {
+        {"none", [] {}},
+        {"stopped", [&] { StandinService stopped = repeater; stopped.state = SERVICE_STOPPED; StandinScriptService(stopped); }},
+        {"current", [&] { StandinScriptService(repeater); }},
+    };
+    const std::vector<std::vector<std::string>> commands = {
+        {"set", "192.168.1.10", "10.0.0.5"}, {"add", "10.0.0.6", "192.168.1.10"}, {"remove", "192.168.1.10", "10.0.0.5"},
+        {"clear"}, {"import", file.path}};
+    for (const Store& store : stores)
+        for (size_t service = 0; service < 4; ++service)
+            for (const std::vector<std::string>& command : commands)
+                for (bool restart : {false, true}) {
+                    SCOPED_TRACE(std::string(store.name) + ", service " + std::to_string(service) + ", " + command[0] +
+                                 (restart ? " --restart" : ""));
+                    StandinReset();
+                    CreateKey(NETWORKS);
+                    // A running service that started before the store was written runs an older list.
+                    if (service == 3) StandinScriptService(repeater);
+                    store.make();
+                    if (service < 3) services[service].make();
+                    std::vector<std::string> words = command;
+                    if (restart) words.push_back("--restart");
+                    std::vector<std::string> dryWords = words;
+                    dryWords.push_back("--what-if");
+                    auto arm = [&] {
+                        if (std::string(store.name) == "product key refuses")
+                            StandinFailCall("RegOpenKeyExA", 1, ERROR_ACCESS_DENIED, "mDNS");
+                    };
+                    const std::string before = DescribeStore();
+                    arm();
+                    Outcome dry = RunCommand(dryWords);
+                    StandinDropFaults();
+                    EXPECT_EQ(before, DescribeStore()) << "the dry run changed the store";
+                    arm();
+                    Outcome real = RunCommand(words);
+                    StandinDropFaults();
+                    bool carried = real.exitCode == PAIRS_CHANGED || real.exitCode == PAIRS_NOT_RESTARTED;
+                    EXPECT_EQ(dry.exitCode, real.exitCode == PAIRS_NOT_RESTARTED ? PAIRS_CHANGED : real.exitCode);
+                    EXPECT_EQ(dry.standardOutput, carried && real.exitCode == PAIRS_CHANGED
+                                                      ? WithoutLastLine(real.standardOutput) : real.standardOutput);
+                    EXPECT_EQ(dry.standardError, real.exitCode == PAIRS_NOT_RESTARTED ? "" : real.standardError);
+                    bool saved = dry.standardOutput.find("add ") == 0 || dry.standardOutput.find("remove ") == 0 ||
+                                 dry.standardOutput.find("rewrite: ") != std::string::npos ||
+                                 dry.standardOutput.find("reorder") != std::string::npos;
+                    EXPECT_EQ(saved, before != DescribeStore()) << dry.standardOutput << before << DescribeStore();
+                    arm();
+                    Outcome again = RunCommand(words);
+                    StandinDropFaults();
+                    EXPECT_EQ(dry.exitCode == PAIRS_STORE_UNUSABLE ? PAIRS_STORE_UNUSABLE : PAIRS_UNCHANGED, again.exitCode)
+                        << again.standardOutput << again.standardError;
+                }
+    // A missing store ends both runs alike, before anything is planned.
+    for (const char* dryRun : {"--what-if", ""}) {
+        StandinReset();
+        ChildResult child = RunInChild([dryRun] {
+            std::vector<std::string> words = {"set", "192.168.1.10", "10.0.0.5"};
+            if (dryRun[0]) words.push_back(dryRun);
+            exit(RunCommand(words).exitCode);
+        });
+        EXPECT_EQ(PAIRS_STORE_UNUSABLE, child.exitStatus) << dryRun;
+    }
+}
+
+}  // namespace
