@@ -221,6 +221,14 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"import", exported.path}, PAIRS_CHANGED, "add 10.0.0.5 10.0.0.6\n" + kRestart, "", two},
         {{"import", exported.path}, PAIRS_UNCHANGED, already, "", two},
         {{"import", exported.path}, PAIRS_USAGE, "", notAnExport, two, [&exported] { exported.Write("REGEDIT5\r\n"); }},
+        // A file's texts are stored as they are, or refused: an adapter's name is not looked up.
+        {{"import", exported.path}, PAIRS_USAGE, "",
+         "The file \"" + exported.path + "\" asks for a text that is not an IPv4 address (line 8: IPsource \"WiFi\"); "
+         "nothing was changed.",
+         two, [&exported] {
+             const PairRowText named = {"WiFi", "10.0.0.6"};
+             exported.Write(PairsExportText(&named, 1));
+         }},
         {{"import", "/nonexistent/pairs.reg"}, PAIRS_USAGE, "",
          "The file \"/nonexistent/pairs.reg\" cannot be read: No such file or directory.", two},
         // Another writer changes the list between the command's read and its save: refused.
@@ -268,6 +276,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          "restart, --version).",
          one},
         {{"help", "nothing"}, PAIRS_USAGE, "", "*", one},
+        {{"help", "help"}, PAIRS_UNCHANGED, "*", "", one},
         {{}, PAIRS_USAGE, "", "No command was given.", one},
         {{"--help"}, PAIRS_UNCHANGED, "*", "", one},
         {{"/?"}, PAIRS_UNCHANGED, "*", "", one},
@@ -497,6 +506,19 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
         EXPECT_STREQ("192.168.1.10", read[0].source);
         EXPECT_STREQ("10.0.0.6", read[1].destination);
     }
+    // Every cut of reg export's file after one of its lines is refused, but for a cut right
+    // after a section's closing blank line, which is a whole export of fewer pairs when the
+    // sections so far are numbered 0 to n-1.
+    for (size_t end = windows.find("\r\n"); end != std::string::npos; end = windows.find("\r\n", end + 2)) {
+        std::string cut = windows.substr(0, end + 2), text, why;
+        std::vector<PairRowText> read;
+        bool sectionEnd = cut.size() >= 4 && cut.compare(cut.size() - 4, 4, "\r\n\r\n") == 0 &&
+                          cut.find("\"IPsource\"") != std::string::npos;
+        ASSERT_TRUE(DecodeRegFile(utf16(cut), &text, &why));
+        bool accepted = ParsePairsExport(text, &read, &why);
+        EXPECT_TRUE(sectionEnd || !accepted) << cut;
+        EXPECT_EQ(cut == windows, accepted && read.size() == 2) << cut;
+    }
     std::string why, text;
     EXPECT_FALSE(DecodeRegFile(utf16(windows).replace(40, 2, std::string("\x00\x22", 2)), &text, &why))
         << "U+2200 has no byte in code page 1252";
@@ -692,6 +714,11 @@ TEST_F(PairsCommandsTest, TheDryRunIsTheRealRun)
                     arm();
                     Outcome dry = RunCommand(dryWords);
                     StandinDropFaults();
+                    // A store no save may change is refused while planning, naming the cause.
+                    if (std::string(store.name) == "link at mDNS") {
+                        EXPECT_EQ(PAIRS_STORE_UNUSABLE, dry.exitCode);
+                        EXPECT_NE(std::string::npos, dry.standardError.find("\"mDNS\" is a registry link")) << dry.standardError;
+                    }
                     EXPECT_EQ(before, DescribeStore()) << "the dry run changed the store";
                     arm();
                     Outcome real = RunCommand(words);
@@ -720,6 +747,75 @@ TEST_F(PairsCommandsTest, TheDryRunIsTheRealRun)
             exit(RunCommand(words).exitCode);
         });
         EXPECT_EQ(PAIRS_STORE_UNUSABLE, child.exitStatus) << dryRun;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The pending restart from what is known: our saves record the service process that was
+// running and what it read; clocks decide only for writers that are not ours.
+TEST_F(PairsCommandsTest, PendingRestartFromWhatIsKnown)
+{
+    struct Step {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string standardOutput;
+        std::function<void()> before = nullptr;
+    };
+    const std::vector<std::string> one = {"192.168.1.10", "10.0.0.5"}, two = {"10.0.0.5", "10.0.0.6"};
+    auto with = [](std::string command, const std::vector<std::string>& pair) {
+        std::vector<std::string> words = {command};
+        words.insert(words.end(), pair.begin(), pair.end());
+        return words;
+    };
+    const std::string converged = TEXT_PAIRS_CONVERGED "\n", pending = "restart the service: it started before the list was last written\n";
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    StandinScriptService({"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0});
+    StandinService hidden = {"MdnsTest", "", 0, false, false, false, 0, 0, 0};
+    hidden.processHidden = true;
+    const Step steps[] = {
+        {with("check", one), PAIRS_UNCHANGED, converged},
+        // The same content written again needs no restart.
+        {{"clear"}, PAIRS_CHANGED, "*"},
+        {with("set", one), PAIRS_CHANGED, "*"},
+        {with("check", one), PAIRS_UNCHANGED, converged},
+        {{"status"}, PAIRS_UNCHANGED, "service MdnsTest: running\npid 100\npairs 1\nrestart pending: no\n"},
+        // The clock set back an hour: the record, not the clock, says the new list is unread.
+        {with("set", two), PAIRS_CHANGED, "*", [] { StandinSetClockSkew(-3600000); }},
+        {with("check", two), PAIRS_CHANGED, pending},
+        {with("set", two), PAIRS_UNCHANGED, TEXT_PAIRS_ALREADY_SO "\nrestart pending: the service started before the list was "
+                                            "last written (--restart restarts it)\n"},
+        {{"set", two[0], two[1], "--restart", "--what-if"}, PAIRS_CHANGED, pending},
+        {{"set", two[0], two[1], "--restart"}, PAIRS_CHANGED, pending + "The service MdnsTest was restarted.\n"},
+        {with("check", two), PAIRS_UNCHANGED, converged, [] { StandinSetClockSkew(0); }},
+        // A service (re)started while the clock ran fast, outside our programs.
+        {{"restart"}, PAIRS_UNCHANGED, "The service MdnsTest was restarted.\n", [] { StandinSetClockSkew(3600000); }},
+        {with("set", one), PAIRS_CHANGED, "*", [] { StandinSetClockSkew(0); }},
+        {with("check", one), PAIRS_CHANGED, pending},
+        // A writer that is not ours: the clocks decide.
+        {{"restart"}, PAIRS_UNCHANGED, "The service MdnsTest was restarted.\n"},
+        {with("check", one), PAIRS_UNCHANGED, converged},
+        {with("check", one), PAIRS_CHANGED, pending, [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "1"); }},
+        // A process that cannot be asked when it started: cannot tell, never "no".
+        {with("check", one), PAIRS_UNCHANGED,
+         converged + "restart pending: cannot tell (the process of the service MdnsTest cannot be asked when it started)\n",
+         [hidden] { StandinScriptService(hidden); }},
+        {{"status", "--json"}, PAIRS_UNCHANGED,
+         "{\"service\":\"MdnsTest\",\"displayName\":\"Corvane mDNS Repeater\",\"state\":\"running\",\"pid\":103,"
+         "\"pairs\":1,\"restartPending\":null,\"restartPendingHow\":\"unreadable\"}\n"},
+    };
+    for (const Step& step : steps) {
+        std::string command;
+        for (const std::string& word : step.arguments) command += " " + word;
+        SCOPED_TRACE(command);
+        if (step.before) step.before();
+        Outcome outcome = RunCommand(step.arguments);
+        EXPECT_EQ(step.exitCode, outcome.exitCode) << outcome.standardError;
+        if (step.standardOutput != "*") {
+            EXPECT_EQ(step.standardOutput, outcome.standardOutput);
+        }
     }
 }
 
