@@ -32,7 +32,8 @@ bool StoreCanBeSaved(char* why, size_t whySize)
     // The rights each level is held with during a save.
     bool savable = OpenLevel(software, COMPANY_KEY_NAME, KEY_QUERY_VALUE, &company, why, whySize);
     if (savable) {
-        savable = OpenLevel(company, PRODUCT_KEY_NAME, KEY_CREATE_SUB_KEY, &product, why, whySize);
+        // Full access, as the save asks of the product key when it ends.
+        savable = OpenLevel(company, PRODUCT_KEY_NAME, KEY_ALL_ACCESS, &product, why, whySize);
         if (savable) {
             // Networks itself may be a link: the save deletes a link as itself. It must let
             // itself be deleted.

@@ -382,7 +382,13 @@ drive reset-store seed 0 192.168.1.10 10.0.0.5 remove-tree mDNS \
       value 'Outside\mDNS\Networks\0' IPsource 1 "$(hex 192.168.1.10)" \
       value 'Outside\mDNS\Networks\0' IPdestination 1 "$(hex 10.0.0.5)" link mDNS 'Outside\mDNS' >/dev/null
 outside >"$work/outside-before"
-expect_equal "mDNSPairs with mDNS a link" "exit 1" "$(exit_of set WiFi Ethernet2)"
+unsavable="error: The list in HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks cannot be saved: \"mDNS\" is a registry link, which the save never writes through. Nothing was changed."
+expect_equal "mDNSPairs with mDNS a link: the dry runs and the real run refuse alike" "exit 5
+$unsavable
+exit 5
+$unsavable
+exit 5
+$unsavable" "$(run_pairs check WiFi Ethernet2; run_pairs set WiFi Ethernet2 --what-if; run_pairs set WiFi Ethernet2)"
 start_program
 expect_equal "the configurator with mDNS a link" "box [Corvane Software] $save_error" \
     "$(drive wait-sheet source 172.16.4.2 destination 10.0.0.5 add no-box 'mDNS Error' press ok box 'Corvane Software' |
@@ -509,8 +515,14 @@ exit 0
 service CorvaneMdnsTest: running
 pairs 1
 restart pending: yes" "$(run_pairs check WiFi Ethernet2; status)"
-expect_equal "and set --restart restarts it once, though the list needs no change" "exit 2
+expect_equal "set --what-if says the pending restart; --restart --what-if plans it" "exit 0
 $already
+restart pending: the service started before the list was last written (--restart restarts it)
+exit 2
+restart the service: it started before the list was last written" \
+    "$(run_pairs set WiFi Ethernet2 --what-if; run_pairs set WiFi Ethernet2 --restart --what-if)"
+expect_equal "and set --restart restarts it once, though the list needs no change" "exit 2
+restart the service: it started before the list was last written
 The service CorvaneMdnsTest was restarted.
 exit 0
 $converged" "$(run_pairs set WiFi Ethernet2 --restart; run_pairs check WiFi Ethernet2)"
@@ -555,6 +567,9 @@ run_pairs set Ethernet2 WiFi Lab WiFi >/dev/null
 timeout 60 wine reg export 'HKLM\Software\Corvane Software\mDNS\Networks' "$(winepath -w "$work/reg-export.reg")" /y \
     >/dev/null 2>&1 || harness_error "reg export failed"
 drive reset-store >/dev/null
+printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks]\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks\\0]\r\n"IPsource"="Lab"\r\n"IPdestination"="10.0.0.5"\r\n"Direction"="2"\r\n"Enabled"="1"\r\n\r\n' >"$work/named.reg"
+expect_equal "a file naming an adapter is refused, and the store stays empty" "exit 4
+0" "$(exit_of import "$(winepath -w "$work/named.reg")"; run_pairs list | sed 1d | grep -c .)"
 expect_equal "reg export of Networks, imported" "exit 2
 192.168.1.10${tab}10.0.0.5
 172.16.4.2${tab}10.0.0.5" "$(exit_of import "$(winepath -w "$work/reg-export.reg")"; run_pairs list | sed 1d | cut -f 1,2)"
