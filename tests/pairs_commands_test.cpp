@@ -212,6 +212,8 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          "rewrite: Networks\\\\1\\\\Enabled does not hold \"1\"\n" + kRestart, "", two},
         {{"check", "--file", exported.path}, PAIRS_UNCHANGED, TEXT_PAIRS_CONVERGED "\n", "", two},
         {{"remove", "10.0.0.6", "WiFi"}, PAIRS_CHANGED, "remove 10.0.0.5 10.0.0.6\n" + kRestart, "", one},
+        {{"remove", "255.255.255.255", "1.2.3.4"}, PAIRS_UNCHANGED,
+         "The pair 255.255.255.255, 1.2.3.4 is not in the list: nothing was changed.\n", "", one},
         {{"remove", "10.255.0.1", "1.2.3.255"}, PAIRS_UNCHANGED,
          "The pair 10.255.0.1, 1.2.3.255 is not in the list: nothing was changed.\n", "", one},
         // Absent, but the store is not what the save writes: rewritten all the same.
@@ -229,6 +231,10 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
              const PairRowText named = {"WiFi", "10.0.0.6"};
              exported.Write(PairsExportText(&named, 1));
          }},
+        // No export is that large: refused before it is read.
+        {{"import", exported.path}, PAIRS_USAGE, "",
+         "The file \"" + exported.path + "\" is larger than 8 MB, far beyond any export: it was not read.", two,
+         [&exported] { exported.Write(std::string(8 * 1024 * 1024 + 1, ';')); }},
         {{"import", "/nonexistent/pairs.reg"}, PAIRS_USAGE, "",
          "The file \"/nonexistent/pairs.reg\" cannot be read: No such file or directory.", two},
         // Another writer changes the list between the command's read and its save: refused.
@@ -269,6 +275,11 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"check", "WiFi", "10.0.0.6", "Ethernet2"}, PAIRS_USAGE, "", "*", one},
         {{"list", "--what-if"}, PAIRS_USAGE, "", "\"list\" takes no option --what-if.", one},
         {{"list", "extra"}, PAIRS_USAGE, "", "\"list\" takes no arguments.", one},
+        {{"status", "extra"}, PAIRS_USAGE, "", "\"status\" takes no arguments.", one},
+        {{"restart", "extra"}, PAIRS_USAGE, "", "\"restart\" takes no arguments.", one},
+        {{"--version", "extra"}, PAIRS_USAGE, "", "\"--version\" takes no arguments.", one},
+        {{"remove", "1.2.3.4", "5.6.7.8", "9.9.9.9"}, PAIRS_USAGE, "", "\"remove\" takes a SOURCE and a DESTINATION.", one},
+        {{"import", "--restart"}, PAIRS_USAGE, "", "\"import\" takes one FILE.", one},
         // Commands in any case; help in every form a person tries.
         {{"LIST"}, PAIRS_UNCHANGED, "192.168.1.10\t10.0.0.5\tEthernet2, 192.168.1.0/24\tWiFi, 10.0.0.0/16\n", "", one},
         {{"lst"}, PAIRS_USAGE, "",
@@ -351,6 +362,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
             EXPECT_NE(std::string::npos, outcome.standardError.find(kHint));
         }
         EXPECT_EQ(step.storedAfter, StoredRows());
+        EXPECT_EQ(0, StandinOpenHandleCount()) << "a registry handle left open";
         if (step.arguments.size() == 1 && step.arguments[0] == "export") exported.Write(outcome.standardOutput);
         // The store is written only when it changes, and then as the configurator writes it.
         // The record of which service process read the list is kept beside the store.
@@ -520,6 +532,7 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
         EXPECT_EQ(cut == windows, accepted && read.size() == 2) << cut;
     }
     std::string why, text;
+    EXPECT_FALSE(DecodeRegFile(utf16(windows) + "x", &text, &why)) << "UTF-16 of an odd length";
     EXPECT_FALSE(DecodeRegFile(utf16(windows).replace(40, 2, std::string("\x00\x22", 2)), &text, &why))
         << "U+2200 has no byte in code page 1252";
 }
@@ -794,6 +807,9 @@ TEST_F(PairsCommandsTest, PendingRestartFromWhatIsKnown)
         {{"restart"}, PAIRS_UNCHANGED, "The service MdnsTest was restarted.\n", [] { StandinSetClockSkew(3600000); }},
         {with("set", one), PAIRS_CHANGED, "*", [] { StandinSetClockSkew(0); }},
         {with("check", one), PAIRS_CHANGED, pending},
+        {{"check", "--json", one[0], one[1]}, PAIRS_CHANGED,
+         "{\"converged\":false,\"add\":[],\"remove\":[],\"reorder\":false,\"store\":[],\"restartPending\":true,"
+         "\"restartPendingHow\":\"record\"}\n"},
         // A writer that is not ours: the clocks decide.
         {{"restart"}, PAIRS_UNCHANGED, "The service MdnsTest was restarted.\n"},
         {with("check", one), PAIRS_UNCHANGED, converged},
