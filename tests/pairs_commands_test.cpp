@@ -278,6 +278,8 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"status", "extra"}, PAIRS_USAGE, "", "\"status\" takes no arguments.", one},
         {{"restart", "extra"}, PAIRS_USAGE, "", "\"restart\" takes no arguments.", one},
         {{"--version", "extra"}, PAIRS_USAGE, "", "\"--version\" takes no arguments.", one},
+        // Natively there is no version resource to read: said, and not a usage error.
+        {{"--version"}, PAIRS_SAVE_FAILED, "", TEXT_PAIRS_NO_VERSION, one},
         {{"remove", "1.2.3.4", "5.6.7.8", "9.9.9.9"}, PAIRS_USAGE, "", "\"remove\" takes a SOURCE and a DESTINATION.", one},
         {{"import", "--restart"}, PAIRS_USAGE, "", "\"import\" takes one FILE.", one},
         // Commands in any case; help in every form a person tries.
