@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "console/address_arguments.h"
-#include "console/printable_text.h"
+#include "store/printable_text.h"
 #include "net/own_addresses.h"
 #include "resources/program_texts.h"
 

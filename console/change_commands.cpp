@@ -8,6 +8,7 @@
 #include "console/pairs_plan.h"
 #include "console/wanted_list.h"
 #include "editor/pair_rules.h"
+#include "net/own_addresses.h"
 #include "resources/program_texts.h"
 
 #define REASON_SIZE 512
@@ -86,6 +87,24 @@ int ImportPairs(const CommandLine& line)
     PairsPlan plan;
     BeginPlan(line, line.restart, &plan);
     return Converge(line, wanted, TEXT_PAIRS_ALREADY_SO, &plan);
+}
+
+// Removes the pairs that name an address this computer does not have now, keeping the others
+// in their order. Refused when the addresses cannot be read: that is not "none".
+int PrunePairs(const CommandLine& line)
+{
+    if (!OwnAddressesKnown()) {
+        fprintf(stderr, "%s\n", TEXT_PAIRS_ADDRESSES_UNKNOWN);
+        return PAIRS_ADDRESSES_UNKNOWN;
+    }
+    PairsPlan plan;
+    BeginPlan(line, line.restart, &plan);
+    PairRows kept;
+    for (const PairRowText& row : plan.stored) {
+        const char* missing[2];
+        if (MissingPairAddresses(row.source, row.destination, missing) == 0) kept.push_back(row);
+    }
+    return Converge(line, kept, kept.size() == plan.stored.size() ? TEXT_PAIRS_NONE_STALE : TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
 int CheckPairs(const CommandLine& line)

@@ -9,6 +9,7 @@ int RemovePair(const CommandLine& line);
 int SetPairs(const CommandLine& line);
 int ClearPairs(const CommandLine& line);
 int ImportPairs(const CommandLine& line);
+int PrunePairs(const CommandLine& line);
 int CheckPairs(const CommandLine& line);
 
 // Those that only read, or only ask the service.

@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "console/command_line.h"
-#include "console/printable_text.h"
+#include "store/printable_text.h"
 
 namespace {
 
@@ -53,6 +53,8 @@ bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_
         *wrong = "No command was given.";
         return false;
     }
+    line->text = "mDNSPairs";
+    for (int i = 1; i < argc; ++i) line->text += std::string(" ") + ShortenedArgument(argv[i]);
     // "help", "help COMMAND", "--help" and its kin: the help, of everything or of one command.
     if (IsHelpWord(argv[1]) || SameIgnoringCase(argv[1], "help")) {
         line->helpWanted = true;

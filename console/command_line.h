@@ -40,6 +40,7 @@ struct CommandLine {
     std::string file;
     bool fileGiven = false;
     bool helpWanted = false;         // "--help", "-?", "/?", or "help" with or without a command
+    std::string text;                // the program and its words, as the audit trail names a run
 };
 
 // Reads argv (argv[0] is the program) against `commands`, whose names match in any case.

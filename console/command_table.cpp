@@ -35,8 +35,13 @@ static const CommandShape kCommands[] = {
      "makes the list exactly the pairs of a .reg file of the export's shape (this program's export, or reg export "
      "of the Networks key), each text a dotted IPv4 address as it stands",
      ImportPairs},
+    {"prune", "", "no arguments", 0, 0, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE,
+     "removes the pairs that name an address this computer does not have now, and keeps the others in their "
+     "order; refused (exit 10) when this computer's addresses cannot be read",
+     PrunePairs},
     {"status", "[--json]", "no arguments", 0, 0, false, OPTION_JSON | OPTION_SERVICE,
-     "the repeater service's state and process, the number of stored pairs, and whether a restart is pending",
+     "the repeater service's state and process, the number of stored pairs, whether a restart is pending, and "
+     "the stale pairs: those that name an address this computer does not have now",
      ShowStatus},
     {"restart", "", "no arguments", 0, 0, false, OPTION_SERVICE,
      "restarts the repeater service (a stopped one stays stopped)", RestartService},

@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "console/pairs_commands.h"
-#include "console/printable_text.h"
+#include "store/printable_text.h"
 #include "resources/program_texts.h"
 #include "store/store.h"
 #include "store/store_names.h"

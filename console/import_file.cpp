@@ -11,7 +11,7 @@
 #include "console/wanted_list.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_export.h"
-#include "console/printable_text.h"
+#include "store/printable_text.h"
 #include "resources/program_texts.h"
 #include "store/store_names.h"
 

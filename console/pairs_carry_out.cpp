@@ -4,6 +4,8 @@
 
 #include "console/pairs_commands.h"
 #include "console/pairs_plan.h"
+#include "console/run_events.h"
+#include "store/printable_text.h"
 #include "resources/program_texts.h"
 
 // The save's words about its lock, on standard error: a script's log shows why a run waited.
@@ -14,17 +16,53 @@ static void NoteLock(SaveLockNote note, void*)
     fprintf(stderr, "%s\n", texts[note]);
 }
 
-static int Save(const PairRows& rows)
+// The changes a save makes, as the plan says them: the audit trail's words.
+static std::string ChangeLines(const PairsPlan& plan)
+{
+    std::string lines = PairListChangeLines(plan.changes, [](const char* text) { return PrintableText(text); });
+    for (const std::string& detail : plan.storeDetails) lines += "rewrite: " + PrintableText(detail.c_str()) + "\n";
+    return lines;
+}
+
+// The save, said once on standard error when it did not complete, and logged either way.
+static int Save(const CommandLine& line, const PairsPlan& plan)
 {
     // The key removal's diagnostics are diagnostics: standard output is the result. The
     // store must still be what the plan read, or another writer's work would be lost.
     SaveRequest request = {SAVE_OVER_LAST_READ, stderr, NULL, NoteLock, NULL};
-    switch (SavePairListChecked(rows.data(), (int)rows.size(), &request)) {
-    case SAVE_DONE: return PAIRS_CHANGED;
-    case SAVE_STORE_CHANGED: fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_CHANGED); return PAIRS_STORE_CHANGED;
-    case SAVE_UNCHECKED: fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_UNCHECKED); return PAIRS_STORE_UNCHECKED;
-    default: fprintf(stderr, "%s\n", TEXT_PAIRS_NOT_SAVED); return PAIRS_SAVE_FAILED;
+    SaveOutcome outcome = SavePairListChecked(plan.wanted.data(), (int)plan.wanted.size(), &request);
+    int before = (int)plan.stored.size(), after = (int)plan.wanted.size();
+    std::string changes = ChangeLines(plan);
+    switch (outcome) {
+    case SAVE_DONE:
+        LogRun(line, LIST_EVENT_SAVED, before, after, changes, "");
+        return PAIRS_CHANGED;
+    case SAVE_STORE_CHANGED:
+        fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_CHANGED);
+        LogRun(line, LIST_EVENT_REFUSED, before, -1, changes,
+               "Another program changed the list first: its change was kept, and this command was not retried (exit 6).");
+        return PAIRS_STORE_CHANGED;
+    case SAVE_UNCHECKED:
+        fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_UNCHECKED);
+        LogRun(line, LIST_EVENT_REFUSED, before, before, changes,
+               "Whether another program changed the list could not be read: nothing was changed (exit 8).");
+        return PAIRS_STORE_UNCHECKED;
+    default:
+        fprintf(stderr, "%s\n", TEXT_PAIRS_NOT_SAVED);
+        LogRun(line, LIST_EVENT_FAILED, before, -1, changes, TEXT_PAIRS_NOT_SAVED);
+        return PAIRS_SAVE_FAILED;
     }
+}
+
+RestartResult RestartAndLog(const CommandLine& line, int pairs)
+{
+    std::string what;
+    RestartResult restarted = RestartRepeaterService(line.service, &what);
+    fprintf(restarted == RESTART_FAILED ? stderr : stdout, "%s\n", what.c_str());
+    // A stopped service stays stopped: nothing happened to it, and nothing is logged.
+    if (restarted != LEFT_STOPPED)
+        LogRun(line, restarted == RESTARTED ? LIST_EVENT_RESTARTED : LIST_EVENT_NOT_RESTARTED, pairs, pairs, "", what);
+    return restarted;
 }
 
 int RunPlan(const CommandLine& line, const PairsPlan& plan, bool dryRun)
@@ -36,7 +74,7 @@ int RunPlan(const CommandLine& line, const PairsPlan& plan, bool dryRun)
     fputs(PlanText(plan).c_str(), stdout);
     if (dryRun || (!plan.save && !plan.restart)) return PlanExitCode(plan);
     if (plan.save) {
-        int saved = Save(plan.wanted);
+        int saved = Save(line, plan);
         if (saved != PAIRS_CHANGED) return saved;
         RecordSavedList(plan.service, plan.serviceFound, PlanReading(plan), plan.pending);
     }
@@ -44,13 +82,8 @@ int RunPlan(const CommandLine& line, const PairsPlan& plan, bool dryRun)
         printf("%s\n", TEXT_RESTART_NOTICE);
         return PAIRS_CHANGED;
     }
-    std::string what;
-    RestartResult restarted = RestartRepeaterService(line.service, &what);
-    if (restarted == RESTART_FAILED) {
-        fprintf(stderr, "%s\n", what.c_str());
-        return PAIRS_NOT_RESTARTED;
-    }
-    printf("%s\n", what.c_str());
+    RestartResult restarted = RestartAndLog(line, (int)plan.wanted.size());
+    if (restarted == RESTART_FAILED) return PAIRS_NOT_RESTARTED;
     // The new process read the list as it stands now: exactly the wanted one.
     if (restarted == RESTARTED) RecordRestartedService(line.service, plan.wanted, true);
     return PAIRS_CHANGED;

@@ -17,6 +17,7 @@ enum PairsExitCode {
     PAIRS_NOT_RESTARTED = 7,   // the store changed, but the repeater service did not restart
     PAIRS_STORE_UNCHECKED = 8, // whether another writer changed it could not be read; nothing changed
     PAIRS_NO_SERVICE = 9,      // the repeater service cannot be found or asked (status, restart)
+    PAIRS_ADDRESSES_UNKNOWN = 10, // this computer's addresses cannot be read: no pair can be called stale (prune)
 };
 
 // The Networks key as messages name it; under WOW64 also where 64-bit tools show it.

@@ -5,7 +5,7 @@
 #include "console/json_text.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_plan.h"
-#include "console/printable_text.h"
+#include "store/printable_text.h"
 #include "resources/program_texts.h"
 
 #define WHY_SIZE 256

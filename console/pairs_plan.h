@@ -54,6 +54,10 @@ std::string PendingJson(const PendingRestart& pending);
 // The reading the plan took, for the pending restart.
 ListReading PlanReading(const PairsPlan& plan);
 
+// Restarts the service, says how it went (standard output, or standard error when it
+// failed), and logs it; `pairs` is the number stored, -1 when not read.
+RestartResult RestartAndLog(const CommandLine& line, int pairs);
+
 // Prints the plan; for a dry run that is all, otherwise carries it out and says how it went.
 // The exit code is the plan's, unless carrying it out failed.
 int RunPlan(const CommandLine& line, const PairsPlan& plan, bool dryRun);

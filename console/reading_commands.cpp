@@ -7,9 +7,10 @@
 #include "console/pairs_export.h"
 #include "console/pairs_list_json.h"
 #include "console/pairs_plan.h"
-#include "console/printable_text.h"
+#include "store/printable_text.h"
 #include "console/program_version.h"
 #include "net/adapters.h"
+#include "net/own_addresses.h"
 #include "resources/program_texts.h"
 #include "store/store_names.h"
 
@@ -45,6 +46,39 @@ static std::string JsonNumberOrNull(bool known, unsigned long number)
     return known ? std::to_string(number) : "null";
 }
 
+// The stored pairs that name an address this computer does not have, as lines, or as a JSON
+// array (null when this computer's addresses cannot be read).
+static std::string StaleText(const PairRows& rows)
+{
+    if (!OwnAddressesKnown()) return "stale pairs: cannot tell (this computer's addresses cannot be read)\n";
+    std::string text;
+    for (const PairRowText& row : rows) {
+        const char* missing[2];
+        int count = MissingPairAddresses(row.source, row.destination, missing);
+        if (count == 0) continue;
+        text += "stale pair " + PrintableText(row.source) + " " + PrintableText(row.destination) + ": " +
+                PrintableText(missing[0]) + (count > 1 ? " and " + PrintableText(missing[1]) + " are not addresses"
+                                                       : std::string(" is not an address")) +
+                " of this computer\n";
+    }
+    return text;
+}
+
+static std::string StaleJson(const PairRows& rows)
+{
+    if (!OwnAddressesKnown()) return "null";
+    std::string json = "[";
+    for (const PairRowText& row : rows) {
+        const char* missing[2];
+        int count = MissingPairAddresses(row.source, row.destination, missing);
+        if (count == 0) continue;
+        json += std::string(json.size() > 1 ? "," : "") + "{\"source\":" + JsonString(row.source) +
+                ",\"destination\":" + JsonString(row.destination) + ",\"missing\":[" + JsonString(missing[0]) +
+                (count > 1 ? "," + JsonString(missing[1]) : "") + "]}";
+    }
+    return json + "]";
+}
+
 // The service's state, its process, the pairs, and whether it runs an old list. A missing
 // service or store is part of the answer, and also its exit code.
 int ShowStatus(const CommandLine& line)
@@ -63,12 +97,13 @@ int ShowStatus(const CommandLine& line)
     const RepeaterService& service = plan.service;
     bool found = plan.serviceFound;
     if (line.json) {
-        printf("{\"service\":%s,\"displayName\":%s,\"state\":%s,\"pid\":%s,\"pairs\":%s,%s}\n",
+        printf("{\"service\":%s,\"displayName\":%s,\"state\":%s,\"pid\":%s,\"pairs\":%s,%s,\"stalePairs\":%s}\n",
                found ? JsonString(service.name.c_str()).c_str() : "null",
                found ? JsonString(service.displayName.c_str()).c_str() : "null",
                found ? JsonString(ServiceStateWord(service.state)).c_str() : "null",
                JsonNumberOrNull(found && service.processId != 0, service.processId).c_str(),
-               JsonNumberOrNull(storeThere, (unsigned long)plan.stored.size()).c_str(), PendingJson(plan.pending).c_str());
+               JsonNumberOrNull(storeThere, (unsigned long)plan.stored.size()).c_str(), PendingJson(plan.pending).c_str(),
+               storeThere ? StaleJson(plan.stored).c_str() : "null");
     } else {
         if (found) {
             printf("service %s: %s\n", PrintableText(service.name.c_str()).c_str(), ServiceStateWord(service.state));
@@ -77,6 +112,7 @@ int ShowStatus(const CommandLine& line)
         if (storeThere) printf("pairs %u\n", (unsigned)plan.stored.size());
         const char* answers[] = {"no", "yes", "cannot tell"};
         if (found && storeThere) printf("restart pending: %s\n", answers[plan.pending.answer]);
+        if (storeThere) fputs(StaleText(plan.stored).c_str(), stdout);
     }
     if (found && storeThere && plan.pending.answer == PENDING_UNKNOWN)
         fprintf(stderr, "Whether a restart is pending cannot be told: %s.\n", PrintableText(plan.pending.why.c_str()).c_str());
@@ -88,14 +124,12 @@ int ShowStatus(const CommandLine& line)
 int RestartService(const CommandLine& line)
 {
     RepeaterService service;
-    std::string why, what;
+    std::string why;
     if (!FindRepeaterService(line.service, &service, &why)) {
         fprintf(stderr, "%s\n", why.c_str());
         return PAIRS_NO_SERVICE;
     }
-    RestartResult restarted = RestartRepeaterService(line.service, &what);
-    fprintf(restarted == RESTART_FAILED ? stderr : stdout, "%s\n", what.c_str());
-    return restarted == RESTART_FAILED ? PAIRS_NOT_RESTARTED : PAIRS_UNCHANGED;
+    return RestartAndLog(line, -1) == RESTART_FAILED ? PAIRS_NOT_RESTARTED : PAIRS_UNCHANGED;
 }
 
 int PrintVersion(const CommandLine&)

@@ -3,7 +3,7 @@
 
 #include "console/address_arguments.h"
 #include "console/pairs_commands.h"
-#include "console/printable_text.h"
+#include "store/printable_text.h"
 #include "console/wanted_list.h"
 #include "editor/pair_rules.h"
 #include "resources/program_texts.h"

@@ -10,6 +10,7 @@
 
 AddressText* LocalAddressList = NULL;
 int LocalAddressCount = 0;
+bool LocalAddressesKnown = false;
 
 static int CountAddresses(const struct hostent* entry)
 {
@@ -48,7 +49,11 @@ int DiscoverLocalAddressesQuietly(FILE* diagnostics)
     free(LocalAddressList);
     LocalAddressList = NULL;
     LocalAddressCount = 0;
-    if (count == 0) return 0;
+    LocalAddressesKnown = false;
+    if (count == 0) {
+        LocalAddressesKnown = true;
+        return 0;
+    }
     LocalAddressList = (AddressText*)calloc((size_t)count, sizeof(AddressText));
     if (LocalAddressList == NULL) return -1;
     for (int index = 0; index < count; ++index) {
@@ -57,6 +62,7 @@ int DiscoverLocalAddressesQuietly(FILE* diagnostics)
         snprintf(LocalAddressList[index], ADDRESS_TEXT_SIZE, "%s", inet_ntoa(address));
     }
     LocalAddressCount = count;
+    LocalAddressesKnown = true;
     return 0;
 }
 

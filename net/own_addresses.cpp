@@ -45,6 +45,20 @@ int AddressOfAdapter(const char* name, char* address, char* addresses, size_t ad
     return adapters == 0 ? -1 : count;
 }
 
+bool OwnAddressesKnown(void)
+{
+    return LocalAddressesKnown || AdapterAddressesKnown;
+}
+
+int MissingPairAddresses(const char* source, const char* destination, const char* missing[2])
+{
+    if (!OwnAddressesKnown()) return 0;
+    int count = 0;
+    if (!IsLocalAddress(source)) missing[count++] = source;
+    if (!IsLocalAddress(destination)) missing[count++] = destination;
+    return count;
+}
+
 void ResetAddressLists(void)
 {
     free(LocalAddressList);
@@ -54,4 +68,5 @@ void ResetAddressLists(void)
     AdapterAddressList = NULL;
     AdapterAddressCount = 0;
     AdapterAddressesKnown = false;
+    LocalAddressesKnown = false;
 }

@@ -16,5 +16,14 @@ bool IsLocalAddress(const char* address);
 // holds the first.
 int AddressOfAdapter(const char* name, char* address, char* addresses, size_t addressesSize);
 
+// Whether this computer's addresses are known at all: the host lookup or the adapters
+// answered. When neither did, no address can be said not to be this computer's.
+bool OwnAddressesKnown(void);
+
+// A pair is stale when its source or its destination is not an address of this computer
+// now. Fills `missing` with the side(s) that are not (source first) and returns how many;
+// 0 when the addresses are not known, since then nothing can be said missing.
+int MissingPairAddresses(const char* source, const char* destination, const char* missing[2]);
+
 // Empties both address lists, for tests that discover again.
 void ResetAddressLists(void);

@@ -66,19 +66,25 @@
     "\n"
 #define TEXT_PAIRS_HELP_CHANGE_OPTIONS \
     "\n" \
-    "Options of add, remove, set, clear and import:\n" \
-    "  --what-if          says what would change, as check does, and changes nothing\n" \
+    "Options of add, remove, set, clear, import and prune:\n" \
+    "  --what-if          prints what the same command without --what-if would do (its plan, with\n" \
+    "                     the same exit code), and changes nothing\n" \
     "  --restart          restarts the repeater service after a change, or when it runs an older list\n" \
     "                     than the one stored; a stopped service stays stopped\n" \
     "  --service NAME     the service's key name or display name (default: the one displayed as\n" \
-    "                     \"Corvane mDNS Repeater\"); also for check, status and restart\n"
+    "                     \"Corvane mDNS Repeater\"); also for check, status and restart\n" \
+    "A run plans first, from one reading of the store and the service: --what-if prints the plan;\n" \
+    "the real run prints it, carries it out, and says how it went. \"check ARGS\" answers for\n" \
+    "\"set ARGS --restart\". A pending restart a run will not act on is said on a line of its own\n" \
+    "(\"restart pending: ...\") and does not make the answer 2.\n"
 #define TEXT_PAIRS_HELP_TAIL \
     "\n" \
     "SOURCE and DESTINATION are IPv4 addresses of this computer, or names of its adapters\n" \
     "(\"Ethernet 2\"), each standing for the adapter's one IPv4 address. Commands are read in any\n" \
     "case. list, check, export, status, help and --version only read, and need no elevation.\n" \
     "Texts from the store and adapter names are printed with control characters as \\xNN\n" \
-    "and backslashes doubled.\n" \
+    "and backslashes doubled. Every change and every restart is written to the Application log\n" \
+    "(source \"Corvane mDNS Configurator\"); dry runs, check, list, status and export write nothing.\n" \
     "\n" \
     "Exit codes:\n" \
     "  0  done, and nothing needed changing: the store is exactly the list (check: converged)\n" \
@@ -86,13 +92,21 @@
     "  2  done, and the list changed or the service was restarted (check, --what-if: it would be)\n" \
     "  3  refused by a rule; nothing was changed\n" \
     "  4  usage error, or a FILE that is not of the export's shape; nothing was changed\n" \
-    "  5  the store cannot be used: the Networks key is missing, or may not be changed here\n" \
+    "  5  the store cannot be used or saved: the Networks key is missing, a registry link, or a\n" \
+    "     key this account may not change; nothing was changed\n" \
     "  6  another program changed the list before or while this saved; its change was kept\n" \
     "     (the list may hold part of this command's): look, then run it again\n" \
     "  7  changed, but the repeater service did not restart\n" \
     "  8  whether another program changed the list could not be read; nothing was changed\n" \
-    "  9  the repeater service cannot be found or asked (status, restart)\n"
+    "  9  the repeater service cannot be found or asked (status, restart)\n" \
+    " 10  this computer's addresses cannot be read, so no pair can be called stale (prune)\n"
 #define TEXT_PAIRS_NO_FILE "The file \"%s\" cannot be read: %s."
+#define TEXT_PAIRS_EVENT_NOT_WRITTEN \
+    "The event for this run could not be written to the Application log (error %lu); what was done stands."
+#define TEXT_PAIRS_ADDRESSES_UNKNOWN \
+    "This computer's addresses cannot be read (neither the host lookup nor the adapters answered), so no pair " \
+    "can be called stale: nothing was changed."
+#define TEXT_PAIRS_NONE_STALE "No stored pair names an address this computer does not have: nothing was changed."
 #define TEXT_PAIRS_STORE_UNSAVABLE "The list in %s cannot be saved: %s. Nothing was changed."
 #define TEXT_PAIRS_DUPLICATE_PAIR \
     "The pair %s, %s stands twice in the list asked for (either way round); a pair may stand only once."

@@ -11,4 +11,5 @@ void StandinReset(void)
     StandinResetAdapters();
     StandinResetSync();
     StandinResetServices();
+    StandinResetEventLog();
 }

@@ -8,3 +8,4 @@ void StandinResetWinsock(void);
 void StandinResetAdapters(void);
 void StandinResetSync(void);
 void StandinResetServices(void);
+void StandinResetEventLog(void);

@@ -18,6 +18,7 @@
 #include "net/own_addresses.h"
 #include "resources/program_texts.h"
 #include "standin.h"
+#include "store/change_events.h"
 #include "store/restart_record.h"
 #include "store/store_names.h"
 #include "tests/child_process.h"
@@ -285,7 +286,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         // Commands in any case; help in every form a person tries.
         {{"LIST"}, PAIRS_UNCHANGED, "192.168.1.10\t10.0.0.5\tEthernet2, 192.168.1.0/24\tWiFi, 10.0.0.0/16\n", "", one},
         {{"lst"}, PAIRS_USAGE, "",
-         "\"lst\" is not a command (the commands are: list, add, remove, set, clear, check, export, import, status, "
+         "\"lst\" is not a command (the commands are: list, add, remove, set, clear, check, export, import, prune, status, "
          "restart, --version).",
          one},
         {{"help", "nothing"}, PAIRS_USAGE, "", "*", one},
@@ -311,7 +312,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          {{"10.0.0.5", "10.0.0.6"}}},
         {{"status", "--json", "--service", "MdnsTest"}, PAIRS_UNCHANGED,
          "{\"service\":\"MdnsTest\",\"displayName\":\"Corvane mDNS Repeater\",\"state\":\"running\",\"pid\":101,"
-         "\"pairs\":1,\"restartPending\":false,\"restartPendingHow\":\"record\"}\n",
+         "\"pairs\":1,\"restartPending\":false,\"restartPendingHow\":\"record\",\"stalePairs\":[]}\n",
          "", {{"10.0.0.5", "10.0.0.6"}}},
         {{"set", "192.168.1.10", "10.0.0.5", "--restart"}, PAIRS_NOT_RESTARTED, "add 192.168.1.10 10.0.0.5\nremove 10.0.0.5 10.0.0.6\n",
          "The service MdnsTest refused to stop (error 1061).", one,
@@ -349,7 +350,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         for (const std::string& word : step.arguments) command += " [" + word.substr(0, 20) + "]";
         SCOPED_TRACE(command);
         if (step.before) step.before();
-        size_t firstWrite = StandinValueWrites().size();
+        size_t firstWrite = StandinValueWrites().size(), firstEvent = StandinEventReports().size();
         Outcome outcome = RunCommand(step.arguments);
         StandinDropFaults();
         EXPECT_EQ(step.exitCode, outcome.exitCode);
@@ -379,6 +380,19 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
                        outcome.standardOutput.find("nothing was changed") == std::string::npos &&
                        outcome.standardOutput.find("restart the service:") != 0;
         EXPECT_EQ(written ? 4 * step.storedAfter.size() : 0u, writes);
+        // One event for every change, refused or failed save and restart; none for the rest.
+        std::vector<DWORD> events;
+        for (size_t i = firstEvent; i < StandinEventReports().size(); ++i) events.push_back(StandinEventReports()[i].id);
+        std::vector<DWORD> expectedEvents;
+        bool restarted = outcome.standardOutput.find("was restarted.") != std::string::npos;
+        if (!dryRun && written) expectedEvents.push_back(LIST_EVENT_SAVED);
+        if (!dryRun && step.exitCode == PAIRS_STORE_CHANGED) expectedEvents.push_back(LIST_EVENT_REFUSED);
+        if (!dryRun && step.exitCode == PAIRS_STORE_UNCHECKED) expectedEvents.push_back(LIST_EVENT_REFUSED);
+        if (!dryRun && step.exitCode == PAIRS_SAVE_FAILED && !step.arguments.empty() && step.arguments[0] != "--version")
+            expectedEvents.push_back(LIST_EVENT_FAILED);
+        if (restarted) expectedEvents.push_back(LIST_EVENT_RESTARTED);
+        if (step.exitCode == PAIRS_NOT_RESTARTED) expectedEvents.push_back(LIST_EVENT_NOT_RESTARTED);
+        EXPECT_EQ(expectedEvents, events);
         for (size_t i = 0; i < writes && i / 4 < step.storedAfter.size(); ++i) {
             const auto& row = step.storedAfter[i / 4];
             size_t lengths[] = {row.first.size(), row.second.size(), 1, 1};
@@ -822,7 +836,7 @@ TEST_F(PairsCommandsTest, PendingRestartFromWhatIsKnown)
          [hidden] { StandinScriptService(hidden); }},
         {{"status", "--json"}, PAIRS_UNCHANGED,
          "{\"service\":\"MdnsTest\",\"displayName\":\"Corvane mDNS Repeater\",\"state\":\"running\",\"pid\":103,"
-         "\"pairs\":1,\"restartPending\":null,\"restartPendingHow\":\"unreadable\"}\n"},
+         "\"pairs\":1,\"restartPending\":null,\"restartPendingHow\":\"unreadable\",\"stalePairs\":[]}\n"},
     };
     for (const Step& step : steps) {
         std::string command;

@@ -72,6 +72,18 @@ struct StandinMessageBox {
 };
 const std::vector<StandinMessageBox>& StandinMessageBoxes(void);
 
+// The Application log: every report, with the user the token names ("STANDIN\\tester").
+struct StandinEventReport {
+    std::string source;
+    WORD type;
+    DWORD id;
+    bool withUser;  // the report carried the user's SID
+    std::vector<std::string> strings;
+};
+const std::vector<StandinEventReport>& StandinEventReports(void);
+// From now on RegisterEventSource fails with `error` (0: it works again).
+void StandinFailEventLog(DWORD error);
+
 // Host name and address answers of the socket calls. Without a script the POSIX calls answer.
 void StandinScriptHostName(const char* name);        // nullptr: the call fails
 void StandinScriptHostNameError(int error);

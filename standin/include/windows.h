@@ -187,5 +187,29 @@ LONG WINAPI RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD value
 BOOL WINAPI IsWow64Process(HANDLE process, BOOL* wow64);
 HANDLE WINAPI GetCurrentProcess(void);
 
+// The Application log and the process's user, as the audit trail uses them.
+typedef unsigned short WORD;
+typedef void* PSID;
+#define EVENTLOG_ERROR_TYPE 0x0001
+#define EVENTLOG_WARNING_TYPE 0x0002
+#define EVENTLOG_INFORMATION_TYPE 0x0004
+#define TOKEN_QUERY 0x0008
+typedef enum { TokenUser = 1 } TOKEN_INFORMATION_CLASS;
+typedef enum { SidTypeUser = 1 } SID_NAME_USE;
+typedef struct { PSID Sid; DWORD Attributes; } SID_AND_ATTRIBUTES;
+typedef struct { SID_AND_ATTRIBUTES User; } TOKEN_USER;
+BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, HANDLE* token);
+BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS type, void* information, DWORD size, DWORD* needed);
+BOOL WINAPI LookupAccountSidA(LPCSTR system, PSID sid, LPSTR name, LPDWORD nameSize, LPSTR domain, LPDWORD domainSize,
+                              SID_NAME_USE* use);
+BOOL WINAPI ConvertSidToStringSidA(PSID sid, LPSTR* text);
+void* WINAPI LocalFree(void* memory);
+DWORD WINAPI GetLengthSid(PSID sid);
+BOOL WINAPI CopySid(DWORD length, PSID destination, PSID source);
+HANDLE WINAPI RegisterEventSourceA(LPCSTR server, LPCSTR source);
+BOOL WINAPI ReportEventA(HANDLE log, WORD type, WORD category, DWORD id, PSID user, WORD stringCount, DWORD dataSize,
+                         LPCSTR* strings, void* data);
+BOOL WINAPI DeregisterEventSource(HANDLE log);
+
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 int WINAPI lstrlenA(LPCSTR text);

@@ -2,7 +2,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "console/printable_text.h"
+#include "store/printable_text.h"
 
 // Enough to recognise an argument; a 5,000-character one would bury the reason.
 #define ECHOED_ARGUMENT_LENGTH 60

@@ -1,5 +1,5 @@
-// Texts from the store, from adapter names and from the command line as the companion
-// prints them: a stored text may hold any byte, and a terminal acts on control characters.
+// Texts from the store, from adapter names and from the command line as both programs show
+// them: a stored text may hold any byte, and a terminal or a log viewer acts on control characters.
 #pragma once
 
 #include <string>
