@@ -9,7 +9,6 @@
 #endif
 
 #include "store/change_events.h"
-#include "store/printable_text.h"
 
 #define ACCOUNT_NAME_SIZE 256
 // Far beyond a real list's differences; the log holds at most 32 KiB of strings an event.
@@ -58,16 +57,21 @@ static WORD TypeOf(ListEvent event)
     }
 }
 
-// Line breaks stay line breaks in the viewer; every other control character is escaped.
+// Line breaks become the viewer's; any other control character is written as \xNN. Stored
+// texts arrive already shown as the companion prints them, backslashes doubled.
 static std::string Shown(const std::string& text)
 {
     std::string shown;
-    size_t start = 0;
-    for (size_t end; start <= text.size(); start = end + 1) {
-        end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        shown += PrintableText(text.substr(start, end - start).c_str());
-        if (end < text.size()) shown += "\r\n";
+    for (char c : text) {
+        if (c == '\n') {
+            shown += "\r\n";
+        } else if ((unsigned char)c < 0x20 || c == 0x7f) {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\x%02x", (unsigned char)c);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
     }
     if (shown.size() > EVENT_TEXT_LIMIT) shown = shown.substr(0, EVENT_TEXT_LIMIT) + "...";
     return shown;
