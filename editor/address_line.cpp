@@ -4,6 +4,8 @@
 
 #include "editor/address_line.h"
 #include "net/adapters.h"
+#include "net/own_addresses.h"
+#include "store/store.h"
 #include "resources/program_texts.h"
 
 static void AppendClause(char* text, size_t size, const char* separator, const char* clause)
@@ -13,8 +15,18 @@ static void AppendClause(char* text, size_t size, const char* separator, const c
     snprintf(text + used, size - used, "%s%s", used > 0 ? separator : "", clause);
 }
 
+int CountStalePairs(const PairRowText* rows, int rowCount)
+{
+    int stale = 0;
+    for (int row = 0; row < rowCount; ++row) {
+        const char* missing[2];
+        if (MissingPairAddresses(rows[row].source, rows[row].destination, missing) > 0) ++stale;
+    }
+    return stale;
+}
+
 void FormatAddressLine(const char* source, const char* destination, const char* rowSource,
-                       const char* rowDestination, char* text, size_t size)
+                       const char* rowDestination, int stalePairs, char* text, size_t size)
 {
     if (size == 0) return;
     text[0] = 0;
@@ -34,6 +46,10 @@ void FormatAddressLine(const char* source, const char* destination, const char* 
         DescribeAddressHolder(rowSource, holder, sizeof holder);
         DescribeAddressHolder(rowDestination, otherHolder, sizeof otherHolder);
         snprintf(clause, sizeof clause, TEXT_HOLDER_SELECTED, rowSource, holder, rowDestination, otherHolder);
+        AppendClause(text, size, "\r\n", clause);
+    } else if (stalePairs > 0) {
+        if (stalePairs == 1) snprintf(clause, sizeof clause, TEXT_STALE_PAIR);
+        else snprintf(clause, sizeof clause, TEXT_STALE_PAIRS, stalePairs);
         AppendClause(text, size, "\r\n", clause);
     }
 }

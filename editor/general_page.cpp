@@ -11,8 +11,10 @@
 #include "editor/general_page.h"
 #include "editor/pair_list.h"
 #include "editor/pair_rules.h"
+#include "editor/save_events.h"
 #include "editor/sheet_save.h"
 #include "net/local_addresses.h"
+#include "net/own_addresses.h"
 #include "resources/program_texts.h"
 #include "resources/resource_ids.h"
 #include "store/store.h"
@@ -38,6 +40,7 @@ static void ShowAddressLine(HWND page);
 
 static void InitialisePage(HWND page)
 {
+    RememberLoadedPairs();
     FillChoosers(page);
     HWND list = GetDlgItem(page, IDC_PAIR_LIST);
     SetUpPairList(list);
@@ -82,10 +85,33 @@ static void ShowAddressLine(HWND page)
     int selected = SelectedPairRow(list);
     PairRowText row;
     if (selected >= 0) ReadPairRow(list, selected, &row);
+    // With no row selected, the line counts the pairs drawn grey.
+    int stalePairs = 0;
+    if (selected < 0) {
+        int rowCount;
+        const PairRowText* rows = KeptPairRows(&rowCount);
+        if (rows != NULL) stalePairs = CountStalePairs(rows, rowCount);
+    }
     char line[ADDRESS_LINE_SIZE];
     FormatAddressLine(source, destination, selected >= 0 ? row.source : NULL, selected >= 0 ? row.destination : NULL,
-                      line, sizeof line);
+                      stalePairs, line, sizeof line);
     SetDlgItemTextA(page, IDC_ADDRESS_LINE, line);
+}
+
+// A row that names an address this computer does not have is drawn in grey text; the
+// columns and texts stay as they are.
+static LRESULT DrawPairRow(NMLVCUSTOMDRAW* draw)
+{
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    int rowCount;
+    const PairRowText* rows = KeptPairRows(&rowCount);
+    int row = (int)draw->nmcd.dwItemSpec;
+    const char* missing[2];
+    if (rows != NULL && row >= 0 && row < rowCount &&
+        MissingPairAddresses(rows[row].source, rows[row].destination, missing) > 0)
+        draw->clrText = GetSysColor(COLOR_GRAYTEXT);
+    return CDRF_DODEFAULT;
 }
 
 static void ShowRejection(HWND page, PairRuleVerdict verdict)
@@ -163,6 +189,10 @@ static bool HandleNotify(HWND page, const NMHDR* header)
         return true;
     }
     if (header->idFrom != IDC_PAIR_LIST) return false;
+    if (header->code == (UINT)NM_CUSTOMDRAW) {
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, DrawPairRow((NMLVCUSTOMDRAW*)header));
+        return true;
+    }
     if (header->code == (UINT)LVN_ITEMCHANGED && (((const NMLISTVIEW*)header)->uChanged & LVIF_STATE)) {
         ShowAddressLine(page);
     } else if (header->code == (UINT)LVN_KEYDOWN && ((const NMLVKEYDOWN*)header)->wVKey == VK_DELETE) {

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include "editor/pair_list.h"
+#include "editor/save_events.h"
 #include "editor/sheet_save.h"
 #include "resources/program_texts.h"
 #include "resources/resource_ids.h"
@@ -68,13 +69,16 @@ bool SaveSheetPairs(HWND sheet)
     }
     SaveRequest request = {SAVE_OVER_LAST_READ, stdout, WaitAnswering, NoteLock, sheet};
     SaveOutcome outcome = SavePairListChecked(rows, rowCount, &request);
+    NoteSheetSave(outcome, rows, rowCount, false);
     // Yes replaces what the refused save found; when that changes again meanwhile, ask again.
     while (outcome == SAVE_STORE_CHANGED || outcome == SAVE_UNCHECKED) {
         const char* question = outcome == SAVE_STORE_CHANGED ? TEXT_STORE_CHANGED_QUESTION : TEXT_STORE_UNCHECKED_QUESTION;
-        if (MessageBoxA(sheet, question, CAPTION_STORE_QUESTION, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
-            break;
+        bool yes = MessageBoxA(sheet, question, CAPTION_STORE_QUESTION, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+        NoteSheetSaveQuestion(outcome, rows, rowCount, yes);
+        if (!yes) break;
         request.base = SAVE_OVER_LAST_SEEN;
         outcome = SavePairListChecked(rows, rowCount, &request);
+        NoteSheetSave(outcome, rows, rowCount, true);
     }
     free(rows);
     if (outcome == SAVE_FAILED) MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);

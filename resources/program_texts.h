@@ -32,6 +32,9 @@
 #define TEXT_HOLDER_SOURCE "Source %s: %s."
 #define TEXT_HOLDER_DESTINATION "Destination %s: %s."
 #define TEXT_HOLDER_SELECTED "Selected pair: %s: %s; %s: %s."
+// Below the list when no row is selected: the pairs drawn grey.
+#define TEXT_STALE_PAIR "1 pair names an address this computer does not have."
+#define TEXT_STALE_PAIRS "%d pairs name an address this computer does not have."
 
 // Names for a screen reader of the controls that show no label of their own.
 #define ACCESSIBLE_NAME_SOURCE "Source address"

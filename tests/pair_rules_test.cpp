@@ -96,20 +96,32 @@ TEST(AddressLineTest, NamesOnlyTheAddressesInPlay)
         const char* source;
         const char* destination;
         const char* rowSource;
+        int stalePairs;
         const char* expected;
     } cases[] = {
-        {"", "", nullptr, ""},
-        {"", "10.0.0.5", nullptr, "Destination 10.0.0.5: Wi-Fi, 10.0.0.0/16."},
-        {"10.0.0.6", "", nullptr, "Source 10.0.0.6: not on this computer."},
-        {"", "", "10.0.0.5", "Selected pair: 10.0.0.5: Wi-Fi, 10.0.0.0/16; 10.0.0.6: not on this computer."},
-        {"10.0.0.5", "", "10.0.0.5",
+        {"", "", nullptr, 0, ""},
+        {"", "10.0.0.5", nullptr, 0, "Destination 10.0.0.5: Wi-Fi, 10.0.0.0/16."},
+        {"10.0.0.6", "", nullptr, 0, "Source 10.0.0.6: not on this computer."},
+        {"", "", "10.0.0.5", 2, "Selected pair: 10.0.0.5: Wi-Fi, 10.0.0.0/16; 10.0.0.6: not on this computer."},
+        {"10.0.0.5", "", "10.0.0.5", 0,
          "Source 10.0.0.5: Wi-Fi, 10.0.0.0/16.\r\nSelected pair: 10.0.0.5: Wi-Fi, 10.0.0.0/16; 10.0.0.6: not on this computer."},
+        // With no row selected, the pairs drawn grey are counted.
+        {"", "", nullptr, 1, "1 pair names an address this computer does not have."},
+        {"10.0.0.5", "", nullptr, 3,
+         "Source 10.0.0.5: Wi-Fi, 10.0.0.0/16.\r\n3 pairs name an address this computer does not have."},
     };
     for (const auto& c : cases) {
         char line[ADDRESS_LINE_SIZE];
-        FormatAddressLine(c.source, c.destination, c.rowSource, c.rowSource ? "10.0.0.6" : nullptr, line, sizeof line);
+        FormatAddressLine(c.source, c.destination, c.rowSource, c.rowSource ? "10.0.0.6" : nullptr, c.stalePairs, line,
+                          sizeof line);
         EXPECT_STREQ(c.expected, line);
     }
+    // A pair is stale when either side is not this computer's; unknown addresses make none stale.
+    const PairRowText rows[] = {{"10.0.0.5", "10.0.0.5"}, {"10.0.0.5", "10.0.0.6"}, {"10.0.0.7", "10.0.0.5"}, {"", "10.0.0.5"}};
+    EXPECT_EQ(3, CountStalePairs(rows, 4));
+    EXPECT_EQ(0, CountStalePairs(rows, 1));
+    AdapterAddressesKnown = false;
+    EXPECT_EQ(0, CountStalePairs(rows, 4));
     ResetAddressLists();
 }
 

@@ -13,6 +13,7 @@
 
 #include "console/pairs_commands.h"
 #include "console/pairs_export.h"
+#include "editor/save_events.h"
 #include "net/adapters.h"
 #include "net/local_addresses.h"
 #include "net/own_addresses.h"
@@ -935,6 +936,54 @@ TEST_F(PairsCommandsTest, StalePairsAndTheAuditTrail)
         }
         EXPECT_EQ(step.event, event);
         EXPECT_GE(firstEvent + 1, StandinEventReports().size()) << "one event at most";
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The configurator's saves in the audit trail: the same difference lines as the companion's,
+// measured against the list the sheet last knew; the answer to the question; a failure.
+TEST_F(PairsCommandsTest, TheConfiguratorsSavesInTheAuditTrail)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    StorePair("1", "10.0.0.5", "10.0.0.6");
+    LoadPairTable();
+    RememberLoadedPairs();
+    const PairRowText changed[] = {{"10.0.0.5", "10.0.0.6"}, {"10.0.0.6", "192.168.1.10"}};
+    struct Row {
+        std::function<void()> save;
+        std::vector<std::string> event;  // type, id, program, pairs before and after, changes, detail; empty: none
+    };
+    const Row rows[] = {
+        {[&] { NoteSheetSave(SAVE_DONE, changed, 2, false); },
+         {"4", "1000", "mDNSConfig", "2", "2", "add 10.0.0.6 192.168.1.10\r\nremove 192.168.1.10 10.0.0.5\r\n", ""}},
+        // The same list again: nothing changed, nothing logged.
+        {[&] { NoteSheetSave(SAVE_DONE, changed, 2, false); }, {}},
+        {[&] { NoteSheetSaveQuestion(SAVE_STORE_CHANGED, changed, 1, false); },
+         {"2", "1001", "mDNSConfig", "2", "unknown", "remove 10.0.0.6 192.168.1.10\r\n",
+          "Another program changed the list first; the administrator answered No: nothing was saved, and the sheet "
+          "stays open."}},
+        {[&] { NoteSheetSave(SAVE_DONE, changed, 1, true); },
+         {"4", "1000", "mDNSConfig", "unknown", "1", "(none)", "The administrator chose to replace another program's change."}},
+        {[&] { NoteSheetSave(SAVE_FAILED, changed, 2, false); },
+         {"1", "1002", "mDNSConfig", "1", "unknown", "add 10.0.0.6 192.168.1.10\r\n",
+          "The save did not complete; the sheet showed its error."}},
+        {[&] { NoteSheetSave(SAVE_STORE_CHANGED, changed, 2, false); }, {}},
+    };
+    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+        SCOPED_TRACE(i);
+        size_t before = StandinEventReports().size();
+        rows[i].save();
+        std::vector<std::string> event;
+        if (StandinEventReports().size() > before) {
+            const StandinEventReport& report = StandinEventReports().back();
+            event = {std::to_string(report.type), std::to_string(report.id), report.strings[0], report.strings[3],
+                     report.strings[4], report.strings[5], report.strings[6]};
+            EXPECT_EQ("STANDIN\\tester", report.strings[1]);
+        }
+        EXPECT_EQ(rows[i].event, event);
     }
 }
 
