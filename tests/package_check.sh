@@ -93,6 +93,11 @@ entry_value() {
 entries() { entry_value DisplayName | wc -l; }
 shortcut() { find "$WINEPREFIX/drive_c" -name 'Corvane mDNS Configurator.lnk' | wc -l; }
 installed() { for p in mDNSConfig.exe mDNSPairs.exe; do [ -f "$unix_folder/$p" ] && echo "$p"; done; }
+# The Application log's source: its message file and types, as reg shows them.
+event_source() {
+    query 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Corvane mDNS Configurator' |
+        sed -n 's/^ *\(EventMessageFile\|TypesSupported\) *REG_[A-Z_]* *//p'
+}
 
 timeout 60 wine reg add 'HKLM\Software\Corvane Software\mDNS\Networks\0' /v IPsource /d 192.168.1.10 /f </dev/null >/dev/null 2>&1
 timeout 60 wine reg add 'HKLM\Software\Corvane Software\mDNS' /v InstallPath /d 'C:\Corvane' /f </dev/null >/dev/null 2>&1
@@ -112,6 +117,8 @@ Corvane Software
 check "install: mDNSPairs from the installed folder" "mDNSPairs 1.2.0.0" \
     "$(timeout 60 wine "${folder}mDNSPairs.exe" --version </dev/null 2>/dev/null | tr -d '\r')"
 check "install: the store as it was" "$store_before" "$(store)"
+check "install: the event source, its messages in mDNSPairs.exe" "${folder}mDNSPairs.exe
+0x7" "$(event_source)"
 check "the same package again: a repair that changes nothing" 0 "$(msi /i "$work/1.2.0.0.msi")"
 # Windows refuses it with 1638; Wine's installer takes it as a repair. Either way: one entry.
 msi /i "$work/unsigned-1.2.0.0.msi" >/dev/null
@@ -138,6 +145,7 @@ check "uninstall: no programs, no shortcut, no entry" "0
 check "uninstall: PATH as it was" "$path_before" "$(environment_path)"
 check "uninstall: the shortcut's key path gone" "" "$(query 'HKLM\Software\Corvane Software\mDNS Configurator')"
 check "uninstall: the store as it was" "$store_before" "$(store)"
+check "uninstall: the event source gone" "" "$(event_source)"
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -563,6 +563,61 @@ exit 5" "$(run_pairs set Ethernet2 WiFi --what-if; exit_of set Ethernet2 WiFi)"
 drive allow-writes 'mDNS' >/dev/null
 drive allow-writes 'mDNS\Networks' >/dev/null
 
+section "the audit trail, and pairs whose addresses this computer no longer has"
+# events ARGUMENTS...: the strings of every event mDNSPairs reported, one a line, as Wine's
+# event log shows them with +eventlog (line breaks inside a string as \r\n).
+events() {
+    WINEDEBUG=+eventlog wine "$pairs" "$@" 2>&1 >/dev/null </dev/null |
+        sed -n 's/^[0-9a-f]*:[a-z]*:eventlog:ReportEventW L"\(.*\)"\r*$/\1/p'
+}
+drive reset-store >/dev/null
+expect_equal "set writes one event: the command, the counts, the pairs" 'mDNSPairs set Ethernet2 WiFi Lab WiFi
+0
+2
+add 192.168.1.10 10.0.0.5\r\nadd 172.16.4.2 10.0.0.5\r\n' "$(events set Ethernet2 WiFi Lab WiFi | sed -n '1p;4,6p')"
+expect_equal "a converged set, a dry run and check write none" "" \
+    "$(events set Ethernet2 WiFi Lab WiFi; events clear --what-if; events check Ethernet2 WiFi)"
+expect_equal "clear writes one" 'mDNSPairs clear
+2
+0
+remove 192.168.1.10 10.0.0.5\r\nremove 172.16.4.2 10.0.0.5\r\n' "$(events clear | sed -n '1p;4,6p')"
+run_pairs set Ethernet2 WiFi >/dev/null
+WINEDEBUG=+eventlog start_program
+drive wait-sheet source 172.16.4.2 destination 10.0.0.5 add press ok >/dev/null
+dismiss_notice_with_keyboard >/dev/null
+wait_program
+expect_equal "an Apply writes one, naming the pair it added" 'mDNSConfig
+1
+2
+add 172.16.4.2 10.0.0.5\r\n' "$(sed -n 's/^[0-9a-f]*:[a-z]*:eventlog:ReportEventW L"\(.*\)"\r*$/\1/p' "$work/stderr" | sed -n '1p;4,6p')"
+# Lab's address moves, as DHCP would move it.
+ip addr del 172.16.4.2/20 dev Lab
+ip addr add 172.16.6.2/20 dev Lab
+expect_equal "status names the stale pair and the address it lacks" "stale pair 172.16.4.2 10.0.0.5: 172.16.4.2 is not an address of this computer" \
+    "$(run_pairs status | grep '^stale')"
+expect_equal "prune --what-if says it and changes nothing" "exit 2
+remove 172.16.4.2 10.0.0.5
+2" "$(run_pairs prune --what-if; run_pairs list | sed 1d | grep -c .)"
+expect_equal "prune removes only that pair" "exit 2
+remove 172.16.4.2 10.0.0.5
+$restart
+192.168.1.10${tab}10.0.0.5" "$(run_pairs prune; run_pairs list | sed 1d | cut -f 1,2)"
+expect_equal "prune again has nothing to do" "exit 0
+No stored pair names an address this computer does not have: nothing was changed." "$(run_pairs prune)"
+drive reset-store seed 0 172.16.4.2 10.0.0.5 seed 1 192.168.1.10 10.0.0.5 >/dev/null
+start_program
+drive wait-sheet line row-ink 0 row-ink 1 press cancel >"$work/page"
+dismiss_notice_with_keyboard >/dev/null
+wait_program
+expect_equal "the page counts the stale pair below the list" "line: 1 pair names an address this computer does not have." \
+    "$(grep '^line' "$work/page")"
+ink_stale=$(sed -n 's/^row 0 ink //p' "$work/page")
+ink_current=$(sed -n 's/^row 1 ink //p' "$work/page")
+expect_equal "and draws its row in another colour than a current row's" "differ" \
+    "$([ -n "$ink_stale" ] && [ -n "$ink_current" ] && [ "$ink_stale" != "$ink_current" ] && echo differ || echo "$ink_stale $ink_current")"
+ip addr del 172.16.6.2/20 dev Lab
+ip addr add 172.16.4.2/20 dev Lab
+
 section "Windows' own export of the Networks key imports"
 drive reset-store >/dev/null
 run_pairs set Ethernet2 WiFi Lab WiFi >/dev/null
