@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The benchmarks, in one run (about 4 minutes):
+# The benchmarks, in one run (about 6 minutes):
 #  - the store's save and load natively over the stand-in, 10 to 100,000 pairs;
 #  - the same under Wine's registry, 10 to 10,000 pairs, and the save of 10,000 pairs beside
 #    `reg import` of the same list (its delete section included), as ratios within each run;
 #  - the General page in the real sheet with 1,000 and 10,000 rows: its fill, one Add, one Remove;
-#  - mDNSPairs: a converged `set` and a `check` of 100 pairs beside `reg query /s` (as root);
+#  - mDNSPairs: a converged `set` and a `check` of 100 pairs beside `reg query /s`, and `prune` of
+#    10,000 pairs (half stale) beside `import` of the half that stays (as root);
 #  - the configurator from launch to a responsive sheet at 0, 1,000 and 10,000 pairs, beside the
 #    registry tool listing the same store and a minimal sheet showing the same rows, as ratios
 #    within each run, and its peak working set against the minimal sheet's.
