@@ -11,10 +11,10 @@
 struct RepeaterService {
     std::string name;         // the service's key name
     std::string displayName;
-    DWORD state;              // SERVICE_RUNNING, ...
-    DWORD processId;          // 0 when it has no process
-    bool startKnown;          // whether startedAt holds its process's creation time
-    FILETIME startedAt;
+    DWORD state = 0;          // SERVICE_RUNNING, ...
+    DWORD processId = 0;      // 0 when it has no process
+    bool startKnown = false;  // whether startedAt holds its process's creation time
+    FILETIME startedAt = {0, 0};
 };
 
 // Finds the service by `service`, its key name or its display name, or when empty by the

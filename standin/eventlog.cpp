@@ -81,8 +81,14 @@ HANDLE WINAPI RegisterEventSourceA(LPCSTR, LPCSTR source)
     return (HANDLE)&g_log;
 }
 
-BOOL WINAPI ReportEventA(HANDLE, WORD type, WORD, DWORD id, PSID user, WORD stringCount, DWORD, LPCSTR* strings, void*)
+BOOL WINAPI ReportEventA(HANDLE, WORD type, WORD, DWORD id, PSID user, WORD stringCount, DWORD dataSize, LPCSTR* strings,
+                         void* data)
 {
+    // Raw data counted but not given is refused, as the log refuses it.
+    if (dataSize > 0 && data == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     StandinEventReport& report = g_reports.back();
     report.type = type;
     report.id = id;

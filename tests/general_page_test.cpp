@@ -474,7 +474,10 @@ TEST_F(GeneralPageTest, KeyboardScrollingExplanationsAndNames)
     ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "192.168.1.10"));
     ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.6"));
     GetWindowTextA(line, text, sizeof text);
-    EXPECT_STREQ("Source 192.168.1.10: Ethernet 2, 192.168.1.0/24. Destination 10.0.0.6: not on this computer.", text);
+    // With no row selected, the stale pairs are counted: all thirty name addresses of no adapter.
+    EXPECT_STREQ("Source 192.168.1.10: Ethernet 2, 192.168.1.0/24. Destination 10.0.0.6: not on this computer.\r\n"
+                 "30 pairs name an address this computer does not have.",
+                 text);
     SelectRow(1);
     PumpMessages();
     GetWindowTextA(line, text, sizeof text);

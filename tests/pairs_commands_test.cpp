@@ -909,6 +909,20 @@ TEST_F(PairsCommandsTest, StalePairsAndTheAuditTrail)
          "The event for this run could not be written to the Application log (error 1502); what was done stands.", {}, {},
          [] { StandinFailEventLog(1502); }},
         {{"clear"}, PAIRS_UNCHANGED, TEXT_PAIRS_ALREADY_SO "\n", "", {}, {}, [] { StandinFailEventLog(0); }},
+        // A restart is an event of its own; restart reads no pairs.
+        {{"restart"}, PAIRS_UNCHANGED, "The service MdnsTest was restarted.\n", "", {},
+         {"1003", "mDNSPairs restart", user, "S-1-5-21-1000-2000-3000-1001", "unknown", "unknown", "(none)",
+          "The service MdnsTest was restarted."},
+         [] { StandinScriptService({"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0}); }},
+        // A stopped service has no process: its pid is null; nothing is logged for a look.
+        {{"status", "--json", "--service", "Stopped"}, PAIRS_UNCHANGED,
+         "{\"service\":\"Stopped\",\"displayName\":\"\",\"state\":\"stopped\",\"pid\":null,"
+         "\"pairs\":0,\"restartPending\":false,\"restartPendingHow\":\"stopped\",\"stalePairs\":null}\n",
+         "", {}, {},
+         [] {
+             StandinService stopped = {"Stopped", "", SERVICE_STOPPED, false, false, false, 0, 0, 0};
+             StandinScriptService(stopped);
+         }},
     };
     for (const Step& step : steps) {
         std::string command;

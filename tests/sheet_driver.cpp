@@ -201,8 +201,8 @@ void PrintRows(void)
     CloseRemote(&remote);
 }
 
-// The darkest pixel drawn in a row, as the screen shows it: the colour of its text.
-void PrintRowInk(int row)
+// Where a row shows on the screen, for a screenshot of it: "row N at X Y WIDTH HEIGHT".
+void PrintRowPlace(int row)
 {
     HWND list = GetDlgItem(Page(), IDC_PAIR_LIST);
     RemoteBuffer remote = OpenRemote(list, 4096);
@@ -211,19 +211,10 @@ void PrintRowInk(int row)
     SendMessageA(list, LVM_GETITEMRECT, (WPARAM)row, (LPARAM)remote.address);
     ReadProcessMemory(remote.process, remote.address, &bounds, sizeof bounds, NULL);
     CloseRemote(&remote);
+    MapWindowPoints(list, NULL, (POINT*)&bounds, 2);
     UpdateWindow(list);
-    HDC screen = GetDC(list);
-    COLORREF darkest = RGB(255, 255, 255);
-    for (int y = bounds.top; y < bounds.bottom; ++y)
-        for (int x = bounds.left; x < bounds.right; ++x) {
-            COLORREF pixel = GetPixel(screen, x, y);
-            if (pixel == CLR_INVALID) continue;
-            if (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) <
-                GetRValue(darkest) + GetGValue(darkest) + GetBValue(darkest))
-                darkest = pixel;
-        }
-    ReleaseDC(list, screen);
-    printf("row %d ink %02x%02x%02x\n", row, GetRValue(darkest), GetGValue(darkest), GetBValue(darkest));
+    printf("row %d at %ld %ld %ld %ld\n", row, (long)bounds.left, (long)bounds.top, (long)(bounds.right - bounds.left),
+           (long)(bounds.bottom - bounds.top));
 }
 
 void SelectRow(int row)
@@ -495,7 +486,7 @@ int main(int argc, char** argv)
         else if (command == "apply?")
             printf("apply %s\n", IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)) ? "enabled" : "disabled");
         else if (command == "rows") PrintRows();
-        else if (command == "row-ink") PrintRowInk(atoi(argv[++i]));
+        else if (command == "row-place") PrintRowPlace(atoi(argv[++i]));
         else if (command == "columns") {
             HWND list = GetDlgItem(Page(), IDC_PAIR_LIST);
             printf("column widths %d %d\n", (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0),
