@@ -13,7 +13,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
-bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/install-deps.sh" test
 source "$root/scripts/wine-env.sh"
 
 cmake -S "$root" -B "$build/native-release" -DGTEST_SOURCE_DIR=/usr/src/googletest -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
-# Installs what the build, the program's run under Wine and the tests need, on Debian as
-# root. Does nothing that is already done.
+# Installs, on Debian as root, what one purpose needs, and nothing that is already there:
+#   run      building the programs and running them under Wine (the default; --demo included)
+#   package  that, and building and signing the installer package
+#   test     all of it, and what the tests and benchmarks use
+# Usage: install-deps.sh [run|package|test]
 set -euo pipefail
 
-packages=(cmake g++ make googletest clang libclang-rt-14-dev
-          g++-mingw-w64-i686-posix mingw-w64-i686-dev
-          wine wine32:i386 xvfb xdotool x11-utils imagemagick util-linux hostname iproute2 bc python3
-          wixl msitools osslsigncode openssl ansible)
+purpose=${1:-run}
+packages=(cmake make g++-mingw-w64-i686-posix mingw-w64-i686-dev
+          wine wine32:i386 xvfb xdotool x11-utils imagemagick util-linux hostname iproute2)
+case $purpose in
+    run) ;;
+    package) packages+=(python3 wixl msitools osslsigncode faketime git) ;;
+    test) packages+=(python3 wixl msitools osslsigncode faketime git
+                     g++ googletest clang libclang-rt-14-dev bc openssl ansible) ;;
+    *) echo "Usage: install-deps.sh [run|package|test]" >&2; exit 4 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

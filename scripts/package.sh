@@ -7,7 +7,14 @@
 # Usage: package.sh [--version X.Y.Z.W]   (default: the programs' own version)
 # With MDNS_SIGN_PFX (a PKCS#12 file) and MDNS_SIGN_PASSWORD set, both programs are signed
 # before they are packed, then the package, with Authenticode and SHA-256; with
-# MDNS_SIGN_TIMESTAMP_URL also timestamped. Without them the package is built unsigned.
+# MDNS_SIGN_TIMESTAMP_URL also timestamped. The password reaches osslsigncode on its standard
+# input, never on a command line. Without them the package is built unsigned.
+#
+# One commit gives one package: every time inside it (the files' dates in the cabinet, the
+# summary's created and saved times) is the commit's time (SOURCE_DATE_EPOCH, from git, or
+# as given), and its package code follows from the version and the programs packed. Two
+# unsigned builds of one commit are byte for byte the same; signed ones differ only in their
+# signatures, which hold the time of signing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/program"
@@ -30,7 +37,7 @@ if ! [[ $version =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)\.([0-9]+)$ ]] || [ "${BASH_REM
     exit 4
 fi
 
-bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/install-deps.sh" package
 
 echo "Building the programs ..."
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMDNS_BUILD_TESTS=OFF \
@@ -45,12 +52,19 @@ if [ -n "${MDNS_SIGN_PFX:-}" ] && [ -n "${MDNS_SIGN_PASSWORD:-}" ]; then signing
 sign() {
     local timestamp=()
     [ -z "${MDNS_SIGN_TIMESTAMP_URL:-}" ] || timestamp=(-ts "$MDNS_SIGN_TIMESTAMP_URL")
-    osslsigncode sign -pkcs12 "$MDNS_SIGN_PFX" -pass "$MDNS_SIGN_PASSWORD" -h sha256 \
+    # printf is the shell's own: the password is in no process's arguments.
+    printf '%s' "$MDNS_SIGN_PASSWORD" | osslsigncode sign -pkcs12 "$MDNS_SIGN_PFX" -readpass - -h sha256 \
         -n "Corvane mDNS Configurator" "${timestamp[@]}" -in "$1" -out "$2" >/dev/null
 }
 for program in mDNSConfig.exe mDNSPairs.exe; do
     if [ -n "$signing" ]; then sign "$build/$program" "$work/programs/$program"; else cp "$build/$program" "$work/programs/"; fi
 done
+
+# Every time in the package is the commit's: the files' dates, and the clock wixl and msibuild
+# read for the summary (frozen with faketime, in UTC).
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 0)}
+frozen=$(TZ=UTC date -d "@$epoch" '+%Y-%m-%d %H:%M:%S')
+at_commit_time() { TZ=UTC faketime -f "$frozen" "$@"; }
 
 # The codes follow from the version and the files, so one commit gives one package: the
 # product code from the version alone (a fleet tool names it), the package code also from
@@ -62,8 +76,11 @@ package_code=$(code "package $version $(cat "$work/programs/"*.exe | sha256sum |
 msi="$work/package.msi"
 # wixl takes the files by paths relative to where it runs.
 cp "$root/resources/configurator.ico" "$work/"
-(cd "$work" && wixl -a x86 -D Version="$version" -D ProductCode="$product_code" -D PackageCode="$package_code" \
+touch -d "@$epoch" "$work/configurator.ico" "$work/programs/"*.exe
+(cd "$work" && at_commit_time wixl -a x86 -D Version="$version" -D ProductCode="$product_code" \
     -D Programs=programs -D Icon=configurator.ico -o package.msi "$root/resources/installer/corvane-mdns.wxs")
+# wixl draws a package code of its own; the summary gets ours, at the commit's time.
+at_commit_time msibuild "$msi" -s "Corvane mDNS Configurator" "Corvane Software" "Intel;1033" "{$package_code}"
 
 # wixl has no Environment element: the PATH entry and the two actions that write and remove
 # it go in as tables. "=-*PATH" sets the system variable on install and takes the part back
@@ -72,7 +89,7 @@ printf 'Environment\tName\tValue\tComponent_\ns72\tl255\tL255\ts72\nEnvironment\
     >"$work/Environment.idt"
 msiinfo export "$msi" InstallExecuteSequence >"$work/InstallExecuteSequence.idt"
 printf 'RemoveEnvironmentStrings\t\t3300\nWriteEnvironmentStrings\t\t5200\n' >>"$work/InstallExecuteSequence.idt"
-(cd "$work" && msibuild "$msi" -i Environment.idt -i InstallExecuteSequence.idt)
+(cd "$work" && at_commit_time msibuild "$msi" -i Environment.idt -i InstallExecuteSequence.idt)
 
 package="$out/CorvaneMdnsConfigurator-$version.msi"
 if [ -n "$signing" ]; then
@@ -84,4 +101,5 @@ else
 fi
 rm -rf "$work"
 echo "Built $package"
-echo "ProductCode {$product_code}, UpgradeCode {$upgrade_code}, version $version"
+echo "ProductCode {$product_code}, PackageCode {$package_code}, UpgradeCode {$upgrade_code}, version $version"
+echo "SHA-256 $(sha256sum "$package" | cut -d' ' -f1)"

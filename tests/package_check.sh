@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The Windows Installer package: built twice (1.2.0.0 and 1.2.1.0) and signed with a
-# throwaway certificate, then installed, upgraded, refused as a downgrade and removed by
-# Wine's own msiexec in a fresh prefix, with a seeded store that must stay byte for byte.
+# throwaway certificate, through an osslsigncode that logs its arguments, which must never
+# hold the password; built unsigned twice, byte for byte the same; then installed, upgraded,
+# refused as a downgrade and removed by Wine's own msiexec in a fresh prefix, with a seeded
+# store that must stay byte for byte and a registry link planted where an installer might
+# write a key of ours.
 # Prints one line per check and ends with "N passed, M failed".
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -35,12 +38,21 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/ce
     -subj "/CN=Corvane throwaway test signer" >/dev/null 2>&1 || harness_error "openssl cannot make a certificate"
 openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/sign.pfx" -passout pass:throwaway \
     >/dev/null 2>&1 || harness_error "openssl cannot make a PKCS#12 file"
+# The first osslsigncode on PATH writes down every command line it is given.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\nexec /usr/bin/osslsigncode "$@"\n' "$work/osslsigncode-arguments.log" \
+    >"$work/bin/osslsigncode"
+chmod +x "$work/bin/osslsigncode"
 for version in 1.2.0.0 1.2.1.0; do
-    MDNS_SIGN_PFX="$work/sign.pfx" MDNS_SIGN_PASSWORD=throwaway bash "$root/scripts/package.sh" --version "$version" \
+    PATH="$work/bin:$PATH" MDNS_SIGN_PFX="$work/sign.pfx" MDNS_SIGN_PASSWORD=throwaway \
+        bash "$root/scripts/package.sh" --version "$version" \
         >"$work/package-$version.log" 2>&1 || harness_error "package.sh --version $version: $(tail -n 3 "$work/package-$version.log")"
     check "one package left for $version" "CorvaneMdnsConfigurator-$version.msi" "$(ls "$root/build/package")"
     cp "$root/build/package/CorvaneMdnsConfigurator-$version.msi" "$work/$version.msi"
 done
+check "signing: osslsigncode ran for both programs and the package, twice" 6 \
+    "$(grep -c '^sign ' "$work/osslsigncode-arguments.log" 2>/dev/null)"
+check "signing: the password is in no command line" 0 "$(grep -c throwaway "$work/osslsigncode-arguments.log")"
 verified() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1 && echo signed || echo "not verified"; }
 mkdir -p "$work/files"
 (cd "$work/files" && msiextract "$work/1.2.0.0.msi" >/dev/null) || harness_error "msiextract cannot read the package"
@@ -54,6 +66,17 @@ check "the package's icon in Programs and Features" "ARPPRODUCTICON	configurator
 bash "$root/scripts/package.sh" >"$work/unsigned.log" 2>&1 || harness_error "package.sh unsigned: $(tail -n 3 "$work/unsigned.log")"
 check "without a certificate it says it does not sign" yes "$(grep -q '^Not signed' "$work/unsigned.log" && echo yes)"
 cp "$root/build/package/CorvaneMdnsConfigurator-1.2.0.0.msi" "$work/unsigned-1.2.0.0.msi"
+# The same commit again, from programs written a moment later: the same bytes.
+sleep 1
+touch "$root/build/program/"*.exe
+bash "$root/scripts/package.sh" >"$work/unsigned-again.log" 2>&1 || harness_error "package.sh again: $(tail -n 3 "$work/unsigned-again.log")"
+check "two unsigned builds of one commit are byte for byte the same" same \
+    "$(cmp -s "$work/unsigned-1.2.0.0.msi" "$root/build/package/CorvaneMdnsConfigurator-1.2.0.0.msi" && echo same || echo different)"
+check "the package code is the one that follows from the version and the programs" \
+    "$(sed -n 's/.*PackageCode \({[^}]*}\).*/\1/p' "$work/unsigned.log")" \
+    "$(msiinfo suminfo "$work/unsigned-1.2.0.0.msi" | sed -n 's/^Revision number (UUID): //p')"
+check "no registry value of ours below HKLM\\Software in the package" 0 \
+    "$(msiinfo export "$work/1.2.0.0.msi" Registry | awk -F'\t' 'NR > 3 && $2 == 2 && tolower($3) ~ /^software/' | wc -l)"
 mkdir -p "$work/again"
 (cd "$work/again" && msiextract "$work/unsigned-1.2.0.0.msi" >/dev/null)
 for program in mDNSConfig.exe mDNSPairs.exe; do
@@ -101,6 +124,12 @@ event_source() {
 
 timeout 60 wine reg add 'HKLM\Software\Corvane Software\mDNS\Networks\0' /v IPsource /d 192.168.1.10 /f </dev/null >/dev/null 2>&1
 timeout 60 wine reg add 'HKLM\Software\Corvane Software\mDNS' /v InstallPath /d 'C:\Corvane' /f </dev/null >/dev/null 2>&1
+# A link where the package once kept its shortcut's value, naming the store's Networks key:
+# an installer that wrote or deleted a key of ours there would reach the store.
+driver="$root/build/windows/tests/sheet_driver.exe"
+[ -f "$driver" ] || harness_error "the link needs $driver (the test command builds it first)"
+timeout 60 wine "$driver" link 'mDNS Configurator' 'mDNS\Networks' </dev/null >/dev/null 2>&1 ||
+    harness_error "the driver cannot plant the link"
 store_before=$(store)
 path_before=$(environment_path)
 [ -n "$store_before" ] && [ -n "$path_before" ] || harness_error "the seeded store or PATH cannot be read"
@@ -143,7 +172,6 @@ check "uninstall: exit code" 0 "$(msi /x "$work/1.2.1.0.msi")"
 check "uninstall: no programs, no shortcut, no entry" "0
 0" "$(shortcut; entries)$(installed)"
 check "uninstall: PATH as it was" "$path_before" "$(environment_path)"
-check "uninstall: the shortcut's key path gone" "" "$(query 'HKLM\Software\Corvane Software\mDNS Configurator')"
 check "uninstall: the store as it was" "$store_before" "$(store)"
 check "uninstall: the event source gone" "" "$(event_source)"
 
