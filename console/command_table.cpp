@@ -51,13 +51,13 @@ static const CommandShape kCommands[] = {
 static void PrintHelp(const CommandShape* only)
 {
     if (only != NULL) {
-        printf("Usage: mDNSPairs %s %s\n%s.\n", only->name, only->arguments, only->help);
+        printf("Usage: mDNSPairs %s%s%s\n%s.\n", only->name, only->arguments[0] ? " " : "", only->arguments, only->help);
         if (only->options & OPTION_WHAT_IF) fputs(TEXT_PAIRS_HELP_CHANGE_OPTIONS, stdout);
         return;
     }
     fputs(TEXT_PAIRS_HELP_HEAD, stdout);
     for (const CommandShape& command : kCommands)
-        printf("  %s %s\n      %s.\n", command.name, command.arguments, command.help);
+        printf("  %s%s%s\n      %s.\n", command.name, command.arguments[0] ? " " : "", command.arguments, command.help);
     fputs(TEXT_PAIRS_HELP_CHANGE_OPTIONS, stdout);
     fputs(TEXT_PAIRS_HELP_TAIL, stdout);
 }

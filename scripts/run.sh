@@ -6,13 +6,17 @@
 # With --demo (as root) it runs the program in network, mount and UTS namespaces of its own,
 # where this computer has three named adapters with addresses of their own, so that pairs
 # can be added, refused and removed. Nothing is sent anywhere: the adapters lead nowhere.
+#
+# On the virtual display the sheet stays open to be looked at: at a terminal until Enter,
+# otherwise for CORVANE_SHOW_SECONDS (60) seconds; then it is closed with Cancel.
 set -euo pipefail
+started=$(date +%s)
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/program"
 demo=
 [ "${1:-}" = "--demo" ] && demo=1
 
-bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/install-deps.sh" run
 source "$root/scripts/wine-env.sh"
 
 echo "Building the program ..."
@@ -127,8 +131,8 @@ sleep 1
 screenshot="$root/build/screenshot-sheet.png"
 import -window root "$screenshot"
 echo
-echo "The configuration sheet is open on the virtual display $DISPLAY."
-echo "A screenshot of it: $screenshot"
+echo "The configuration sheet is open on the virtual display $DISPLAY, $(($(date +%s) - started)) seconds after this"
+echo "script started. A screenshot of it is saved: $screenshot"
 echo "To look again:  DISPLAY=$DISPLAY import -window root shot.png"
 echo "To drive it:    DISPLAY=$DISPLAY xdotool key --window $sheet Tab   (Tab, space, Down, Return ...)"
 echo "To watch live:  apt-get install x11vnc && x11vnc -display $DISPLAY, then a VNC viewer."
@@ -161,7 +165,13 @@ if [ -t 0 ]; then
         fi
     done
 else
-    echo "No terminal to wait at: closing the sheet now."
+    show=${CORVANE_SHOW_SECONDS:-60}
+    echo
+    echo "No terminal to wait at: the sheet stays open for $show seconds, then this script closes it."
+    for _ in $(seq $((show * 10))); do
+        kill -0 "$program_pid" 2>/dev/null || break
+        sleep 0.1
+    done
     close_sheet
 fi
 status=0
