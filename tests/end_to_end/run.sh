@@ -306,6 +306,11 @@ expect_equal "a wrong argument count says so" "exit 4
 error: \"add\" takes a SOURCE and a DESTINATION.
 $hint" "$(run_pairs add WiFi)"
 
+readme="$(dirname "$0")/../../README.md"
+expect_equal "the README lists the commands as help prints them" \
+    "$(run_pairs help | sed -n '/^  list /,/^$/p' | sed '$d')" \
+    "$(awk '/^<!-- mdnspairs-help -->$/ { found = 1; next } found && /^```$/ { if (inside) exit; inside = 1; next } inside' "$readme")"
+
 section "fifteen pairs: set converges"
 addresses=(192.168.1.10 10.0.0.5 172.16.4.2 172.17.0.1 172.17.0.2 172.17.0.3 172.17.0.4)
 fifteen=(set)
