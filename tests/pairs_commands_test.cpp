@@ -239,6 +239,9 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          [&exported] { exported.Write(std::string(8 * 1024 * 1024 + 1, ';')); }},
         {{"import", "/nonexistent/pairs.reg"}, PAIRS_USAGE, "",
          "The file \"/nonexistent/pairs.reg\" cannot be read: No such file or directory.", two},
+        // A path is named as typed, but a control character in it is shown escaped.
+        {{"import", "/nonexistent/a\x1b[2Jb.reg"}, PAIRS_USAGE, "",
+         "The file \"/nonexistent/a\\x1b[2Jb.reg\" cannot be read: No such file or directory.", two},
         // Another writer changes the list between the command's read and its save: refused.
         {{"add", "10.0.0.6", "192.168.1.10"}, PAIRS_STORE_CHANGED, "*", TEXT_PAIRS_STORE_CHANGED,
          {{"192.168.1.10", "10.0.0.6"}, {"10.0.0.5", "10.0.0.6"}},
@@ -283,6 +286,12 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         // Natively there is no version resource to read: said, and not a usage error.
         {{"--version"}, PAIRS_SAVE_FAILED, "", TEXT_PAIRS_NO_VERSION, one},
         {{"remove", "1.2.3.4", "5.6.7.8", "9.9.9.9"}, PAIRS_USAGE, "", "\"remove\" takes a SOURCE and a DESTINATION.", one},
+        {{"remove", "1.2.3.4"}, PAIRS_USAGE, "", "\"remove\" takes a SOURCE and a DESTINATION.", one},
+        {{"clear", "x"}, PAIRS_USAGE, "", "\"clear\" takes no arguments.", one},
+        {{"export", "x"}, PAIRS_USAGE, "", "\"export\" takes no arguments.", one},
+        {{"prune", "x"}, PAIRS_USAGE, "", "\"prune\" takes no arguments.", one},
+        {{"import"}, PAIRS_USAGE, "", "\"import\" takes one FILE.", one},
+        {{"import", "a", "b"}, PAIRS_USAGE, "", "\"import\" takes one FILE.", one},
         {{"import", "--restart"}, PAIRS_USAGE, "", "\"import\" takes one FILE.", one},
         // Commands in any case; help in every form a person tries.
         {{"LIST"}, PAIRS_UNCHANGED, "192.168.1.10\t10.0.0.5\tEthernet2, 192.168.1.0/24\tWiFi, 10.0.0.0/16\n", "", one},
