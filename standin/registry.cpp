@@ -363,12 +363,13 @@ LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, REGSAM access, 
     return status;
 }
 
-LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR path, DWORD, LPSTR, DWORD options, REGSAM access,
+LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR path, DWORD reserved, LPSTR, DWORD options, REGSAM access,
                             LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition)
 {
     LONG injected;
     if (StandinTakeFault("RegCreateKeyExA", path, &injected)) return injected;
-    if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    // As Windows and Wine: the reserved word must be zero.
+    if (result == nullptr || reserved != 0) return ERROR_INVALID_PARAMETER;
     Handle* parent = nullptr;
     LONG rights = UsableKey(root, KEY_CREATE_SUB_KEY, &parent);
     if (rights != ERROR_SUCCESS) return rights;

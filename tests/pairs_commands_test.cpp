@@ -836,6 +836,12 @@ TEST_F(PairsCommandsTest, PendingRestartFromWhatIsKnown)
         {{"check", "--json", one[0], one[1]}, PAIRS_CHANGED,
          "{\"converged\":false,\"add\":[],\"remove\":[],\"reorder\":false,\"store\":[],\"restartPending\":true,"
          "\"restartPendingHow\":\"record\"}\n"},
+        // A store the process read with Enabled 0 is not the list written over it, though
+        // the pairs are the same: what it read is not known, and the restart is pending.
+        {{"restart"}, PAIRS_UNCHANGED, "The service MdnsTest was restarted.\n",
+         [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
+        {with("set", one), PAIRS_CHANGED, "rewrite: Networks\\\\0\\\\Enabled does not hold \"1\"\n" + kRestart},
+        {with("check", one), PAIRS_CHANGED, pending},
         // A writer that is not ours: the clocks decide.
         {{"restart"}, PAIRS_UNCHANGED, "The service MdnsTest was restarted.\n"},
         {with("check", one), PAIRS_UNCHANGED, converged},
@@ -845,7 +851,7 @@ TEST_F(PairsCommandsTest, PendingRestartFromWhatIsKnown)
          converged + "restart pending: cannot tell (the process of the service MdnsTest cannot be asked when it started)\n",
          [hidden] { StandinScriptService(hidden); }},
         {{"status", "--json"}, PAIRS_UNCHANGED,
-         "{\"service\":\"MdnsTest\",\"displayName\":\"Corvane mDNS Repeater\",\"state\":\"running\",\"pid\":103,"
+         "{\"service\":\"MdnsTest\",\"displayName\":\"Corvane mDNS Repeater\",\"state\":\"running\",\"pid\":104,"
          "\"pairs\":1,\"restartPending\":null,\"restartPendingHow\":\"unreadable\",\"stalePairs\":[]}\n"},
     };
     for (const Step& step : steps) {
