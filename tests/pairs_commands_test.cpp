@@ -208,6 +208,14 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          "\"store\":[\"Networks\\\\1\\\\Enabled does not hold \\\"1\\\"\"],\"restartPending\":null,"
          "\"restartPendingHow\":\"no service\"}\n",
          "", two, [] { SetValue(NETWORKS "\\1", "Enabled", REG_SZ, "0"); }},
+        // Every way the store differs is said, not only the first.
+        {{"check", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED,
+         "rewrite: Networks\\\\1\\\\Direction does not hold \"2\"\nrewrite: Networks\\\\1\\\\Enabled does not hold \"1\"\n", "", two,
+         [] { SetValue(NETWORKS "\\1", "Direction", REG_SZ, "7"); }},
+        {{"set", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, "*", "", two},
+        {{"check", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED,
+         "rewrite: Networks\\\\1\\\\Enabled does not hold \"1\"\n", "", two,
+         [] { SetValue(NETWORKS "\\1", "Enabled", REG_SZ, "0"); }},
         {{"add", "--what-if", "10.0.0.6", "192.168.1.10"}, PAIRS_CHANGED,
          "add 10.0.0.6 192.168.1.10\nrewrite: Networks\\\\1\\\\Enabled does not hold \"1\"\n", "", two},
         {{"set", "--", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED,

@@ -479,6 +479,39 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
     EXPECT_GT(cases, 100);
 }
 
+// A value another writer puts on the new Networks key while the save writes its rows is
+// never taken for the save's own: the save says the store changed.
+TEST(InterleavingSweepTest, AValueOnTheNewNetworksKeyIsAnotherWritersChange)
+{
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
+    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    StandinReset();
+    BuildStoreAndCopy();
+    LoadPairTable();
+    int before = StandinRegistryCallCount();
+    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
+    int calls = StandinRegistryCallCount() - before, duringRows = 0;
+    for (int call = 0; call < calls; ++call) {
+        ChildResult child = RunInChild([&] {
+            StandinReset();
+            BuildStoreAndCopy();
+            LoadPairTable();
+            StandinBeforeCall(call, [] { SetValue(NETWORKS, "Stray", REG_SZ, "1"); });
+            SaveOutcome outcome = SavePairListChecked(rows, 2, &compared);
+            bool found = false;
+            GetValue(NETWORKS, "Stray", nullptr, &found);
+            printf("%d %d %s\n", (int)outcome, found, StandinActionCall() ? StandinActionCall() : "-");
+        });
+        int outcome = -1, found = 0;
+        char actionCall[64] = "";
+        ASSERT_EQ(3, sscanf(child.standardOutput.c_str(), "%d %d %63s", &outcome, &found, actionCall)) << child.standardOutput;
+        if (!found || std::string(actionCall) != "RegSetValueExA") continue;
+        ++duringRows;
+        EXPECT_EQ(SAVE_STORE_CHANGED, outcome) << "before call " << call;
+    }
+    EXPECT_GT(duringRows, 4) << "the writer met the rows being written";
+}
+
 // A read that fails at any call of the load or of the compared save: the save never goes on
 // over a store it could not compare, and never answers success over a store it did not
 // leave exact.

@@ -80,6 +80,19 @@ TEST_F(SaveTest, SavingTwiceLeavesTheSameStore)
     EXPECT_EQ(std::string("10.0.0.6", 9), GetValue(NETWORKS "\\0", "IPsource"));
 }
 
+// What a good save wrote is what the next one compares with: two saves of one session, one
+// after the other, both succeed without a question.
+TEST_F(SaveTest, TwoComparedSavesInOneSessionBothSucceed)
+{
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "10.0.0.7"}};
+    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    LoadPairTable();
+    EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
+    EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows + 1, 1, &compared));
+    EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
+    EXPECT_TRUE(StoreHoldsExactly(rows, 2));
+}
+
 // Networks goes and comes anew on every save, so what the old key was made with goes with
 // it: a volatile key (whose subkeys must all be volatile), and values whose names no ANSI
 // call could delete.
