@@ -91,6 +91,13 @@ TEST_F(SaveTest, TwoComparedSavesInOneSessionBothSucceed)
     EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows + 1, 1, &compared));
     EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
     EXPECT_TRUE(StoreHoldsExactly(rows, 2));
+    // A pair key whose name has the longest length a key name may have is read, compared
+    // and removed like any other.
+    const std::string longest(255, 'k');
+    StorePair(longest, "10.0.0.8", "10.0.0.9");
+    LoadPairTable();
+    EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
+    EXPECT_TRUE(StoreHoldsExactly(rows, 2));
 }
 
 // Networks goes and comes anew on every save, so what the old key was made with goes with
