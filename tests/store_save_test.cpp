@@ -98,6 +98,11 @@ TEST_F(SaveTest, TwoComparedSavesInOneSessionBothSucceed)
     LoadPairTable();
     EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
     EXPECT_TRUE(StoreHoldsExactly(rows, 2));
+    StorePair(longest, "10.0.0.8", "10.0.0.9");
+    BeginStdoutCapture();
+    EXPECT_TRUE(SavePairList(rows, 2)) << "the save over anything removes it too";
+    EndStdoutCapture();
+    EXPECT_TRUE(StoreHoldsExactly(rows, 2));
 }
 
 // Networks goes and comes anew on every save, so what the old key was made with goes with
