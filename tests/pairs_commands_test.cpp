@@ -1022,6 +1022,18 @@ TEST_F(PairsCommandsTest, TheConfiguratorsSavesInTheAuditTrail)
         }
         EXPECT_EQ(rows[i].event, event);
     }
+    // A change too long for one event is cut at a bound the log can hold, and says so.
+    std::vector<PairRowText> many(2000);
+    for (size_t i = 0; i < many.size(); ++i) {
+        snprintf(many[i].source, ADDRESS_TEXT_SIZE, "10.1.%d.%d", (int)(i / 250), (int)(i % 250));
+        snprintf(many[i].destination, ADDRESS_TEXT_SIZE, "10.2.%d.%d", (int)(i / 250), (int)(i % 250));
+    }
+    RememberLoadedPairs();
+    NoteSheetSave(SAVE_DONE, many.data(), (int)many.size(), false);
+    ASSERT_FALSE(StandinEventReports().empty());
+    const std::string& changes = StandinEventReports().back().strings[5];
+    EXPECT_EQ(24003u, changes.size());
+    EXPECT_EQ("...", changes.substr(changes.size() - 3));
 }
 
 }  // namespace
