@@ -196,6 +196,13 @@ TEST_F(StoreFaultTest, RemovalDoesNotSpinOnASubkeyThatStays)
     BoundedCopy(path, NETWORKS);
     EXPECT_FALSE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
     EXPECT_STREQ(NETWORKS, path);
+    // The same after a longer name went first: the names compare whole.
+    DeleteKey(NETWORKS "\\stuck");
+    CreateKey(NETWORKS "\\aa");
+    CreateKey(NETWORKS "\\b");
+    StandinFailCall("NtDeleteKey", 2, STATUS_SUCCESS);  // Networks, then "aa"
+    EXPECT_FALSE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
+    EXPECT_EQ((std::vector<std::string>{"b"}), SubkeyNames(NETWORKS));
 }
 
 }  // namespace
