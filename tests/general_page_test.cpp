@@ -469,6 +469,9 @@ TEST_F(GeneralPageTest, KeyboardScrollingExplanationsAndNames)
     ASSERT_NO_FATAL_FAILURE(OpenSheet());
     HWND line = GetDlgItem(page_, IDC_ADDRESS_LINE);
     char text[1024] = "";
+    // As the sheet opens, nothing chosen, nothing selected: the line counts the stale pairs.
+    GetWindowTextA(line, text, sizeof text);
+    EXPECT_STREQ("30 pairs name an address this computer does not have.", text);
 
     // Which adapter holds the chosen addresses, and the selected row's.
     ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "192.168.1.10"));
