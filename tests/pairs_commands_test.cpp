@@ -241,6 +241,11 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
              const PairRowText named = {"WiFi", "10.0.0.6"};
              exported.Write(PairsExportText(&named, 1));
          }},
+        // A file of exactly the limit is read (and is not an export); one byte more is not read.
+        {{"import", exported.path}, PAIRS_USAGE, "",
+         "The file \"" + exported.path + "\" is not an export of mDNSPairs (line 1: neither a REGEDIT4 file nor a Windows "
+         "Registry Editor Version 5.00 file).", two,
+         [&exported] { exported.Write(std::string(8 * 1024 * 1024, ';')); }},
         // No export is that large: refused before it is read.
         {{"import", exported.path}, PAIRS_USAGE, "",
          "The file \"" + exported.path + "\" is larger than 8 MB, far beyond any export: it was not read.", two,
@@ -270,6 +275,14 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         // Ten and more pairs: the list reads back in the order written ("10" after "9").
         {setFifteen, PAIRS_CHANGED, "*", "", fifteen},
         {setFifteen, PAIRS_UNCHANGED, already, "", fifteen},
+        // Removing the third pair keeps the others in their order, "10" after "9" included;
+        // adding it again puts it last.
+        {{"remove", "10.9.0.3", "10.9.0.6"}, PAIRS_CHANGED, "remove 10.9.0.3 10.9.0.6\n" + kRestart, "",
+         [&fifteen] { Rows rows = fifteen; rows.erase(rows.begin() + 2); return rows; }()},
+        {{"add", "10.9.0.3", "10.9.0.6"}, PAIRS_CHANGED, "add 10.9.0.3 10.9.0.6\n" + kRestart, "",
+         [&fifteen] { Rows rows = fifteen; Rows::value_type third = rows[2]; rows.erase(rows.begin() + 2);
+                      rows.push_back(third); return rows; }()},
+        {setFifteen, PAIRS_CHANGED, "reorder the pairs\n" + kRestart, "", fifteen},
         {setFifteen, PAIRS_UNCHANGED, already, "", fifteen},
         {setOne, PAIRS_CHANGED, "*", "", one},
         // A key the removal cannot open: the save fails, writes nothing, and says so on
@@ -509,6 +522,11 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
         {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"192.168.1.10\"x"},
         {"\"Direction\"", std::string("\"Dir\0ection\"", 12)},
         {"\"IPsource\"=\"10.0.0.5\"\r\n", ""},
+        // A whole row's section gone, its count line kept; text after the count; a line after it.
+        {key + "\\1]\r\n\"IPsource\"=\"10.0.0.5\"\r\n\"IPdestination\"=\"10.0.0.6\"\r\n\"Direction\"=\"2\"\r\n\"Enabled\"=\"1\"\r\n\r\n", ""},
+        {"Pairs: 2.", "Pairs: 2. and more"},
+        {"Pairs: 2.\r\n", "Pairs: 2.\r\n\"IPsource\"=\"1.2.3.4\"\r\n"},
+        {"Pairs: 2.", "Pairs: 3."},
     };
     for (const auto& change : changes) {
         std::string text = good;
@@ -567,6 +585,13 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
     }
     std::string why, text;
     EXPECT_FALSE(DecodeRegFile(utf16(windows) + "x", &text, &why)) << "UTF-16 of an odd length";
+    // A version 5.00 file without a mark that is not UTF-8 is the code page's: read as it is.
+    const std::string codePage = "Windows Registry Editor Version 5.00\r\n; caf\xe9\r\n";
+    ASSERT_TRUE(DecodeRegFile(codePage, &text, &why)) << why;
+    EXPECT_EQ(codePage, text);
+    // The same text in UTF-8 without a mark is UTF-8.
+    ASSERT_TRUE(DecodeRegFile("Windows Registry Editor Version 5.00\r\n; caf\xc3\xa9\r\n", &text, &why)) << why;
+    EXPECT_EQ(codePage, text);
     EXPECT_FALSE(DecodeRegFile(utf16(windows).replace(40, 2, std::string("\x00\x22", 2)), &text, &why))
         << "U+2200 has no byte in code page 1252";
 }
@@ -1034,6 +1059,79 @@ TEST_F(PairsCommandsTest, TheConfiguratorsSavesInTheAuditTrail)
     const std::string& changes = StandinEventReports().back().strings[5];
     EXPECT_EQ(24003u, changes.size());
     EXPECT_EQ("...", changes.substr(changes.size() - 3));
+}
+
+}  // namespace
+
+namespace {
+
+// The command table as the help documents it: every command takes exactly the options its
+// help names, and exactly its number of words.
+TEST_F(PairsCommandsTest, EveryCommandTakesItsOptionsAndWords)
+{
+    TemporaryFile file;
+    const PairRowText pair = {"192.168.1.10", "10.0.0.5"};
+    file.Write(PairsExportText(&pair, 1));
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    struct Command {
+        const char* name;
+        std::vector<std::string> words;  // a fitting set of words
+        std::vector<std::string> options;
+        bool moreWordsFit;                // pairs: two more words fit too
+    };
+    const std::vector<std::string> changing = {"--what-if", "--restart", "--service"};
+    const Command commands[] = {
+        {"list", {}, {"--json"}, false},
+        {"add", {"192.168.1.10", "10.0.0.5"}, changing, false},
+        {"remove", {"192.168.1.10", "10.0.0.5"}, changing, false},
+        {"set", {"192.168.1.10", "10.0.0.5"}, changing, true},
+        {"clear", {}, changing, false},
+        {"check", {"192.168.1.10", "10.0.0.5"}, {"--json", "--service"}, true},
+        {"export", {}, {}, false},
+        {"import", {file.path}, changing, false},
+        {"prune", {}, changing, false},
+        {"status", {}, {"--json", "--service"}, false},
+        {"restart", {}, {"--service"}, false},
+        {"--version", {}, {}, false},
+    };
+    for (const Command& command : commands) {
+        for (const char* option : {"--json", "--what-if", "--restart", "--service", "--file"}) {
+            // check's --file stands instead of its pairs: below.
+            if (std::string(command.name) == "check" && std::string(option) == "--file") continue;
+            SCOPED_TRACE(std::string(command.name) + " " + option);
+            std::vector<std::string> words = {command.name};
+            words.insert(words.end(), command.words.begin(), command.words.end());
+            words.push_back(option);
+            if (std::string(option) == "--service") words.push_back("Corvane mDNS Repeater");
+            if (std::string(option) == "--file") words.push_back(file.path);
+            bool documented = std::find(command.options.begin(), command.options.end(), option) != command.options.end();
+            Outcome outcome = RunCommand(words);
+            if (documented) {
+                EXPECT_NE(PAIRS_USAGE, outcome.exitCode) << outcome.standardError;
+            } else {
+                EXPECT_EQ(PAIRS_USAGE, outcome.exitCode);
+                EXPECT_EQ(0u, outcome.standardError.find("\"" + std::string(command.name) + "\" takes no option " + option))
+                    << outcome.standardError;
+            }
+        }
+        // One word fewer and one more do not fit; for pairs, two more do.
+        std::vector<std::string> fewer = {command.name}, more = {command.name}, pairMore = {command.name};
+        fewer.insert(fewer.end(), command.words.begin(), command.words.end());
+        more.insert(more.end(), command.words.begin(), command.words.end());
+        pairMore.insert(pairMore.end(), command.words.begin(), command.words.end());
+        more.push_back("10.0.0.6");
+        pairMore.insert(pairMore.end(), {"10.0.0.5", "10.0.0.6"});
+        SCOPED_TRACE(command.name);
+        if (!command.words.empty()) {
+            fewer.pop_back();
+            EXPECT_EQ(PAIRS_USAGE, RunCommand(fewer).exitCode) << "one word fewer";
+        }
+        EXPECT_EQ(PAIRS_USAGE, RunCommand(more).exitCode) << "one word more";
+        EXPECT_EQ(command.moreWordsFit, RunCommand(pairMore).exitCode != PAIRS_USAGE) << "two words more";
+    }
+    // check takes --file or pairs, never both.
+    EXPECT_EQ(PAIRS_USAGE, RunCommand({"check", "--file", file.path, "192.168.1.10", "10.0.0.5"}).exitCode);
+    EXPECT_EQ(PAIRS_UNCHANGED, RunCommand({"check", "--file", file.path}).exitCode);
 }
 
 }  // namespace
