@@ -487,6 +487,14 @@ TEST_F(GeneralPageTest, KeyboardScrollingExplanationsAndNames)
     EXPECT_STREQ("Source 192.168.1.10: Ethernet 2, 192.168.1.0/24. Destination 10.0.0.6: not on this computer.\r\n"
                  "Selected pair: 172.16.0.1: not on this computer; 172.16.9.9: not on this computer.",
                  text);
+    SelectRow(0);  // the first row is a row like any other
+    PumpMessages();
+    GetWindowTextA(line, text, sizeof text);
+    EXPECT_STREQ("Source 192.168.1.10: Ethernet 2, 192.168.1.0/24. Destination 10.0.0.6: not on this computer.\r\n"
+                 "Selected pair: 172.16.0.0: not on this computer; 172.16.9.9: not on this computer.",
+                 text);
+    SelectRow(1);
+    PumpMessages();
 
     // Once Apply is on, Alt and Add's mnemonic still add, and apply nothing.
     Click(IDC_REMOVE_BUTTON);
