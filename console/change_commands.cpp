@@ -19,13 +19,18 @@ static int Converge(const CommandLine& line, const PairRows& wanted, const std::
     return RunPlan(line, *plan, line.whatIf);
 }
 
+// The pair a command's two words name; false, having said why, with the exit code.
+static bool ResolvePairWords(const CommandLine& line, bool mustBeLocal, PairRowText* pair, int* exitCode)
+{
+    return ResolveWord(line.words[0], mustBeLocal, pair->source, exitCode) &&
+           ResolveWord(line.words[1], mustBeLocal, pair->destination, exitCode);
+}
+
 int AddPair(const CommandLine& line)
 {
     PairRowText pair;
     int exitCode;
-    if (!ResolveWord(line.words[0], true, pair.source, &exitCode) ||
-        !ResolveWord(line.words[1], true, pair.destination, &exitCode))
-        return exitCode;
+    if (!ResolvePairWords(line, true, &pair, &exitCode)) return exitCode;
     PairsPlan plan;
     BeginPlan(line, line.restart, &plan);
     PairRuleVerdict verdict = CheckAddPair(pair.source, pair.destination, plan.stored.data(), (int)plan.stored.size());
@@ -49,9 +54,7 @@ int RemovePair(const CommandLine& line)
     // A stored pair may name an address this computer no longer has: any address will do.
     PairRowText pair;
     int exitCode;
-    if (!ResolveWord(line.words[0], false, pair.source, &exitCode) ||
-        !ResolveWord(line.words[1], false, pair.destination, &exitCode))
-        return exitCode;
+    if (!ResolvePairWords(line, false, &pair, &exitCode)) return exitCode;
     PairsPlan plan;
     BeginPlan(line, line.restart, &plan);
     PairRows kept;
