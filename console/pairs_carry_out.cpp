@@ -6,6 +6,7 @@
 #include "console/pairs_plan.h"
 #include "console/run_events.h"
 #include "store/printable_text.h"
+#include "store/store_names.h"
 #include "resources/program_texts.h"
 
 // The save's words about its lock, on standard error: a script's log shows why a run waited.
@@ -24,6 +25,22 @@ static std::string ChangeLines(const PairsPlan& plan)
     return lines;
 }
 
+// Where an old list the save left aside is, as a person would look it up.
+static std::string AsidePath(void)
+{
+    return std::string("HKEY_LOCAL_MACHINE\\" PRODUCT_KEY_PATH "\\") + SaveLeftOldListAside();
+}
+
+// What a save that did not complete left, on standard error and in the log: nearly always the
+// old list as it was.
+static std::string NotSavedText(void)
+{
+    if (!SaveTouchedStore() || SaveLeftOldListAside() == NULL) return TEXT_PAIRS_NOT_SAVED;
+    char text[1024];
+    snprintf(text, sizeof text, TEXT_PAIRS_NOT_SAVED_OLD_ASIDE, StoreShownAs().c_str(), AsidePath().c_str());
+    return text;
+}
+
 // The save, said once on standard error when it did not complete, and logged either way.
 static int Save(const CommandLine& line, const PairsPlan& plan)
 {
@@ -34,9 +51,18 @@ static int Save(const CommandLine& line, const PairsPlan& plan)
     int before = (int)plan.stored.size(), after = (int)plan.wanted.size();
     std::string changes = ChangeLines(plan);
     switch (outcome) {
-    case SAVE_DONE:
-        LogRun(line, LIST_EVENT_SAVED, before, after, changes, "");
+    case SAVE_DONE: {
+        // The list is saved; an old tree that stayed aside is said, and does not fail the run.
+        std::string aside;
+        if (SaveLeftOldListAside() != NULL) {
+            char text[1024];
+            snprintf(text, sizeof text, TEXT_PAIRS_LEFT_ASIDE, AsidePath().c_str());
+            aside = text;
+            fprintf(stderr, "%s\n", text);
+        }
+        LogRun(line, LIST_EVENT_SAVED, before, after, changes, aside);
         return PAIRS_CHANGED;
+    }
     case SAVE_STORE_CHANGED:
         fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_CHANGED);
         LogRun(line, LIST_EVENT_REFUSED, before, -1, changes,
@@ -47,10 +73,12 @@ static int Save(const CommandLine& line, const PairsPlan& plan)
         LogRun(line, LIST_EVENT_REFUSED, before, before, changes,
                "Whether another program changed the list could not be read: nothing was changed (exit 8).");
         return PAIRS_STORE_UNCHECKED;
-    default:
-        fprintf(stderr, "%s\n", TEXT_PAIRS_NOT_SAVED);
-        LogRun(line, LIST_EVENT_FAILED, before, -1, changes, TEXT_PAIRS_NOT_SAVED);
+    default: {
+        std::string text = NotSavedText();
+        fprintf(stderr, "%s\n", text.c_str());
+        LogRun(line, LIST_EVENT_FAILED, before, SaveTouchedStore() ? -1 : before, changes, text);
         return PAIRS_SAVE_FAILED;
+    }
     }
 }
 

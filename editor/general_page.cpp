@@ -180,8 +180,8 @@ static void HandleCommand(HWND page, WPARAM wParam)
 // True only when the page answers the notification itself (an apply it turned down).
 static bool HandleNotify(HWND page, const NMHDR* header)
 {
-    // The page reports no error to the sheet, so Cancel is always allowed and OK closes; but
-    // when the administrator chose to keep another program's change, the sheet stays open
+    // Cancel is always allowed. OK closes once the pairs are saved; when they were not (the
+    // administrator kept another program's change, or the save failed), the sheet stays open
     // with its rows.
     if (header->code == (UINT)PSN_APPLY) {
         if (SaveSheetPairs(GetParent(page))) return false;

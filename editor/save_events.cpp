@@ -32,6 +32,16 @@ static std::string Shown(const char* text)
     return PrintableText(text);
 }
 
+// The words of a saved list's event beyond its changes.
+static std::string SavedDetail(bool overAnotherChange)
+{
+    std::string detail = overAnotherChange ? "The administrator chose to replace another program's change." : "";
+    const char* aside = SaveLeftOldListAside();
+    if (aside == NULL) return detail;
+    return detail + (detail.empty() ? "" : " ") + "The old list could not be removed entirely and was left aside as \"" +
+           aside + "\".";
+}
+
 void NoteSheetSave(SaveOutcome outcome, const PairRowText* rows, int rowCount, bool overAnotherChange)
 {
     std::vector<PairRowText> saved(rows, rows + rowCount);
@@ -42,14 +52,18 @@ void NoteSheetSave(SaveOutcome outcome, const PairRowText* rows, int rowCount, b
     case SAVE_DONE:
         // OK rewrites the list whether or not it changed: only a change is logged.
         if (!known || !changes.empty())
-            Report(LIST_EVENT_SAVED, before, rowCount, changes,
-                   overAnotherChange ? "The administrator chose to replace another program's change." : "");
+            Report(LIST_EVENT_SAVED, before, rowCount, changes, SavedDetail(overAnotherChange));
         g_known = saved;
         g_knownValid = true;
         break;
     case SAVE_FAILED:
-        Report(LIST_EVENT_FAILED, before, -1, changes, "The save did not complete; the sheet showed its error.");
-        g_knownValid = false;
+        // Nearly always the old list is as it was, and what is known of it stands.
+        Report(LIST_EVENT_FAILED, before, SaveTouchedStore() ? -1 : before, changes,
+               SaveTouchedStore() ? "The save did not complete, and the old list could not be put back in its place; "
+                                    "the sheet showed its error and stays open."
+                                  : "The save did not complete and nothing was changed; the sheet showed its error "
+                                    "and stays open.");
+        if (SaveTouchedStore()) g_knownValid = false;
         break;
     default:
         break;  // the question follows, and its answer is what is logged

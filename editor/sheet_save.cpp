@@ -11,6 +11,7 @@
 #include "resources/program_texts.h"
 #include "resources/resource_ids.h"
 #include "store/store.h"
+#include "store/store_names.h"
 
 #define LINE_TEXT_SIZE 512
 
@@ -57,6 +58,25 @@ static void NoteLock(SaveLockNote note, void* context)
     MessageBoxA((HWND)context, TEXT_LOCK_NOT_HELD, CAPTION_STORE_QUESTION, MB_ICONWARNING);
 }
 
+// Says what the registry holds after a save that did not complete, or that stored the pairs
+// but left part of the old list aside.
+static void ShowSaveAftermath(HWND sheet, SaveOutcome outcome)
+{
+    const char* aside = SaveLeftOldListAside();
+    char asidePath[LINE_TEXT_SIZE] = "";
+    if (aside != NULL) snprintf(asidePath, sizeof asidePath, "HKEY_LOCAL_MACHINE\\%s\\%s", PRODUCT_KEY_PATH, aside);
+    char text[LINE_TEXT_SIZE * 2];
+    if (outcome == SAVE_FAILED && SaveTouchedStore() && aside != NULL) {
+        snprintf(text, sizeof text, TEXT_SAVE_ERROR_OLD_ASIDE, NETWORKS_REG_PATH, asidePath);
+        MessageBoxA(sheet, text, CAPTION_SAVE_ERROR, MB_ICONERROR);
+    } else if (outcome == SAVE_FAILED) {
+        MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
+    } else if (outcome == SAVE_DONE && aside != NULL) {
+        snprintf(text, sizeof text, TEXT_SAVE_LEFT_ASIDE, asidePath);
+        MessageBoxA(sheet, text, CAPTION_SAVE_ERROR, MB_ICONWARNING);
+    }
+}
+
 bool SaveSheetPairs(HWND sheet)
 {
     HWND page = (HWND)SendMessageA(sheet, PSM_INDEXTOHWND, 0, 0);
@@ -65,7 +85,7 @@ bool SaveSheetPairs(HWND sheet)
     // Never store a list that lost rows on the way: the old list stays instead.
     if (rowCount < 0) {
         MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
-        return true;
+        return false;
     }
     SaveRequest request = {SAVE_OVER_LAST_READ, stdout, WaitAnswering, NoteLock, sheet};
     SaveOutcome outcome = SavePairListChecked(rows, rowCount, &request);
@@ -81,6 +101,6 @@ bool SaveSheetPairs(HWND sheet)
         NoteSheetSave(outcome, rows, rowCount, true);
     }
     free(rows);
-    if (outcome == SAVE_FAILED) MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
-    return outcome == SAVE_DONE || outcome == SAVE_FAILED;
+    ShowSaveAftermath(sheet, outcome);
+    return outcome == SAVE_DONE;
 }

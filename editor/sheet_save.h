@@ -4,6 +4,7 @@
 #include <windows.h>
 
 // Saves the rows of the General page (page 0 of `sheet`), in list order. Asks before
-// replacing another program's change, or a store it could not check; false when the
-// administrator says no and nothing was saved, so the sheet stays open.
+// replacing another program's change, or a store it could not check. False when the pairs
+// were not saved (the administrator said no, or the save failed and said so in a box): the
+// sheet stays open with its rows.
 bool SaveSheetPairs(HWND sheet);

@@ -6,9 +6,21 @@
 #define CAPTION_SETTINGS_ERROR "Corvane Software"
 
 #define TEXT_SAVE_ERROR \
-    "The registry could not be made to hold exactly the address pairs shown.\r\n\r\n" \
-    "Some pairs may not have been written, or some old entries could not be removed. " \
-    "The repeater service may find an incomplete or outdated list."
+    "The address pairs could not be saved. The registry still holds the list it held before: nothing " \
+    "was changed.\r\n\r\n" \
+    "This sheet stays open with its pairs: press OK or Apply to try again, or Cancel to leave the list " \
+    "as it is."
+// A save that could not put the old list back where it was (%s: Networks, then where the old list is).
+#define TEXT_SAVE_ERROR_OLD_ASIDE \
+    "The address pairs could not be saved, and the old list could not be put back in its place: the " \
+    "registry key %s is missing or holds another program's list, and the old list is in %s.\r\n\r\n" \
+    "This sheet stays open with its pairs: press OK or Apply to try again, or Cancel to leave the " \
+    "registry as it is."
+// A save that stored the pairs but could not remove all of the old list (%s: where it is).
+#define TEXT_SAVE_LEFT_ASIDE \
+    "The address pairs were saved.\r\n\r\n" \
+    "The old list could not be removed entirely. What remains of it is in the registry key %s, which " \
+    "the repeater service does not read; the next save tries to remove it again."
 #define CAPTION_SAVE_ERROR "Corvane Software"
 
 #define CAPTION_RULE_ERROR "mDNS Error"
@@ -91,14 +103,14 @@
     "\n" \
     "Exit codes:\n" \
     "  0  done, and nothing needed changing: the store is exactly the list (check: converged)\n" \
-    "  1  the store could not be made to hold the list (it may hold part of it), or no memory\n" \
+    "  1  the store could not be made to hold the list (it holds the old one), or no memory\n" \
     "  2  done, and the list changed or the service was restarted (check, --what-if: it would be)\n" \
     "  3  refused by a rule; nothing was changed\n" \
     "  4  usage error, or a FILE that is not of the export's shape; nothing was changed\n" \
     "  5  the store cannot be used or saved: the Networks key is missing, a registry link, or a\n" \
     "     key this account may not change; nothing was changed\n" \
     "  6  another program changed the list before or while this saved; its change was kept\n" \
-    "     (the list may hold part of this command's): look, then run it again\n" \
+    "     and nothing of this command's was stored: look, then run it again\n" \
     "  7  changed, but the repeater service did not restart\n" \
     "  8  whether another program changed the list could not be read; nothing was changed\n" \
     "  9  the repeater service cannot be found or asked (status, restart)\n" \
@@ -121,7 +133,7 @@
 #define TEXT_PAIRS_NO_VERSION "The version of this program cannot be read from its resources."
 #define TEXT_PAIRS_STORE_CHANGED \
     "Another program changed the address pairs before or while this command saved them. Its change was " \
-    "kept; the list may hold part of what this command wrote. Look at the list, then run the command again."
+    "kept, and nothing of this command's was stored. Look at the list, then run the command again."
 #define TEXT_PAIRS_STORE_UNCHECKED \
     "Whether another program changed the address pairs since this command read them could not be " \
     "checked (the registry could not be read): nothing was changed. Run the command again."
@@ -139,8 +151,7 @@
 #define CAPTION_STORE_QUESTION "Corvane mDNS Configurator"
 #define TEXT_STORE_CHANGED_QUESTION \
     "Another program changed the address pairs in the registry after this sheet read them, or while " \
-    "they were being saved. Its change was kept; if the save had begun, the registry may now hold " \
-    "only part of the pairs.\r\n\r\n" \
+    "they were being saved. Its change was kept, and none of the pairs shown here were stored.\r\n\r\n" \
     "Yes replaces what the registry holds now with the pairs shown here.\r\n" \
     "No leaves the registry as it is and keeps this sheet open: press Cancel and open the " \
     "configurator again to see the other program's pairs."
@@ -155,5 +166,11 @@
     "The pairs are saved without the lock. They are compared with what this sheet read before anything " \
     "is removed, and read back after, so another program's change is not lost without a word."
 #define TEXT_PAIRS_NOT_SAVED \
-    "The registry could not be made to hold exactly the address pairs asked for. Some pairs may not " \
-    "have been written, or some old entries could not be removed."
+    "The registry could not be made to hold the address pairs asked for. Nothing was changed: the " \
+    "registry holds the list it held before."
+#define TEXT_PAIRS_NOT_SAVED_OLD_ASIDE \
+    "The registry could not be made to hold the address pairs asked for, and the old list could not be " \
+    "put back in its place: %s is missing or holds another program's list, and the old list is in %s."
+#define TEXT_PAIRS_LEFT_ASIDE \
+    "The address pairs were saved. The old list could not be removed entirely: what remains of it is in " \
+    "%s, which the repeater service does not read; the next save tries to remove it again."

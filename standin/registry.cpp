@@ -1,7 +1,8 @@
 // An in-memory registry with the behaviour of Windows that the settings store relies on:
 // case-insensitive names, subkeys enumerated in name order, no deletion of a key that has
 // subkeys, the status codes of Windows, the NUL handling of string values, the access a
-// handle was opened with, and registry links, followed unless opened as links.
+// handle was opened with, registry links, followed unless opened as links, renaming, change
+// notifications, and a clock that may move once per many writes, as Windows' does.
 #include <ctype.h>
 #include <string.h>
 
@@ -56,24 +57,39 @@ struct Key {
     std::map<std::string, Value> values;
     // The last write time: a creation, a value set or deleted, a subkey made or deleted.
     unsigned long long lastWrite = 0;
+    // The rights its DACL denies to every open; they stay with the key when it is renamed.
+    REGSAM denied = 0;
 };
 
-// Every write is a later time than the one before, as on a clock that never stands still.
+// Counts the writes; the time moves once every g_clockTick of them (1: every write is a
+// later time than the one before).
 unsigned long long g_clock = 0;
+unsigned g_clockTick = 1;
 // What the system clock is set away from true time: every time read is shifted by it, as
 // the registry's and the processes' times are when an administrator sets the clock.
 long long g_clockSkew = 0;
 
+unsigned long long NextTime(void)
+{
+    ++g_clock;
+    return g_clock - g_clock % g_clockTick + g_clockTick + g_clockSkew;
+}
+
 void Touch(Key* key)
 {
-    key->lastWrite = ++g_clock + g_clockSkew;
+    key->lastWrite = NextTime();
 }
 
 }  // namespace
 
 unsigned long long StandinNextRegistryTime(void)
 {
-    return ++g_clock + g_clockSkew;
+    return NextTime();
+}
+
+void StandinSetClockTick(unsigned writes)
+{
+    g_clockTick = writes > 0 ? writes : 1;
 }
 
 void StandinSetClockSkew(long long skew)
@@ -97,6 +113,35 @@ struct Handle {
 std::shared_ptr<Key> g_localMachine;
 std::shared_ptr<Key> g_currentUser;
 std::map<ULONG_PTR, Handle> g_handles;
+
+// A change notification armed on a handle: it sets its event once, at the first change of the
+// kinds it asked for to its key (or below it, for a subtree), or when its handle is closed.
+struct Notification {
+    ULONG_PTR handle;
+    Key* key;
+    bool subtree;
+    DWORD filter;
+    HANDLE event;
+};
+std::vector<Notification> g_notifications;
+
+// A change of `kind` (REG_NOTIFY_CHANGE_NAME or _LAST_SET) to `key`.
+void Notify(const Key* key, DWORD kind)
+{
+    for (size_t i = 0; i < g_notifications.size();) {
+        const Notification& watch = g_notifications[i];
+        bool reached = false;
+        for (const Key* k = key; k != nullptr && !reached; k = k->parent)
+            reached = watch.key == k && (k == key || watch.subtree);
+        if (reached && (watch.filter & kind)) {
+            SetEvent(watch.event);
+            g_notifications.erase(g_notifications.begin() + (long)i);
+        } else {
+            ++i;
+        }
+    }
+}
+
 ULONG_PTR g_nextHandle = 0x1000;
 std::vector<StandinValueWrite> g_valueWrites;
 
@@ -217,6 +262,7 @@ LONG Walk(std::shared_ptr<Key> key, const std::vector<std::string>& components, 
         auto found = key->subkeys.find(Folded(components[i]));
         if (found == key->subkeys.end()) {
             if (!create) return ERROR_FILE_NOT_FOUND;
+            Notify(key.get(), REG_NOTIFY_CHANGE_NAME);
             if (key->isVolatile && !createVolatile) return ERROR_CHILD_MUST_BE_VOLATILE;
             auto child = std::make_shared<Key>();
             child->isVolatile = createVolatile;
@@ -278,11 +324,18 @@ LONG Resolve(HKEY root, LPCSTR path, bool create, DWORD options, std::shared_ptr
 
 void Detach(Key* key)
 {
+    Notify(key->parent, REG_NOTIFY_CHANGE_NAME);
     Touch(key->parent);
     key->deleted = true;
     key->parent->subkeys.erase(Folded(key->name));
     ++key->parent->generation;
     key->parent = nullptr;
+}
+
+// What a DACL of the test's making refuses to an open of `key` with `access`.
+bool AccessDenied(const Key* key, REGSAM access)
+{
+    return (key->denied & access) != 0;
 }
 
 bool IsStringType(DWORD type)
@@ -317,7 +370,15 @@ void StandinResetRegistry(void)
     g_valueWrites.clear();
     g_opens.clear();
     g_clockSkew = 0;
+    g_clockTick = 1;
+    g_notifications.clear();
     EnsureRoots();
+}
+
+void StandinDenyAccess(const char* path, REGSAM denied)
+{
+    std::shared_ptr<Key> key;
+    if (Resolve(HKEY_LOCAL_MACHINE, path, false, REG_OPTION_OPEN_LINK, &key) == ERROR_SUCCESS) key->denied |= denied;
 }
 
 int StandinOpenHandleCount(void)
@@ -359,6 +420,7 @@ LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, REGSAM access, 
     RecordOpen(path, options, access);
     std::shared_ptr<Key> key;
     LONG status = Resolve(root, path, false, options & REG_OPTION_OPEN_LINK, &key);
+    if (status == ERROR_SUCCESS && AccessDenied(key.get(), access)) return ERROR_ACCESS_DENIED;
     if (status == ERROR_SUCCESS) *result = NewHandle(key, access);
     return status;
 }
@@ -376,6 +438,7 @@ LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR path, DWORD reserved, LPSTR, DWORD
     RecordOpen(path, options, access);
     std::shared_ptr<Key> key;
     LONG status = Resolve(root, path, true, options, &key, disposition);
+    if (status == ERROR_SUCCESS && AccessDenied(key.get(), access)) return ERROR_ACCESS_DENIED;
     if (status == ERROR_SUCCESS) *result = NewHandle(key, access);
     return status;
 }
@@ -400,6 +463,15 @@ LONG WINAPI RegCloseKey(HKEY handle)
     LONG injected;
     if (StandinTakeFault("RegCloseKey", "", &injected)) return injected;
     if (handle == HKEY_LOCAL_MACHINE || handle == HKEY_CURRENT_USER) return ERROR_SUCCESS;
+    // Closing the handle a notification is armed on sets its event, as Windows does.
+    for (size_t i = 0; i < g_notifications.size();) {
+        if (g_notifications[i].handle == (ULONG_PTR)handle) {
+            SetEvent(g_notifications[i].event);
+            g_notifications.erase(g_notifications.begin() + (long)i);
+        } else {
+            ++i;
+        }
+    }
     return g_handles.erase((ULONG_PTR)handle) == 1 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
@@ -539,6 +611,7 @@ LONG WINAPI RegSetValueExA(HKEY handle, LPCSTR valueName, DWORD, DWORD type, con
         value.data.push_back(0);
     open->key->values[Folded(valueName ? valueName : "")] = value;
     Touch(open->key.get());
+    Notify(open->key.get(), REG_NOTIFY_CHANGE_LAST_SET);
     // The log is of the code under test's writes, not of another process's.
     if (!StandinInOtherProcess()) g_valueWrites.push_back(StandinValueWrite{valueName ? valueName : "", type, dataLength});
     return ERROR_SUCCESS;
@@ -553,6 +626,7 @@ LONG WINAPI RegDeleteValueA(HKEY handle, LPCSTR valueName)
     if (status != ERROR_SUCCESS) return status;
     if (open->key->values.erase(Folded(valueName ? valueName : "")) != 1) return ERROR_FILE_NOT_FOUND;
     Touch(open->key.get());
+    Notify(open->key.get(), REG_NOTIFY_CHANGE_LAST_SET);
     return ERROR_SUCCESS;
 }
 
@@ -656,4 +730,53 @@ LONG WINAPI RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access,
         ansi += byte;
     }
     return RegOpenKeyExA(root, ansi.c_str(), options, access, result);
+}
+
+LONG WINAPI RegNotifyChangeKeyValue(HKEY handle, BOOL watchSubtree, DWORD filter, HANDLE event, BOOL asynchronous)
+{
+    LONG injected;
+    if (StandinTakeFault("RegNotifyChangeKeyValue", "", &injected)) return injected;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, KEY_NOTIFY, &open);
+    if (status != ERROR_SUCCESS) return status;
+    // Nothing else runs here while a call waits: only the asynchronous form is of use.
+    if (!asynchronous || event == nullptr) return ERROR_INVALID_PARAMETER;
+    g_notifications.push_back(Notification{(ULONG_PTR)handle, open->key.get(), watchSubtree != FALSE, filter, event});
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegRenameKey(HKEY handle, LPCWSTR subkey, LPCWSTR newName)
+{
+    LONG injected;
+    if (StandinTakeFault("RegRenameKey", "", &injected)) return injected;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, subkey != nullptr ? KEY_ENUMERATE_SUB_KEYS : KEY_WRITE, &open);
+    if (status != ERROR_SUCCESS) return status;
+    if (newName == nullptr) return ERROR_INVALID_PARAMETER;
+    std::shared_ptr<Key> key = open->key;
+    if (subkey != nullptr) {
+        std::string ansi;
+        for (const WCHAR* p = subkey; *p; ++p) ansi += (char)*p;
+        auto found = key->subkeys.find(Folded(ansi));
+        if (found == key->subkeys.end()) return ERROR_FILE_NOT_FOUND;
+        key = found->second;
+    }
+    std::string name;
+    for (const WCHAR* p = newName; *p; ++p) {
+        if (*p > 0x7f || *p == '\\') return ERROR_INVALID_PARAMETER;  // plain names only here
+        name += (char)*p;
+    }
+    Key* parent = key->parent;
+    if (parent == nullptr) return ERROR_ACCESS_DENIED;
+    if (name.empty() || name.size() > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
+    // A name that is taken, the key's own included in another case, refuses as Windows does.
+    if (parent->subkeys.count(Folded(name)) != 0) return ERROR_ACCESS_DENIED;
+    parent->subkeys.erase(Folded(key->name));
+    key->name = name;
+    parent->subkeys[Folded(name)] = key;
+    ++parent->generation;
+    Touch(parent);
+    Notify(parent, REG_NOTIFY_CHANGE_NAME);
+    Notify(key.get(), REG_NOTIFY_CHANGE_NAME);
+    return ERROR_SUCCESS;
 }

@@ -1,7 +1,10 @@
 // The named mutex that serialises the programs' saves. One process here: tests script what
 // the wait answers (another holder, an abandoned lock, a timeout) and whether the name
 // holds an object of another kind; the held count shows a lock taken and not given back.
+// And events, which the registry's change notifications set: a wait only looks, since
+// nothing else runs here that could set one meanwhile.
 #include <deque>
+#include <map>
 #include <vector>
 
 #include "standin.h"
@@ -14,7 +17,38 @@ bool g_nameTaken = false;
 std::deque<DWORD> g_waitAnswers;
 std::vector<DWORD> g_waits;
 DWORD g_lastError = 0;
+
+struct Event {
+    bool manualReset;
+    bool set;
+};
+std::map<HANDLE, Event> g_events;
+char g_eventHandles[1];  // an event's handle is its own address past this, never dereferenced
+size_t g_nextEvent = 0;
 }  // namespace
+
+HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR)
+{
+    HANDLE event = (HANDLE)((ULONG_PTR)g_eventHandles + 0x100000 + 8 * ++g_nextEvent);
+    g_events[event] = Event{manualReset != FALSE, initialState != FALSE};
+    return event;
+}
+
+BOOL WINAPI SetEvent(HANDLE event)
+{
+    auto found = g_events.find(event);
+    if (found == g_events.end()) return FALSE;
+    found->second.set = true;
+    return TRUE;
+}
+
+BOOL WINAPI ResetEvent(HANDLE event)
+{
+    auto found = g_events.find(event);
+    if (found == g_events.end()) return FALSE;
+    found->second.set = false;
+    return TRUE;
+}
 
 DWORD WINAPI GetLastError(void)
 {
@@ -36,8 +70,17 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR)
     return &mutex;
 }
 
-DWORD WINAPI WaitForSingleObject(HANDLE, DWORD milliseconds)
+DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds)
 {
+    auto event = g_events.find(object);
+    ULONG_PTR first = (ULONG_PTR)g_eventHandles + 0x100000;
+    bool eventHandle = (ULONG_PTR)object > first && (ULONG_PTR)object <= first + 8 * g_nextEvent;
+    if (eventHandle && event == g_events.end()) return WAIT_FAILED;  // closed, or gone with a reset
+    if (event != g_events.end()) {
+        if (!event->second.set) return WAIT_TIMEOUT;
+        if (!event->second.manualReset) event->second.set = false;
+        return WAIT_OBJECT_0;
+    }
     g_waits.push_back(milliseconds);
     DWORD answer = WAIT_OBJECT_0;
     if (!g_waitAnswers.empty()) {
@@ -55,8 +98,9 @@ BOOL WINAPI ReleaseMutex(HANDLE)
     return TRUE;
 }
 
-BOOL WINAPI CloseHandle(HANDLE)
+BOOL WINAPI CloseHandle(HANDLE object)
 {
+    g_events.erase(object);
     return TRUE;
 }
 
@@ -82,4 +126,5 @@ void StandinResetSync(void)
     g_nameTaken = false;
     g_waitAnswers.clear();
     g_waits.clear();
+    g_events.clear();
 }

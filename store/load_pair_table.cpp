@@ -25,10 +25,16 @@ void LoadPairTableWithAccess(REGSAM access)
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, access, &networksKey) != ERROR_SUCCESS)
         FatalSettingsError();
 
+    // Armed before the first read: whatever changes below Networks from here on is another
+    // writer's, and the save finds it out even when it moved no time.
+    StampSet read = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
+    WatchStamps(&read, networksKey);
+
     PairTableCount = 0;
     DWORD subkeyCount = 0;
     bool counted = RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeyCount, NULL, NULL, NULL, NULL, NULL, NULL,
-                                    NULL) == ERROR_SUCCESS;
+                                    &read.own) == ERROR_SUCCESS;
+    read.ownKnown = counted;
     if (counted) PairTableCount = subkeyCount;
 
     if (PairTableCount > 0) {
@@ -38,6 +44,7 @@ void LoadPairTableWithAccess(REGSAM access)
             grown = (NetworkPair*)realloc(PairTable, records * sizeof(NetworkPair));
         if (grown == NULL) {
             RegCloseKey(networksKey);
+            ClearStamps(&read, STAMPS_NEVER_READ);
             FatalSettingsError();
         }
         PairTable = grown;
@@ -45,11 +52,12 @@ void LoadPairTableWithAccess(REGSAM access)
     }
     // Each pair key's name and last write time, kept to notice another writer before a
     // save. A count or a name that could not be read leaves the store unknown, not empty.
-    StampSet read = {counted ? STAMPS_KNOWN : STAMPS_UNKNOWN, NULL, 0, 0};
+    if (!counted) ClearStamps(&read, STAMPS_UNKNOWN);
     for (DWORD index = 0; index < PairTableCount; ++index) {
         FILETIME lastWrite;
         if (!ReadPairRecord(networksKey, index, access, &PairTable[index], &lastWrite)) {
             RegCloseKey(networksKey);
+            ClearStamps(&read, STAMPS_NEVER_READ);
             FatalSettingsError();
         }
         if (PairTable[index].subkeyName[0] == 0) ClearStamps(&read, STAMPS_UNKNOWN);

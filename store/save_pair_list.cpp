@@ -1,24 +1,28 @@
 // The save on OK and Apply: the stored list becomes the rows, as subkeys "0", "1", ... It
 // runs with an administrator's rights while other writers (the configurator elsewhere,
-// reg.exe, Group Policy) may change the registry between any two of its calls, so it holds
-// every key it works in and loses no one's work silently: the path is walked from Software
-// one level at a time without following a link; the pair keys are compared with what this
-// program last read, and each is removed only if it is one of those, unchanged; Networks is
-// deleted as itself and made anew, and must be new; each row key is created below it and
-// must be new; and what was written is read back.
+// reg.exe, Group Policy) and readers (the repeater service) may use the registry between any
+// two of its calls. So it holds every key it works in, and builds the new list aside: the
+// path is walked from Software one level at a time without following a link; Networks is
+// compared with what this program last read (the pair keys' times, its own, and the change
+// notification armed when it was read); the rows are written into a new key beside it and
+// read back; and only then, the notification asked once more, the two are swapped by
+// renaming, and the old tree is removed through the handle that held it. Until the swap
+// nothing of the old list is touched, so a save that cannot finish leaves it as it was; a
+// reader sees the old list or the new one, never part of one.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "store/key_tree_removal.h"
+#include "store/list_aside.h"
 #include "store/registry_links.h"
 #include "store/store.h"
 #include "store/store_names.h"
 #include "store/store_stamps.h"
 
 #define SUBKEY_NAME_TEXT_SIZE 16  // "0" to "2147483647"
-// Enough to read a pair key's time and subkeys and to delete it; links are opened as links.
-#define PAIR_REMOVAL_ACCESS (KEY_READ | DELETE)
+// Enough to read, rename and delete Networks; it is opened as itself, a link as a link.
+#define NETWORKS_SWAP_ACCESS (KEY_READ | KEY_WRITE | DELETE)
 
 // The byte count leaves out the NUL, as the repeater service's store always had it; the
 // registry stores one after the text all the same.
@@ -43,7 +47,8 @@ static bool CreateNewKey(HKEY parent, const char* name, REGSAM access, HKEY* key
 // Writes one row into a new key and stamps it with the key's last write time, taken through
 // the handle that wrote it, right after the last value: a writer that changes the row later
 // shows in the read-back at the end, and one that added a value shows in the count now.
-// (Reading the four values back would cost more than the whole rest of the save under Wine.)
+// (Reading the four values back would cost more than the whole rest of the save under Wine;
+// and the key is the one being built beside Networks, which no reader of the list opens.)
 // False when the row is not all there as written.
 static bool WritePair(HKEY networksKey, int number, const PairRowText* row, StampSet* written)
 {
@@ -53,20 +58,19 @@ static bool WritePair(HKEY networksKey, int number, const PairRowText* row, Stam
     if (!CreateNewKey(networksKey, subkeyName, KEY_SET_VALUE | KEY_QUERY_VALUE, &pairKey)) return false;
     const char* texts[PAIR_VALUE_COUNT];
     PairValueTexts(row, texts);
-    // Every value is tried, also after one failed: the store keeps as much of the row as it can.
     bool rowWritten = true;
-    for (int which = 0; which < PAIR_VALUE_COUNT; ++which)
-        rowWritten = WriteText(pairKey, PairValueNames[which], texts[which]) && rowWritten;
+    for (int which = 0; which < PAIR_VALUE_COUNT && rowWritten; ++which)
+        rowWritten = WriteText(pairKey, PairValueNames[which], texts[which]);
     FILETIME lastWrite;
     DWORD subkeys = 1, values = 0;
     bool stamped = RegQueryInfoKeyA(pairKey, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL,
                                     &lastWrite) == ERROR_SUCCESS;
     bool holds = stamped && subkeys == 0 && values == PAIR_VALUE_COUNT;
     RegCloseKey(pairKey);
-    // A row with more than was written, though every write succeeded, was changed by someone
-    // else: it is not stamped, so the read-back sees a key this save does not know.
+    // A row with more than was written was changed by someone else: it is not stamped, so
+    // the read-back sees a key this save does not know.
     if (!stamped) ClearStamps(written, STAMPS_UNKNOWN);
-    else if (written->state == STAMPS_KNOWN && (holds || !rowWritten)) AddStamp(written, subkeyName, &lastWrite);
+    else if (written->state == STAMPS_KNOWN && holds) AddStamp(written, subkeyName, &lastWrite);
     return rowWritten;
 }
 
@@ -108,99 +112,12 @@ enum Look {
     LOOK_SAME,
     LOOK_CHANGED,
     LOOK_UNKNOWN,  // a read failed: whether another writer was at work cannot be told
-    LOOK_FAILED,   // a key could not be opened or removed
+    LOOK_FAILED,   // a key could not be made, written or renamed
 };
 
-// Compares the Networks key's pair keys with `base`, and keeps what it saw in LastSeen for
-// a save the administrator may confirm. `networksKey` NULL: there is none.
-static Look CompareWithBase(HKEY networksKey, const StampSet* base, WideKeyName** wideNames)
-{
-    StampSet now = {STAMPS_KNOWN, NULL, 0, 0};
-    if (networksKey != NULL) ReadStamps(networksKey, &now, wideNames);
-    Look look = now.state != STAMPS_KNOWN ? LOOK_UNKNOWN : SameStamps(&now, base) ? LOOK_SAME : LOOK_CHANGED;
-    if (look != LOOK_SAME) MoveStamps(&LastSeen, &now);
-    ClearStamps(&now, STAMPS_NEVER_READ);
-    return look;
-}
-
-// Removes one pair key through the handle it was checked by, when it is one that `base`
-// holds, unchanged; any other stops the save. A key that nested keys below it is emptied
-// first, links as links. The key is named as the registry keeps its name, in UTF-16: a name
-// that the code page cannot hold would open nothing, or another key, by its ANSI name.
-static Look RemoveComparedPair(HKEY networksKey, const WCHAR* wideName, const StampSet* base, FILE* diagnostics)
-{
-    HKEY pairKey;
-    LONG status = RegOpenKeyExW(networksKey, wideName, REG_OPTION_OPEN_LINK, PAIR_REMOVAL_ACCESS, &pairKey);
-    if (status == ERROR_FILE_NOT_FOUND) return LOOK_CHANGED;  // gone since it was listed: not our doing
-    if (status != ERROR_SUCCESS) {
-        if (diagnostics) fprintf(diagnostics, "Error opening key.\n");
-        return LOOK_FAILED;
-    }
-    // The name as the ANSI calls gave it to the load, for the stamps and the path.
-    char name[SUBKEY_NAME_SIZE * 2];
-    int length = WideCharToMultiByte(CP_ACP, 0, wideName, -1, name, sizeof name, NULL, NULL);
-    if (length <= 0) name[0] = 0;
-    Look look = LOOK_SAME;
-    if (base != NULL) {
-        FILETIME lastWrite;
-        const KeyStamp* stamp = FindStamp(base, name);
-        if (RegQueryInfoKeyA(pairKey, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, &lastWrite) !=
-            ERROR_SUCCESS)
-            look = LOOK_UNKNOWN;
-        else if (stamp == NULL || !SameTime(&stamp->lastWrite, &lastWrite))
-            look = LOOK_CHANGED;
-    }
-    if (look == LOOK_SAME) {
-        char treePath[KEY_TREE_PATH_SIZE];
-        BoundedCopy(treePath, NETWORKS_KEY_PATH "\\");
-        size_t pathLength = strlen(treePath);
-        if (pathLength + strlen(name) < KEY_TREE_PATH_SIZE) memcpy(treePath + pathLength, name, strlen(name) + 1);
-        bool removed = DeleteOpenKey(pairKey) || (RemoveSubkeysOf(pairKey, treePath, diagnostics) && DeleteOpenKey(pairKey));
-        if (!removed) look = LOOK_FAILED;
-    }
-    RegCloseKey(pairKey);
-    return look;
-}
-
-// Empties the held Networks key of its subkeys, always the first that remains. With a
-// base, only those of the base go, each unchanged, and every one of them must have been
-// met. Values on Networks go with the key itself.
-static Look EmptyNetworks(HKEY networksKey, const StampSet* base, FILE* diagnostics)
-{
-    WCHAR previous[SUBKEY_NAME_SIZE] = {0};
-    DWORD removed = 0;
-    for (;;) {
-        WCHAR name[SUBKEY_NAME_SIZE];
-        DWORD nameLength = SUBKEY_NAME_SIZE;
-        LONG status = RegEnumKeyExW(networksKey, 0, name, &nameLength, NULL, NULL, NULL, NULL);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS || nameLength >= SUBKEY_NAME_SIZE) return LOOK_FAILED;
-        name[nameLength] = 0;
-        // A key that a successful removal left in place would be handed to us forever.
-        if (memcmp(name, previous, (nameLength + 1) * sizeof(WCHAR)) == 0) return LOOK_FAILED;
-        Look look = RemoveComparedPair(networksKey, name, base, diagnostics);
-        if (look == LOOK_UNKNOWN && removed > 0) look = LOOK_FAILED;
-        if (look != LOOK_SAME) return look;
-        memcpy(previous, name, (nameLength + 1) * sizeof(WCHAR));
-        ++removed;
-    }
-    // A compared key that is gone was deleted by someone else.
-    return base == NULL || removed == base->count ? LOOK_SAME : LOOK_CHANGED;
-}
-
-// Removes the pair keys the compare listed, each through the handle it is checked by. A key
-// added since stays, and keeps Networks from being deleted.
-static Look EmptyComparedNetworks(HKEY networksKey, const WideKeyName* names, DWORD count, const StampSet* base,
-                                  FILE* diagnostics)
-{
-    for (DWORD index = 0; index < count; ++index) {
-        Look look = RemoveComparedPair(networksKey, names[index], base, diagnostics);
-        // "Could not tell" means nothing was done; once a key is gone, it is a failure.
-        if (look == LOOK_UNKNOWN && index > 0) look = LOOK_FAILED;
-        if (look != LOOK_SAME) return look;
-    }
-    return LOOK_SAME;
-}
+// What the last save left behind, for the program to say.
+static bool g_storeTouched = false;
+static char g_leftAside[ASIDE_NAME_SIZE] = "";
 
 // The stamps the save compares with, or NULL for none.
 static const StampSet* BaseOf(SaveBase base)
@@ -211,66 +128,62 @@ static const StampSet* BaseOf(SaveBase base)
     return set != NULL && set->state != STAMPS_NEVER_READ ? set : NULL;
 }
 
-// Compares the old Networks key and removes it. `oldKey` is Networks as itself (perhaps a
-// link), or NULL when there is none. A link is compared through what it names, and
-// deleted as the link.
-static Look RemoveOldNetworks(HKEY productKey, HKEY oldKey, const StampSet* base, FILE* diagnostics)
+// Reads what Networks holds now into LastSeen, watched from before the read, for a save the
+// administrator may confirm. A link is read through what it names; none is an empty list.
+static void SeeStore(HKEY productKey)
 {
-    bool link = oldKey != NULL && OpenKeyMayBeLink(oldKey);
-    if (base != NULL && base->state == STAMPS_UNKNOWN) {
+    ClearStamps(&LastSeen, STAMPS_KNOWN);
+    HKEY readKey;
+    LONG status = RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey);
+    if (status == ERROR_FILE_NOT_FOUND) return;
+    if (status != ERROR_SUCCESS) {
+        LastSeen.state = STAMPS_UNKNOWN;
+        return;
+    }
+    WatchStamps(&LastSeen, readKey);
+    ReadStamps(readKey, &LastSeen);
+    RegCloseKey(readKey);
+}
+
+// Compares Networks with `base`: the notification armed when the base was read, then the
+// times. `oldKey` NULL: there is none.
+static Look CompareWithBase(HKEY productKey, HKEY oldKey, bool link, const StampSet* base)
+{
+    if (base->state == STAMPS_UNKNOWN) {
         ClearStamps(&LastSeen, STAMPS_UNKNOWN);
         return LOOK_UNKNOWN;
     }
-    // The keys the compare listed, by their names as the registry keeps them: the removal
-    // takes exactly these, and needs no second walk.
-    WideKeyName* compared = NULL;
-    if (base != NULL) {
-        HKEY readKey = oldKey;
-        if (link && RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey) != ERROR_SUCCESS)
-            readKey = NULL;  // a link to nothing lists nothing
-        Look look = CompareWithBase(readKey, base, link ? NULL : &compared);
-        if (link && readKey != NULL) RegCloseKey(readKey);
-        if (look != LOOK_SAME) {
-            free(compared);
-            return look;
-        }
-    }
-    if (oldKey == NULL) return LOOK_SAME;
-    char treePath[KEY_TREE_PATH_SIZE];
-    BoundedCopy(treePath, NETWORKS_KEY_PATH);
-    // What a link holds below itself is nobody's list; the pairs it names stay where they are.
-    Look emptied = link              ? (RemoveSubkeysOf(oldKey, treePath, diagnostics) ? LOOK_SAME : LOOK_FAILED)
-                   : compared != NULL ? EmptyComparedNetworks(oldKey, compared, base->count, base, diagnostics)
-                                      : EmptyNetworks(oldKey, base, diagnostics);
-    free(compared);
-    if (emptied == LOOK_CHANGED || emptied == LOOK_UNKNOWN) ReadStamps(oldKey, &LastSeen);
-    if (emptied != LOOK_SAME) return emptied;
-    if (DeleteOpenKey(oldKey)) return LOOK_SAME;
-    // A key added since the walk keeps Networks in place.
-    DWORD subkeys = 0;
-    bool counted = RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL) ==
-                   ERROR_SUCCESS;
-    if (counted && subkeys > 0) {
-        ReadStamps(oldKey, &LastSeen);
-        return LOOK_CHANGED;
-    }
-    return LOOK_FAILED;
+    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
+    HKEY readKey = oldKey;
+    if (oldKey != NULL && link && RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey) != ERROR_SUCCESS)
+        readKey = NULL;
+    if (readKey != NULL) ReadStamps(readKey, &now);
+    if (readKey != NULL && readKey != oldKey) RegCloseKey(readKey);
+    // A base of no list has no key to have watched: the times alone tell.
+    bool fired = StampsWatchFired(base);
+    Look look = now.state != STAMPS_KNOWN               ? LOOK_UNKNOWN
+                : fired || !SameStamps(&now, base)       ? LOOK_CHANGED
+                                                        : LOOK_SAME;
+    ClearStamps(&now, STAMPS_NEVER_READ);
+    if (look == LOOK_UNKNOWN) ClearStamps(&LastSeen, STAMPS_UNKNOWN);
+    else if (look == LOOK_CHANGED) SeeStore(productKey);
+    return look;
 }
 
-// Whether the new Networks key holds exactly the keys written, none written since, and no
-// values of its own.
-static Look ReadBack(HKEY networksKey, const StampSet* written)
+// Whether the new key holds exactly the keys written, none written since, and no values of
+// its own.
+static Look ReadBack(HKEY newKey, const StampSet* written)
 {
     DWORD values = 1;
-    StampSet now = {STAMPS_KNOWN, NULL, 0, 0};
-    if (written->state != STAMPS_KNOWN || !ReadStamps(networksKey, &now) ||
-        RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL) !=
-            ERROR_SUCCESS) {
+    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
+    if (written->state != STAMPS_KNOWN || !ReadStamps(newKey, &now) ||
+        RegQueryInfoKeyA(newKey, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) {
         ClearStamps(&now, STAMPS_NEVER_READ);
         return LOOK_UNKNOWN;
     }
+    // Its own time is the key's, not a pair's: the rows alone are compared here.
+    now.ownKnown = false;
     Look look = SameStamps(&now, written) && values == 0 ? LOOK_SAME : LOOK_CHANGED;
-    if (look == LOOK_CHANGED) MoveStamps(&LastSeen, &now);
     ClearStamps(&now, STAMPS_NEVER_READ);
     return look;
 }
@@ -285,28 +198,53 @@ static SaveOutcome OutcomeOf(Look look)
     }
 }
 
-// Writes the rows below a Networks key made now, reads them back, and remembers what was
-// verified.
-static SaveOutcome WriteNewList(HKEY productKey, const PairRowText* rows, int rowCount)
+// Builds the rows in a key made now beside Networks, and reads them back. `written` gets
+// their stamps. The key stays open in `newKey` when the look is LOOK_SAME.
+static Look BuildAside(HKEY productKey, const PairRowText* rows, int rowCount, HKEY* newKey, StampSet* written,
+                       FILE* diagnostics)
 {
-    HKEY networksKey;
-    // Anything already there means another writer got there first: not ours to fill.
-    if (!CreateNewKey(productKey, NETWORKS_KEY_NAME, KEY_READ | KEY_CREATE_SUB_KEY, &networksKey)) {
-        ClearStamps(&LastRead, STAMPS_UNKNOWN);
-        return SAVE_FAILED;
-    }
-    StampSet written = {STAMPS_KNOWN, NULL, 0, 0};
+    // What an interrupted save left there is a half-built list of ours: it goes first.
+    if (!RemoveAsideKey(productKey, BUILDING_KEY_NAME, diagnostics)) return LOOK_FAILED;
+    // The new key must be new: anything there now is not this save's to fill.
+    if (!CreateNewKey(productKey, BUILDING_KEY_NAME, NETWORKS_SWAP_ACCESS | KEY_NOTIFY, newKey)) return LOOK_FAILED;
     bool allWritten = true;
-    for (int row = 0; row < rowCount; ++row)
-        if (!WritePair(networksKey, row, &rows[row], &written)) allWritten = false;
-    SortStamps(&written);
-    Look look = ReadBack(networksKey, &written);
-    RegCloseKey(networksKey);
-    // From now on the store is compared with what this save wrote, as far as it is known.
-    if (look == LOOK_UNKNOWN) ClearStamps(&written, STAMPS_UNKNOWN);
-    MoveStamps(&LastRead, &written);
-    if (look == LOOK_CHANGED) return SAVE_STORE_CHANGED;
-    return allWritten && look == LOOK_SAME ? SAVE_DONE : SAVE_FAILED;
+    for (int row = 0; row < rowCount && allWritten; ++row)
+        allWritten = WritePair(*newKey, row, &rows[row], written);
+    SortStamps(written);
+    Look look = allWritten ? ReadBack(*newKey, written) : LOOK_FAILED;
+    // A writer in the key being built is another's change to what this save would store.
+    if (look == LOOK_UNKNOWN) look = LOOK_FAILED;
+    if (look != LOOK_SAME) {
+        RemoveOpenTree(*newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, diagnostics);
+        RegCloseKey(*newKey);
+        *newKey = NULL;
+    }
+    return look;
+}
+
+// Swaps the new list in: Networks aside under `asideName`, the new key to Networks. When
+// that fails, the old list is put back and the new one removed: LOOK_CHANGED when another
+// writer made a Networks in between, LOOK_FAILED when a rename was refused.
+static Look SwapIn(HKEY productKey, HKEY oldKey, HKEY newKey, const char* asideName, FILE* diagnostics)
+{
+    bool asideDone = oldKey == NULL || RenameOpenKey(oldKey, asideName);
+    if (asideDone && RenameOpenKey(newKey, NETWORKS_KEY_NAME)) return LOOK_SAME;
+    if (oldKey != NULL && asideDone && !RenameOpenKey(oldKey, NETWORKS_KEY_NAME)) {
+        // The name was taken meanwhile: the old list stays aside, under the name it has.
+        g_storeTouched = true;
+        snprintf(g_leftAside, sizeof g_leftAside, "%s", asideName);
+    }
+    RemoveOpenTree(newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, diagnostics);
+    // An old list deleted under our handle was another writer's doing.
+    if (!asideDone) return RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL) ==
+                                   ERROR_KEY_DELETED
+                               ? LOOK_CHANGED
+                               : LOOK_FAILED;
+    HKEY now;
+    if (RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &now) != ERROR_SUCCESS)
+        return LOOK_FAILED;
+    RegCloseKey(now);
+    return LOOK_CHANGED;
 }
 
 // The save proper, with the path held.
@@ -319,21 +257,62 @@ static SaveOutcome ReplacePairList(const PairRowText* rows, int rowCount, const 
     }
     const StampSet* base = BaseOf(request->base);
     HKEY oldKey = NULL;
-    LONG status = RegOpenKeyExA(path.product, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &oldKey);
-    SaveOutcome outcome = SAVE_DONE;
+    LONG status = RegOpenKeyExA(path.product, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, NETWORKS_SWAP_ACCESS, &oldKey);
+    Look look = LOOK_SAME;
     if (status == ERROR_FILE_NOT_FOUND) {
         if (request->diagnostics) fprintf(request->diagnostics, "Key not found.\n");
         oldKey = NULL;
     } else if (status != ERROR_SUCCESS) {
+        // Not ours to replace: refused before anything is written.
         if (request->diagnostics) fprintf(request->diagnostics, "Error opening key.\n");
-        outcome = SAVE_FAILED;
         oldKey = NULL;
+        look = LOOK_FAILED;
     }
-    if (outcome == SAVE_DONE) outcome = OutcomeOf(RemoveOldNetworks(path.product, oldKey, base, request->diagnostics));
+    bool link = oldKey != NULL && OpenKeyMayBeLink(oldKey);
+    if (look == LOOK_SAME && base != NULL) look = CompareWithBase(path.product, oldKey, link, base);
+    // Old lists that earlier saves could not remove are tried again; one that stays costs nothing.
+    if (look == LOOK_SAME) RemoveReplacedLists(path.product, g_leftAside, request->diagnostics);
+    HKEY newKey = NULL;
+    StampSet written = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
+    if (look == LOOK_SAME) look = BuildAside(path.product, rows, rowCount, &newKey, &written, request->diagnostics);
+    // The old list's name aside is found before the last look, so that the rename follows it.
+    char asideName[ASIDE_NAME_SIZE] = "";
+    if (look == LOOK_SAME && oldKey != NULL && !FreeReplacedName(path.product, asideName)) look = LOOK_FAILED;
+    // Asked once more just before the swap: nothing of the old list was touched, so any
+    // change there is another writer's.
+    if (look == LOOK_SAME && base != NULL && StampsWatchFired(base)) {
+        look = LOOK_CHANGED;
+        SeeStore(path.product);
+    }
+    if (look != LOOK_SAME && newKey != NULL) {
+        RemoveOpenTree(newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, request->diagnostics);
+        RegCloseKey(newKey);
+        newKey = NULL;
+    }
+    if (look == LOOK_SAME) {
+        look = SwapIn(path.product, oldKey, newKey, asideName, request->diagnostics);
+        if (look == LOOK_CHANGED) SeeStore(path.product);
+    }
+    if (look == LOOK_SAME) {
+        g_storeTouched = true;
+        // From now on the store is compared with what this save wrote, watched from here.
+        WatchStamps(&written, newKey);
+        written.ownKnown =
+            RegQueryInfoKeyA(newKey, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, &written.own) ==
+            ERROR_SUCCESS;
+        if (!written.ownKnown) ClearStamps(&written, STAMPS_UNKNOWN);
+        MoveStamps(&LastRead, &written);
+        // The old tree goes through the handle that held it; what stays of it stays aside.
+        char oldPath[KEY_TREE_PATH_SIZE];
+        snprintf(oldPath, sizeof oldPath, "%s\\%s", PRODUCT_KEY_PATH, asideName);
+        if (oldKey != NULL && !RemoveOpenTree(oldKey, oldPath, request->diagnostics))
+            snprintf(g_leftAside, sizeof g_leftAside, "%s", asideName);
+    }
+    ClearStamps(&written, STAMPS_NEVER_READ);
+    if (newKey != NULL) RegCloseKey(newKey);
     if (oldKey != NULL) RegCloseKey(oldKey);
-    if (outcome == SAVE_DONE) outcome = WriteNewList(path.product, rows, rowCount);
     ReleasePath(&path);
-    return outcome;
+    return OutcomeOf(look);
 }
 
 // Takes the lock that our programs share, saying what keeps it; false when it is not held.
@@ -361,6 +340,8 @@ static bool TakeLock(HANDLE* mutex, const SaveRequest* request)
 SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, const SaveRequest* request)
 {
     // Without the lock the compare and the read-back still guard the store: the save goes on.
+    g_storeTouched = false;
+    g_leftAside[0] = 0;
     HANDLE mutex;
     bool locked = TakeLock(&mutex, request);
     SaveOutcome outcome = ReplacePairList(rows, rowCount, request);
@@ -378,4 +359,14 @@ bool SavePairList(const PairRowText* rows, int rowCount)
 {
     SaveRequest request = {SAVE_OVER_ANYTHING, stdout, NULL, NULL, NULL};
     return SavePairListChecked(rows, rowCount, &request) == SAVE_DONE;
+}
+
+bool SaveTouchedStore(void)
+{
+    return g_storeTouched;
+}
+
+const char* SaveLeftOldListAside(void)
+{
+    return g_leftAside[0] != 0 ? g_leftAside : NULL;
 }

@@ -57,7 +57,7 @@ bool CopyPairTableRows(PairRowText* rows, PairRowOrder order);
 
 enum SaveOutcome {
     SAVE_DONE,           // the store holds exactly the rows, read back after writing
-    SAVE_FAILED,         // it could not be made to (it may hold part of them)
+    SAVE_FAILED,         // it could not be made to: the old list is as it was (SaveTouchedStore)
     SAVE_STORE_CHANGED,  // another writer changed the pairs before or while this save ran
     SAVE_UNCHECKED,      // whether another writer changed them could not be read: nothing done
 };
@@ -94,15 +94,22 @@ struct SaveRequest {
     void* context;
 };
 
-// Replaces the stored list with `rows`, as subkeys "0", "1", ... in row order, and reads
-// back what it wrote. Before it removes anything it compares the store with `base`; it
-// removes only pair keys it compared, unchanged, and stops at any other. Networks is
-// deleted as itself and made anew below the held product key. Nothing outside the
-// Networks key is ever written or deleted: when "Corvane Software" or the product key is
-// a registry link, the save changes nothing and fails. Our two programs take turns at this
-// through a named mutex. Ends the process when the product key cannot be opened with full
-// access afterwards (the rows are written by then).
+// Replaces the stored list with `rows`, as subkeys "0", "1", ... in row order. The store is
+// compared with `base` first; the rows are written into a new key beside Networks and read
+// back; then, unless another writer changed Networks meanwhile, the two are swapped by
+// renaming, and the old tree is removed. A Networks key that is a link is replaced as a
+// link; one this account may not rename is not replaced. Nothing outside the product key is
+// ever written or deleted: when "Corvane Software" or the product key is a registry link,
+// the save changes nothing and fails. Our two programs take turns at this through a named
+// mutex. Ends the process when the product key cannot be opened with full access afterwards.
 SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, const SaveRequest* request);
+// After a save: whether it changed what the store's Networks key is. A save that did not
+// complete changed it only when the old list could not be put back in place.
+bool SaveTouchedStore(void);
+// After a save: the name below the product key of an old list it left aside, because the list
+// could not be removed entirely (a key refusing to be deleted, one nested too deep), or NULL.
+// The repeater service does not read it; the next save tries to remove it again.
+const char* SaveLeftOldListAside(void);
 
 // The save over anything, diagnostics on standard output, for tools and tests that have
 // not read the store. True when the store holds the rows.

@@ -9,6 +9,13 @@
 #define NETWORKS_KEY_NAME "Networks"
 #define PRODUCT_KEY_PATH SOFTWARE_KEY_NAME "\\" COMPANY_KEY_NAME "\\" PRODUCT_KEY_NAME
 #define NETWORKS_KEY_PATH PRODUCT_KEY_PATH "\\" NETWORKS_KEY_NAME
+// Beside Networks, below the product key: the new list while a save builds it, and an old
+// list the save replaced, until it is removed ("Networks (replaced 2)" when the first name
+// is still taken by one that could not be removed). The repeater service reads neither.
+#define BUILDING_KEY_NAME "Networks (new)"
+#define REPLACED_KEY_NAME "Networks (replaced)"
+#define REPLACED_KEY_NAME_BY_NUMBER "Networks (replaced %d)"
+#define REPLACED_KEY_NAMES 9
 // The same key as .reg files and messages name it.
 #define NETWORKS_REG_PATH "HKEY_LOCAL_MACHINE\\" NETWORKS_KEY_PATH
 // One pair is a subkey of Networks; the writer names them "0", "1", ... in row order.

@@ -5,26 +5,59 @@
 
 #include "store/store_stamps.h"
 
-StampSet LastRead = {STAMPS_NEVER_READ, NULL, 0, 0};
-StampSet LastSeen = {STAMPS_NEVER_READ, NULL, 0, 0};
+StampSet LastRead = {STAMPS_NEVER_READ, NULL, 0, 0, {0, 0}, false, NULL, NULL};
+StampSet LastSeen = {STAMPS_NEVER_READ, NULL, 0, 0, {0, 0}, false, NULL, NULL};
+
+static void DropWatch(StampSet* set)
+{
+    if (set->watched != NULL) RegCloseKey(set->watched);
+    if (set->changed != NULL) CloseHandle(set->changed);
+    set->watched = NULL;
+    set->changed = NULL;
+}
 
 void ClearStamps(StampSet* set, StampState state)
 {
     free(set->stamps);
+    DropWatch(set);
     set->stamps = NULL;
     set->count = set->capacity = 0;
+    set->ownKnown = false;
     set->state = state;
 }
 
 void MoveStamps(StampSet* to, StampSet* from)
 {
     ClearStamps(to, from->state);
-    to->stamps = from->stamps;
-    to->count = from->count;
-    to->capacity = from->capacity;
+    *to = *from;
     from->stamps = NULL;
-    from->count = from->capacity = 0;
-    from->state = STAMPS_NEVER_READ;
+    from->watched = NULL;
+    from->changed = NULL;
+    ClearStamps(from, STAMPS_NEVER_READ);
+}
+
+bool WatchStamps(StampSet* set, HKEY networksKey)
+{
+    DropWatch(set);
+    // A handle of our own to the same key, opened as itself: the caller's may close first.
+    if (RegOpenKeyExA(networksKey, "", REG_OPTION_OPEN_LINK, KEY_NOTIFY, &set->watched) != ERROR_SUCCESS) {
+        set->watched = NULL;
+        return false;
+    }
+    set->changed = CreateEventA(NULL, TRUE, FALSE, NULL);
+    if (set->changed == NULL ||
+        RegNotifyChangeKeyValue(set->watched, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                set->changed, TRUE) != ERROR_SUCCESS) {
+        DropWatch(set);
+        return false;
+    }
+    return true;
+}
+
+bool StampsWatchFired(const StampSet* set)
+{
+    // A wait that fails is not a quiet key.
+    return set->changed != NULL && WaitForSingleObject(set->changed, 0) != WAIT_TIMEOUT;
 }
 
 // Names compare as the registry compares them, without regard to case.
@@ -73,10 +106,17 @@ void SortStamps(StampSet* set)
 
 bool ReadStamps(HKEY networksKey, StampSet* set, WideKeyName** wideNames)
 {
+    // The notification stays: it was armed before this read.
+    HKEY watched = set->watched;
+    HANDLE changed = set->changed;
+    set->watched = NULL;
+    set->changed = NULL;
     ClearStamps(set, STAMPS_UNKNOWN);
+    set->watched = watched;
+    set->changed = changed;
     if (wideNames != NULL) *wideNames = NULL;
     DWORD subkeys = 0;
-    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL) !=
+    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL, NULL, NULL, &set->own) !=
         ERROR_SUCCESS)
         return false;
     KeyStamp* stamps = (KeyStamp*)calloc(subkeys > 0 ? subkeys : 1, sizeof(KeyStamp));
@@ -104,6 +144,7 @@ bool ReadStamps(HKEY networksKey, StampSet* set, WideKeyName** wideNames)
     }
     set->stamps = stamps;
     set->count = set->capacity = subkeys;
+    set->ownKnown = true;
     set->state = STAMPS_KNOWN;
     SortStamps(set);
     if (wideNames != NULL) *wideNames = names;
@@ -123,6 +164,7 @@ const KeyStamp* FindStamp(const StampSet* set, const char* name)
 bool SameStamps(const StampSet* a, const StampSet* b)
 {
     if (a->state != STAMPS_KNOWN || b->state != STAMPS_KNOWN || a->count != b->count) return false;
+    if (a->ownKnown != b->ownKnown || (a->ownKnown && !SameTime(&a->own, &b->own))) return false;
     for (DWORD i = 0; i < a->count; ++i)
         if (CompareNames(a->stamps[i].name, b->stamps[i].name) != 0 ||
             !SameTime(&a->stamps[i].lastWrite, &b->stamps[i].lastWrite))

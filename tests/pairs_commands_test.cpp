@@ -44,6 +44,8 @@ Outcome RunCommand(const std::vector<std::string>& arguments)
     BeginStdoutCapture();
     BeginStderrCapture();
     int exitCode = RunPairsCommand((int)argv.size(), argv.data());
+    // The process ends here: the change notification it held on the store goes with it.
+    ResetPairTable();
     std::string error = EndStderrCapture();
     return Outcome{exitCode, EndStdoutCapture(), error};
 }
@@ -268,7 +270,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"add", "192.168.1.10", "10.0.0.5"}, PAIRS_STORE_UNCHECKED, "add 192.168.1.10 10.0.0.5\n", TEXT_PAIRS_STORE_UNCHECKED,
          {{"192.168.1.10", "10.0.0.6"}, {"10.0.0.5", "10.0.0.6"}},
          // The load's count, the plan's look at Networks and its two keys; then the compare's.
-         [] { StandinFailCall("RegQueryInfoKeyA", 5, ERROR_ACCESS_DENIED); }},
+         [] { StandinFailCall("RegQueryInfoKeyA", 4, ERROR_ACCESS_DENIED); }},
         // Another program's save holds the lock for a while: said, waited for, then saved.
         {{"set", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, "*", TEXT_PAIRS_LOCK_WAITING,
          two, [] { StandinScriptMutex(false, {WAIT_TIMEOUT, WAIT_OBJECT_0}); }},
@@ -285,14 +287,18 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {setFifteen, PAIRS_CHANGED, "reorder the pairs\n" + kRestart, "", fifteen},
         {setFifteen, PAIRS_UNCHANGED, already, "", fifteen},
         {setOne, PAIRS_CHANGED, "*", "", one},
-        // A key the removal cannot open: the save fails, writes nothing, and says so on
-        // standard error only.
-        {setOne, PAIRS_SAVE_FAILED, "rewrite: Networks\\\\0 has subkeys\n", "Error opening key.", one,
+        // A key the removal cannot open: the new list is in place, and the old one stays
+        // aside, said on standard error; the next save removes it.
+        {setOne, PAIRS_CHANGED, "rewrite: Networks\\\\0 has subkeys\n" + kRestart, "Error opening key.", one,
          [] {
              CreateKey(NETWORKS "\\0\\nested");
              StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "nested");
          }},
-        {setOne, PAIRS_CHANGED, "rewrite: Networks\\\\0 has subkeys\n" + kRestart, "", one},
+        {{"check", "192.168.1.10", "10.0.0.5"}, PAIRS_UNCHANGED, TEXT_PAIRS_CONVERGED "\n", "", one,
+         [] { EXPECT_TRUE(KeyExists(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0\\nested")); }},
+        {{"clear"}, PAIRS_CHANGED, "remove 192.168.1.10 10.0.0.5\n" + kRestart, "", {}},
+        {setOne, PAIRS_CHANGED, "add 192.168.1.10 10.0.0.5\n" + kRestart, "", one,
+         [] { EXPECT_FALSE(KeyExists(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME)); }},
         {{"add", "WiFi"}, PAIRS_USAGE, "", "\"add\" takes a SOURCE and a DESTINATION.", one},
         {{"set", "WiFi", "10.0.0.6", "Ethernet2"}, PAIRS_USAGE, "", "*", one},
         {{"set", "WiFi"}, PAIRS_USAGE, "", "\"set\" takes SOURCE DESTINATION pairs, at least one (\"clear\" empties the list).", one},
@@ -1029,9 +1035,14 @@ TEST_F(PairsCommandsTest, TheConfiguratorsSavesInTheAuditTrail)
           "stays open."}},
         {[&] { NoteSheetSave(SAVE_DONE, changed, 1, true); },
          {"4", "1000", "mDNSConfig", "unknown", "1", "(none)", "The administrator chose to replace another program's change."}},
-        {[&] { NoteSheetSave(SAVE_FAILED, changed, 2, false); },
-         {"1", "1002", "mDNSConfig", "1", "unknown", "add 10.0.0.6 192.168.1.10\r\n",
-          "The save did not complete; the sheet showed its error."}},
+        // A save that failed left the old list as it was: its count stands.
+        {[&] {
+             StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, BUILDING_KEY_NAME);
+             ASSERT_FALSE(SavePairList(changed, 2));
+             NoteSheetSave(SAVE_FAILED, changed, 2, false);
+         },
+         {"1", "1002", "mDNSConfig", "1", "1", "add 10.0.0.6 192.168.1.10\r\n",
+          "The save did not complete and nothing was changed; the sheet showed its error and stays open."}},
         {[&] { NoteSheetSave(SAVE_STORE_CHANGED, changed, 2, false); }, {}},
     };
     for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {

@@ -40,6 +40,13 @@ void StandinDropFaults(void);
 int StandinCallCount(const char* function);
 // Number of registry handles that are open.
 int StandinOpenHandleCount(void);
+// The registry's clock moves once every `writes` writes (1: every write has its own time), as
+// Windows' moves once per clock tick, however many writes fall into it.
+void StandinSetClockTick(unsigned writes);
+// From now on an open of the key now at `path` (below HKEY_LOCAL_MACHINE, as itself), under
+// whatever name it gets, that asks for any of `denied` fails with ERROR_ACCESS_DENIED, as
+// under a DACL that denies them.
+void StandinDenyAccess(const char* path, REGSAM denied);
 
 // Every value write that reached the registry since the last reset (but for those of an
 // action of StandinBeforeCall), with the byte count

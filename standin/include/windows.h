@@ -62,6 +62,7 @@ typedef WCHAR* LPWSTR;
 #define KEY_CREATE_SUB_KEY 0x0004
 #define KEY_ENUMERATE_SUB_KEYS 0x0008
 #define KEY_CREATE_LINK 0x0020
+#define KEY_NOTIFY 0x0010
 #define DELETE 0x00010000
 #define KEY_READ 0x20019
 #define KEY_WRITE 0x20006
@@ -124,6 +125,12 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LP
 DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 BOOL WINAPI ReleaseMutex(HANDLE mutex);
 BOOL WINAPI CloseHandle(HANDLE object);
+HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState, LPCSTR name);
+BOOL WINAPI SetEvent(HANDLE event);
+BOOL WINAPI ResetEvent(HANDLE event);
+#define REG_NOTIFY_CHANGE_NAME 0x00000001L
+#define REG_NOTIFY_CHANGE_LAST_SET 0x00000004L
+LONG WINAPI RegNotifyChangeKeyValue(HKEY key, BOOL watchSubtree, DWORD filter, HANDLE event, BOOL asynchronous);
 
 // The service control manager and the processes of services.
 typedef struct SC_HANDLE__* SC_HANDLE;
@@ -180,6 +187,8 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int
 // The Unicode calls, over names and string data that the ANSI calls stored.
 typedef const WCHAR* LPCWSTR;
 LONG WINAPI RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY result);
+// Renames `subkey` of `key`, or with NULL the key `key` itself, to `newName`; needs KEY_WRITE.
+LONG WINAPI RegRenameKey(HKEY key, LPCWSTR subkey, LPCWSTR newName);
 LONG WINAPI RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved, LPWSTR className,
                           LPDWORD classLength, PFILETIME lastWriteTime);
 LONG WINAPI RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD valueNameLength, LPDWORD reserved,
