@@ -12,6 +12,10 @@
 // Beside Networks, below the product key: the new list while a save builds it, and an old
 // list the save replaced, until it is removed ("Networks (replaced 2)" when the first name
 // is still taken by one that could not be removed). The repeater service reads neither.
+// Keep the order these names sort in: "Networks" < "Networks (new)" < "Networks (replaced)".
+// Each rename of the swap then moves a key past its next sibling, or to its left; Wine 8.0
+// loses the next sibling when a key is renamed to a name that sorts between its own and that
+// sibling's.
 #define BUILDING_KEY_NAME "Networks (new)"
 #define REPLACED_KEY_NAME "Networks (replaced)"
 #define REPLACED_KEY_NAME_BY_NUMBER "Networks (replaced %d)"

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <oleacc.h>
 #include <prsht.h>
+#include <sddl.h>
 
 #include <stdlib.h>
 #include <string.h>
@@ -412,29 +413,76 @@ TEST_F(GeneralPageTest, ApplyAsksBeforeReplacingAnotherProgramsChange)
     EXPECT_TRUE(g_seenBoxes.empty());
 }
 
-TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysSo)
+// The old list that cannot be removed entirely stays aside; the pairs are saved, and a box
+// says where the rest of the old list is.
+TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysWhereItIs)
 {
     // A subtree whose full path outgrows the removal's path buffer cannot be removed.
     std::string level(200, 'x');
-    std::string deep = NETWORKS "\\" + level + "\\" + level + "\\" + level;
-    CreateKey(deep);
+    std::string tail = "\\" + level + "\\" + level + "\\" + level;
+    CreateKey(NETWORKS + tail);
     ASSERT_NO_FATAL_FAILURE(OpenSheet());
     ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("192.168.1.10", "10.0.0.5"));
     Press(PSBTN_APPLYNOW);
 
     ASSERT_EQ(1u, g_seenBoxes.size());
     EXPECT_EQ("Corvane Software", g_seenBoxes[0].caption);
-    EXPECT_EQ("The registry could not be made to hold exactly the address pairs shown.\r\n\r\n"
-              "Some pairs may not have been written, or some old entries could not be removed. "
-              "The repeater service may find an incomplete or outdated list.",
+    EXPECT_EQ("The address pairs were saved.\r\n\r\nThe old list could not be removed entirely. What remains of it "
+              "is in the registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks (replaced), "
+              "which the repeater service does not read; the next save tries to remove it again.",
               g_seenBoxes[0].text);
     EXPECT_EQ(sheet_, g_seenBoxes[0].owner);
+    EXPECT_EQ(LoadIconA(NULL, IDI_WARNING), g_seenBoxes[0].icon) << "a warning icon";
+    // The key read as a pair of empty texts is saved as one, then the pair added.
+    EXPECT_EQ((std::vector<std::string>{"0", "1"}), SubkeyNames(NETWORKS));
+    EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\1", "IPsource"));
+    std::string aside = "Software\\Corvane Software\\mDNS\\Networks (replaced)";
+    EXPECT_TRUE(KeyExists(aside + tail));
+    for (std::string key = aside + tail; key != aside; key.erase(key.rfind('\\'))) DeleteKey(key);
+}
+
+// Sets the DACL of the key at `path` from its SDDL text, through a handle opened to change it.
+void SetKeyDacl(const std::string& path, const char* sddl)
+{
+    HKEY key;
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, NULL));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
+    LocalFree(descriptor);
+    RegCloseKey(key);
+}
+
+// A save that cannot finish changes nothing and keeps the sheet open with its rows, after a
+// box that says the registry is as it was; once it can, OK saves and closes.
+TEST_F(GeneralPageTest, ASaveThatCannotFinishKeepsTheSheetOpen)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    // Now everyone may do anything to Networks but delete it, which renaming it aside needs.
+    ASSERT_NO_FATAL_FAILURE(SetKeyDacl(NETWORKS, "D:(D;;SD;;;WD)(A;;KA;;;WD)"));
+    ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("10.0.0.6", "10.0.0.5"));
+    const Rows shown = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "10.0.0.5"}};
+    const std::string before = DescribeTree("Software\\Corvane Software\\mDNS");
+    Press(PSBTN_OK);
+    ASSERT_EQ(1u, g_seenBoxes.size());
+    EXPECT_EQ("Corvane Software", g_seenBoxes[0].caption);
+    EXPECT_EQ("The address pairs could not be saved. The registry still holds the list it held before: nothing "
+              "was changed.\r\n\r\nThis sheet stays open with its pairs: press OK or Apply to try again, or Cancel "
+              "to leave the list as it is.",
+              g_seenBoxes[0].text);
     EXPECT_EQ(LoadIconA(NULL, IDI_ERROR), g_seenBoxes[0].icon) << "an error icon";
-    bool found = true;
-    GetValue(NETWORKS "\\0", "IPsource", nullptr, &found);
-    EXPECT_FALSE(found) << "nothing is written beside a list that could not be removed";
-    EXPECT_TRUE(KeyExists(deep));
-    for (std::string key = deep; key != NETWORKS; key.erase(key.rfind('\\'))) DeleteKey(key);
+    EXPECT_FALSE(SheetClosed());
+    EXPECT_EQ(shown, ListRows());
+    EXPECT_EQ(before, DescribeTree("Software\\Corvane Software\\mDNS")) << "nothing written, nothing left beside";
+
+    ASSERT_NO_FATAL_FAILURE(SetKeyDacl(NETWORKS, "D:(A;;KA;;;WD)"));
+    g_seenBoxes.clear();
+    Press(PSBTN_OK);
+    EXPECT_TRUE(g_seenBoxes.empty());
+    EXPECT_TRUE(SheetClosed());
+    const PairRowText saved[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "10.0.0.5"}};
+    EXPECT_TRUE(StoreHoldsExactly(saved, 2));
 }
 
 std::string AccessibleName(HWND control)

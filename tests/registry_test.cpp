@@ -6,6 +6,8 @@
 
 #include <string.h>
 
+#include <functional>
+
 #ifndef _WIN32
 #include "standin.h"
 #endif
@@ -212,6 +214,73 @@ TEST_F(RegistryTest, HandlesKeepTheAccessTheyWereOpenedWith)
     EXPECT_FALSE(DeleteOpenKey(key)) << "a key with subkeys stays";
     RegCloseKey(key);
     EXPECT_TRUE(KeyExists(NETWORKS "\\0\\inner"));
+}
+
+// RegRenameKey of the key `key` holds, to an ASCII name.
+LONG Rename(HKEY key, const char* name)
+{
+    WCHAR wide[64];
+    MultiByteToWideChar(CP_ACP, 0, name, -1, wide, 64);
+    return RegRenameKey(key, NULL, wide);
+}
+
+// The save swaps lists by renaming the keys it holds, and watches Networks for any change
+// from the moment it read it.
+TEST_F(RegistryTest, RenamesAndNotificationsAsTheSaveUsesThem)
+{
+    CreateKey(NETWORKS "\\0");
+    HKEY networks, fresh;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS, REG_OPTION_OPEN_LINK, KEY_READ | KEY_WRITE | DELETE, &networks));
+    HANDLE changed = CreateEventA(NULL, TRUE, FALSE, NULL);
+    const DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
+    ASSERT_EQ(ERROR_SUCCESS, RegNotifyChangeKeyValue(networks, TRUE, filter, changed, TRUE));
+    // Reading, and a key beside the watched one, are no change of it.
+    EXPECT_EQ(1u, SubkeyNames(NETWORKS).size());
+    CreateKey("Software\\Corvane Software\\mDNS\\Beside");
+    EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(changed, 0));
+    // A value set in a pair key below it is.
+    SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0");
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(changed, 0));
+    // One change, one signal: armed again, a key made below it, a value on it, each signal.
+    const std::function<void()> changes[] = {[] { CreateKey(NETWORKS "\\9"); },
+                                             [] { SetValue(NETWORKS, "Note", REG_SZ, "x"); },
+                                             [] { DeleteKey(NETWORKS "\\9"); }};
+    for (const auto& change : changes) {
+        ResetEvent(changed);
+        ASSERT_EQ(ERROR_SUCCESS, RegNotifyChangeKeyValue(networks, TRUE, filter, changed, TRUE));
+        EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(changed, 0));
+        change();
+        EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(changed, 0));
+    }
+    // The swap as the save makes it, each key renamed through the handle that holds it: the
+    // old list aside, past the new one, then the new one to Networks. A taken name is refused.
+    ResetEvent(changed);
+    ASSERT_EQ(ERROR_SUCCESS, RegNotifyChangeKeyValue(networks, TRUE, filter, changed, TRUE));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Corvane Software\\mDNS\\Networks (new)", 0,
+                                             NULL, REG_OPTION_OPEN_LINK, KEY_READ | KEY_WRITE | DELETE, NULL, &fresh, NULL));
+    SetValue("Software\\Corvane Software\\mDNS\\Networks (new)\\0", "Enabled", REG_SZ, "1");
+    EXPECT_EQ(ERROR_ACCESS_DENIED, Rename(networks, "Beside"));
+    EXPECT_EQ(ERROR_SUCCESS, Rename(networks, "Networks (replaced)"));
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(changed, 0)) << "its own rename is a change of it";
+    EXPECT_EQ(ERROR_SUCCESS, Rename(fresh, "Networks"));
+    EXPECT_EQ((std::vector<std::string>{"Beside", "Networks", "Networks (replaced)"}),
+              SubkeyNames("Software\\Corvane Software\\mDNS"));
+    EXPECT_EQ((std::vector<std::string>{"0"}), SubkeyNames(NETWORKS));
+    EXPECT_EQ(std::string("1", 2), GetValue(NETWORKS "\\0", "Enabled"));
+    EXPECT_EQ((std::vector<std::string>{"0"}), SubkeyNames("Software\\Corvane Software\\mDNS\\Networks (replaced)"));
+    // A handle without write access renames nothing.
+    HKEY reader;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS, 0, KEY_READ, &reader));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, Rename(reader, "Other"));
+    // Closing the watched handle signals too: a watch that is gone is never taken for a quiet key.
+    ResetEvent(changed);
+    ASSERT_EQ(ERROR_SUCCESS, RegNotifyChangeKeyValue(reader, TRUE, filter, changed, TRUE));
+    RegCloseKey(reader);
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(changed, 0));
+    RegCloseKey(fresh);
+    RegCloseKey(networks);
+    CloseHandle(changed);
 }
 
 }  // namespace
