@@ -370,16 +370,16 @@ void SeedMany(int count)
     RegCloseKey(networks);
 }
 
-// Another writer that takes no lock: waits until a save has begun removing the list (pair
-// "0" is gone), then adds a key, changes pair 5, or deletes and recreates pair 5.
+// Another writer that takes no lock: waits until a save has begun building the new list
+// beside Networks, then adds a key, changes pair 5, or deletes and recreates pair 5.
 void WriteDuringSave(const char* kind)
 {
     HKEY key;
     DWORD started = GetTickCount();
-    while (RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH "\\0", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        RegCloseKey(key);
+    while (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         if (GetTickCount() - started > kWaitMilliseconds) Fail("no save began");
     }
+    RegCloseKey(key);
     std::string name = strcmp(kind, "add") == 0 ? "extra" : "5";
     if (strcmp(kind, "recreate") == 0) RegDeleteKeyA(HKEY_LOCAL_MACHINE, (NETWORKS_KEY_PATH "\\" + name).c_str());
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, (NETWORKS_KEY_PATH "\\" + name).c_str(), &key) != ERROR_SUCCESS)

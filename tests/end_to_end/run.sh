@@ -380,9 +380,9 @@ for importer in "reg import" "regedit /s"; do
 done
 
 section "a link above Networks: the save changes nothing and says so"
-save_error='The registry could not be made to hold exactly the address pairs shown.
+save_error='The address pairs could not be saved. The registry still holds the list it held before: nothing was changed.
 
-Some pairs may not have been written, or some old entries could not be removed. The repeater service may find an incomplete or outdated list.'
+This sheet stays open with its pairs: press OK or Apply to try again, or Cancel to leave the list as it is.'
 drive reset-store seed 0 192.168.1.10 10.0.0.5 remove-tree mDNS \
       value 'Outside\mDNS\Networks\0' IPsource 1 "$(hex 192.168.1.10)" \
       value 'Outside\mDNS\Networks\0' IPdestination 1 "$(hex 10.0.0.5)" link mDNS 'Outside\mDNS' >/dev/null
@@ -397,7 +397,9 @@ $unsavable" "$(run_pairs check WiFi Ethernet2; run_pairs set WiFi Ethernet2 --wh
 start_program
 expect_equal "the configurator with mDNS a link" "box [Corvane Software] $save_error" \
     "$(drive wait-sheet source 172.16.4.2 destination 10.0.0.5 add no-box 'mDNS Error' press ok box 'Corvane Software' |
-       sed -n '/^box/,/outdated list\.$/p')"
+       sed -n '/^box/,/as it is\.$/p')"
+expect_equal "the sheet stays open with its pairs" "rows 1" "$(drive wait-sheet rows | sed -n 's/^\(rows [0-9]*\).*/\1/p')"
+drive wait-sheet press cancel >/dev/null
 dismiss_notice_with_keyboard >/dev/null
 wait_program
 outside >"$work/outside-after"
