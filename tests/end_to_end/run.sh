@@ -398,7 +398,7 @@ start_program
 expect_equal "the configurator with mDNS a link" "box [Corvane Software] $save_error" \
     "$(drive wait-sheet source 172.16.4.2 destination 10.0.0.5 add no-box 'mDNS Error' press ok box 'Corvane Software' |
        sed -n '/^box/,/as it is\.$/p')"
-expect_equal "the sheet stays open with its pairs" "rows 1" "$(drive wait-sheet rows | sed -n 's/^\(rows [0-9]*\).*/\1/p')"
+expect_equal "the sheet stays open with its pairs" "rows 2" "$(drive wait-sheet rows | sed -n 's/^\(rows [0-9]*\).*/\1/p')"
 drive wait-sheet press cancel >/dev/null
 dismiss_notice_with_keyboard >/dev/null
 wait_program
