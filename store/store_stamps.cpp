@@ -152,15 +152,6 @@ bool ReadStamps(HKEY networksKey, StampSet* set, WideKeyName** wideNames)
     return true;
 }
 
-const KeyStamp* FindStamp(const StampSet* set, const char* name)
-{
-    if (set->count == 0) return NULL;
-    KeyStamp key;
-    memset(&key, 0, sizeof key);
-    strncpy(key.name, name, SUBKEY_NAME_SIZE - 1);
-    return (const KeyStamp*)bsearch(&key, set->stamps, set->count, sizeof(KeyStamp), CompareStampNames);
-}
-
 bool SameStamps(const StampSet* a, const StampSet* b)
 {
     if (a->state != STAMPS_KNOWN || b->state != STAMPS_KNOWN || a->count != b->count) return false;

@@ -56,8 +56,6 @@ bool StampsWatchFired(const StampSet* set);
 // Adds one stamp; false (and the set unknown) when there is no memory.
 bool AddStamp(StampSet* set, const char* name, const FILETIME* lastWrite);
 void SortStamps(StampSet* set);
-// The stamp of `name`, or NULL.
-const KeyStamp* FindStamp(const StampSet* set, const char* name);
 // Both known and holding the same names and times, the key's own included.
 bool SameStamps(const StampSet* a, const StampSet* b);
 bool SameTime(const FILETIME* a, const FILETIME* b);

@@ -1044,6 +1044,9 @@ TEST_F(PairsCommandsTest, TheConfiguratorsSavesInTheAuditTrail)
          {"1", "1002", "mDNSConfig", "1", "1", "add 10.0.0.6 192.168.1.10\r\n",
           "The save did not complete and nothing was changed; the sheet showed its error and stays open."}},
         {[&] { NoteSheetSave(SAVE_STORE_CHANGED, changed, 2, false); }, {}},
+        // After a failed save that changed nothing, the list known before still counts.
+        {[&] { NoteSheetSave(SAVE_DONE, changed, 2, false); },
+         {"4", "1000", "mDNSConfig", "1", "2", "add 10.0.0.6 192.168.1.10\r\n", ""}},
     };
     for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
         SCOPED_TRACE(i);

@@ -622,6 +622,28 @@ TEST(InterleavingSweepTest, AFailedReadNeverLetsTheSaveGoOnUnasked)
     }
 }
 
+// Without the change notification (it could not be armed), the times alone still tell
+// another writer's change, the first pair key's included.
+TEST_F(StoreFaultTest, WithoutTheNotificationTheTimesStillTell)
+{
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}};
+    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    const std::function<void()> writers[] = {[] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); },
+                                             [] { SetValue(NETWORKS, "Note", REG_SZ, "mine"); }, [] {}};
+    for (const auto& writer : writers) {
+        StandinReset();
+        StorePair("0", "1.1.1.1", "2.2.2.2");
+        StorePair("1", "3.3.3.3", "4.4.4.4");
+        StandinFailCall("RegNotifyChangeKeyValue", 0, ERROR_ACCESS_DENIED);
+        LoadPairTable();
+        std::string before = StandinDescribeRegistry(NETWORKS);
+        writer();
+        bool wrote = StandinDescribeRegistry(NETWORKS) != before;
+        EXPECT_EQ(wrote ? SAVE_STORE_CHANGED : SAVE_DONE, SavePairListChecked(rows, 1, &compared));
+    }
+    ResetPairTable();
+}
+
 // The lock our two programs save under: waited for without a wait when free, for the whole
 // wait when held, given back after every save, and said when it cannot be had. Without it
 // the save still goes on, guarded by its compare.
