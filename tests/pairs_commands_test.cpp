@@ -440,6 +440,46 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
 
 // What reaches the terminal: stored texts and adapter names with their control characters
 // escaped, and an adapter list that could not be read said as such.
+// An old list that cannot be removed entirely: the pairs are saved (exit 2), and standard
+// error says where the rest of the old list is; the next save says it is still there.
+TEST_F(PairsCommandsTest, AnOldListLeftAsideIsSaid)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    HKEY pair, deep, deeper;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS "\\0", 0, KEY_ALL_ACCESS, &pair));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(pair, std::string(250, 'a').c_str(), &deep));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(deep, std::string(250, 'b').c_str(), &deeper));
+    for (HKEY key : {deeper, deep, pair}) RegCloseKey(key);
+    const std::string said = "The address pairs were saved. The old list could not be removed entirely: what remains "
+                             "of it is in HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks (replaced), "
+                             "which the repeater service does not read; the next save tries to remove it again.\n";
+    Outcome outcome = RunCommand({"set", "10.0.0.6", "10.0.0.5"});
+    EXPECT_EQ(PAIRS_CHANGED, outcome.exitCode);
+    EXPECT_EQ(said, outcome.standardError);
+    EXPECT_EQ((Rows{{"10.0.0.6", "10.0.0.5"}}), StoredRows());
+    outcome = RunCommand({"set", "192.168.1.10", "10.0.0.5"});
+    EXPECT_EQ(PAIRS_CHANGED, outcome.exitCode);
+    EXPECT_EQ(said, outcome.standardError);
+}
+
+// A confirmed save compares with what the refused one saw: a Networks key that was gone then
+// and holds pairs now is another change, asked about again.
+TEST_F(PairsCommandsTest, AConfirmedSaveComparesWithWhatTheRefusedOneSaw)
+{
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}};
+    StorePair("0", "1.1.1.1", "2.2.2.2");
+    LoadPairTable();
+    DeleteKey(NETWORKS "\\0");
+    DeleteKey(NETWORKS);
+    SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    EXPECT_EQ(SAVE_STORE_CHANGED, SavePairListChecked(rows, 1, &request));
+    StorePair("0", "3.3.3.3", "4.4.4.4");
+    request.base = SAVE_OVER_LAST_SEEN;
+    EXPECT_EQ(SAVE_STORE_CHANGED, SavePairListChecked(rows, 1, &request));
+    EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &request));
+    ResetPairTable();
+}
+
 TEST_F(PairsCommandsTest, ListPrintsNoControlCharacters)
 {
     StandinScriptAdapters({{"Bell\a", "192.168.1.10", 24}});
