@@ -82,7 +82,7 @@ static void CompareWithRegImport(void)
     DeleteFileA(file);
     std::sort(ratios.begin(), ratios.end());
     if (!ratios.empty())
-        printf("save / reg import at 10000 pairs: min %.2f, median %.2f, max %.2f (target at most 1.2)\n",
+        printf("save / reg import at 10000 pairs: min %.2f, median %.2f, max %.2f (target at most 1.0)\n",
                ratios.front(), ratios[ratios.size() / 2], ratios.back());
 }
 #endif
