@@ -13,7 +13,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "store/key_tree_removal.h"
 #include "store/list_aside.h"
 #include "store/registry_links.h"
 #include "store/store.h"

@@ -104,7 +104,7 @@ void SortStamps(StampSet* set)
     if (set->count > 1) qsort(set->stamps, set->count, sizeof(KeyStamp), CompareStampNames);
 }
 
-bool ReadStamps(HKEY networksKey, StampSet* set, WideKeyName** wideNames)
+bool ReadStamps(HKEY networksKey, StampSet* set)
 {
     // The notification stays: it was armed before this read.
     HKEY watched = set->watched;
@@ -114,22 +114,21 @@ bool ReadStamps(HKEY networksKey, StampSet* set, WideKeyName** wideNames)
     ClearStamps(set, STAMPS_UNKNOWN);
     set->watched = watched;
     set->changed = changed;
-    if (wideNames != NULL) *wideNames = NULL;
     DWORD subkeys = 0;
     if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL, NULL, NULL, &set->own) !=
         ERROR_SUCCESS)
         return false;
     KeyStamp* stamps = (KeyStamp*)calloc(subkeys > 0 ? subkeys : 1, sizeof(KeyStamp));
-    WideKeyName* names = (WideKeyName*)calloc(subkeys > 0 ? subkeys : 1, sizeof(WideKeyName));
-    bool read = stamps != NULL && names != NULL;
+    bool read = stamps != NULL;
     for (DWORD index = 0; read && index < subkeys; ++index) {
+        WCHAR name[SUBKEY_NAME_SIZE];
         DWORD nameLength = SUBKEY_NAME_SIZE;
-        read = RegEnumKeyExW(networksKey, index, names[index], &nameLength, NULL, NULL, NULL, &stamps[index].lastWrite) ==
+        read = RegEnumKeyExW(networksKey, index, name, &nameLength, NULL, NULL, NULL, &stamps[index].lastWrite) ==
                    ERROR_SUCCESS &&
                nameLength < SUBKEY_NAME_SIZE;
         if (!read) break;
-        names[index][nameLength] = 0;
-        int length = WideCharToMultiByte(CP_ACP, 0, names[index], -1, stamps[index].name, SUBKEY_NAME_SIZE, NULL, NULL);
+        name[nameLength] = 0;
+        int length = WideCharToMultiByte(CP_ACP, 0, name, -1, stamps[index].name, SUBKEY_NAME_SIZE, NULL, NULL);
         if (length <= 0) stamps[index].name[0] = 0;
     }
     // The count was one look and the names another: a key added in between must show.
@@ -139,7 +138,6 @@ bool ReadStamps(HKEY networksKey, StampSet* set, WideKeyName** wideNames)
         read = false;
     if (!read) {
         free(stamps);
-        free(names);
         return false;
     }
     set->stamps = stamps;
@@ -147,8 +145,6 @@ bool ReadStamps(HKEY networksKey, StampSet* set, WideKeyName** wideNames)
     set->ownKnown = true;
     set->state = STAMPS_KNOWN;
     SortStamps(set);
-    if (wideNames != NULL) *wideNames = names;
-    else free(names);
     return true;
 }
 

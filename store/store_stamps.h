@@ -43,10 +43,8 @@ void ClearStamps(StampSet* set, StampState state);
 // Moves `from` into `to`; `from` is left never read.
 void MoveStamps(StampSet* to, StampSet* from);
 // Every subkey of the open key, sorted; false (and the set unknown) when one cannot be read.
-// Names are read in UTF-16 and kept as the ANSI calls give them; with `wideNames` (an array
-// the caller frees) also as the registry keeps them, in the order it lists them, for opening.
-typedef WCHAR WideKeyName[SUBKEY_NAME_SIZE];
-bool ReadStamps(HKEY networksKey, StampSet* set, WideKeyName** wideNames = NULL);
+// Names are read in UTF-16 and kept as the ANSI calls give them.
+bool ReadStamps(HKEY networksKey, StampSet* set);
 // Arms a notification of any change of names or values at or below the open key, on a
 // handle of the set's own, before the key is read. False when it could not be armed: the
 // times alone then tell.
