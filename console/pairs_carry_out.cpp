@@ -46,7 +46,7 @@ static int Save(const CommandLine& line, const PairsPlan& plan)
 {
     // The key removal's diagnostics are diagnostics: standard output is the result. The
     // store must still be what the plan read, or another writer's work would be lost.
-    SaveRequest request = {SAVE_OVER_LAST_READ, stderr, NULL, NoteLock, NULL};
+    SaveRequest request = {SAVE_OVER_LAST_READ, stderr, NULL, NoteLock, NULL, false};
     SaveOutcome outcome = SavePairListChecked(plan.wanted.data(), (int)plan.wanted.size(), &request);
     int before = (int)plan.stored.size(), after = (int)plan.wanted.size();
     std::string changes = ChangeLines(plan);

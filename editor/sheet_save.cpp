@@ -58,13 +58,28 @@ static void NoteLock(SaveLockNote note, void* context)
     MessageBoxA((HWND)context, TEXT_LOCK_NOT_HELD, CAPTION_STORE_QUESTION, MB_ICONWARNING);
 }
 
-// Says what the registry holds after a save that did not complete, or that stored the pairs
-// but left part of the old list aside.
-static void ShowSaveAftermath(HWND sheet, SaveOutcome outcome)
+// The full path of the old list a save left aside, or "" for none.
+static const char* AsidePath(char path[LINE_TEXT_SIZE])
 {
     const char* aside = SaveLeftOldListAside();
-    char asidePath[LINE_TEXT_SIZE] = "";
-    if (aside != NULL) snprintf(asidePath, sizeof asidePath, "HKEY_LOCAL_MACHINE\\%s\\%s", PRODUCT_KEY_PATH, aside);
+    path[0] = 0;
+    if (aside != NULL) snprintf(path, LINE_TEXT_SIZE, "HKEY_LOCAL_MACHINE\\%s\\%s", PRODUCT_KEY_PATH, aside);
+    return aside;
+}
+
+static void ShowLeftAside(HWND owner, const char* asidePath)
+{
+    char text[LINE_TEXT_SIZE * 2];
+    snprintf(text, sizeof text, TEXT_SAVE_LEFT_ASIDE, asidePath);
+    MessageBoxA(owner, text, CAPTION_SAVE_ERROR, MB_ICONWARNING);
+}
+
+// Says what the registry holds after a save that did not complete, or that stored the pairs
+// but left part of an old list aside.
+static void ShowSaveAftermath(HWND sheet, SaveOutcome outcome)
+{
+    char asidePath[LINE_TEXT_SIZE];
+    const char* aside = AsidePath(asidePath);
     char text[LINE_TEXT_SIZE * 2];
     if (outcome == SAVE_FAILED && SaveTouchedStore() && aside != NULL) {
         snprintf(text, sizeof text, TEXT_SAVE_ERROR_OLD_ASIDE, NETWORKS_REG_PATH, asidePath);
@@ -72,9 +87,14 @@ static void ShowSaveAftermath(HWND sheet, SaveOutcome outcome)
     } else if (outcome == SAVE_FAILED) {
         MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
     } else if (outcome == SAVE_DONE && aside != NULL) {
-        snprintf(text, sizeof text, TEXT_SAVE_LEFT_ASIDE, asidePath);
-        MessageBoxA(sheet, text, CAPTION_SAVE_ERROR, MB_ICONWARNING);
+        ShowLeftAside(sheet, asidePath);
     }
+}
+
+void RetireSheetLists(HWND owner)
+{
+    char asidePath[LINE_TEXT_SIZE];
+    if (!RetireOldLists() && AsidePath(asidePath) != NULL) ShowLeftAside(owner, asidePath);
 }
 
 bool SaveSheetPairs(HWND sheet)
@@ -87,7 +107,7 @@ bool SaveSheetPairs(HWND sheet)
         MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
         return false;
     }
-    SaveRequest request = {SAVE_OVER_LAST_READ, stdout, WaitAnswering, NoteLock, sheet};
+    SaveRequest request = {SAVE_OVER_LAST_READ, stdout, WaitAnswering, NoteLock, sheet, true};
     SaveOutcome outcome = SavePairListChecked(rows, rowCount, &request);
     NoteSheetSave(outcome, rows, rowCount, false);
     // Yes replaces what the refused save found; when that changes again meanwhile, ask again.

@@ -8,3 +8,6 @@
 // were not saved (the administrator said no, or the save failed and said so in a box): the
 // sheet stays open with its rows.
 bool SaveSheetPairs(HWND sheet);
+// When the sheet has closed: removes the old list the last save swapped out, once its
+// readers' grace has passed, and says in a box owned by `owner` where what stays of it is.
+void RetireSheetLists(HWND owner);

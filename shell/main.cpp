@@ -9,6 +9,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "editor/sheet_save.h"
 #include "net/adapters.h"
 #include "net/local_addresses.h"
 #include "resources/program_texts.h"
@@ -25,6 +26,7 @@ static LRESULT CALLBACK OwnerWindowProc(HWND window, UINT message, WPARAM wParam
 {
     if (message == WM_CREATE) {
         RunSheet(window);
+        RetireSheetLists(window);
         MessageBoxA(window, TEXT_RESTART_NOTICE, CAPTION_RESTART_NOTICE, MB_ICONINFORMATION);
         exit(-1);
     }

@@ -1,6 +1,6 @@
 // The service control manager: services that start, stop, refuse or ignore a stop, or fail
 // to start, each with a process whose creation time is on the registry's clock. Waits take
-// no time: Sleep only counts.
+// no time: Sleep only counts, and GetTickCount tells the count.
 #include <string.h>
 #include <strings.h>
 
@@ -153,8 +153,16 @@ BOOL WINAPI GetProcessTimes(HANDLE process, PFILETIME creation, PFILETIME exit, 
     return FALSE;
 }
 
-void WINAPI Sleep(DWORD)
+static DWORD g_ticks;
+
+void WINAPI Sleep(DWORD milliseconds)
 {
+    g_ticks += milliseconds;
+}
+
+DWORD WINAPI GetTickCount(void)
+{
+    return g_ticks;
 }
 
 void StandinScriptService(const StandinService& service)

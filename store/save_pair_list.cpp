@@ -6,14 +6,16 @@
 // compared with what this program last read (the pair keys' times, its own, and the change
 // notification armed when it was read); the rows are written into a new key beside it and
 // read back; and only then, the notification asked once more, the two are swapped by
-// renaming, and the old tree is removed through the handle that held it. Until the swap
-// nothing of the old list is touched, so a save that cannot finish leaves it as it was; a
-// reader sees the old list or the new one, never part of one.
+// renaming. The old tree stays aside, held, while a reader may still be reading it, and is
+// then removed through the handle that held it. Until the swap nothing of the old list is
+// touched, so a save that cannot finish leaves it as it was; a reader sees the old list or
+// the new one, never part of one.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "store/list_aside.h"
+#include "store/old_list_retirement.h"
 #include "store/registry_links.h"
 #include "store/store.h"
 #include "store/store_names.h"
@@ -270,10 +272,13 @@ static SaveOutcome ReplacePairList(const PairRowText* rows, int rowCount, const 
     bool link = oldKey != NULL && OpenKeyMayBeLink(oldKey);
     if (look == LOOK_SAME && base != NULL) look = CompareWithBase(path.product, oldKey, link, base);
     // Old lists that earlier saves could not remove are tried again; one that stays costs nothing.
-    if (look == LOOK_SAME) RemoveReplacedLists(path.product, g_leftAside, request->diagnostics);
+    if (look == LOOK_SAME && RemoveHeldOldList(request->diagnostics, g_leftAside))
+        RemoveReplacedLists(path.product, g_leftAside, request->diagnostics);
     HKEY newKey = NULL;
     StampSet written = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
+    DWORD buildStarted = GetTickCount();
     if (look == LOOK_SAME) look = BuildAside(path.product, rows, rowCount, &newKey, &written, request->diagnostics);
+    DWORD buildMilliseconds = GetTickCount() - buildStarted;
     // The old list's name aside is found before the last look, so that the rename follows it.
     char asideName[ASIDE_NAME_SIZE] = "";
     if (look == LOOK_SAME && oldKey != NULL && !FreeReplacedName(path.product, asideName)) look = LOOK_FAILED;
@@ -301,11 +306,14 @@ static SaveOutcome ReplacePairList(const PairRowText* rows, int rowCount, const 
             ERROR_SUCCESS;
         if (!written.ownKnown) ClearStamps(&written, STAMPS_UNKNOWN);
         MoveStamps(&LastRead, &written);
-        // The old tree goes through the handle that held it; what stays of it stays aside.
-        char oldPath[KEY_TREE_PATH_SIZE];
-        snprintf(oldPath, sizeof oldPath, "%s\\%s", PRODUCT_KEY_PATH, asideName);
-        if (oldKey != NULL && !RemoveOpenTree(oldKey, oldPath, request->diagnostics))
-            snprintf(g_leftAside, sizeof g_leftAside, "%s", asideName);
+        // The old tree is held aside for its readers, and removed through that handle.
+        DWORD oldKeys = 0;
+        if (oldKey != NULL) {
+            RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, &oldKeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+            HoldOldListForReaders(oldKey, asideName, ReaderGrace(buildMilliseconds, rowCount, oldKeys));
+            oldKey = NULL;
+        }
+        if (!request->retireLater) RemoveHeldOldList(request->diagnostics, g_leftAside);
     }
     ClearStamps(&written, STAMPS_NEVER_READ);
     if (newKey != NULL) RegCloseKey(newKey);
@@ -336,6 +344,20 @@ static bool TakeLock(HANDLE* mutex, const SaveRequest* request)
     return false;
 }
 
+bool RetireOldLists(void)
+{
+    g_leftAside[0] = 0;
+    // Its readers are waited for without the lock; it is removed under the lock.
+    if (!WaitForOldListReaders()) return true;
+    const SaveRequest quiet = {SAVE_OVER_ANYTHING, NULL, NULL, NULL, NULL, false};
+    HANDLE mutex;
+    bool locked = TakeLock(&mutex, &quiet);
+    bool removed = RemoveHeldOldList(NULL, g_leftAside);
+    if (locked) ReleaseMutex(mutex);
+    if (mutex != NULL) CloseHandle(mutex);
+    return removed;
+}
+
 SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, const SaveRequest* request)
 {
     // Without the lock the compare and the read-back still guard the store: the save goes on.
@@ -356,7 +378,7 @@ SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, const Sav
 
 bool SavePairList(const PairRowText* rows, int rowCount)
 {
-    SaveRequest request = {SAVE_OVER_ANYTHING, stdout, NULL, NULL, NULL};
+    SaveRequest request = {SAVE_OVER_ANYTHING, stdout, NULL, NULL, NULL, false};
     return SavePairListChecked(rows, rowCount, &request) == SAVE_DONE;
 }
 

@@ -92,12 +92,17 @@ struct SaveRequest {
     DWORD (*waitForLock)(HANDLE mutex, DWORD milliseconds, void* context);
     void (*noteLock)(SaveLockNote note, void* context);  // or NULL
     void* context;
+    // The old list stays aside after the swap until RetireOldLists (or the next save) removes
+    // it, rather than the save waiting for its readers itself.
+    bool retireLater;
 };
 
 // Replaces the stored list with `rows`, as subkeys "0", "1", ... in row order. The store is
 // compared with `base` first; the rows are written into a new key beside Networks and read
 // back; then, unless another writer changed Networks meanwhile, the two are swapped by
-// renaming, and the old tree is removed. A Networks key that is a link is replaced as a
+// renaming. The old list stays aside, whole, for a grace that lets a reader who opened it
+// just before the swap read all of it (at least READER_GRACE_MIN_MS, longer for a long list),
+// and is then removed through the handle that held it. A Networks key that is a link is replaced as a
 // link; one this account may not rename is not replaced. Nothing outside the product key is
 // ever written or deleted: when "Corvane Software" or the product key is a registry link,
 // the save changes nothing and fails. Our two programs take turns at this through a named
@@ -110,6 +115,14 @@ bool SaveTouchedStore(void);
 // could not be removed entirely (a key refusing to be deleted, one nested too deep), or NULL.
 // The repeater service does not read it; the next save tries to remove it again.
 const char* SaveLeftOldListAside(void);
+
+// Waits out the grace of the old list the last save swapped out, then removes it. True when
+// no old list is held, or it is gone; false when part of it stays aside, under the name
+// SaveLeftOldListAside gives. A program whose save left it for later calls this before it ends.
+bool RetireOldLists(void);
+#define READER_GRACE_MIN_MS 500
+// Tests under the real platform, where waits take time, shorten the least grace.
+void SetReaderGraceFloor(DWORD milliseconds);
 
 // The save over anything, diagnostics on standard output, for tools and tests that have
 // not read the store. True when the store holds the rows.

@@ -16,6 +16,7 @@
 
 #include "tests/registry_helpers.h"
 #include "editor/general_page.h"
+#include "editor/sheet_save.h"
 #include "net/adapters.h"
 #include "net/local_addresses.h"
 #include "resources/resource_ids.h"
@@ -97,6 +98,7 @@ protected:
     {
         if (sheet_ != NULL && IsWindow(sheet_)) DestroyWindow(sheet_);
         PumpMessages();
+        RetireOldLists();  // as the program does when the sheet has closed
         UnhookWindowsHookEx(g_hook);
         StoreTest::TearDown();
     }
@@ -413,8 +415,8 @@ TEST_F(GeneralPageTest, ApplyAsksBeforeReplacingAnotherProgramsChange)
     EXPECT_TRUE(g_seenBoxes.empty());
 }
 
-// The old list that cannot be removed entirely stays aside; the pairs are saved, and a box
-// says where the rest of the old list is.
+// The old list stays aside whole until the sheet closes; then what cannot be removed of it
+// stays aside, and a box says where.
 TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysWhereItIs)
 {
     // A subtree whose full path outgrows the removal's path buffer cannot be removed.
@@ -424,6 +426,13 @@ TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysWhereItIs)
     ASSERT_NO_FATAL_FAILURE(OpenSheet());
     ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("192.168.1.10", "10.0.0.5"));
     Press(PSBTN_APPLYNOW);
+    // Until the sheet closes, the old list stays aside whole for whoever still reads it.
+    EXPECT_TRUE(g_seenBoxes.empty());
+    std::string aside = "Software\\Corvane Software\\mDNS\\Networks (replaced)";
+    EXPECT_EQ((std::vector<std::string>{level}), SubkeyNames(aside));
+    Press(PSBTN_CANCEL);
+    ASSERT_TRUE(SheetClosed());
+    RetireSheetLists(NULL);
 
     ASSERT_EQ(1u, g_seenBoxes.size());
     EXPECT_EQ("Corvane Software", g_seenBoxes[0].caption);
@@ -431,12 +440,10 @@ TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysWhereItIs)
               "is in the registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks (replaced), "
               "which the repeater service does not read; the next save tries to remove it again.",
               g_seenBoxes[0].text);
-    EXPECT_EQ(sheet_, g_seenBoxes[0].owner);
     EXPECT_EQ(LoadIconA(NULL, IDI_WARNING), g_seenBoxes[0].icon) << "a warning icon";
     // The key read as a pair of empty texts is saved as one, then the pair added.
     EXPECT_EQ((std::vector<std::string>{"0", "1"}), SubkeyNames(NETWORKS));
     EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\1", "IPsource"));
-    std::string aside = "Software\\Corvane Software\\mDNS\\Networks (replaced)";
     EXPECT_TRUE(KeyExists(aside + tail));
     for (std::string key = aside + tail; key != aside; key.erase(key.rfind('\\'))) DeleteKey(key);
 }

@@ -471,7 +471,7 @@ TEST_F(PairsCommandsTest, AConfirmedSaveComparesWithWhatTheRefusedOneSaw)
     LoadPairTable();
     DeleteKey(NETWORKS "\\0");
     DeleteKey(NETWORKS);
-    SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
     EXPECT_EQ(SAVE_STORE_CHANGED, SavePairListChecked(rows, 1, &request));
     StorePair("0", "3.3.3.3", "4.4.4.4");
     request.base = SAVE_OVER_LAST_SEEN;

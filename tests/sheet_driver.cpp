@@ -371,22 +371,59 @@ void SeedMany(int count)
 }
 
 // Another writer that takes no lock: waits until a save has begun building the new list
-// beside Networks, then adds a key, changes pair 5, or deletes and recreates pair 5.
+// beside Networks, then adds a key, changes pair 5, deletes and recreates pair 5, or puts a
+// value on Networks itself. "new-row" waits instead for the row the save adds ("2000" after
+// 2,000 pairs) to appear in Networks, and disables it at once.
 void WriteDuringSave(const char* kind)
 {
     HKEY key;
+    bool newRow = strcmp(kind, "new-row") == 0;
+    std::string awaited = newRow ? NETWORKS_KEY_PATH "\\2000" : PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME;
     DWORD started = GetTickCount();
-    while (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    while (RegOpenKeyExA(HKEY_LOCAL_MACHINE, awaited.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         if (GetTickCount() - started > kWaitMilliseconds) Fail("no save began");
     }
     RegCloseKey(key);
-    std::string name = strcmp(kind, "add") == 0 ? "extra" : "5";
-    if (strcmp(kind, "recreate") == 0) RegDeleteKeyA(HKEY_LOCAL_MACHINE, (NETWORKS_KEY_PATH "\\" + name).c_str());
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, (NETWORKS_KEY_PATH "\\" + name).c_str(), &key) != ERROR_SUCCESS)
-        Fail("the writer cannot write", kind);
-    RegSetValueExA(key, VALUE_SOURCE, 0, REG_SZ, (const BYTE*)"9.9.9.9", 8);
+    std::string name = newRow ? "2000" : strcmp(kind, "add") == 0 ? "extra" : strcmp(kind, "networks-value") == 0 ? "" : "5";
+    std::string path = NETWORKS_KEY_PATH + (name.empty() ? "" : "\\" + name);
+    if (strcmp(kind, "recreate") == 0) RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS) Fail("the writer cannot write", kind);
+    if (newRow) RegSetValueExA(key, VALUE_ENABLED, 0, REG_SZ, (const BYTE*)"0", 2);
+    else RegSetValueExA(key, name.empty() ? "Note" : VALUE_SOURCE, 0, REG_SZ, (const BYTE*)"9.9.9.9", 8);
     RegCloseKey(key);
     printf("wrote (%s)\n", kind);
+}
+
+// A reader that takes no lock, as the repeater service reads the list: opens Networks,
+// enumerates its keys and reads each pair's source, pass after pass, until a whole pass
+// has seen `finalSize` pairs. Prints each pass's size when it differs from the last one,
+// and "partial" for a pass whose enumeration or a pair's read broke off. Networks missing
+// is not printed: it may be, between the save's two renames.
+void ReadDuringSave(int finalSize)
+{
+    int lastSize = -1;
+    for (DWORD started = GetTickCount(); lastSize != finalSize;) {
+        if (GetTickCount() - started > 4 * kWaitMilliseconds) Fail("never saw the list the save stores");
+        HKEY networks;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, KEY_READ, &networks) != ERROR_SUCCESS) continue;
+        int size = 0;
+        LONG status;
+        for (;; ++size) {
+            char name[256], source[64];
+            DWORD length = sizeof name, bytes = sizeof source;
+            status = RegEnumKeyExA(networks, (DWORD)size, name, &length, NULL, NULL, NULL, NULL);
+            if (status != ERROR_SUCCESS) break;
+            HKEY pair;
+            status = RegOpenKeyExA(networks, name, 0, KEY_READ, &pair);
+            if (status != ERROR_SUCCESS) break;
+            status = RegQueryValueExA(pair, VALUE_SOURCE, NULL, NULL, (BYTE*)source, &bytes);
+            RegCloseKey(pair);
+            if (status != ERROR_SUCCESS) break;
+        }
+        RegCloseKey(networks);
+        if (status != ERROR_NO_MORE_ITEMS) printf("partial\n");
+        else if (size != lastSize) printf("list of %d\n", lastSize = size);
+    }
 }
 
 // Holds the lock our programs save under, as another program's save would, until the file
@@ -518,6 +555,7 @@ int main(int argc, char** argv)
         } else if (command == "answers?") AskSheet();
         else if (command == "seed-many") SeedMany(atoi(argv[++i]));
         else if (command == "write-during-save") WriteDuringSave(argv[++i]);
+        else if (command == "read-during-save") ReadDuringSave(atoi(argv[++i]));
         else if (command == "hold-lock") HoldSaveLock(argv[++i]);
         else if (command == "no-box") {
             if (WaitForMessageBox(next, 500) != NULL) Fail("unexpected message box", next);

@@ -444,7 +444,7 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
     BuildStoreAndCopy();
     LoadPairTable();
     int before = StandinRegistryCallCount();
-    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
     ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
     int calls = StandinRegistryCallCount() - before;
     ASSERT_GT(calls, 20);
@@ -548,7 +548,7 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
 TEST(InterleavingSweepTest, AValueOnTheNewNetworksKeyIsAnotherWritersChange)
 {
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
-    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
     StandinReset();
     BuildStoreAndCopy();
     LoadPairTable();
@@ -576,13 +576,78 @@ TEST(InterleavingSweepTest, AValueOnTheNewNetworksKeyIsAnotherWritersChange)
     EXPECT_GT(duringRows, 4) << "the writer met the rows being written";
 }
 
+// The pairs' sources as a reader sees them through `key`, or "broken" when a read fails.
+std::string ReadSources(HKEY key)
+{
+    std::string sources;
+    for (DWORD index = 0;; ++index) {
+        char name[256], source[64];
+        DWORD length = sizeof name, bytes = sizeof source;
+        LONG status = RegEnumKeyExA(key, index, name, &length, NULL, NULL, NULL, NULL);
+        if (status == ERROR_NO_MORE_ITEMS) return sources;
+        HKEY pair;
+        if (status != ERROR_SUCCESS || RegOpenKeyExA(key, name, 0, KEY_READ, &pair) != ERROR_SUCCESS) return "broken";
+        status = RegQueryValueExA(pair, "IPsource", NULL, NULL, (BYTE*)source, &bytes);
+        RegCloseKey(pair);
+        if (status != ERROR_SUCCESS) return "broken";
+        sources += std::string(name) + "=" + std::string(source, strnlen(source, bytes)) + " ";
+    }
+}
+
+// A reader that opens Networks before any call of the save (the repeater service starting)
+// reads the old list or the new one whole, and keeps reading the one it opened for the
+// readers' grace: the old list is removed only after it. Then nothing stays aside.
+TEST(InterleavingSweepTest, AReaderAtAnyCallOfTheSaveReadsAWholeList)
+{
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}, {"10.0.0.7", "10.0.0.5"}};
+    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
+    StandinReset();
+    BuildStoreAndCopy();
+    LoadPairTable();
+    struct Reader {
+        HKEY key;
+        DWORD opened;
+        std::string saw;
+    };
+    std::vector<Reader> readers;
+    int rereads = 0, missing = 0;
+    std::function<void()> everyCall = [&] {
+        for (const Reader& reader : readers) {
+            if (GetTickCount() - reader.opened >= READER_GRACE_MIN_MS) continue;
+            ++rereads;
+            EXPECT_EQ(reader.saw, ReadSources(reader.key)) << "a reader from call " << &reader - &readers[0];
+        }
+        Reader reader = {NULL, GetTickCount(), ""};
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS, 0, KEY_READ, &reader.key) != ERROR_SUCCESS) ++missing;
+        else reader.saw = ReadSources(reader.key), readers.push_back(reader);
+        StandinBeforeCall(0, everyCall);
+    };
+    StandinBeforeCall(0, everyCall);
+    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 3, &compared));
+    StandinDropFaults();
+    const std::string oldList = "0=1.1.1.1 1=3.3.3.3 ", newList = "0=192.168.1.10 1=10.0.0.6 2=10.0.0.7 ";
+    int sawOld = 0, sawNew = 0;
+    for (const Reader& reader : readers) {
+        sawOld += reader.saw == oldList;
+        sawNew += reader.saw == newList;
+        RegCloseKey(reader.key);
+    }
+    EXPECT_EQ((int)readers.size(), sawOld + sawNew);
+    EXPECT_GT(sawOld, 20);
+    EXPECT_GT(sawNew, 0);
+    EXPECT_LE(missing, 1) << "Networks is missing only between the two renames";
+    EXPECT_GT(rereads, 100);
+    EXPECT_EQ(nullptr, SaveLeftOldListAside());
+    EXPECT_FALSE(KeyExists(PRODUCT "\\" REPLACED_KEY_NAME));
+}
+
 // A read that fails at any call of the load or of the compared save: the save never goes on
 // over a store it could not compare, and never answers success over a store it did not
 // leave exact.
 TEST(InterleavingSweepTest, AFailedReadNeverLetsTheSaveGoOnUnasked)
 {
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
-    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
     StandinReset();
     BuildStoreAndCopy();
     int before = StandinRegistryCallCount();
@@ -627,7 +692,7 @@ TEST(InterleavingSweepTest, AFailedReadNeverLetsTheSaveGoOnUnasked)
 TEST_F(StoreFaultTest, WithoutTheNotificationTheTimesStillTell)
 {
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}};
-    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
     const std::function<void()> writers[] = {[] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); },
                                              [] { SetValue(NETWORKS, "Note", REG_SZ, "mine"); }, [] {}};
     for (const auto& writer : writers) {
@@ -675,7 +740,7 @@ TEST_F(StoreFaultTest, TheLockIsWaitedForGivenBackAndItsTroublesSaid)
         std::vector<int> notes;
         SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL,
                                [](SaveLockNote note, void* context) { ((std::vector<int>*)context)->push_back(note); },
-                               &notes};
+                               &notes, false};
         EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &request));
         EXPECT_EQ(c.waits, StandinMutexWaits());
         EXPECT_EQ(c.notes, notes);

@@ -85,7 +85,7 @@ TEST_F(SaveTest, SavingTwiceLeavesTheSameStore)
 TEST_F(SaveTest, TwoComparedSavesInOneSessionBothSucceed)
 {
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "10.0.0.7"}};
-    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL};
+    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
     LoadPairTable();
     EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
     EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows + 1, 1, &compared));

@@ -172,6 +172,8 @@ BOOL WINAPI CloseServiceHandle(SC_HANDLE handle);
 HANDLE WINAPI OpenProcess(DWORD access, BOOL inherit, DWORD processId);
 BOOL WINAPI GetProcessTimes(HANDLE process, PFILETIME creation, PFILETIME exit, PFILETIME kernel, PFILETIME user);
 void WINAPI Sleep(DWORD milliseconds);
+// The milliseconds that Sleep has counted.
+DWORD WINAPI GetTickCount(void);
 
 // Code pages: the ANSI code page (CP_ACP) is Windows-1252 here, as on the machines we test
 // for, and UTF-8; no other is offered. A character outside the target becomes the default

@@ -406,7 +406,7 @@ outside >"$work/outside-after"
 compare "nothing outside the store changed" "$work/outside-before" "$work/outside-after"
 
 section "another writer during Apply: its change is kept, and the sheet asks with No as default"
-for kind in add change recreate; do
+for kind in add change recreate networks-value; do
     drive reset-store seed-many 2000 >/dev/null
     start_program
     drive wait-sheet >/dev/null
@@ -420,10 +420,48 @@ for kind in add change recreate; do
     wait_program
     expect_equal "$kind during Apply: the question, No by default" "box [Corvane mDNS Configurator] Another program changed the address pairs
 default no" "$asked"
-    name=$([ "$kind" = add ] && echo extra || echo 5)
-    expect_equal "$kind during Apply: the other writer's change is in the store" 1 \
-        "$(drive store | grep -A1 -x "key $name" | grep -c '9\.9\.9\.9' || true)"
+    if [ "$kind" = networks-value ]; then
+        kept=$(dump timeout 120 wine reg query 'HKLM\Software\Corvane Software\mDNS\Networks' /v Note | grep -c '9\.9\.9\.9' || true)
+    else
+        name=$([ "$kind" = add ] && echo extra || echo 5)
+        kept=$(drive store | grep -A1 -x "key $name" | grep -c '9\.9\.9\.9' || true)
+    fi
+    expect_equal "$kind during Apply: the other writer's change is in the store" 1 "$kept"
 done
+
+section "readers during Apply see the old list or the new one, whole; a new row's writer keeps its value"
+drive reset-store seed-many 2000 >/dev/null
+start_program
+drive wait-sheet >/dev/null
+drive read-during-save 2001 >"$work/reader.out" &
+reader_pid=$!
+drive write-during-save new-row >"$work/writer.out" &
+writer_pid=$!
+while kill -0 "$reader_pid" 2>/dev/null; do
+    run_pairs list | awk 'NR == 1 { status = $0 } NR > 1 && !/^error: / { pairs++ } END { print status, pairs + 0 }'
+done >"$work/lists.out" &
+lister_pid=$!
+drive wait-sheet source 172.16.4.2 destination 10.0.0.5 add press apply no-box 'Corvane Software' \
+    no-box 'Corvane mDNS Configurator' >/dev/null
+wait "$reader_pid" "$writer_pid" "$lister_pid" || true
+expect_equal "a reader enumerating Networks" "list of 2000
+list of 2001" "$(cat "$work/reader.out")"
+expect_equal "mDNSPairs list meanwhile, each run the old list or the new one" "" \
+    "$(grep -v -x -e 'exit 0 2000' -e 'exit 0 2001' "$work/lists.out" || true)"
+expect_equal "mDNSPairs list ran during the Apply" 1 "$(grep -c -m1 . "$work/lists.out" || true)"
+expect_equal "the new row's writer" "wrote (new-row)" "$(cat "$work/writer.out")"
+drive wait-sheet press cancel >/dev/null
+dismiss_notice_with_keyboard >/dev/null
+wait_program
+expect_equal "the new row keeps the writer's value, and no old list stays beside Networks" "key 2000
+  IPsource type 1 bytes 11 \"172.16.4.2\\x00\"
+  IPdestination type 1 bytes 9 \"10.0.0.5\\x00\"
+  Direction type 1 bytes 2 \"2\\x00\"
+  Enabled type 1 bytes 2 \"0\\x00\"
+no key beside Networks" \
+    "$(drive store | grep -A4 -x 'key 2000'
+       dump timeout 120 wine reg query 'HKLM\Software\Corvane Software\mDNS' | grep -q 'Networks (' &&
+           echo 'a key beside Networks' || echo 'no key beside Networks')"
 
 section "another program holds the save lock: the sheet waits for it and keeps answering"
 drive reset-store seed 0 192.168.1.10 10.0.0.5 >/dev/null
