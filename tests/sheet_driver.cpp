@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <sddl.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -503,6 +504,21 @@ void SetKeyRights(const std::string& path, REGSAM rights)
     RegCloseKey(key);
 }
 
+// Denies everyone DELETE on the key at `path` (below the Corvane key), and allows the rest.
+void DenyDelete(const std::string& path)
+{
+    HKEY key;
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (CORVANE_PATH + path).c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS)
+        Fail("cannot open for its rights", path.c_str());
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;SD;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                              &descriptor, NULL) ||
+        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) != ERROR_SUCCESS)
+        Fail("cannot deny deleting", path.c_str());
+    LocalFree(descriptor);
+    RegCloseKey(key);
+}
+
 void RemoveTree(const std::string& path)
 {
     char tree[KEY_TREE_PATH_SIZE];
@@ -584,6 +600,7 @@ int main(int argc, char** argv)
             i += 2;
         } else if (command == "deny-writes") SetKeyRights(argv[++i], KEY_READ);
         else if (command == "allow-writes") SetKeyRights(argv[++i], KEY_ALL_ACCESS);
+        else if (command == "deny-delete") DenyDelete(argv[++i]);
         else Fail("unknown command", command.c_str());
     }
     return 0;

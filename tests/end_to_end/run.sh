@@ -405,6 +405,23 @@ wait_program
 outside >"$work/outside-after"
 compare "nothing outside the store changed" "$work/outside-before" "$work/outside-after"
 
+section "a pair key that refuses DELETE: OK stores the rows, then says where the rest of the old list is"
+drive reset-store seed p0 192.168.1.10 10.0.0.5 seed p1 10.0.0.5 192.168.1.10 seed p2 172.16.4.2 10.0.0.5 >/dev/null
+start_program
+drive wait-sheet deny-delete 'mDNS\Networks\p1' source 172.16.4.2 destination 192.168.1.10 add press ok >/dev/null
+expect_equal "the box after the sheet closed" "box [Corvane Software] The address pairs were saved.
+
+The old list could not be removed entirely. What remains of it is in the registry key HKEY_LOCAL_MACHINE\Software\Corvane Software\mDNS\Networks (replaced), which the repeater service does not read; the next save tries to remove it again." \
+    "$(drive box 'Corvane Software' | tr -d '\r')"
+dismiss_notice_with_keyboard >/dev/null
+wait_program
+# The removal stops at the first key that stays.
+expect_equal "every row stored, the rest of the old list aside" "0 1 2 3
+p1 p2" "$(drive store | sed -n 's/^key //p' | paste -sd' ')
+$(dump timeout 120 wine reg query 'HKLM\Software\Corvane Software\mDNS\Networks (replaced)' |
+    sed -n 's/.*\\Networks (replaced)\\//p' | paste -sd' ')"
+drive allow-writes 'mDNS\Networks (replaced)\p1' >/dev/null
+
 section "another writer during Apply: its change is kept, and the sheet asks with No as default"
 for kind in add change recreate networks-value; do
     drive reset-store seed-many 2000 >/dev/null
