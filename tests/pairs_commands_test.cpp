@@ -462,20 +462,39 @@ TEST_F(PairsCommandsTest, AnOldListLeftAsideIsSaid)
     EXPECT_EQ(said, outcome.standardError);
 }
 
-// A confirmed save compares with what the refused one saw: a Networks key that was gone then
-// and holds pairs now is another change, asked about again.
+// A confirmed save compares with what the refused one saw: a change since is another change,
+// asked about again.
 TEST_F(PairsCommandsTest, AConfirmedSaveComparesWithWhatTheRefusedOneSaw)
 {
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}};
+    // Every write its own time, and a clock that moves once per 1,024 writes, where only the
+    // notification armed when the refused save looked tells the second change.
+    for (unsigned tick : {1u, 1024u}) {
+        SCOPED_TRACE(tick);
+        StandinReset();
+        StandinSetClockTick(tick);
+        StorePair("0", "1.1.1.1", "2.2.2.2");
+        LoadPairTable();
+        SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "5.5.5.5");
+        SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
+        EXPECT_EQ(SAVE_STORE_CHANGED, SavePairListChecked(rows, 1, &request));
+        SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "3.3.3.3");
+        request.base = SAVE_OVER_LAST_SEEN;
+        EXPECT_EQ(SAVE_STORE_CHANGED, SavePairListChecked(rows, 1, &request));
+        EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &request));
+        ResetPairTable();
+    }
+    // What the refused save found could not be read: the administrator confirmed replacing a
+    // store nobody could read, so the confirmed save does not compare.
+    StandinReset();
     StorePair("0", "1.1.1.1", "2.2.2.2");
     LoadPairTable();
-    DeleteKey(NETWORKS "\\0");
-    DeleteKey(NETWORKS);
+    SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "5.5.5.5");
+    StandinFailCall("RegOpenKeyExA", 1, ERROR_ACCESS_DENIED, "Networks");
     SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
     EXPECT_EQ(SAVE_STORE_CHANGED, SavePairListChecked(rows, 1, &request));
-    StorePair("0", "3.3.3.3", "4.4.4.4");
+    SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "3.3.3.3");
     request.base = SAVE_OVER_LAST_SEEN;
-    EXPECT_EQ(SAVE_STORE_CHANGED, SavePairListChecked(rows, 1, &request));
     EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &request));
     ResetPairTable();
 }

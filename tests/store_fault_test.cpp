@@ -223,6 +223,37 @@ TEST_F(StoreFaultTest, AnOldListThatCannotBeRemovedIsLeftAsideAndSaid)
     ResetPairTable();
 }
 
+// Apply leaves the old list aside, whole, for whoever still reads it; when the sheet closes
+// RetireOldLists removes it after its readers' grace, or says what stays of it. A save
+// meanwhile removes the one kept first.
+TEST_F(StoreFaultTest, AnOldListKeptForItsReadersGoesWhenRetiredOrAtTheNextSave)
+{
+    const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
+    const std::string aside = PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME;
+    StorePair("0", "9.9.9.9", "8.8.8.8");
+    StorePair("5", "7.7.7.7", "6.6.6.6");
+    LoadPairTable();
+    const SaveRequest later = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, true};
+    DWORD started = GetTickCount();
+    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &later));
+    EXPECT_EQ(started, GetTickCount()) << "the save did not wait";
+    EXPECT_EQ(std::string("7.7.7.7", 8), GetValue(aside + "\\5", "IPsource"));
+    EXPECT_EQ((std::vector<std::string>{"0", "5"}), SubkeyNames(aside));
+    EXPECT_TRUE(RetireOldLists());
+    EXPECT_GE(GetTickCount() - started, (DWORD)READER_GRACE_MIN_MS);
+    EXPECT_EQ((std::vector<std::string>{"Networks"}), SubkeyNames(PRODUCT_KEY_PATH));
+    EXPECT_TRUE(RetireOldLists()) << "nothing more to retire";
+
+    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &later));
+    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &later));
+    EXPECT_EQ((std::vector<std::string>{"Networks", REPLACED_KEY_NAME}), SubkeyNames(PRODUCT_KEY_PATH));
+    StandinDenyAccess((aside + "\\0").c_str(), DELETE);
+    EXPECT_FALSE(RetireOldLists());
+    EXPECT_STREQ(REPLACED_KEY_NAME, SaveLeftOldListAside());
+    EXPECT_TRUE(StoreHoldsExactly(rows, 1));
+    ResetPairTable();
+}
+
 TEST_F(StoreFaultTest, RemovalStopsAtTheFirstSubtreeThatFails)
 {
     CreateKey(NETWORKS "\\a\\inner");
@@ -483,6 +514,11 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
          [] { return !KeyExists(NETWORKS); }},
         {"a writer deleting the last pair", [] { RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\1"); },
          [] { return !KeyExists(NETWORKS "\\1"); }},
+        {"a key made in the list being built",
+         [] {
+             if (KeyExists(PRODUCT "\\" BUILDING_KEY_NAME)) CreateKey(PRODUCT "\\" BUILDING_KEY_NAME "\\1");
+         },
+         nullptr},
     };
     int cases = 0;
     // Every write its own time, as under Wine, and a clock that moves once per 1,024 writes,
@@ -509,21 +545,27 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
                     SaveOutcome outcome = SavePairListChecked(rows, 2, &compared);
                     StandinDropFaults();  // a racer that did not get its turn during the save gets none
                     bool acted = !storeAfterAction.empty();
-                    printf("outcome %d, elsewhere unchanged %d, exact %d, acted %d, kept %d, locks held %d, %s\n",
-                           (int)outcome, StandinDescribeRegistry(ELSEWHERE) == elsewhere, StoreHoldsExactly(rows, 2),
-                           acted, !storeChanged || !interference.changeKept || interference.changeKept(),
-                           StandinHeldMutexCount(), acted ? StandinActionCall() : "-");
+                    bool exact = StoreHoldsExactly(rows, 2);
+                    bool kept = !storeChanged || !interference.changeKept || interference.changeKept();
+                    ResetPairTable();
+                    printf("outcome %d, elsewhere unchanged %d, exact %d, acted %d, kept %d, locks held %d, "
+                           "handles open %d, %s\n",
+                           (int)outcome, StandinDescribeRegistry(ELSEWHERE) == elsewhere, exact, acted, kept,
+                           StandinHeldMutexCount(), StandinOpenHandleCount(), acted ? StandinActionCall() : "-");
                 });
                 ++cases;
                 ASSERT_EQ(0, child.exitStatus) << child.standardOutput << child.standardError;
-                int outcome = -1, elsewhereUnchanged = 0, exact = 0, acted = 0, kept = 0, locksHeld = -1;
+                int outcome = -1, elsewhereUnchanged = 0, exact = 0, acted = 0, kept = 0, locksHeld = -1, handles = -1;
                 char lastCallText[64] = "";
-                ASSERT_EQ(7, sscanf(child.standardOutput.c_str(),
-                                    "outcome %d, elsewhere unchanged %d, exact %d, acted %d, kept %d, locks held %d, %63s",
-                                    &outcome, &elsewhereUnchanged, &exact, &acted, &kept, &locksHeld, lastCallText))
+                ASSERT_EQ(8, sscanf(child.standardOutput.c_str(),
+                                    "outcome %d, elsewhere unchanged %d, exact %d, acted %d, kept %d, locks held %d, "
+                                    "handles open %d, %63s",
+                                    &outcome, &elsewhereUnchanged, &exact, &acted, &kept, &locksHeld, &handles,
+                                    lastCallText))
                     << child.standardOutput;
                 EXPECT_EQ(1, elsewhereUnchanged);
                 EXPECT_EQ(0, locksHeld);
+                EXPECT_EQ(0, handles) << "every key the save opened is closed";
                 if (outcome == SAVE_DONE && !acted) {
                     EXPECT_EQ(1, exact);
                 }
