@@ -6,12 +6,11 @@
 #include <stdlib.h>
 
 #include "editor/pair_list.h"
-#include "editor/save_events.h"
+#include "editor/save_answers.h"
 #include "editor/sheet_save.h"
 #include "resources/program_texts.h"
 #include "resources/resource_ids.h"
 #include "store/store.h"
-#include "store/store_names.h"
 
 #define LINE_TEXT_SIZE 512
 
@@ -58,43 +57,15 @@ static void NoteLock(SaveLockNote note, void* context)
     MessageBoxA((HWND)context, TEXT_LOCK_NOT_HELD, CAPTION_STORE_QUESTION, MB_ICONWARNING);
 }
 
-// The full path of the old list a save left aside, or "" for none.
-static const char* AsidePath(char path[LINE_TEXT_SIZE])
+static bool AskInBox(const char* question, void* context)
 {
-    const char* aside = SaveLeftOldListAside();
-    path[0] = 0;
-    if (aside != NULL) snprintf(path, LINE_TEXT_SIZE, "HKEY_LOCAL_MACHINE\\%s\\%s", PRODUCT_KEY_PATH, aside);
-    return aside;
+    return MessageBoxA((HWND)context, question, CAPTION_STORE_QUESTION, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
+           IDYES;
 }
 
-static void ShowLeftAside(HWND owner, const char* asidePath)
+static void TellInBox(const char* text, bool error, void* context)
 {
-    char text[LINE_TEXT_SIZE * 2];
-    snprintf(text, sizeof text, TEXT_SAVE_LEFT_ASIDE, asidePath);
-    MessageBoxA(owner, text, CAPTION_SAVE_ERROR, MB_ICONWARNING);
-}
-
-// Says what the registry holds after a save that did not complete, or that stored the pairs
-// but left part of an old list aside.
-static void ShowSaveAftermath(HWND sheet, SaveOutcome outcome)
-{
-    char asidePath[LINE_TEXT_SIZE];
-    const char* aside = AsidePath(asidePath);
-    char text[LINE_TEXT_SIZE * 2];
-    if (outcome == SAVE_FAILED && SaveTouchedStore() && aside != NULL) {
-        snprintf(text, sizeof text, TEXT_SAVE_ERROR_OLD_ASIDE, NETWORKS_REG_PATH, asidePath);
-        MessageBoxA(sheet, text, CAPTION_SAVE_ERROR, MB_ICONERROR);
-    } else if (outcome == SAVE_FAILED) {
-        MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
-    } else if (outcome == SAVE_DONE && aside != NULL) {
-        ShowLeftAside(sheet, asidePath);
-    }
-}
-
-void RetireSheetLists(HWND owner)
-{
-    char asidePath[LINE_TEXT_SIZE];
-    if (!RetireOldLists() && AsidePath(asidePath) != NULL) ShowLeftAside(owner, asidePath);
+    MessageBoxA((HWND)context, text, CAPTION_SAVE_ERROR, error ? MB_ICONERROR : MB_ICONWARNING);
 }
 
 bool SaveSheetPairs(HWND sheet)
@@ -107,20 +78,16 @@ bool SaveSheetPairs(HWND sheet)
         MessageBoxA(sheet, TEXT_SAVE_ERROR, CAPTION_SAVE_ERROR, MB_ICONERROR);
         return false;
     }
+    // The old list is removed when the sheet closes, so that Apply does not wait for its readers.
     SaveRequest request = {SAVE_OVER_LAST_READ, stdout, WaitAnswering, NoteLock, sheet, true};
-    SaveOutcome outcome = SavePairListChecked(rows, rowCount, &request);
-    NoteSheetSave(outcome, rows, rowCount, false);
-    // Yes replaces what the refused save found; when that changes again meanwhile, ask again.
-    while (outcome == SAVE_STORE_CHANGED || outcome == SAVE_UNCHECKED) {
-        const char* question = outcome == SAVE_STORE_CHANGED ? TEXT_STORE_CHANGED_QUESTION : TEXT_STORE_UNCHECKED_QUESTION;
-        bool yes = MessageBoxA(sheet, question, CAPTION_STORE_QUESTION, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
-        NoteSheetSaveQuestion(outcome, rows, rowCount, yes);
-        if (!yes) break;
-        request.base = SAVE_OVER_LAST_SEEN;
-        outcome = SavePairListChecked(rows, rowCount, &request);
-        NoteSheetSave(outcome, rows, rowCount, true);
-    }
+    const SaveAnswers answers = {AskInBox, TellInBox, sheet};
+    bool saved = SaveAnswering(rows, rowCount, &request, &answers);
     free(rows);
-    ShowSaveAftermath(sheet, outcome);
-    return outcome == SAVE_DONE;
+    return saved;
+}
+
+void RetireSheetLists(HWND owner)
+{
+    const SaveAnswers answers = {AskInBox, TellInBox, owner};
+    RetireAnswering(&answers);
 }

@@ -13,6 +13,7 @@
 
 #include "console/pairs_commands.h"
 #include "console/pairs_export.h"
+#include "editor/save_answers.h"
 #include "editor/save_events.h"
 #include "net/adapters.h"
 #include "net/local_addresses.h"
@@ -1069,6 +1070,114 @@ TEST_F(PairsCommandsTest, StalePairsAndTheAuditTrail)
 }  // namespace
 
 namespace {
+
+// What the sheet's conversation says and asks, recorded.
+struct Conversation {
+    std::vector<bool> answers;  // in turn; "No" once they run out
+    std::function<void()> whileAsked;  // another writer, while the first question is up
+    std::vector<std::string> asked, told;
+};
+
+const SaveAnswers kRecordedAnswers = {
+    [](const char* question, void* context) {
+        Conversation* talk = (Conversation*)context;
+        talk->asked.push_back(question == std::string(TEXT_STORE_CHANGED_QUESTION)     ? "changed"
+                              : question == std::string(TEXT_STORE_UNCHECKED_QUESTION) ? "unchecked"
+                                                                                       : question);
+        if (talk->whileAsked && talk->asked.size() == 1) talk->whileAsked();
+        bool yes = talk->asked.size() <= talk->answers.size() && talk->answers[talk->asked.size() - 1];
+        return yes;
+    },
+    [](const char* text, bool error, void* context) {
+        ((Conversation*)context)->told.push_back(std::string(error ? "error: " : "warning: ") + text);
+    },
+    NULL};
+
+// The sheet's save as the administrator meets it: the question when another program changed
+// the pairs or they could not be checked, Yes saving again over what that save found (and
+// asking again when it changes meanwhile), No keeping the sheet open; then the box that says
+// what the registry holds. Each save and answer in the audit trail.
+TEST_F(PairsCommandsTest, TheSheetsSaveAsksAndTellsAsTheAdministratorMeetsIt)
+{
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}};
+    const std::string replaced = "HKEY_LOCAL_MACHINE\\" PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME;
+    auto change = [] { SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "5.5.5.5"); };
+    char oldAside[1024], leftAside[1024];
+    snprintf(oldAside, sizeof oldAside, TEXT_SAVE_ERROR_OLD_ASIDE, NETWORKS_REG_PATH, replaced.c_str());
+    snprintf(leftAside, sizeof leftAside, TEXT_SAVE_LEFT_ASIDE, replaced.c_str());
+    struct Case {
+        const char* name;
+        std::function<void()> before;
+        Conversation talk;
+        std::vector<std::string> asked, told;
+        bool saved;
+        std::vector<DWORD> events;
+    };
+    Case cases[] = {
+        {"nothing else changed", [] {}, {}, {}, {}, true, {1000}},
+        {"another program's change, No", change, {{false}, nullptr, {}, {}}, {"changed"}, {}, false, {1001}},
+        {"another program's change, Yes", change, {{true}, nullptr, {}, {}}, {"changed"}, {}, true, {1001, 1000}},
+        {"changed again while asked, Yes twice", change, {{true, true}, change, {}, {}}, {"changed", "changed"}, {},
+         true, {1001, 1001, 1000}},
+        {"changed again while asked, then No", change, {{true, false}, change, {}, {}}, {"changed", "changed"}, {},
+         false, {1001, 1001}},
+        {"could not be checked, No", [] { StandinFailCall("RegEnumKeyExA", 0, ERROR_ACCESS_DENIED); },
+         {{false}, nullptr, {}, {}}, {"unchecked"}, {}, false, {1001}},
+        {"the new list cannot be built", [] { StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, BUILDING_KEY_NAME); },
+         {}, {}, {std::string("error: ") + TEXT_SAVE_ERROR}, false, {1002}},
+        {"the old list cannot be put back",
+         [] {
+             StandinFailCall("RegRenameKey", 1, ERROR_ACCESS_DENIED);
+             StandinFailCall("RegRenameKey", 1, ERROR_ACCESS_DENIED);
+         },
+         {}, {}, {std::string("error: ") + oldAside}, false, {1002}},
+        {"an earlier old list stays aside",
+         [] {
+             CreateKey(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\x");
+             StandinDenyAccess(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\x", DELETE);
+         },
+         {}, {}, {std::string("warning: ") + leftAside}, true, {1000}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StandinReset();
+        StorePair("0", "1.1.1.1", "2.2.2.2");
+        LoadPairTable();
+        RememberLoadedPairs();
+        c.before();
+        size_t firstEvent = StandinEventReports().size();
+        SaveRequest request = {SAVE_OVER_ANYTHING, NULL, NULL, NULL, NULL, false};
+        SaveAnswers answers = kRecordedAnswers;
+        answers.context = &c.talk;
+        EXPECT_EQ(c.saved, SaveAnswering(rows, 1, &request, &answers));
+        StandinDropFaults();
+        EXPECT_EQ(c.asked, c.talk.asked);
+        EXPECT_EQ(c.told, c.talk.told);
+        EXPECT_EQ(c.saved, StoreHoldsExactly(rows, 1));
+        std::vector<DWORD> events;
+        for (size_t i = firstEvent; i < StandinEventReports().size(); ++i) events.push_back(StandinEventReports()[i].id);
+        EXPECT_EQ(c.events, events);
+        ResetPairTable();
+    }
+    // When the sheet closes, the old list Apply kept aside goes; what cannot is said.
+    for (bool stays : {false, true}) {
+        SCOPED_TRACE(stays ? "an old list that stays" : "an old list that goes");
+        StandinReset();
+        StorePair("0", "1.1.1.1", "2.2.2.2");
+        LoadPairTable();
+        SaveRequest apply = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, true};
+        Conversation talk;
+        SaveAnswers answers = kRecordedAnswers;
+        answers.context = &talk;
+        ASSERT_TRUE(SaveAnswering(rows, 1, &apply, &answers));
+        if (stays) StandinDenyAccess(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", DELETE);
+        RetireAnswering(&answers);
+        EXPECT_EQ(stays ? std::vector<std::string>{std::string("warning: ") + leftAside} : std::vector<std::string>{},
+                  talk.told);
+        EXPECT_EQ(stays, KeyExists(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME));
+        ResetPairTable();
+    }
+}
 
 // The configurator's saves in the audit trail: the same difference lines as the companion's,
 // measured against the list the sheet last knew; the answer to the question; a failure.
