@@ -242,7 +242,15 @@ TEST_F(StoreFaultTest, AnOldListKeptForItsReadersGoesWhenRetiredOrAtTheNextSave)
     EXPECT_TRUE(RetireOldLists());
     EXPECT_GE(GetTickCount() - started, (DWORD)READER_GRACE_MIN_MS);
     EXPECT_EQ((std::vector<std::string>{"Networks"}), SubkeyNames(PRODUCT_KEY_PATH));
+    size_t lockWaits = StandinMutexWaits().size();
     EXPECT_TRUE(RetireOldLists()) << "nothing more to retire";
+    EXPECT_EQ(lockWaits, StandinMutexWaits().size()) << "nor a lock to take for it";
+    // Another program's save removed the one kept meanwhile: it is gone all the same.
+    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &later));
+    DeleteKey(aside + "\\0");
+    DeleteKey(aside);
+    EXPECT_TRUE(RetireOldLists());
+    EXPECT_EQ(nullptr, SaveLeftOldListAside());
 
     ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &later));
     ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &later));
