@@ -19,6 +19,7 @@
 #include "editor/sheet_save.h"
 #include "net/adapters.h"
 #include "net/local_addresses.h"
+#include "resources/program_texts.h"
 #include "resources/resource_ids.h"
 #include "tests/platform_windows.h"
 #include "shell/configuration_sheet.h"
@@ -446,6 +447,58 @@ TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysWhereItIs)
     EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\1", "IPsource"));
     EXPECT_TRUE(KeyExists(aside + tail));
     for (std::string key = aside + tail; key != aside; key.erase(key.rfind('\\'))) DeleteKey(key);
+}
+
+// Another program's save holding the lock, from a thread of its own: it keeps the lock until
+// the sheet's line says that it waits (at most ten seconds), notes what the sheet showed
+// then, and lets go.
+struct LockHolder {
+    HANDLE held;
+    HWND sheet, page;
+    char line[1024];
+    BOOL sheetEnabled;
+};
+
+DWORD WINAPI HoldLockUntilTheSheetWaits(LPVOID parameter)
+{
+    LockHolder* holder = (LockHolder*)parameter;
+    HANDLE mutex = CreateMutexA(NULL, TRUE, STORE_MUTEX_NAME);
+    SetEvent(holder->held);
+    for (int tries = 0; tries < 100; ++tries) {
+        Sleep(100);
+        // Sent to the sheet's thread, which answers while it waits.
+        GetDlgItemTextA(holder->page, IDC_ADDRESS_LINE, holder->line, sizeof holder->line);
+        if (strcmp(holder->line, TEXT_LOCK_WAITING) == 0) break;
+    }
+    holder->sheetEnabled = IsWindowEnabled(holder->sheet);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return 0;
+}
+
+// While another program holds the save lock, Apply waits with the sheet disabled but
+// answering, and the line below the list says so; then the save goes on, and the line and
+// the sheet are as they were.
+TEST_F(GeneralPageTest, ApplyWaitsForTheLockWithTheSheetAnswering)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    ASSERT_NO_FATAL_FAILURE(ChooseAndAdd("192.168.1.10", "10.0.0.5"));
+    char before[1024] = "", after[1024] = "";
+    GetDlgItemTextA(page_, IDC_ADDRESS_LINE, before, sizeof before);
+    LockHolder holder = {CreateEventA(NULL, TRUE, FALSE, NULL), sheet_, page_, "", TRUE};
+    HANDLE thread = CreateThread(NULL, 0, HoldLockUntilTheSheetWaits, &holder, 0, NULL);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(holder.held, 10000));
+    Press(PSBTN_APPLYNOW);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 15000));
+    CloseHandle(thread);
+    CloseHandle(holder.held);
+    EXPECT_STREQ(TEXT_LOCK_WAITING, holder.line);
+    EXPECT_FALSE(holder.sheetEnabled);
+    EXPECT_TRUE(IsWindowEnabled(sheet_));
+    GetDlgItemTextA(page_, IDC_ADDRESS_LINE, after, sizeof after);
+    EXPECT_STREQ(before, after);
+    EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\0", "IPsource"));
+    EXPECT_TRUE(g_seenBoxes.empty());
 }
 
 // Sets the DACL of the key at `path` from its SDDL text, through a handle opened to change it.
