@@ -111,6 +111,9 @@ protected:
         LoadPairTable();
         PROPSHEETHEADERA header;
         SheetPageDescription page;
+        // Whatever the stack held before: the header is filled whole, as in the program.
+        memset(&header, 0xA5, sizeof header);
+        memset(&page, 0xA5, sizeof page);
         FillSheetHeader(&header, &page, NULL);
         header.dwFlags |= PSH_MODELESS;
         sheet_ = (HWND)PropertySheetA(&header);
