@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "standin.h"
+#include "standin/standin_faults.h"
 #include "standin/standin_registry_clock.h"
 #include "standin/standin_reset.h"
 
@@ -47,6 +48,11 @@ SC_HANDLE WINAPI OpenSCManagerA(LPCSTR, LPCSTR, DWORD)
 
 SC_HANDLE WINAPI OpenServiceA(SC_HANDLE, LPCSTR name, DWORD)
 {
+    LONG status;
+    if (StandinTakeFault("OpenServiceA", name, &status)) {
+        SetLastError((DWORD)status);
+        return nullptr;
+    }
     StandinService* service = Named(name ? name : "");
     if (service == nullptr) {
         SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);

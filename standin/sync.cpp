@@ -13,6 +13,8 @@
 
 namespace {
 int g_heldMutexes = 0;
+int g_mutexObject;
+int g_openMutexHandles = 0;
 bool g_nameTaken = false;
 std::deque<DWORD> g_waitAnswers;
 std::vector<DWORD> g_waits;
@@ -62,12 +64,12 @@ void WINAPI SetLastError(DWORD error)
 
 HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR)
 {
-    static int mutex;
     if (g_nameTaken) {
         SetLastError(ERROR_INVALID_HANDLE);  // as Windows answers for an event or a section of that name
         return NULL;
     }
-    return &mutex;
+    ++g_openMutexHandles;
+    return &g_mutexObject;
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds)
@@ -100,8 +102,14 @@ BOOL WINAPI ReleaseMutex(HANDLE)
 
 BOOL WINAPI CloseHandle(HANDLE object)
 {
+    if (object == &g_mutexObject) --g_openMutexHandles;
     g_events.erase(object);
     return TRUE;
+}
+
+int StandinOpenMutexHandleCount(void)
+{
+    return g_openMutexHandles;
 }
 
 int StandinHeldMutexCount(void)
@@ -123,6 +131,7 @@ const std::vector<DWORD>& StandinMutexWaits(void)
 void StandinResetSync(void)
 {
     g_heldMutexes = 0;
+    g_openMutexHandles = 0;
     g_nameTaken = false;
     g_waitAnswers.clear();
     g_waits.clear();

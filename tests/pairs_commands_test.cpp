@@ -249,6 +249,10 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          "The file \"" + exported.path + "\" is not an export of mDNSPairs (line 1: neither a REGEDIT4 file nor a Windows "
          "Registry Editor Version 5.00 file).", two,
          [&exported] { exported.Write(std::string(8 * 1024 * 1024, ';')); }},
+        // An empty file is read, and is no export either.
+        {{"import", exported.path}, PAIRS_USAGE, "",
+         "The file \"" + exported.path + "\" is not an export of mDNSPairs (line 0: an empty file).", two,
+         [&exported] { exported.Write(""); }},
         // No export is that large: refused before it is read.
         {{"import", exported.path}, PAIRS_USAGE, "",
          "The file \"" + exported.path + "\" is larger than 8 MB, far beyond any export: it was not read.", two,
@@ -370,6 +374,10 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          [] { StandinScriptService({"MdnsTest", "", 0, false, false, true, 0, 0, 0}); }},
         {{"restart", "--service", "Nothing"}, PAIRS_NO_SERVICE, "",
          "The service \"Nothing\" does not exist (a key name or a display name will do).", one},
+        // Found, but not to be stopped and started by this account: not restarted, and said.
+        {{"restart"}, PAIRS_NOT_RESTARTED, "",
+         "The service \"Corvane mDNS Repeater\" cannot be opened (error 5) (a key name or a display name will do).", one,
+         [] { StandinFailCall("OpenServiceA", 1, ERROR_ACCESS_DENIED, "MdnsTest"); }},
         // A stopped service is never pending, and never started.
         {{"set", "WiFi", "Ethernet2", "--restart"}, PAIRS_CHANGED,
          "add 10.0.0.5 192.168.1.10\nremove 192.168.1.10 10.0.0.5\nThe service MdnsTest is stopped; it stays stopped and "
@@ -568,40 +576,52 @@ TEST_F(PairsCommandsTest, ExportsReadBackExactly)
     }
 
     // The import reads what the export writes and nothing else: each of these changes of a
-    // good file makes it not an export.
+    // good file makes it not an export, for the reason said.
     const PairRowText two[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.5", "10.0.0.6"}};
     const std::string good = PairsExportText(two, 2);
     const std::string key = "[HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks";
-    const std::pair<std::string, std::string> changes[] = {
-        {"REGEDIT4", "REGEDIT5"},
-        {key + "\\1]", key + "\\2]"},
-        {key + "\\1]", "[HKEY_USERS\\x]"},
-        {key + "\\1]", "[-" + key.substr(1) + "\\1]"},
-        {"\"Direction\"=\"2\"", "\"Direction\"=\"3\""},
-        {"\"Enabled\"=\"1\"\r\n\r\n[", "\r\n\r\n["},
-        {"\"Enabled\"=\"1\"", "\"Enabled\"=\"1\"\r\n\"Enabled\"=\"1\""},
-        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=hex(1):31,32"},
-        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=hex(1):31,00,32,00"},
-        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"192.168.100.1000\""},
-        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"a\\nb\""},
-        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=dword:00000001"},
-        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"192.168.1.10\"x"},
-        {"\"Direction\"", std::string("\"Dir\0ection\"", 12)},
-        {"\"IPsource\"=\"10.0.0.5\"\r\n", ""},
+    struct Change {
+        std::string from, to, why;
+    };
+    const Change changes[] = {
+        {"REGEDIT4", "REGEDIT5", "line 1: neither a REGEDIT4 file nor a Windows Registry Editor Version 5.00 file"},
+        {key + "\\1]", key + "\\2]", "line 20: pairs not numbered 0, 1, 2, ... without a gap"},
+        {key + "\\1]", "[HKEY_USERS\\x]", "line 14: a key outside the Networks key"},
+        {key + "\\1]", "[-" + key.substr(1) + "\\1]",
+         "line 14: a section that deletes a key, which an import never needs"},
+        {"\"Direction\"=\"2\"", "\"Direction\"=\"3\"", "line 11: Direction other than 2"},
+        {"\"Enabled\"=\"1\"\r\n\r\n[", "\r\n\r\n[", "line 14: a pair's section without all four values"},
+        {"\"Enabled\"=\"1\"", "\"Enabled\"=\"1\"\r\n\"Enabled\"=\"1\"", "line 13: an unknown or repeated value name"},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=hex(1):31,32",
+         "line 9: a value that the export does not write"},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=hex(1):31,00,32,00",
+         "line 9: a value that the export does not write"},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"192.168.100.1000\"",
+         "line 9: a value that the export does not write"},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"a\\nb\"", "line 9: a value that the export does not write"},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=dword:00000001",
+         "line 9: a value that the export does not write"},
+        {"\"IPsource\"=\"192.168.1.10\"", "\"IPsource\"=\"192.168.1.10\"x",
+         "line 9: a value that the export does not write"},
+        {"\"Direction\"", std::string("\"Dir\0ection\"", 12), "line 11: a NUL character"},
+        {"\"IPsource\"=\"10.0.0.5\"\r\n", "", "line 19: a pair's section without all four values"},
         // A whole row's section gone, its count line kept; text after the count; a line after it.
-        {key + "\\1]\r\n\"IPsource\"=\"10.0.0.5\"\r\n\"IPdestination\"=\"10.0.0.6\"\r\n\"Direction\"=\"2\"\r\n\"Enabled\"=\"1\"\r\n\r\n", ""},
-        {"Pairs: 2.", "Pairs: 2. and more"},
-        {"Pairs: 2.\r\n", "Pairs: 2.\r\n\"IPsource\"=\"1.2.3.4\"\r\n"},
-        {"Pairs: 2.", "Pairs: 3."},
+        {key + "\\1]\r\n\"IPsource\"=\"10.0.0.5\"\r\n\"IPdestination\"=\"10.0.0.6\"\r\n\"Direction\"=\"2\"\r\n\"Enabled\"=\"1\"\r\n\r\n", "",
+         "line 14: not as many pairs as the export's last line counts"},
+        {"Pairs: 2.", "Pairs: 2. and more",
+         "line 20: the export's last line, which counts its pairs, is missing: cut short?"},
+        {"Pairs: 2.\r\n", "Pairs: 2.\r\n\"IPsource\"=\"1.2.3.4\"\r\n", "line 21: a line after the export's last"},
+        {"Pairs: 2.", "Pairs: 3.", "line 20: not as many pairs as the export's last line counts"},
     };
     for (const auto& change : changes) {
         std::string text = good;
-        size_t at = text.find(change.first);
-        ASSERT_NE(std::string::npos, at) << change.first;
-        text.replace(at, change.first.size(), change.second);
+        size_t at = text.find(change.from);
+        ASSERT_NE(std::string::npos, at) << change.from;
+        text.replace(at, change.from.size(), change.to);
         std::vector<PairRowText> read;
         std::string why;
-        EXPECT_FALSE(ParsePairsExport(text, &read, &why)) << change.second;
+        EXPECT_FALSE(ParsePairsExport(text, &read, &why)) << change.to;
+        EXPECT_EQ(change.why, why);
     }
 
     // An export cut short at any line is refused, never a shorter list.

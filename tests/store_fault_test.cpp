@@ -795,6 +795,7 @@ TEST_F(StoreFaultTest, TheLockIsWaitedForGivenBackAndItsTroublesSaid)
         EXPECT_EQ(c.waits, StandinMutexWaits());
         EXPECT_EQ(c.notes, notes);
         EXPECT_EQ(0, StandinHeldMutexCount());
+        EXPECT_EQ(0, StandinOpenMutexHandleCount());
     }
 }
 

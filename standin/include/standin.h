@@ -29,6 +29,8 @@ void StandinFailRegistryCall(int callNumber, LONG status);
 int StandinRegistryCallCount(void);
 // Mutexes the code holds (waited for and not yet released).
 int StandinHeldMutexCount(void);
+// Handles to the mutex that are open (made and not yet closed).
+int StandinOpenMutexHandleCount(void);
 // What the save's lock meets: a name held by an object of another kind, and the answers of
 // the next waits in turn (WAIT_TIMEOUT: another holds it); without answers every wait succeeds.
 void StandinScriptMutex(bool nameTaken, const std::vector<DWORD>& waitAnswers);
