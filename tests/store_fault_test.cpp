@@ -241,6 +241,7 @@ TEST_F(StoreFaultTest, AnOldListKeptForItsReadersGoesWhenRetiredOrAtTheNextSave)
     EXPECT_EQ((std::vector<std::string>{"0", "5"}), SubkeyNames(aside));
     EXPECT_TRUE(RetireOldLists());
     EXPECT_GE(GetTickCount() - started, (DWORD)READER_GRACE_MIN_MS);
+    EXPECT_EQ(0, StandinHeldMutexCount() + StandinOpenMutexHandleCount()) << "the lock given back and closed";
     EXPECT_EQ((std::vector<std::string>{"Networks"}), SubkeyNames(PRODUCT_KEY_PATH));
     size_t lockWaits = StandinMutexWaits().size();
     EXPECT_TRUE(RetireOldLists()) << "nothing more to retire";
