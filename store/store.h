@@ -102,8 +102,8 @@ struct SaveRequest {
 // back; then, unless another writer changed Networks meanwhile, the two are swapped by
 // renaming. The old list stays aside, whole, for a grace that lets a reader who opened it
 // just before the swap read all of it (at least READER_GRACE_MIN_MS, longer for a long list),
-// and is then removed through the handle that held it. A Networks key that is a link is replaced as a
-// link; one this account may not rename is not replaced. Nothing outside the product key is
+// and is then removed through the handle that held it. A Networks key that is a link is
+// replaced as a link; one this account may not rename is not replaced. Nothing outside the product key is
 // ever written or deleted: when "Corvane Software" or the product key is a registry link,
 // the save changes nothing and fails. Our two programs take turns at this through a named
 // mutex. Ends the process when the product key cannot be opened with full access afterwards.

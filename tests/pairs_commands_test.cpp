@@ -1166,7 +1166,7 @@ TEST_F(PairsCommandsTest, TheSheetsSaveAsksAndTellsAsTheAdministratorMeetsIt)
         RememberLoadedPairs();
         c.before();
         size_t firstEvent = StandinEventReports().size();
-        SaveRequest request = {SAVE_OVER_ANYTHING, NULL, NULL, NULL, NULL, false};
+        SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
         SaveAnswers answers = kRecordedAnswers;
         answers.context = &c.talk;
         EXPECT_EQ(c.saved, SaveAnswering(rows, 1, &request, &answers));
