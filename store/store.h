@@ -120,7 +120,7 @@ const char* SaveLeftOldListAside(void);
 // no old list is held, or it is gone; false when part of it stays aside, under the name
 // SaveLeftOldListAside gives. A program whose save left it for later calls this before it ends.
 bool RetireOldLists(void);
-#define READER_GRACE_MIN_MS 500
+#define READER_GRACE_MIN_MS 250
 // Tests under the real platform, where waits take time, shorten the least grace.
 void SetReaderGraceFloor(DWORD milliseconds);
 
