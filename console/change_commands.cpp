@@ -6,6 +6,7 @@
 #include "console/import_file.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_plan.h"
+#include "console/store_words.h"
 #include "console/wanted_list.h"
 #include "editor/pair_rules.h"
 #include "net/own_addresses.h"
@@ -16,7 +17,18 @@
 static int Converge(const CommandLine& line, const PairRows& wanted, const std::string& nothingText, PairsPlan* plan)
 {
     FinishPlan(wanted, nothingText, plan);
-    return RunPlan(line, *plan, line.whatIf);
+    int exitCode = RunPlan(line, *plan, line.whatIf);
+    EndPlan(plan);
+    return exitCode;
+}
+
+// The first half of a plan for a command that may change the list.
+static bool Begin(const CommandLine& line, bool restartAsked, PairsPlan* plan)
+{
+    if (BeginPlan(line, restartAsked, READ_TO_CHANGE, plan)) return true;
+    fprintf(stderr, "%s\n", StoreProblemText(plan->reading.problem).c_str());
+    EndPlan(plan);
+    return false;
 }
 
 // The pair a command's two words name; false, having said why, with the exit code.
@@ -32,7 +44,7 @@ int AddPair(const CommandLine& line)
     int exitCode;
     if (!ResolvePairWords(line, true, &pair, &exitCode)) return exitCode;
     PairsPlan plan;
-    BeginPlan(line, line.restart, &plan);
+    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
     PairRuleVerdict verdict = CheckAddPair(pair.source, pair.destination, plan.stored.data(), (int)plan.stored.size());
     // A pair already in the list is what was asked for: running the same add again is safe.
     if (verdict == PAIR_DUPLICATE) {
@@ -42,6 +54,7 @@ int AddPair(const CommandLine& line)
     }
     if (verdict != PAIR_ACCEPTED) {
         fprintf(stderr, "%s\n", PairRuleMessage(verdict));
+        EndPlan(&plan);
         return PAIRS_REFUSED;
     }
     PairRows wanted = plan.stored;
@@ -56,7 +69,7 @@ int RemovePair(const CommandLine& line)
     int exitCode;
     if (!ResolvePairWords(line, false, &pair, &exitCode)) return exitCode;
     PairsPlan plan;
-    BeginPlan(line, line.restart, &plan);
+    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
     PairRows kept;
     for (const PairRowText& row : plan.stored)
         if (!IsDuplicate(pair.source, pair.destination, &row, 1)) kept.push_back(row);
@@ -71,14 +84,14 @@ int SetPairs(const CommandLine& line)
     int exitCode;
     if (!WantedFromWords(line.words, &wanted, &exitCode)) return exitCode;
     PairsPlan plan;
-    BeginPlan(line, line.restart, &plan);
+    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
     return Converge(line, wanted, TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
 int ClearPairs(const CommandLine& line)
 {
     PairsPlan plan;
-    BeginPlan(line, line.restart, &plan);
+    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
     return Converge(line, PairRows(), TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
@@ -88,7 +101,7 @@ int ImportPairs(const CommandLine& line)
     int exitCode;
     if (!ReadImportFile(line.words[0], &wanted, &exitCode)) return exitCode;
     PairsPlan plan;
-    BeginPlan(line, line.restart, &plan);
+    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
     return Converge(line, wanted, TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
@@ -101,7 +114,7 @@ int PrunePairs(const CommandLine& line)
         return PAIRS_ADDRESSES_UNKNOWN;
     }
     PairsPlan plan;
-    BeginPlan(line, line.restart, &plan);
+    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
     PairRows kept;
     for (const PairRowText& row : plan.stored) {
         const char* missing[2];
@@ -118,9 +131,11 @@ int CheckPairs(const CommandLine& line)
                        : !WantedFromWords(line.words, &wanted, &exitCode))
         return exitCode;
     PairsPlan plan;
-    BeginPlan(line, true, &plan);
+    if (!Begin(line, true, &plan)) return PAIRS_STORE_UNUSABLE;
     FinishPlan(wanted, TEXT_PAIRS_CONVERGED, &plan);
-    if (!line.json || plan.refuse) return RunPlan(line, plan, true);
-    fputs(PlanJson(plan).c_str(), stdout);
-    return PlanExitCode(plan);
+    int answer = PlanExitCode(plan);
+    if (!line.json || plan.refuse) answer = RunPlan(line, plan, true);
+    else fputs(PlanJson(plan).c_str(), stdout);
+    EndPlan(&plan);
+    return answer;
 }

@@ -5,6 +5,7 @@
 #include "console/pairs_commands.h"
 #include "console/pairs_plan.h"
 #include "console/run_events.h"
+#include "console/store_words.h"
 #include "store/printable_text.h"
 #include "store/store_names.h"
 #include "resources/program_texts.h"
@@ -26,60 +27,75 @@ static std::string ChangeLines(const PairsPlan& plan)
 }
 
 // Where an old list the save left aside is, as a person would look it up.
-static std::string AsidePath(void)
+static std::string AsidePath(const char* aside)
 {
-    return std::string("HKEY_LOCAL_MACHINE\\" PRODUCT_KEY_PATH "\\") + SaveLeftOldListAside();
+    return std::string("HKEY_LOCAL_MACHINE\\" PRODUCT_KEY_PATH "\\") + aside;
 }
 
 // What a save that did not complete left, on standard error and in the log: nearly always the
 // old list as it was.
-static std::string NotSavedText(void)
+static std::string NotSavedText(const SaveResult& result)
 {
-    if (!SaveTouchedStore() || SaveLeftOldListAside() == NULL) return TEXT_PAIRS_NOT_SAVED;
+    if (!result.storeTouched || result.leftAside[0] == 0) return TEXT_PAIRS_NOT_SAVED;
     char text[1024];
-    snprintf(text, sizeof text, TEXT_PAIRS_NOT_SAVED_OLD_ASIDE, StoreShownAs().c_str(), AsidePath().c_str());
+    snprintf(text, sizeof text, TEXT_PAIRS_NOT_SAVED_OLD_ASIDE, StoreShownAs().c_str(), AsidePath(result.leftAside).c_str());
+    return text;
+}
+
+// The old list the save swapped out: its readers' grace is waited out here, so that the exit
+// code still says what stays of it.
+static std::string RetireAside(SaveResult* result)
+{
+    char left[ASIDE_NAME_SIZE] = "";
+    RemovalNotes notes = {0, 0};
+    bool removed = RetireOldList(&result->held, left, &notes);
+    SayRemovalNotes(notes);
+    if (removed && result->leftAside[0] == 0) return "";
+    char text[1024];
+    snprintf(text, sizeof text, TEXT_PAIRS_LEFT_ASIDE, AsidePath(result->leftAside[0] ? result->leftAside : left).c_str());
+    fprintf(stderr, "%s\n", text);
     return text;
 }
 
 // The save, said once on standard error when it did not complete, and logged either way.
-static int Save(const CommandLine& line, const PairsPlan& plan)
+static int Save(const CommandLine& line, PairsPlan& plan, SaveResult* result)
 {
-    // The key removal's diagnostics are diagnostics: standard output is the result. The
-    // store must still be what the plan read, or another writer's work would be lost.
-    SaveRequest request = {SAVE_OVER_LAST_READ, stderr, NULL, NoteLock, NULL, false};
-    SaveOutcome outcome = SavePairListChecked(plan.wanted.data(), (int)plan.wanted.size(), &request);
+    // The store must still be what the plan read, or another writer's work would be lost.
+    SaveRequest request = {&plan.reading.stamps, &plan.reading.path, NULL, NoteLock, NULL, READER_GRACE_MIN_MS};
+    *result = SavePairListOver(plan.wanted.data(), (int)plan.wanted.size(), &request);
+    // The key removal's diagnostics are diagnostics: standard output is the result.
+    SayRemovalNotes(result->notes);
     int before = (int)plan.stored.size(), after = (int)plan.wanted.size();
     std::string changes = ChangeLines(plan);
-    switch (outcome) {
+    int exitCode = PAIRS_SAVE_FAILED;
+    switch (result->outcome) {
     case SAVE_DONE: {
         // The list is saved; an old tree that stayed aside is said, and does not fail the run.
-        std::string aside;
-        if (SaveLeftOldListAside() != NULL) {
-            char text[1024];
-            snprintf(text, sizeof text, TEXT_PAIRS_LEFT_ASIDE, AsidePath().c_str());
-            aside = text;
-            fprintf(stderr, "%s\n", text);
-        }
+        std::string aside = RetireAside(result);
         LogRun(line, LIST_EVENT_SAVED, before, after, changes, aside);
-        return PAIRS_CHANGED;
+        exitCode = PAIRS_CHANGED;
+        break;
     }
     case SAVE_STORE_CHANGED:
         fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_CHANGED);
         LogRun(line, LIST_EVENT_REFUSED, before, -1, changes,
                "Another program changed the list first: its change was kept, and this command was not retried (exit 6).");
-        return PAIRS_STORE_CHANGED;
+        exitCode = PAIRS_STORE_CHANGED;
+        break;
     case SAVE_UNCHECKED:
         fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_UNCHECKED);
         LogRun(line, LIST_EVENT_REFUSED, before, before, changes,
                "Whether another program changed the list could not be read: nothing was changed (exit 8).");
-        return PAIRS_STORE_UNCHECKED;
+        exitCode = PAIRS_STORE_UNCHECKED;
+        break;
     default: {
-        std::string text = NotSavedText();
+        std::string text = NotSavedText(*result);
         fprintf(stderr, "%s\n", text.c_str());
-        LogRun(line, LIST_EVENT_FAILED, before, SaveTouchedStore() ? -1 : before, changes, text);
-        return PAIRS_SAVE_FAILED;
+        LogRun(line, LIST_EVENT_FAILED, before, result->storeTouched ? -1 : before, changes, text);
+        break;
     }
     }
+    return exitCode;
 }
 
 RestartResult RestartAndLog(const CommandLine& line, int pairs)
@@ -93,7 +109,7 @@ RestartResult RestartAndLog(const CommandLine& line, int pairs)
     return restarted;
 }
 
-int RunPlan(const CommandLine& line, const PairsPlan& plan, bool dryRun)
+int RunPlan(const CommandLine& line, PairsPlan& plan, bool dryRun)
 {
     if (plan.refuse) {
         fprintf(stderr, TEXT_PAIRS_STORE_UNSAVABLE "\n", StoreShownAs().c_str(), plan.unsavable.c_str());
@@ -101,10 +117,16 @@ int RunPlan(const CommandLine& line, const PairsPlan& plan, bool dryRun)
     }
     fputs(PlanText(plan).c_str(), stdout);
     if (dryRun || (!plan.save && !plan.restart)) return PlanExitCode(plan);
+    FILETIME written = plan.reading.newest;
+    bool writtenKnown = plan.reading.newestKnown;
     if (plan.save) {
-        int saved = Save(line, plan);
+        SaveResult result;
+        int saved = Save(line, plan, &result);
+        written = result.newest;
+        writtenKnown = result.newestKnown;
+        FreeSaveResult(&result);
         if (saved != PAIRS_CHANGED) return saved;
-        RecordSavedList(plan.service, plan.serviceFound, PlanReading(plan), plan.pending);
+        RecordSavedList(plan.service, plan.serviceFound, PlanReading(plan), plan.pending, writtenKnown ? &written : NULL);
     }
     if (!plan.restart) {
         printf("%s\n", TEXT_RESTART_NOTICE);
@@ -113,6 +135,7 @@ int RunPlan(const CommandLine& line, const PairsPlan& plan, bool dryRun)
     RestartResult restarted = RestartAndLog(line, (int)plan.wanted.size());
     if (restarted == RESTART_FAILED) return PAIRS_NOT_RESTARTED;
     // The new process read the list as it stands now: exactly the wanted one.
-    if (restarted == RESTARTED) RecordRestartedService(line.service, plan.wanted, true);
+    ListReading now = {&plan.wanted, plan.save || plan.storedExact, written, writtenKnown, &plan.reading.path};
+    if (restarted == RESTARTED) RecordRestartedService(line.service, now);
     return PAIRS_CHANGED;
 }

@@ -5,40 +5,45 @@
 #include "console/json_text.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_plan.h"
+#include "console/store_words.h"
 #include "store/printable_text.h"
 #include "resources/program_texts.h"
 
-#define WHY_SIZE 256
-
-PairRows ReadStoredRows(void)
+bool ReadStoreSaying(StoreReadPurpose purpose, StoreReading* reading)
 {
-    // Reading needs no rights to change: whether the store may be changed is asked of the
-    // save's own path while planning.
-    LoadPairTableWithAccess(KEY_READ);
-    PairRows rows(PairTableCount);
-    if (!CopyPairTableRows(rows.data(), KEY_NUMBER_ORDER)) FatalSettingsError();
-    return rows;
+    if (ReadStore(purpose, reading)) return true;
+    fprintf(stderr, "%s\n", StoreProblemText(reading->problem).c_str());
+    return false;
 }
 
-static void NoteDetail(void* context, const char* difference)
+PairRows StoredRows(const StoreReading& reading)
 {
-    ((std::vector<std::string>*)context)->push_back(difference);
+    return PairRows(reading.rows, reading.rows + reading.pairCount);
 }
 
 ListReading PlanReading(const PairsPlan& plan)
 {
-    return ListReading{&plan.stored, plan.storedExact, plan.newest, plan.newestKnown};
+    return ListReading{&plan.stored, plan.storedExact, plan.reading.newest, plan.reading.newestKnown,
+                       &plan.reading.path};
 }
 
-void BeginPlan(const CommandLine& line, bool restartAsked, PairsPlan* plan)
+bool BeginPlan(const CommandLine& line, bool restartAsked, StoreReadPurpose purpose, PairsPlan* plan)
 {
-    plan->stored = ReadStoredRows();
+    if (!ReadStore(purpose, &plan->reading)) return false;
+    plan->stored = StoredRows(plan->reading);
     plan->storeDetails.clear();
-    plan->storedExact = LookAtStoredList(plan->stored.data(), (int)plan->stored.size(), NoteDetail,
-                                         &plan->storeDetails, &plan->newest, &plan->newestKnown);
+    for (DWORD i = 0; i < plan->reading.differenceCount; ++i)
+        plan->storeDetails.push_back(DifferenceText(plan->reading.differences[i]));
+    plan->storedExact = plan->reading.differenceCount == 0;
     plan->serviceFound = FindRepeaterService(line.service, &plan->service, &plan->serviceWhy);
     plan->pending = FindPendingRestart(plan->serviceFound, plan->service, plan->serviceWhy, PlanReading(*plan));
     plan->restartAsked = restartAsked;
+    return true;
+}
+
+void EndPlan(PairsPlan* plan)
+{
+    FreeStoreReading(&plan->reading);
 }
 
 void FinishPlan(const PairRows& wanted, const std::string& nothingText, PairsPlan* plan)
@@ -51,9 +56,9 @@ void FinishPlan(const PairRows& wanted, const std::string& nothingText, PairsPla
     // After a save the service is restarted when asked, whatever it ran; without one, only
     // when it runs an older list.
     plan->restart = plan->restartAsked && (plan->save || plan->pending.answer == PENDING_YES);
-    char why[WHY_SIZE] = "";
-    plan->refuse = plan->save && !StoreCanBeSaved(why, sizeof why);
-    plan->unsavable = why;
+    // The reading asked whether a save may change the store, on the save's own path.
+    plan->refuse = plan->save && plan->reading.unsavable.trouble != STORE_FINE;
+    plan->unsavable = plan->refuse ? UnsavableText(plan->reading.unsavable) : "";
 }
 
 int PlanExitCode(const PairsPlan& plan)

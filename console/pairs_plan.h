@@ -15,15 +15,14 @@
 typedef std::vector<PairRowText> PairRows;
 
 struct PairsPlan {
+    StoreReading reading;                   // the one reading of the store; EndPlan frees it
     PairRows stored;                        // as read, in key-number order
     bool storedExact;                       // the store is exactly what a save of `stored` leaves
-    FILETIME newest;                        // the newest write time of Networks and its pair keys
-    bool newestKnown;
     PairRows wanted;                        // what a save would write
     PairListChanges changes;
     std::vector<std::string> storeDetails;  // what the store holds that a save of `stored` would not write
     bool exact;                             // the store is exactly what a save of `wanted` leaves
-    std::string unsavable;                  // why no save can change the store; empty when one can
+    std::string unsavable;                  // why no save can change the store, when one is needed
     bool serviceFound;
     RepeaterService service;
     std::string serviceWhy;
@@ -35,12 +34,17 @@ struct PairsPlan {
     std::string nothingText;                // the answer when nothing is to be done
 };
 
-// The stored list in the order of its key numbers, read for reading only: whether it may be
-// changed is the plan's question. An unusable store ends the process.
-PairRows ReadStoredRows(void);
+// Reads the store for `purpose`; false, having said why on standard error, when it cannot be
+// read. Free the reading either way.
+bool ReadStoreSaying(StoreReadPurpose purpose, StoreReading* reading);
+// The reading's rows, in the order of their key numbers.
+PairRows StoredRows(const StoreReading& reading);
 
 // Reads the store and asks the service: the first half of a plan, before the wanted list.
-void BeginPlan(const CommandLine& line, bool restartAsked, PairsPlan* plan);
+// False when the store cannot be read: the reading's problem says why. Free the plan with
+// EndPlan either way.
+bool BeginPlan(const CommandLine& line, bool restartAsked, StoreReadPurpose purpose, PairsPlan* plan);
+void EndPlan(PairsPlan* plan);
 // Decides what a run would do to make the store exactly `wanted`.
 void FinishPlan(const PairRows& wanted, const std::string& nothingText, PairsPlan* plan);
 
@@ -60,4 +64,4 @@ RestartResult RestartAndLog(const CommandLine& line, int pairs);
 
 // Prints the plan; for a dry run that is all, otherwise carries it out and says how it went.
 // The exit code is the plan's, unless carrying it out failed.
-int RunPlan(const CommandLine& line, const PairsPlan& plan, bool dryRun);
+int RunPlan(const CommandLine& line, PairsPlan& plan, bool dryRun);

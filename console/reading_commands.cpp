@@ -7,6 +7,7 @@
 #include "console/pairs_export.h"
 #include "console/pairs_list_json.h"
 #include "console/pairs_plan.h"
+#include "console/store_words.h"
 #include "store/printable_text.h"
 #include "console/program_version.h"
 #include "net/adapters.h"
@@ -16,9 +17,21 @@
 
 #define VERSION_TEXT_SIZE 32
 
+// The stored rows for a command that only shows them; false, having said why, when the store
+// cannot be read.
+static bool ReadRows(PairRows* rows)
+{
+    StoreReading reading;
+    bool read = ReadStoreSaying(READ_TO_SHOW, &reading);
+    if (read) *rows = StoredRows(reading);
+    FreeStoreReading(&reading);
+    return read;
+}
+
 int ListPairs(const CommandLine& line)
 {
-    PairRows rows = ReadStoredRows();
+    PairRows rows;
+    if (!ReadRows(&rows)) return PAIRS_STORE_UNUSABLE;
     if (line.json) {
         fputs(PairsListJson(rows).c_str(), stdout);
         return PAIRS_UNCHANGED;
@@ -35,7 +48,8 @@ int ListPairs(const CommandLine& line)
 
 int ExportPairs(const CommandLine&)
 {
-    PairRows rows = ReadStoredRows();
+    PairRows rows;
+    if (!ReadRows(&rows)) return PAIRS_STORE_UNUSABLE;
     std::string text = PairsExportText(rows.data(), (int)rows.size());
     fwrite(text.data(), 1, text.size(), stdout);
     return PAIRS_UNCHANGED;
@@ -83,14 +97,10 @@ static std::string StaleJson(const PairRows& rows)
 // service or store is part of the answer, and also its exit code.
 int ShowStatus(const CommandLine& line)
 {
-    HKEY networksKey;
-    LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, 0, KEY_READ, &networksKey);
-    if (opened == ERROR_SUCCESS) RegCloseKey(networksKey);
-    bool storeThere = opened != ERROR_FILE_NOT_FOUND;
     PairsPlan plan;
-    if (storeThere) {
-        BeginPlan(line, false, &plan);
-    } else {
+    bool storeThere = BeginPlan(line, false, READ_TO_SHOW, &plan);
+    std::string storeWhy = storeThere ? "" : StoreProblemText(plan.reading.problem);
+    if (!storeThere) {
         plan.serviceFound = FindRepeaterService(line.service, &plan.service, &plan.serviceWhy);
         plan.pending = PendingRestart{PENDING_UNKNOWN, "no store", ""};
     }
@@ -116,8 +126,9 @@ int ShowStatus(const CommandLine& line)
     }
     if (found && storeThere && plan.pending.answer == PENDING_UNKNOWN)
         fprintf(stderr, "Whether a restart is pending cannot be told: %s.\n", PrintableText(plan.pending.why.c_str()).c_str());
-    if (!storeThere) fprintf(stderr, TEXT_PAIRS_STORE_MISSING "\n", StoreShownAs().c_str());
+    if (!storeThere) fprintf(stderr, "%s\n", storeWhy.c_str());
     if (!found) fprintf(stderr, "%s\n", plan.serviceWhy.c_str());
+    EndPlan(&plan);
     return !storeThere ? PAIRS_STORE_UNUSABLE : !found ? PAIRS_NO_SERVICE : PAIRS_UNCHANGED;
 }
 

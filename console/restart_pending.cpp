@@ -36,25 +36,31 @@ PendingRestart FindPendingRestart(bool serviceFound, const RepeaterService& serv
                               "the process of the service " + service.name + " cannot be asked when it started"};
     if (!reading.newestKnown)
         return PendingRestart{PENDING_UNKNOWN, "unreadable", "the times the list was written cannot be read"};
-    RestartRecord record;
+    PendingRestart pending = {PENDING_NO, "clock", "", true, false, {}};
+    pending.recordFound = ReadRestartRecord(reading.path, &pending.record);
+    const RestartRecord& record = pending.record;
     // Our own save since this process started, and nobody's write after it: what it read is known.
-    if (ReadRestartRecord(&record) && RecordNames(record, service) && SameTime(record.listWritten, reading.newest)) {
+    if (pending.recordFound && RecordNames(record, service) && SameTime(record.listWritten, reading.newest)) {
         bool current = record.readKnown && reading.exact && record.readDigest == DigestOf(*reading.stored);
-        return PendingRestart{current ? PENDING_NO : PENDING_YES, "record", ""};
+        pending.answer = current ? PENDING_NO : PENDING_YES;
+        pending.how = "record";
+        return pending;
     }
-    return PendingRestart{Later(reading.newest, service.startedAt) ? PENDING_YES : PENDING_NO, "clock", ""};
+    pending.answer = Later(reading.newest, service.startedAt) ? PENDING_YES : PENDING_NO;
+    return pending;
 }
 
 void RecordSavedList(const RepeaterService& service, bool serviceFound, const ListReading& before,
-                     const PendingRestart& pending)
+                     const PendingRestart& pending, const FILETIME* written)
 {
     RestartRecord record = {};
     bool running = serviceFound && service.state == SERVICE_RUNNING && service.startKnown;
-    FILETIME newest;
     // Without the time of what was written, no later look could tell our write from another's.
-    if (!running || !NewestPairWrite(&newest)) return;
-    RestartRecord earlier;
-    if (ReadRestartRecord(&earlier) && RecordNames(earlier, service)) {
+    if (!running || written == NULL) return;
+    // The record as the plan found it, unless it did not look.
+    RestartRecord earlier = pending.record;
+    bool found = pending.recordLooked ? pending.recordFound : ReadRestartRecord(before.path, &earlier);
+    if (found && RecordNames(earlier, service)) {
         // The same process as at our last save: it still runs what it read then.
         record = earlier;
     } else {
@@ -64,18 +70,18 @@ void RecordSavedList(const RepeaterService& service, bool serviceFound, const Li
         record.readKnown = pending.answer == PENDING_NO && before.exact;
         record.readDigest = DigestOf(*before.stored);
     }
-    record.listWritten = newest;
-    WriteRestartRecord(&record);  // without it the next look falls back to the clocks
+    record.listWritten = *written;
+    WriteRestartRecord(before.path, &record);  // without it the next look falls back to the clocks
 }
 
-void RecordRestartedService(const std::string& serviceName, const std::vector<PairRowText>& stored, bool exact)
+void RecordRestartedService(const std::string& serviceName, const ListReading& now)
 {
     RepeaterService service;
     std::string why;
-    FILETIME newest;
-    if (!FindRepeaterService(serviceName, &service, &why) || service.state != SERVICE_RUNNING || !service.startKnown ||
-        !NewestPairWrite(&newest))
+    // Without the time of what was written, no later look could tell our write from another's.
+    if (!now.newestKnown || !FindRepeaterService(serviceName, &service, &why) || service.state != SERVICE_RUNNING ||
+        !service.startKnown)
         return;
-    RestartRecord record = {service.processId, service.startedAt, newest, exact, DigestOf(stored)};
-    WriteRestartRecord(&record);
+    RestartRecord record = {service.processId, service.startedAt, now.newest, now.exact, DigestOf(*now.stored)};
+    WriteRestartRecord(now.path, &record);
 }

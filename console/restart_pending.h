@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/service_control.h"
+#include "store/restart_record.h"
 #include "store/store.h"
 
 enum PendingAnswer {
@@ -19,6 +20,9 @@ struct PendingRestart {
     PendingAnswer answer;
     const char* how;  // "record", "clock", "stopped", "not running", "no service", "unreadable"
     std::string why;  // for "cannot tell": what could not be asked
+    bool recordLooked = false;  // the restart record was looked for: `recordFound` and `record` say what was there
+    bool recordFound = false;
+    RestartRecord record = {};
 };
 
 // What the service and the store say now. `stored` in key-number order; `exact` whether the
@@ -28,14 +32,16 @@ struct ListReading {
     bool exact;
     FILETIME newest;
     bool newestKnown;
+    const StorePath* path;  // the path the reading holds, where the record is kept
 };
 
 PendingRestart FindPendingRestart(bool serviceFound, const RepeaterService& service, const std::string& serviceWhy,
                                   const ListReading& reading);
 
-// After a save, or a restart, by this program: which process now runs, and what it read.
-// `before` is the reading the save's plan took, `pending` its answer for that process; for a
-// restart, `before` is the list the new process read.
+// After a save by this program: which process runs, and what it read. `before` is the reading
+// the save's plan took, `pending` its answer for that process, `written` the newest write
+// time of the list the save wrote (NULL when not known: nothing is recorded).
 void RecordSavedList(const RepeaterService& service, bool serviceFound, const ListReading& before,
-                     const PendingRestart& pending);
-void RecordRestartedService(const std::string& serviceName, const std::vector<PairRowText>& stored, bool exact);
+                     const PendingRestart& pending, const FILETIME* written);
+// After a restart by this program: the new process read `now`, the list as it stands.
+void RecordRestartedService(const std::string& serviceName, const ListReading& now);

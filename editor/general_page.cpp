@@ -38,9 +38,14 @@ static void FillChoosers(HWND page)
 
 static void ShowAddressLine(HWND page);
 
-static void InitialisePage(HWND page)
+SheetSession* PageSession(HWND page)
 {
-    RememberLoadedPairs();
+    return (SheetSession*)GetWindowLongPtrA(page, DWLP_USER);
+}
+
+static void InitialisePage(HWND page, const PROPSHEETPAGEA* description)
+{
+    SetWindowLongPtrA(page, DWLP_USER, description->lParam);
     FillChoosers(page);
     HWND list = GetDlgItem(page, IDC_PAIR_LIST);
     SetUpPairList(list);
@@ -206,7 +211,7 @@ static bool HandleNotify(HWND page, const NMHDR* header)
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG: InitialisePage(page); break;
+    case WM_INITDIALOG: InitialisePage(page, (const PROPSHEETPAGEA*)lParam); break;
     case WM_COMMAND: HandleCommand(page, wParam); break;
     case WM_NOTIFY:
         if (HandleNotify(page, (const NMHDR*)lParam)) return TRUE;

@@ -3,6 +3,7 @@
 #include "editor/save_answers.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include "editor/save_events.h"
 #include "resources/program_texts.h"
@@ -10,60 +11,114 @@
 
 #define ANSWER_TEXT_SIZE 1024
 
-// The full path of the old list a save left aside, or NULL for none.
-static const char* AsidePath(char* path, size_t size)
+void BeginSheetSession(SheetSession* session, StoreReading* reading)
 {
-    const char* aside = SaveLeftOldListAside();
-    if (aside == NULL) return NULL;
-    snprintf(path, size, "HKEY_LOCAL_MACHINE\\%s\\%s", PRODUCT_KEY_PATH, aside);
-    return path;
+    session->base = reading->stamps;
+    memset(&reading->stamps, 0, sizeof reading->stamps);
+    session->known.assign(reading->rows, reading->rows + reading->pairCount);
+    session->knownValid = true;
+    memset(&session->held, 0, sizeof session->held);
+    session->leastReaderGrace = READER_GRACE_MIN_MS;
 }
 
-static void TellLeftAside(const SaveAnswers* answers, const char* asidePath)
+// The full path of an old list left aside below the product key.
+static void AsidePath(const char* aside, char* path, size_t size)
 {
+    snprintf(path, size, "HKEY_LOCAL_MACHINE\\%s\\%s", PRODUCT_KEY_PATH, aside);
+}
+
+static void TellLeftAside(const SaveAnswers* answers, const char* aside)
+{
+    char path[ANSWER_TEXT_SIZE / 2];
+    AsidePath(aside, path, sizeof path);
     char text[ANSWER_TEXT_SIZE];
-    snprintf(text, sizeof text, TEXT_SAVE_LEFT_ASIDE, asidePath);
+    snprintf(text, sizeof text, TEXT_SAVE_LEFT_ASIDE, path);
     answers->tell(text, false, answers->context);
 }
 
 // What the registry holds after a save that did not complete, or that stored the pairs but
 // left part of an old list aside.
-static void TellAftermath(const SaveAnswers* answers, SaveOutcome outcome)
+static void TellAftermath(const SaveAnswers* answers, const SaveResult& result)
 {
-    char asidePath[ANSWER_TEXT_SIZE / 2];
-    const char* aside = AsidePath(asidePath, sizeof asidePath);
-    if (outcome == SAVE_FAILED && SaveTouchedStore() && aside != NULL) {
+    const char* aside = result.leftAside[0] != 0 ? result.leftAside : NULL;
+    if (result.outcome == SAVE_FAILED && result.storeTouched && aside != NULL) {
+        char path[ANSWER_TEXT_SIZE / 2];
+        AsidePath(aside, path, sizeof path);
         char text[ANSWER_TEXT_SIZE];
-        snprintf(text, sizeof text, TEXT_SAVE_ERROR_OLD_ASIDE, NETWORKS_REG_PATH, aside);
+        snprintf(text, sizeof text, TEXT_SAVE_ERROR_OLD_ASIDE, NETWORKS_REG_PATH, path);
         answers->tell(text, true, answers->context);
-    } else if (outcome == SAVE_FAILED) {
+    } else if (result.outcome == SAVE_FAILED) {
         answers->tell(TEXT_SAVE_ERROR, true, answers->context);
-    } else if (outcome == SAVE_DONE && aside != NULL) {
+    } else if (result.outcome == SAVE_DONE && aside != NULL) {
         TellLeftAside(answers, aside);
     }
 }
 
-bool SaveAnswering(const PairRowText* rows, int rowCount, SaveRequest* request, const SaveAnswers* answers)
+// The key removal's diagnostics, where the configurator writes its diagnostics.
+static void PrintNotes(const RemovalNotes& notes)
 {
-    request->base = SAVE_OVER_LAST_READ;
-    SaveOutcome outcome = SavePairListChecked(rows, rowCount, request);
-    NoteSheetSave(outcome, rows, rowCount, false);
-    // Yes replaces what the refused save found; when that changes again meanwhile, ask again.
-    while (outcome == SAVE_STORE_CHANGED || outcome == SAVE_UNCHECKED) {
-        bool yes = answers->ask(outcome == SAVE_STORE_CHANGED ? TEXT_STORE_CHANGED_QUESTION : TEXT_STORE_UNCHECKED_QUESTION,
-                                answers->context);
-        NoteSheetSaveQuestion(outcome, rows, rowCount, yes);
-        if (!yes) break;
-        request->base = SAVE_OVER_LAST_SEEN;
-        outcome = SavePairListChecked(rows, rowCount, request);
-        NoteSheetSave(outcome, rows, rowCount, true);
-    }
-    TellAftermath(answers, outcome);
-    return outcome == SAVE_DONE;
+    for (int i = 0; i < notes.keysNotFound; ++i) printf("Key not found.\n");
+    for (int i = 0; i < notes.keysNotOpened; ++i) printf("Error opening key.\n");
 }
 
-void RetireAnswering(const SaveAnswers* answers)
+// One save over `base`. An old list the session held goes first, once its readers' grace is
+// over; what the save found or wrote becomes the base of the next.
+static SaveResult SaveOnce(const PairRowText* rows, int rowCount, SaveRequest* request, SheetSession* session,
+                           const StampSet* base)
 {
-    char asidePath[ANSWER_TEXT_SIZE / 2];
-    if (!RetireOldLists() && AsidePath(asidePath, sizeof asidePath) != NULL) TellLeftAside(answers, asidePath);
+    char left[ASIDE_NAME_SIZE];
+    RemovalNotes earlier = {0, 0};
+    RetireOldList(&session->held, left, &earlier);
+    PrintNotes(earlier);
+    request->base = base;
+    request->path = NULL;
+    request->leastReaderGrace = session->leastReaderGrace;
+    SaveResult result = SavePairListOver(rows, rowCount, request);
+    PrintNotes(result.notes);
+    if (!result.productKeyUsable) FatalSettingsError();
+    session->held = result.held;
+    memset(&result.held, 0, sizeof result.held);
+    return result;
+}
+
+bool SaveAnswering(const PairRowText* rows, int rowCount, SaveRequest* request, const SaveAnswers* answers,
+                   SheetSession* session)
+{
+    SaveResult result = SaveOnce(rows, rowCount, request, session, &session->base);
+    NoteSheetSave(session, result, rows, rowCount, false);
+    // Yes replaces what the refused save found; when that changes again meanwhile, ask again.
+    while (result.outcome == SAVE_STORE_CHANGED || result.outcome == SAVE_UNCHECKED) {
+        bool yes = answers->ask(result.outcome == SAVE_STORE_CHANGED ? TEXT_STORE_CHANGED_QUESTION
+                                                                     : TEXT_STORE_UNCHECKED_QUESTION,
+                                answers->context);
+        NoteSheetSaveQuestion(session, result.outcome, rows, rowCount, yes);
+        if (!yes) break;
+        // The administrator confirmed replacing what the refused save found; one that could
+        // not be read is replaced whatever it holds.
+        StampSet seen = result.next;
+        memset(&result.next, 0, sizeof result.next);
+        FreeSaveResult(&result);
+        result = SaveOnce(rows, rowCount, request, session, seen.state == STAMPS_UNKNOWN ? NULL : &seen);
+        FreeStamps(&seen);
+        NoteSheetSave(session, result, rows, rowCount, true);
+    }
+    TellAftermath(answers, result);
+    // From a completed save on, the store is compared with what it wrote.
+    if (result.outcome == SAVE_DONE) {
+        FreeStamps(&session->base);
+        session->base = result.next;
+        memset(&result.next, 0, sizeof result.next);
+    }
+    bool saved = result.outcome == SAVE_DONE;
+    FreeSaveResult(&result);
+    return saved;
+}
+
+void RetireAnswering(const SaveAnswers* answers, SheetSession* session)
+{
+    char left[ASIDE_NAME_SIZE];
+    RemovalNotes notes = {0, 0};
+    bool removed = RetireOldList(&session->held, left, &notes);
+    PrintNotes(notes);
+    if (!removed) TellLeftAside(answers, left);
 }

@@ -2,7 +2,21 @@
 // and the boxes it shows after, through the sheet's own callbacks.
 #pragma once
 
+#include <vector>
+
 #include "store/store.h"
+
+// What the configurator carries from its start-up load through its saves to its close.
+struct SheetSession {
+    StampSet base;                   // what the next save compares the store with
+    std::vector<PairRowText> known;  // the list the store is known to hold, for the audit trail
+    bool knownValid;
+    HeldOldList held;                // the old list the last save kept for its readers
+    DWORD leastReaderGrace;          // READER_GRACE_MIN_MS
+};
+
+// Starts a session from the start-up reading: takes its stamps and its rows.
+void BeginSheetSession(SheetSession* session, StoreReading* reading);
 
 struct SaveAnswers {
     // Asks a Yes/No question, No the default; true for Yes.
@@ -12,13 +26,16 @@ struct SaveAnswers {
     void* context;
 };
 
-// Saves `rows` over what the sheet last read. When another program changed the pairs, or
-// they could not be checked, asks; Yes saves again over what that save found, as often as
-// it changes meanwhile. Then tells what a save that did not complete left, or where an old
-// list stays aside. Every save and answer goes to the audit trail. True when the store holds
-// the rows.
-bool SaveAnswering(const PairRowText* rows, int rowCount, SaveRequest* request, const SaveAnswers* answers);
+// Saves `rows` over what the session last read or wrote. When another program changed the
+// pairs, or they could not be checked, asks; Yes saves again over what that save found, as
+// often as it changes meanwhile. Then tells what a save that did not complete left, or where
+// an old list stays aside. Every save and answer goes to the audit trail. True when the store
+// holds the rows. `request` gives the lock's callbacks; its base and path are the session's.
+// The key removal's diagnostics go to standard output; a product key that does not open with
+// full access afterwards is the fatal settings error.
+bool SaveAnswering(const PairRowText* rows, int rowCount, SaveRequest* request, const SaveAnswers* answers,
+                   SheetSession* session);
 
 // When the sheet has closed: removes the old list the last save swapped out, once its
 // readers' grace has passed, and tells where what stays of it is.
-void RetireAnswering(const SaveAnswers* answers);
+void RetireAnswering(const SaveAnswers* answers, SheetSession* session);

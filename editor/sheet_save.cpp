@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "editor/general_page.h"
 #include "editor/pair_list.h"
 #include "editor/save_answers.h"
 #include "editor/sheet_save.h"
@@ -79,15 +80,15 @@ bool SaveSheetPairs(HWND sheet)
         return false;
     }
     // The old list is removed when the sheet closes, so that Apply does not wait for its readers.
-    SaveRequest request = {SAVE_OVER_LAST_READ, stdout, WaitAnswering, NoteLock, sheet, true};
+    SaveRequest request = {NULL, NULL, WaitAnswering, NoteLock, sheet, READER_GRACE_MIN_MS};
     const SaveAnswers answers = {AskInBox, TellInBox, sheet};
-    bool saved = SaveAnswering(rows, rowCount, &request, &answers);
+    bool saved = SaveAnswering(rows, rowCount, &request, &answers, PageSession(page));
     free(rows);
     return saved;
 }
 
-void RetireSheetLists(HWND owner)
+void RetireSheetLists(HWND owner, SheetSession* session)
 {
     const SaveAnswers answers = {AskInBox, TellInBox, owner};
-    RetireAnswering(&answers);
+    RetireAnswering(&answers, session);
 }

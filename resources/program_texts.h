@@ -59,10 +59,10 @@
 #define TEXT_PAIRS_STORE_MISSING \
     "The registry key %s does not exist, so there is no list of pairs. The Corvane mDNS Repeater " \
     "service's installer creates it: install or repair the service."
-#define TEXT_PAIRS_STORE_NOT_WRITABLE \
-    "The registry key %s, or a key below it, cannot be opened for changing (error %ld). Changing the " \
-    "pairs needs an elevated prompt: run mDNSPairs as an administrator."
-#define TEXT_PAIRS_STORE_NOT_READABLE "The registry key %s, or a key below it, cannot be read (error %ld)."
+// %s: the key that could not be read, %ld the registry's error.
+#define TEXT_PAIRS_KEY_NOT_READABLE \
+    "The registry key %s cannot be read (error %ld). If this account may not read it, run mDNSPairs as an " \
+    "administrator."
 #define TEXT_PAIRS_STORE_BAD_NAME \
     "The registry key %s holds a pair key named \"%s\" in this computer's code page, whose real name " \
     "the code page cannot hold, so it cannot be read. Rename or remove it (regedit shows its name)."
@@ -123,6 +123,13 @@
     "can be called stale: nothing was changed."
 #define TEXT_PAIRS_NONE_STALE "No stored pair names an address this computer does not have: nothing was changed."
 #define TEXT_PAIRS_STORE_UNSAVABLE "The list in %s cannot be saved: %s. Nothing was changed."
+// Why, for TEXT_PAIRS_STORE_UNSAVABLE: %s the key's name, %ld the registry's error.
+#define TEXT_PAIRS_UNSAVABLE_LINK "\"%s\" is a registry link, which the save never writes through"
+#define TEXT_PAIRS_UNSAVABLE_MISSING "\"%s\" is missing"
+#define TEXT_PAIRS_UNSAVABLE_DENIED \
+    "this account may not change \"%s\" (error %ld): run mDNSPairs as an administrator"
+#define TEXT_PAIRS_UNSAVABLE_NOT_REPLACEABLE \
+    "this account may not replace \"%s\" (error %ld): run mDNSPairs as an administrator"
 #define TEXT_PAIRS_DUPLICATE_PAIR \
     "The pair %s, %s stands twice in the list asked for (either way round); a pair may stand only once."
 #define TEXT_PAIRS_NOT_AN_ADDRESS \

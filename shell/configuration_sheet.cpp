@@ -20,7 +20,7 @@ static int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM)
     return 0;
 }
 
-void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND owner)
+void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND owner, SheetSession* session)
 {
     memset(page, 0, sizeof *page);
     page->page.dwSize = sizeof *page;
@@ -29,7 +29,7 @@ void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND 
     page->page.pszTemplate = MAKEINTRESOURCEA(IDD_GENERAL_PAGE);
     page->page.pszTitle = PAGE_TITLE_GENERAL;
     page->page.pfnDlgProc = GeneralPageProc;
-    page->page.lParam = 0;
+    page->page.lParam = (LPARAM)session;
 
     memset(header, 0, sizeof *header);
     header->dwSize = sizeof *header;
@@ -43,11 +43,11 @@ void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND 
     header->pfnCallback = SheetCallback;
 }
 
-void RunSheet(HWND owner)
+void RunSheet(HWND owner, SheetSession* session)
 {
     PROPSHEETHEADERA header;
     SheetPageDescription page;
-    FillSheetHeader(&header, &page, owner);
+    FillSheetHeader(&header, &page, owner, session);
     // Which button closed the sheet does not matter: the notice follows in every case.
     PropertySheetA(&header);
 }

@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include "editor/save_answers.h"
+
 // The page description in its fourth version (56 bytes on 32-bit Windows). MinGW's
 // headers stop at the third, which lacks the trailing header-bitmap field.
 union SheetPageDescription {
@@ -16,8 +18,9 @@ union SheetPageDescription {
 // The program's module, stored at start-up before anything uses it.
 extern HINSTANCE ProgramInstance;
 
-// Fills the header and the page description for a sheet owned by `owner`.
-void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND owner);
+// Fills the header and the page description for a sheet owned by `owner`, whose page saves
+// in `session`.
+void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND owner, SheetSession* session);
 
 // Runs the sheet modally and returns when it closes, however it closed.
-void RunSheet(HWND owner);
+void RunSheet(HWND owner, SheetSession* session);

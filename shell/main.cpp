@@ -25,8 +25,9 @@ static char ClassNameText[SHELL_TEXT_SIZE];
 static LRESULT CALLBACK OwnerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CREATE) {
-        RunSheet(window);
-        RetireSheetLists(window);
+        SheetSession* session = (SheetSession*)((const CREATESTRUCTA*)lParam)->lpCreateParams;
+        RunSheet(window, session);
+        RetireSheetLists(window, session);
         MessageBoxA(window, TEXT_RESTART_NOTICE, CAPTION_RESTART_NOTICE, MB_ICONINFORMATION);
         exit(-1);
     }
@@ -55,7 +56,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // Diagnostic lines carry their own "\r\n"; keep the C library from adding a second CR.
     _setmode(_fileno(stdout), _O_BINARY);
 
-    LoadPairTable();
+    // What the saves compare the store with, and the list the audit trail starts from, come
+    // from the same reading as the table.
+    StoreReading reading;
+    LoadPairTable(&reading);
+    SheetSession session;
+    BeginSheetSession(&session, &reading);
+    FreeStoreReading(&reading);
 
     WSADATA socketsData;
     WSAStartup(MAKEWORD(2, 2), &socketsData);  // a failure only leaves the address list empty
@@ -73,6 +80,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     RegisterOwnerClass(instance);
     // Creating the window runs the sheet and ends the process; only a failed creation returns.
     CreateWindowExA(0, ClassNameText, TitleText, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, NULL, NULL,
-                    instance, NULL);
+                    instance, &session);
     return 0;
 }

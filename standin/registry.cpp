@@ -175,6 +175,18 @@ Handle* HandleOf(HKEY handle)
     return found == g_handles.end() ? nullptr : &found->second;
 }
 
+// The full path of the key a handle holds (below its root, as the key is named now), so that a
+// fault can name the key a handle call hits; "" for a handle that is not one.
+std::string HandlePath(HKEY handle)
+{
+    Handle* open = HandleOf(handle);
+    if (open == nullptr) return "";
+    std::string path;
+    for (const Key* key = open->key.get(); key != nullptr && key->parent != nullptr; key = key->parent)
+        path = key->name + (path.empty() ? "" : "\\" + path);
+    return path;
+}
+
 // The key behind a handle that was opened with `needed` access; a status otherwise.
 LONG UsableKey(HKEY handle, REGSAM needed, Handle** result)
 {
@@ -461,7 +473,7 @@ LONG WINAPI RegCreateKeyA(HKEY root, LPCSTR path, PHKEY result)
 LONG WINAPI RegCloseKey(HKEY handle)
 {
     LONG injected;
-    if (StandinTakeFault("RegCloseKey", "", &injected)) return injected;
+    if (StandinTakeFault("RegCloseKey", HandlePath(handle).c_str(), &injected)) return injected;
     if (handle == HKEY_LOCAL_MACHINE || handle == HKEY_CURRENT_USER) return ERROR_SUCCESS;
     // Closing the handle a notification is armed on sets its event, as Windows does.
     for (size_t i = 0; i < g_notifications.size();) {
@@ -509,7 +521,7 @@ LONG WINAPI RegQueryInfoKeyA(HKEY handle, LPSTR, LPDWORD, LPDWORD, LPDWORD subke
                              LPDWORD securityDescriptorLength, PFILETIME lastWriteTime)
 {
     LONG injected;
-    if (StandinTakeFault("RegQueryInfoKeyA", "", &injected)) return injected;
+    if (StandinTakeFault("RegQueryInfoKeyA", HandlePath(handle).c_str(), &injected)) return injected;
     Handle* open = nullptr;
     LONG status = UsableKey(handle, KEY_QUERY_VALUE, &open);
     if (status != ERROR_SUCCESS) return status;
@@ -532,11 +544,10 @@ LONG WINAPI RegQueryInfoKeyA(HKEY handle, LPSTR, LPDWORD, LPDWORD, LPDWORD subke
     return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegEnumKeyExA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPSTR,
-                          LPDWORD, PFILETIME lastWriteTime)
+// The subkey at `index`, for the ANSI and the Unicode call alike, each of which counts and
+// fails as itself.
+static LONG EnumKey(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, PFILETIME lastWriteTime)
 {
-    LONG injected;
-    if (StandinTakeFault("RegEnumKeyExA", "", &injected)) return injected;
     Handle* open = nullptr;
     LONG status = UsableKey(handle, KEY_ENUMERATE_SUB_KEYS, &open);
     if (status != ERROR_SUCCESS) return status;
@@ -563,6 +574,14 @@ LONG WINAPI RegEnumKeyExA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLeng
         *lastWriteTime = FILETIME{(DWORD)time, (DWORD)(time >> 32)};
     }
     return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegEnumKeyExA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPSTR,
+                          LPDWORD, PFILETIME lastWriteTime)
+{
+    LONG injected;
+    if (StandinTakeFault("RegEnumKeyExA", HandlePath(handle).c_str(), &injected)) return injected;
+    return EnumKey(handle, index, name, nameLength, lastWriteTime);
 }
 
 LONG WINAPI RegQueryValueExA(HKEY handle, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data,
@@ -630,11 +649,10 @@ LONG WINAPI RegDeleteValueA(HKEY handle, LPCSTR valueName)
     return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type,
-                          LPBYTE data, LPDWORD dataLength)
+// The value at `index`, for the ANSI and the Unicode call alike.
+static LONG EnumValue(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD type, LPBYTE data,
+                      LPDWORD dataLength)
 {
-    LONG injected;
-    if (StandinTakeFault("RegEnumValueA", "", &injected)) return injected;
     Handle* open = nullptr;
     LONG status = UsableKey(handle, KEY_QUERY_VALUE, &open);
     if (status != ERROR_SUCCESS) return status;
@@ -656,6 +674,14 @@ LONG WINAPI RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLeng
     return ERROR_SUCCESS;
 }
 
+LONG WINAPI RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type,
+                          LPBYTE data, LPDWORD dataLength)
+{
+    LONG injected;
+    if (StandinTakeFault("RegEnumValueA", HandlePath(handle).c_str(), &injected)) return injected;
+    return EnumValue(handle, index, name, nameLength, type, data, dataLength);
+}
+
 
 namespace {
 
@@ -672,9 +698,11 @@ std::vector<WCHAR> Wide(const BYTE* bytes, size_t count)
 LONG WINAPI RegEnumKeyExW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD, LPWSTR, LPDWORD,
                           PFILETIME lastWriteTime)
 {
+    LONG injected;
+    if (StandinTakeFault("RegEnumKeyExW", HandlePath(handle).c_str(), &injected)) return injected;
     char ansi[kMaxKeyNameLength + 1];
     DWORD ansiLength = sizeof ansi;
-    LONG status = RegEnumKeyExA(handle, index, ansi, &ansiLength, nullptr, nullptr, nullptr, lastWriteTime);
+    LONG status = EnumKey(handle, index, ansi, &ansiLength, lastWriteTime);
     if (status != ERROR_SUCCESS) return status;
     if (*nameLength <= ansiLength) return ERROR_MORE_DATA;
     std::vector<WCHAR> wide = Wide((const BYTE*)ansi, ansiLength);
@@ -687,18 +715,19 @@ LONG WINAPI RegEnumKeyExW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLen
 LONG WINAPI RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type,
                           LPBYTE data, LPDWORD dataLength)
 {
-    LONG injected;
-    if (StandinTakeFault("RegEnumValueW", "", &injected)) return injected;
     if (name == nullptr || nameLength == nullptr || (data != nullptr && dataLength == nullptr))
         return ERROR_INVALID_PARAMETER;
-    // The ANSI call reads the value; this one widens its name, and string data to UTF-16.
+    // The ANSI call's work reads the value; this one widens its name, and string data to UTF-16.
+    // A fault may name the value it hits.
     char ansiName[16384];
     DWORD ansiNameLength = sizeof ansiName, valueType = REG_NONE, size = 0;
-    LONG status = RegEnumValueA(handle, index, ansiName, &ansiNameLength, nullptr, &valueType, nullptr, &size);
+    LONG status = EnumValue(handle, index, ansiName, &ansiNameLength, &valueType, nullptr, &size);
+    LONG injected;
+    if (StandinTakeFault("RegEnumValueW", status == ERROR_SUCCESS ? ansiName : "", &injected)) return injected;
     if (status != ERROR_SUCCESS) return status;
     std::vector<BYTE> bytes(size);
     ansiNameLength = sizeof ansiName;
-    if (size > 0) status = RegEnumValueA(handle, index, ansiName, &ansiNameLength, nullptr, &valueType, bytes.data(), &size);
+    if (size > 0) status = EnumValue(handle, index, ansiName, &ansiNameLength, &valueType, bytes.data(), &size);
     if (status != ERROR_SUCCESS) return status;
     if (*nameLength <= ansiNameLength) return ERROR_MORE_DATA;
     if (IsStringType(valueType)) {
@@ -735,7 +764,7 @@ LONG WINAPI RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access,
 LONG WINAPI RegNotifyChangeKeyValue(HKEY handle, BOOL watchSubtree, DWORD filter, HANDLE event, BOOL asynchronous)
 {
     LONG injected;
-    if (StandinTakeFault("RegNotifyChangeKeyValue", "", &injected)) return injected;
+    if (StandinTakeFault("RegNotifyChangeKeyValue", HandlePath(handle).c_str(), &injected)) return injected;
     Handle* open = nullptr;
     LONG status = UsableKey(handle, KEY_NOTIFY, &open);
     if (status != ERROR_SUCCESS) return status;
@@ -748,7 +777,7 @@ LONG WINAPI RegNotifyChangeKeyValue(HKEY handle, BOOL watchSubtree, DWORD filter
 LONG WINAPI RegRenameKey(HKEY handle, LPCWSTR subkey, LPCWSTR newName)
 {
     LONG injected;
-    if (StandinTakeFault("RegRenameKey", "", &injected)) return injected;
+    if (StandinTakeFault("RegRenameKey", HandlePath(handle).c_str(), &injected)) return injected;
     Handle* open = nullptr;
     LONG status = UsableKey(handle, subkey != nullptr ? KEY_ENUMERATE_SUB_KEYS : KEY_WRITE, &open);
     if (status != ERROR_SUCCESS) return status;

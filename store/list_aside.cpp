@@ -1,5 +1,7 @@
 // The keys beside Networks: made, renamed and removed through the handles the save holds,
 // never by a path resolved twice.
+#include <stdio.h>
+#include <ctype.h>
 #include <string.h>
 
 #include "store/key_tree_removal.h"
@@ -14,15 +16,15 @@ static void ReplacedName(int number, char name[ASIDE_NAME_SIZE])
     else snprintf(name, ASIDE_NAME_SIZE, REPLACED_KEY_NAME_BY_NUMBER, number);
 }
 
-bool RemoveOpenTree(HKEY key, const char* path, FILE* diagnostics)
+bool RemoveOpenTree(HKEY key, const char* path, RemovalNotes* notes, bool leaf)
 {
     char treePath[KEY_TREE_PATH_SIZE];
     BoundedCopy(treePath, path);
-    // Most old lists are links or hold only leaves: the first delete takes a link at once.
-    return DeleteOpenKey(key) || (RemoveSubkeysOf(key, treePath, diagnostics) && DeleteOpenKey(key));
+    // A link, or an empty list, goes with the first delete.
+    return (leaf && DeleteOpenKey(key)) || (RemoveSubkeysOf(key, treePath, notes) && DeleteOpenKey(key));
 }
 
-bool RemoveAsideKey(HKEY productKey, const char* name, FILE* diagnostics)
+bool RemoveAsideKey(HKEY productKey, const char* name, RemovalNotes* notes)
 {
     HKEY key;
     LONG status = RegOpenKeyExA(productKey, name, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key);
@@ -30,28 +32,64 @@ bool RemoveAsideKey(HKEY productKey, const char* name, FILE* diagnostics)
     if (status != ERROR_SUCCESS) return false;
     char path[KEY_TREE_PATH_SIZE];
     snprintf(path, sizeof path, "%s\\%s", PRODUCT_KEY_PATH, name);
-    bool removed = RemoveOpenTree(key, path, diagnostics);
+    bool removed = RemoveOpenTree(key, path, notes);
     RegCloseKey(key);
     return removed;
 }
 
-bool RemoveReplacedLists(HKEY productKey, char left[ASIDE_NAME_SIZE], FILE* diagnostics)
+static bool SameName(const WCHAR* wide, DWORD length, const char* name)
+{
+    if (strlen(name) != length) return false;
+    for (DWORD i = 0; i < length; ++i)
+        if (wide[i] >= 128 || toupper(wide[i]) != toupper((unsigned char)name[i])) return false;
+    return true;
+}
+
+void FindAsideNames(HKEY productKey, AsideNames* names)
+{
+    memset(names, 0, sizeof *names);
+    bool listed = false;
+    for (DWORD index = 0;; ++index) {
+        WCHAR wide[ASIDE_NAME_SIZE];
+        DWORD length = ASIDE_NAME_SIZE;
+        LONG status = RegEnumKeyExW(productKey, index, wide, &length, NULL, NULL, NULL, NULL);
+        if (status == ERROR_NO_MORE_ITEMS) listed = true;
+        if (status == ERROR_MORE_DATA) continue;  // longer than any of ours
+        if (status != ERROR_SUCCESS) break;
+        if (SameName(wide, length, BUILDING_KEY_NAME)) names->building = true;
+        for (int number = 1; number <= REPLACED_KEY_NAMES; ++number) {
+            char name[ASIDE_NAME_SIZE];
+            ReplacedName(number, name);
+            if (SameName(wide, length, name)) names->replaced[number] = true;
+        }
+    }
+    if (listed) return;
+    names->building = true;
+    for (int number = 1; number <= REPLACED_KEY_NAMES; ++number) names->replaced[number] = true;
+}
+
+bool RemoveReplacedLists(HKEY productKey, AsideNames* names, char left[ASIDE_NAME_SIZE], RemovalNotes* notes)
 {
     bool allGone = true;
     for (int number = 1; number <= REPLACED_KEY_NAMES; ++number) {
         char name[ASIDE_NAME_SIZE];
         ReplacedName(number, name);
-        if (RemoveAsideKey(productKey, name, diagnostics)) continue;
+        if (!names->replaced[number]) continue;
+        if (RemoveAsideKey(productKey, name, notes)) {
+            names->replaced[number] = false;
+            continue;
+        }
         if (allGone) snprintf(left, ASIDE_NAME_SIZE, "%s", name);
         allGone = false;
     }
     return allGone;
 }
 
-bool FreeReplacedName(HKEY productKey, char name[ASIDE_NAME_SIZE])
+bool FreeReplacedName(HKEY productKey, const AsideNames* names, char name[ASIDE_NAME_SIZE])
 {
     for (int number = 1; number <= REPLACED_KEY_NAMES; ++number) {
         ReplacedName(number, name);
+        if (!names->replaced[number]) return true;
         HKEY key;
         LONG status = RegOpenKeyExA(productKey, name, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &key);
         if (status == ERROR_FILE_NOT_FOUND) return true;

@@ -32,6 +32,11 @@ bool OpenKeyMayBeLink(HKEY key)
     return LinkValueMayBeThere(key) || LinkValueMayBeThere(key);
 }
 
+bool OpenKeyMayBeLinkToRead(HKEY key)
+{
+    return LinkValueMayBeThere(key);
+}
+
 bool OpenPlainKey(HKEY parent, const char* name, REGSAM access, HKEY* key)
 {
     if (RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, access | KEY_QUERY_VALUE, key) != ERROR_SUCCESS)

@@ -12,6 +12,10 @@ bool DeleteOpenKey(HKEY key);
 // KEY_QUERY_VALUE) is a registry link, or may be one because it cannot be looked at.
 bool OpenKeyMayBeLink(HKEY key);
 
+// The same, asked once: for a reading, where a wrong answer would only show the store as
+// differing; what a save writes below rests on the answer asked twice.
+bool OpenKeyMayBeLinkToRead(HKEY key);
+
 // Opens `name` below `parent` as itself, never through a link, with `access`. False when
 // it does not exist, cannot be opened, or is (or may be) a link.
 bool OpenPlainKey(HKEY parent, const char* name, REGSAM access, HKEY* key);

@@ -27,26 +27,26 @@ bool BoundedCopy(char* destination, const char* source)
 // to its parent, since the ANSI calls refuse paths over 260 characters; a subkey is named as
 // the registry keeps its name, in UTF-16, since one that the code page cannot hold opens
 // nothing by its ANSI name.
-static bool RemoveKeyBelow(HKEY parent, const char* name, const WCHAR* wideName, char* path, FILE* diagnostics)
+static bool RemoveKeyBelow(HKEY parent, const char* name, const WCHAR* wideName, char* path, RemovalNotes* notes)
 {
     HKEY key;
     LONG status = wideName != NULL ? RegOpenKeyExW(parent, wideName, REG_OPTION_OPEN_LINK, REMOVAL_ACCESS, &key)
                                    : RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, REMOVAL_ACCESS, &key);
     if (status == ERROR_FILE_NOT_FOUND) {
-        if (diagnostics) fprintf(diagnostics, "Key not found.\n");
+        if (notes) ++notes->keysNotFound;
         return true;
     }
     if (status != ERROR_SUCCESS) {
-        if (diagnostics) fprintf(diagnostics, "Error opening key.\n");
+        if (notes) ++notes->keysNotOpened;
         return false;
     }
     // Most keys are leaves (or links): the first delete takes them at once.
-    bool removed = DeleteOpenKey(key) || (RemoveSubkeysOf(key, path, diagnostics) && DeleteOpenKey(key));
+    bool removed = DeleteOpenKey(key) || (RemoveSubkeysOf(key, path, notes) && DeleteOpenKey(key));
     RegCloseKey(key);
     return removed;
 }
 
-bool RemoveSubkeysOf(HKEY key, char* path, FILE* diagnostics)
+bool RemoveSubkeysOf(HKEY key, char* path, RemovalNotes* notes)
 {
     size_t length = strlen(path);
     size_t baseLength = (length > 0 && path[length - 1] == '\\') ? length - 1 : length;
@@ -73,7 +73,7 @@ bool RemoveSubkeysOf(HKEY key, char* path, FILE* diagnostics)
         int nameLength = WideCharToMultiByte(CP_ACP, 0, wideName, -1, subkeyName, sizeof subkeyName, NULL, NULL) - 1;
         if (nameLength < 0 || nameStart + (size_t)nameLength >= KEY_TREE_PATH_SIZE) break;
         memcpy(path + nameStart, subkeyName, (size_t)nameLength + 1);
-        if (!RemoveKeyBelow(key, NULL, wideName, path, diagnostics)) break;
+        if (!RemoveKeyBelow(key, NULL, wideName, path, notes)) break;
         memcpy(previousName, wideName, (wideLength + 1) * sizeof(WCHAR));
     }
     // Cutting the path also restores the caller's name when it points into the path.
@@ -81,12 +81,17 @@ bool RemoveSubkeysOf(HKEY key, char* path, FILE* diagnostics)
     return emptied;
 }
 
-bool RemoveKeyTreeReportingTo(HKEY root, char* path, FILE* diagnostics)
+bool RemoveKeyTreeNoting(HKEY root, char* path, RemovalNotes* notes)
 {
-    return RemoveKeyBelow(root, path, NULL, path, diagnostics);
+    return RemoveKeyBelow(root, path, NULL, path, notes);
 }
 
 bool RemoveKeyTree(HKEY root, char* path)
 {
-    return RemoveKeyTreeReportingTo(root, path, stdout);
+    RemovalNotes notes = {0, 0};
+    bool removed = RemoveKeyTreeNoting(root, path, &notes);
+    // In the order the walk met them: it stops at the first key it cannot open.
+    for (int i = 0; i < notes.keysNotFound; ++i) printf("Key not found.\n");
+    for (int i = 0; i < notes.keysNotOpened; ++i) printf("Error opening key.\n");
+    return removed;
 }

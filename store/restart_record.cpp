@@ -5,6 +5,7 @@
 #include "store/registry_links.h"
 #include "store/restart_record.h"
 #include "store/store_names.h"
+#include "store/store_path.h"
 
 // version, process id, start, list written, read known, digest: little-endian, packed.
 #define RECORD_VERSION 1
@@ -50,22 +51,23 @@ static FILETIME NumberTime(unsigned long long number)
     return time;
 }
 
-// "Corvane Software", held as itself, with `access`.
-static bool OpenCompanyKey(REGSAM access, HKEY* company)
+// "Corvane Software" as `path` holds it, or held anew in `walked` for `use`; NULL when it is
+// not held as itself.
+static HKEY CompanyKey(const StorePath* path, PathUse use, StorePath* walked)
 {
-    HKEY software;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SOFTWARE_KEY_NAME, 0, KEY_QUERY_VALUE, &software) != ERROR_SUCCESS) return false;
-    bool opened = OpenPlainKey(software, COMPANY_KEY_NAME, access, company);
-    RegCloseKey(software);
-    return opened;
+    memset(walked, 0, sizeof *walked);
+    if (path != NULL && path->company != NULL) return path->throughLink ? NULL : path->company;
+    StoreProblem problem;
+    if (!HoldStorePath(use, walked, &problem, NULL) || walked->throughLink) return NULL;
+    return walked->company;
 }
 
-bool ReadRestartRecord(RestartRecord* record)
+bool ReadRestartRecord(const StorePath* path, RestartRecord* record)
 {
-    HKEY company, recordKey;
-    if (!OpenCompanyKey(KEY_QUERY_VALUE, &company)) return false;
-    bool opened = OpenPlainKey(company, RESTART_RECORD_KEY_NAME, KEY_QUERY_VALUE, &recordKey);
-    RegCloseKey(company);
+    StorePath walked;
+    HKEY company = CompanyKey(path, PATH_TO_READ, &walked), recordKey;
+    bool opened = company != NULL && OpenPlainKey(company, RESTART_RECORD_KEY_NAME, KEY_QUERY_VALUE, &recordKey);
+    ReleaseStorePath(&walked);
     if (!opened) return false;
     BYTE data[RECORD_SIZE + 1];
     DWORD size = sizeof data, type = REG_NONE;
@@ -81,7 +83,7 @@ bool ReadRestartRecord(RestartRecord* record)
     return true;
 }
 
-bool WriteRestartRecord(const RestartRecord* record)
+bool WriteRestartRecord(const StorePath* path, const RestartRecord* record)
 {
     BYTE data[RECORD_SIZE];
     BYTE* at = data;
@@ -91,15 +93,16 @@ bool WriteRestartRecord(const RestartRecord* record)
     PutNumber(&at, TimeNumber(record->listWritten), 8);
     PutNumber(&at, record->readKnown ? 1 : 0, 1);
     PutNumber(&at, record->readDigest, 8);
-    HKEY company, recordKey;
-    if (!OpenCompanyKey(KEY_CREATE_SUB_KEY, &company)) return false;
+    StorePath walked;
+    HKEY company = CompanyKey(path, PATH_TO_SAVE, &walked), recordKey;
     DWORD disposition = 0;
-    LONG status = RegCreateKeyExA(company, RESTART_RECORD_KEY_NAME, 0, NULL, REG_OPTION_OPEN_LINK,
-                                  KEY_SET_VALUE | KEY_QUERY_VALUE, NULL, &recordKey, &disposition);
-    RegCloseKey(company);
+    LONG status = company == NULL ? ERROR_FILE_NOT_FOUND
+                                  : RegCreateKeyExA(company, RESTART_RECORD_KEY_NAME, 0, NULL, REG_OPTION_OPEN_LINK,
+                                                    KEY_SET_VALUE | KEY_QUERY_VALUE, NULL, &recordKey, &disposition);
+    ReleaseStorePath(&walked);
     if (status != ERROR_SUCCESS) return false;
-    // A link planted in its place would carry the write out of our keys.
-    bool written = !OpenKeyMayBeLink(recordKey) &&
+    // A link planted in its place would carry the write out of our keys; a key made now is none.
+    bool written = (disposition == REG_CREATED_NEW_KEY || !OpenKeyMayBeLink(recordKey)) &&
                    RegSetValueExA(recordKey, RESTART_RECORD_VALUE_NAME, 0, REG_BINARY, data, sizeof data) == ERROR_SUCCESS;
     RegCloseKey(recordKey);
     return written;

@@ -20,7 +20,8 @@ struct RestartRecord {
 // A digest of the pair texts in order, to tell one list from another without keeping it.
 unsigned long long PairListDigest(const PairRowText* rows, int rowCount);
 
-// False when there is no record, or none that reads as one.
-bool ReadRestartRecord(RestartRecord* record);
-// Replaces the record. Never through a link; false when it could not be written.
-bool WriteRestartRecord(const RestartRecord* record);
+// Below "Corvane Software" as `path` holds it (a reading's), or as walked anew when `path` is
+// NULL. False when there is no record, or none that reads as one.
+bool ReadRestartRecord(const StorePath* path, RestartRecord* record);
+// Replaces the record, likewise. Never through a link; false when it could not be written.
+bool WriteRestartRecord(const StorePath* path, const RestartRecord* record);

@@ -19,11 +19,10 @@
 #include "store/registry_links.h"
 #include "store/store.h"
 #include "store/store_names.h"
+#include "store/store_path.h"
 #include "store/store_stamps.h"
 
 #define SUBKEY_NAME_TEXT_SIZE 16  // "0" to "2147483647"
-// Enough to read, rename and delete Networks; it is opened as itself, a link as a link.
-#define NETWORKS_SWAP_ACCESS (KEY_READ | KEY_WRITE | DELETE)
 
 // The byte count leaves out the NUL, as the repeater service's store always had it; the
 // registry stores one after the text all the same.
@@ -75,38 +74,6 @@ static bool WritePair(HKEY networksKey, int number, const PairRowText* row, Stam
     return rowWritten;
 }
 
-// The held keys from Software down to the product key, each opened relative to the one
-// above, none of them a link, each with only the rights the save uses there.
-struct HeldPath {
-    HKEY software;
-    HKEY company;
-    HKEY product;
-};
-
-static void ReleasePath(HeldPath* path)
-{
-    if (path->product) RegCloseKey(path->product);
-    if (path->company) RegCloseKey(path->company);
-    if (path->software) RegCloseKey(path->software);
-}
-
-static bool HoldPath(HeldPath* path)
-{
-    path->software = path->company = path->product = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SOFTWARE_KEY_NAME, 0, KEY_QUERY_VALUE, &path->software) != ERROR_SUCCESS) {
-        path->software = NULL;
-        return false;
-    }
-    if (!OpenPlainKey(path->software, COMPANY_KEY_NAME, KEY_QUERY_VALUE, &path->company)) {
-        path->company = NULL;
-        return false;
-    }
-    if (!OpenPlainKey(path->company, PRODUCT_KEY_NAME, KEY_CREATE_SUB_KEY, &path->product)) {
-        path->product = NULL;
-        return false;
-    }
-    return true;
-}
 
 // How a look at the store came out.
 enum Look {
@@ -116,49 +83,63 @@ enum Look {
     LOOK_FAILED,   // a key could not be made, written or renamed
 };
 
-// What the last save left behind, for the program to say.
-static bool g_storeTouched = false;
-static char g_leftAside[ASIDE_NAME_SIZE] = "";
+// One save's work, handed from step to step: what it compares with, and what it found and did.
+struct SaveWork {
+    const SaveRequest* request;
+    HKEY product;
+    HKEY networks;  // taken from the reading's path, or NULL
+    bool networksIsLink;
+    SaveResult* result;
+};
 
-// The stamps the save compares with, or NULL for none.
-static const StampSet* BaseOf(SaveBase base)
+// Notes what stopped the save, the first cause only; always LOOK_FAILED.
+static Look Failed(SaveWork* work, StoreKey key, const char* keyName, LONG status)
 {
-    const StampSet* set = base == SAVE_OVER_LAST_READ ? &LastRead : base == SAVE_OVER_LAST_SEEN ? &LastSeen : NULL;
-    // The administrator confirmed replacing a store that could not be read: nothing to compare.
-    if (base == SAVE_OVER_LAST_SEEN && set->state == STAMPS_UNKNOWN) return NULL;
-    return set != NULL && set->state != STAMPS_NEVER_READ ? set : NULL;
+    if (work->result->failure.trouble == STORE_FINE) ProblemFromStatus(&work->result->failure, key, status, keyName);
+    return LOOK_FAILED;
 }
 
-// Reads what Networks holds now into LastSeen, watched from before the read, for a save the
-// administrator may confirm. A link is read through what it names; none is an empty list.
-static void SeeStore(HKEY productKey)
+// The newest write time of what a save wrote: the new Networks' own and its pair keys'.
+static void NoteNewest(SaveResult* result, const StampSet* written)
 {
-    ClearStamps(&LastSeen, STAMPS_KNOWN);
+    result->newestKnown = written->state == STAMPS_KNOWN && written->ownKnown;
+    result->newest = written->own;
+    for (DWORD i = 0; i < written->count; ++i)
+        if (LaterTime(&written->stamps[i].lastWrite, &result->newest)) result->newest = written->stamps[i].lastWrite;
+}
+
+// Reads what Networks holds now into the result's next base, watched from before the read,
+// for a save the administrator may confirm. A link is read through what it names; none is an
+// empty list.
+static void SeeStore(SaveWork* work)
+{
+    StampSet* seen = &work->result->next;
+    ClearStamps(seen, STAMPS_KNOWN);
     HKEY readKey;
-    LONG status = RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey);
+    LONG status = RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey);
     if (status == ERROR_FILE_NOT_FOUND) return;
     if (status != ERROR_SUCCESS) {
-        LastSeen.state = STAMPS_UNKNOWN;
+        seen->state = STAMPS_UNKNOWN;
         return;
     }
-    WatchStamps(&LastSeen, readKey);
-    ReadStamps(readKey, &LastSeen);
+    WatchStamps(seen, readKey);
+    ReadStamps(readKey, seen, NULL);
     RegCloseKey(readKey);
 }
 
 // Compares Networks with `base`: the notification armed when the base was read, then the
 // times. `oldKey` NULL: there is none.
-static Look CompareWithBase(HKEY productKey, HKEY oldKey, bool link, const StampSet* base)
+static Look CompareWithBase(SaveWork* work, HKEY oldKey, bool link, const StampSet* base)
 {
     if (base->state == STAMPS_UNKNOWN) {
-        ClearStamps(&LastSeen, STAMPS_UNKNOWN);
+        ClearStamps(&work->result->next, STAMPS_UNKNOWN);
         return LOOK_UNKNOWN;
     }
-    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
+    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL, false};
     HKEY readKey = oldKey;
-    if (oldKey != NULL && link && RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey) != ERROR_SUCCESS)
+    if (oldKey != NULL && link && RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey) != ERROR_SUCCESS)
         readKey = NULL;
-    if (readKey != NULL) ReadStamps(readKey, &now);
+    if (readKey != NULL) ReadStamps(readKey, &now, NULL, base->changed != NULL);
     if (readKey != NULL && readKey != oldKey) RegCloseKey(readKey);
     // A base of no list has no key to have watched: the times alone tell.
     bool fired = StampsWatchFired(base);
@@ -166,8 +147,8 @@ static Look CompareWithBase(HKEY productKey, HKEY oldKey, bool link, const Stamp
                 : fired || !SameStamps(&now, base)       ? LOOK_CHANGED
                                                         : LOOK_SAME;
     ClearStamps(&now, STAMPS_NEVER_READ);
-    if (look == LOOK_UNKNOWN) ClearStamps(&LastSeen, STAMPS_UNKNOWN);
-    else if (look == LOOK_CHANGED) SeeStore(productKey);
+    if (look == LOOK_UNKNOWN) ClearStamps(&work->result->next, STAMPS_UNKNOWN);
+    else if (look == LOOK_CHANGED) SeeStore(work);
     return look;
 }
 
@@ -176,9 +157,8 @@ static Look CompareWithBase(HKEY productKey, HKEY oldKey, bool link, const Stamp
 static Look ReadBack(HKEY newKey, const StampSet* written)
 {
     DWORD values = 1;
-    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
-    if (written->state != STAMPS_KNOWN || !ReadStamps(newKey, &now) ||
-        RegQueryInfoKeyA(newKey, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) {
+    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL, false};
+    if (written->state != STAMPS_KNOWN || !ReadStamps(newKey, &now, &values)) {
         ClearStamps(&now, STAMPS_NEVER_READ);
         return LOOK_UNKNOWN;
     }
@@ -201,22 +181,27 @@ static SaveOutcome OutcomeOf(Look look)
 
 // Builds the rows in a key made now beside Networks, and reads them back. `written` gets
 // their stamps. The key stays open in `newKey` when the look is LOOK_SAME.
-static Look BuildAside(HKEY productKey, const PairRowText* rows, int rowCount, HKEY* newKey, StampSet* written,
-                       FILE* diagnostics)
+static Look BuildAside(SaveWork* work, const AsideNames* names, const PairRowText* rows, int rowCount, HKEY* newKey,
+                       StampSet* written)
 {
+    HKEY productKey = work->product;
+    RemovalNotes* notes = &work->result->notes;
     // What an interrupted save left there is a half-built list of ours: it goes first.
-    if (!RemoveAsideKey(productKey, BUILDING_KEY_NAME, diagnostics)) return LOOK_FAILED;
+    if (names->building && !RemoveAsideKey(productKey, BUILDING_KEY_NAME, notes))
+        return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_ACCESS_DENIED);
     // The new key must be new: anything there now is not this save's to fill.
-    if (!CreateNewKey(productKey, BUILDING_KEY_NAME, NETWORKS_SWAP_ACCESS | KEY_NOTIFY, newKey)) return LOOK_FAILED;
+    if (!CreateNewKey(productKey, BUILDING_KEY_NAME, NETWORKS_SWAP_ACCESS | KEY_NOTIFY, newKey))
+        return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_ALREADY_EXISTS);
     bool allWritten = true;
     for (int row = 0; row < rowCount && allWritten; ++row)
         allWritten = WritePair(*newKey, row, &rows[row], written);
     SortStamps(written);
     Look look = allWritten ? ReadBack(*newKey, written) : LOOK_FAILED;
     // A writer in the key being built is another's change to what this save would store.
+    if (look != LOOK_SAME) Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_WRITE_FAULT);
     if (look == LOOK_UNKNOWN) look = LOOK_FAILED;
     if (look != LOOK_SAME) {
-        RemoveOpenTree(*newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, diagnostics);
+        RemoveOpenTree(*newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, notes);
         RegCloseKey(*newKey);
         *newKey = NULL;
     }
@@ -226,100 +211,109 @@ static Look BuildAside(HKEY productKey, const PairRowText* rows, int rowCount, H
 // Swaps the new list in: Networks aside under `asideName`, the new key to Networks. When
 // that fails, the old list is put back and the new one removed: LOOK_CHANGED when another
 // writer made a Networks in between, LOOK_FAILED when a rename was refused.
-static Look SwapIn(HKEY productKey, HKEY oldKey, HKEY newKey, const char* asideName, FILE* diagnostics)
+static Look SwapIn(SaveWork* work, HKEY oldKey, HKEY newKey, const char* asideName)
 {
     bool asideDone = oldKey == NULL || RenameOpenKey(oldKey, asideName);
     if (asideDone && RenameOpenKey(newKey, NETWORKS_KEY_NAME)) return LOOK_SAME;
     if (oldKey != NULL && asideDone && !RenameOpenKey(oldKey, NETWORKS_KEY_NAME)) {
         // The name was taken meanwhile: the old list stays aside, under the name it has.
-        g_storeTouched = true;
-        snprintf(g_leftAside, sizeof g_leftAside, "%s", asideName);
+        work->result->storeTouched = true;
+        snprintf(work->result->leftAside, sizeof work->result->leftAside, "%s", asideName);
     }
-    RemoveOpenTree(newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, diagnostics);
+    RemoveOpenTree(newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, &work->result->notes);
     // An old list deleted under our handle was another writer's doing.
-    if (!asideDone) return RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL) ==
-                                   ERROR_KEY_DELETED
-                               ? LOOK_CHANGED
-                               : LOOK_FAILED;
+    if (!asideDone) {
+        if (RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL) == ERROR_KEY_DELETED)
+            return LOOK_CHANGED;
+        return Failed(work, STORE_KEY_NETWORKS, NULL, ERROR_ACCESS_DENIED);
+    }
     HKEY now;
-    if (RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &now) != ERROR_SUCCESS)
-        return LOOK_FAILED;
+    if (RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &now) != ERROR_SUCCESS)
+        return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_ACCESS_DENIED);
     RegCloseKey(now);
     return LOOK_CHANGED;
 }
 
 // The save proper, with the path held.
-static SaveOutcome ReplacePairList(const PairRowText* rows, int rowCount, const SaveRequest* request)
+static Look ReplacePairList(SaveWork* work, const PairRowText* rows, int rowCount)
 {
-    HeldPath path;
-    if (!HoldPath(&path)) {
-        ReleasePath(&path);
-        return SAVE_FAILED;
-    }
-    const StampSet* base = BaseOf(request->base);
-    HKEY oldKey = NULL;
-    LONG status = RegOpenKeyExA(path.product, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, NETWORKS_SWAP_ACCESS, &oldKey);
+    const SaveRequest* request = work->request;
+    SaveResult* result = work->result;
+    const StampSet* base = request->base != NULL && request->base->state != STAMPS_NEVER_READ ? request->base : NULL;
+    // The Networks a reading held for this save is the one it compared; else it is opened now.
+    HKEY oldKey = work->networks;
+    bool link = work->networksIsLink;
+    LONG status = oldKey != NULL ? ERROR_SUCCESS
+                                 : RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK,
+                                                 NETWORKS_SWAP_ACCESS, &oldKey);
+    if (work->networks == NULL && status == ERROR_SUCCESS) link = OpenKeyMayBeLink(oldKey);
     Look look = LOOK_SAME;
     if (status == ERROR_FILE_NOT_FOUND) {
-        if (request->diagnostics) fprintf(request->diagnostics, "Key not found.\n");
+        ++result->notes.keysNotFound;
         oldKey = NULL;
     } else if (status != ERROR_SUCCESS) {
         // Not ours to replace: refused before anything is written.
-        if (request->diagnostics) fprintf(request->diagnostics, "Error opening key.\n");
+        ++result->notes.keysNotOpened;
         oldKey = NULL;
-        look = LOOK_FAILED;
+        look = Failed(work, STORE_KEY_NETWORKS, NULL, status);
     }
-    bool link = oldKey != NULL && OpenKeyMayBeLink(oldKey);
-    if (look == LOOK_SAME && base != NULL) look = CompareWithBase(path.product, oldKey, link, base);
+    if (look == LOOK_SAME && base != NULL) look = CompareWithBase(work, oldKey, link, base);
     // Old lists that earlier saves could not remove are tried again; one that stays costs nothing.
-    if (look == LOOK_SAME && RemoveHeldOldList(request->diagnostics, g_leftAside))
-        RemoveReplacedLists(path.product, g_leftAside, request->diagnostics);
+    AsideNames names;
+    if (look == LOOK_SAME) {
+        FindAsideNames(work->product, &names);
+        RemoveReplacedLists(work->product, &names, result->leftAside, &result->notes);
+    }
     HKEY newKey = NULL;
-    StampSet written = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
+    StampSet written = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL, false};
     DWORD buildStarted = GetTickCount();
-    if (look == LOOK_SAME) look = BuildAside(path.product, rows, rowCount, &newKey, &written, request->diagnostics);
+    if (look == LOOK_SAME) look = BuildAside(work, &names, rows, rowCount, &newKey, &written);
     DWORD buildMilliseconds = GetTickCount() - buildStarted;
     // The old list's name aside is found before the last look, so that the rename follows it.
     char asideName[ASIDE_NAME_SIZE] = "";
-    if (look == LOOK_SAME && oldKey != NULL && !FreeReplacedName(path.product, asideName)) look = LOOK_FAILED;
+    if (look == LOOK_SAME && oldKey != NULL && !FreeReplacedName(work->product, &names, asideName))
+        look = Failed(work, STORE_KEY_ASIDE, REPLACED_KEY_NAME, ERROR_ALREADY_EXISTS);
     // Asked once more just before the swap: nothing of the old list was touched, so any
     // change there is another writer's.
     if (look == LOOK_SAME && base != NULL && StampsWatchFired(base)) {
         look = LOOK_CHANGED;
-        SeeStore(path.product);
+        SeeStore(work);
     }
     if (look != LOOK_SAME && newKey != NULL) {
-        RemoveOpenTree(newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, request->diagnostics);
+        RemoveOpenTree(newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, &result->notes);
         RegCloseKey(newKey);
         newKey = NULL;
     }
     if (look == LOOK_SAME) {
-        look = SwapIn(path.product, oldKey, newKey, asideName, request->diagnostics);
-        if (look == LOOK_CHANGED) SeeStore(path.product);
+        look = SwapIn(work, oldKey, newKey, asideName);
+        if (look == LOOK_CHANGED) SeeStore(work);
     }
     if (look == LOOK_SAME) {
-        g_storeTouched = true;
-        // From now on the store is compared with what this save wrote, watched from here.
-        WatchStamps(&written, newKey);
+        result->storeTouched = true;
+        // From now on the store is compared with what this save wrote, watched from here
+        // through the key's own handle.
         written.ownKnown =
             RegQueryInfoKeyA(newKey, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, &written.own) ==
             ERROR_SUCCESS;
+        WatchOwnKey(&written, newKey);
+        newKey = NULL;
         if (!written.ownKnown) ClearStamps(&written, STAMPS_UNKNOWN);
-        MoveStamps(&LastRead, &written);
+        NoteNewest(result, &written);
+        MoveStamps(&result->next, &written);
         // The old tree is held aside for its readers, and removed through that handle.
         DWORD oldKeys = 0;
         if (oldKey != NULL) {
             RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, &oldKeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
-            HoldOldListForReaders(oldKey, asideName, ReaderGrace(buildMilliseconds, rowCount, oldKeys));
+            // A link's own key has no subkeys: it goes with its first delete.
+            HoldOldListForReaders(&result->held, oldKey, link ? 0 : oldKeys, asideName,
+                                  ReaderGrace(buildMilliseconds, rowCount, oldKeys, request->leastReaderGrace));
             oldKey = NULL;
         }
-        if (!request->retireLater) RemoveHeldOldList(request->diagnostics, g_leftAside);
     }
     ClearStamps(&written, STAMPS_NEVER_READ);
     if (newKey != NULL) RegCloseKey(newKey);
     if (oldKey != NULL) RegCloseKey(oldKey);
-    ReleasePath(&path);
-    return OutcomeOf(look);
+    return look;
 }
 
 // Takes the lock that our programs share, saying what keeps it; false when it is not held.
@@ -344,50 +338,57 @@ static bool TakeLock(HANDLE* mutex, const SaveRequest* request)
     return false;
 }
 
-bool RetireOldLists(void)
+bool RetireOldList(HeldOldList* held, char left[ASIDE_NAME_SIZE], RemovalNotes* notes)
 {
-    g_leftAside[0] = 0;
+    left[0] = 0;
     // Its readers are waited for without the lock; it is removed under the lock.
-    if (!WaitForOldListReaders()) return true;
-    const SaveRequest quiet = {SAVE_OVER_ANYTHING, NULL, NULL, NULL, NULL, false};
+    if (!WaitForOldListReaders(held)) return true;
+    SaveRequest quiet;
+    memset(&quiet, 0, sizeof quiet);
     HANDLE mutex;
     bool locked = TakeLock(&mutex, &quiet);
-    bool removed = RemoveHeldOldList(NULL, g_leftAside);
+    bool removed = RemoveHeldOldList(held, notes, left);
     if (locked) ReleaseMutex(mutex);
     if (mutex != NULL) CloseHandle(mutex);
     return removed;
 }
 
-SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, const SaveRequest* request)
+SaveResult SavePairListOver(const PairRowText* rows, int rowCount, const SaveRequest* request)
 {
+    SaveResult result;
+    memset(&result, 0, sizeof result);
+    result.next.state = STAMPS_NEVER_READ;
+    SaveWork work = {request, NULL, NULL, false, &result};
+    StorePath walked;
+    memset(&walked, 0, sizeof walked);
     // Without the lock the compare and the read-back still guard the store: the save goes on.
-    g_storeTouched = false;
-    g_leftAside[0] = 0;
     HANDLE mutex;
     bool locked = TakeLock(&mutex, request);
-    SaveOutcome outcome = ReplacePairList(rows, rowCount, request);
+    StorePath* path = request->path;
+    if (path == NULL && HoldStorePath(PATH_TO_SAVE, &walked, &result.failure, NULL)) path = &walked;
+    Look look = LOOK_FAILED;
+    if (path != NULL) {
+        work.product = path->product;
+        work.networks = path->networks;
+        work.networksIsLink = path->networksIsLink;
+        path->networks = NULL;
+        look = ReplacePairList(&work, rows, rowCount);
+    }
+    result.outcome = OutcomeOf(look);
     if (locked) ReleaseMutex(mutex);
     if (mutex != NULL) CloseHandle(mutex);
-    // The product key must open with full access at the end of every save, as it always had to.
+    // The product key must open with full access at the end of every save, as it always had
+    // to; a path held for this save holds it so already.
     HKEY productKey;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH, 0, KEY_ALL_ACCESS, &productKey) != ERROR_SUCCESS)
-        FatalSettingsError();
-    RegCloseKey(productKey);
-    return outcome;
+    result.productKeyUsable =
+        request->path != NULL ||
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH, 0, KEY_ALL_ACCESS, &productKey) == ERROR_SUCCESS;
+    if (result.productKeyUsable && request->path == NULL) RegCloseKey(productKey);
+    ReleaseStorePath(&walked);
+    return result;
 }
 
-bool SavePairList(const PairRowText* rows, int rowCount)
+void FreeSaveResult(SaveResult* result)
 {
-    SaveRequest request = {SAVE_OVER_ANYTHING, stdout, NULL, NULL, NULL, false};
-    return SavePairListChecked(rows, rowCount, &request) == SAVE_DONE;
-}
-
-bool SaveTouchedStore(void)
-{
-    return g_storeTouched;
-}
-
-const char* SaveLeftOldListAside(void)
-{
-    return g_leftAside[0] != 0 ? g_leftAside : NULL;
+    FreeStamps(&result->next);
 }

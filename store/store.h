@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <stdio.h>
-
 #include "net/address_text.h"
 
 #define SUBKEY_NAME_SIZE 256
@@ -26,52 +24,153 @@ struct NetworkPair {
 extern NetworkPair* PairTable;
 extern DWORD PairTableCount;
 
-// Reads every pair below the Networks key. An unusable store ends the process.
-void LoadPairTable(void);
-// The same, opening the keys with `access` (KEY_READ for a program that only reads).
-void LoadPairTableWithAccess(REGSAM access);
-// When the pair list was last written: the newest of the Networks key's last write time (a
-// pair key made or deleted) and each pair key's (a value set). False when it cannot be read.
-bool NewestPairWrite(FILETIME* newest);
-// Empties the pair table, for tests and tools that load more than once.
-void ResetPairTable(void);
-
 // The texts of one row of the pair list, as the page shows them and the save writes them.
 struct PairRowText {
     char source[ADDRESS_TEXT_SIZE];
     char destination[ADDRESS_TEXT_SIZE];
 };
 
-// How the rows of the pair table are ordered: as the registry enumerated them (the page
-// shows them so), or by their subkey names read as numbers: "0", "1", "2", ... "10", then
-// names that are not numbers, in enumeration order. The second reads back a list as the
-// save wrote it.
-enum PairRowOrder {
-    ENUMERATION_ORDER,
-    KEY_NUMBER_ORDER,
+// The keys of the store, from Software down, and the keys a save keeps beside Networks.
+enum StoreKey {
+    STORE_KEY_SOFTWARE,
+    STORE_KEY_COMPANY,   // "Corvane Software"
+    STORE_KEY_PRODUCT,   // "mDNS"
+    STORE_KEY_NETWORKS,
+    STORE_KEY_PAIR,      // a pair key below Networks, named in `keyName`
+    STORE_KEY_ASIDE,     // a key beside Networks that a save builds or keeps, named in `keyName`
 };
 
-// The texts of every record of the pair table into `rows` (PairTableCount of them). False
-// when there was no memory to order them.
-bool CopyPairTableRows(PairRowText* rows, PairRowOrder order);
+// Why a key of the store could not be used.
+enum StoreTrouble {
+    STORE_FINE,
+    STORE_MISSING,          // it does not exist
+    STORE_LINK,             // it is a registry link, which no save writes through
+    STORE_DENIED,           // it may not be opened with the rights needed (`status` says which error)
+    STORE_NAME_UNREADABLE,  // a pair key whose name this computer's code page cannot hold
+    STORE_OUT_OF_MEMORY,
+    STORE_REFUSED,          // a registry call on it failed with `status`
+};
+
+struct StoreProblem {
+    StoreTrouble trouble;
+    StoreKey key;
+    LONG status;
+    char keyName[SUBKEY_NAME_SIZE];  // a pair key's or an aside key's name, as the code page shows it
+};
+
+// How the store differs from what a save of its own rows would leave.
+enum StoreDifferenceKind {
+    DIFFERS_LEVEL_LINK,           // `keyName` ("Corvane Software", "mDNS", "Networks") is a registry link
+    DIFFERS_NETWORKS_UNREADABLE,  // Networks cannot be read
+    DIFFERS_NETWORKS_VALUES,      // Networks has values of its own
+    DIFFERS_NETWORKS_UNLISTABLE,  // a subkey of Networks could not be listed
+    DIFFERS_FOREIGN_SUBKEY,       // a subkey of Networks that is not named as a row
+    DIFFERS_ROW_MISSING,          // no key, or a registry link, where row `keyName` belongs
+    DIFFERS_PAIR_UNREADABLE,      // the pair key cannot be read
+    DIFFERS_PAIR_SUBKEYS,         // the pair key has subkeys
+    DIFFERS_PAIR_ODD_VALUE,       // a value that cannot be read or named
+    DIFFERS_PAIR_EXTRA_VALUE,     // a value `valueName` the save does not write
+    DIFFERS_PAIR_VALUE_TYPE,      // `valueName` is of type `type`, not REG_SZ
+    DIFFERS_PAIR_VALUE_TEXT,      // `valueName` does not hold `expected`
+    DIFFERS_PAIR_VALUE_MISSING,   // `valueName` is missing
+};
+
+#define DIFFERENCE_VALUE_NAME_SIZE 64
+
+struct StoreDifference {
+    StoreDifferenceKind kind;
+    char keyName[SUBKEY_NAME_SIZE];  // the pair key (or level) concerned, as the code page shows it
+    char valueName[DIFFERENCE_VALUE_NAME_SIZE];
+    DWORD type;
+    char expected[ADDRESS_TEXT_SIZE];
+};
+
+// What the store held when a program read it or last saved it: each pair key's name and
+// last write time, Networks' own, and a change notification armed before it was read. A
+// writer that adds, removes or rewrites a pair changes one of the times; a write within the
+// tick of a recorded time changes none, and the notification sees that one.
+struct KeyStamp {
+    char name[SUBKEY_NAME_SIZE];
+    FILETIME lastWrite;
+};
+enum StampState {
+    STAMPS_NEVER_READ,  // nothing to compare with
+    STAMPS_KNOWN,
+    STAMPS_UNKNOWN,     // the reading failed: whether another writer was at work cannot be told
+};
+struct StampSet {
+    StampState state;
+    KeyStamp* stamps;  // sorted by name as the registry compares names
+    DWORD count;
+    DWORD capacity;
+    FILETIME own;
+    bool ownKnown;
+    HKEY watched;      // a handle of the key read, with the notification armed, or NULL
+    HANDLE changed;    // the notification's event
+    bool borrowed;     // `watched` is another's handle (a path's), not closed with the set
+};
+// Frees the set and drops its notification; it is then never read.
+void FreeStamps(StampSet* set);
+
+// The keys from Software down to the product key, each opened relative to the one above as
+// itself, never through a link, held while a program works below them.
+struct StorePath {
+    HKEY software;
+    HKEY company;
+    HKEY product;
+    // Networks as itself (a link as a link), held for the save that replaces it, which takes
+    // it; NULL when the path is held only to read.
+    HKEY networks;
+    bool networksIsLink;
+    bool throughLink;  // read through a link at "Corvane Software" or "mDNS": no place to write
+};
+void ReleaseStorePath(StorePath* path);
+
+// What a program reads the store for.
+enum StoreReadPurpose {
+    // The configurator's start-up: Networks and its pair keys open with full access, since a
+    // process that may not change the store is not to present it for editing.
+    READ_TO_EDIT,
+    // Reading only.
+    READ_TO_SHOW,
+    // Reading only, and asking whether a save may change the store, on the path the save
+    // walks with the rights it asks for; the path stays held for that save.
+    READ_TO_CHANGE,
+};
+
+// One reading of the store: one walk to Networks and one enumeration of it, giving
+// everything the programs need to show, compare and save the list.
+struct StoreReading {
+    StoreProblem problem;          // STORE_FINE, or why the store could not be read: nothing below holds
+    StoreProblem unsavable;        // READ_TO_CHANGE: STORE_FINE, or why no save may change the store
+    NetworkPair* pairs;            // every subkey of Networks in the order the registry enumerates them
+    DWORD pairCount;
+    PairRowText* rows;             // the same texts in the order of their key numbers ("0", "1", ... "10",
+                                   // then names that are not numbers, in enumeration order)
+    StoreDifference* differences;  // none: the store is exactly what a save of `rows` leaves
+    DWORD differenceCount;
+    FILETIME newest;               // the newest last write time of Networks and its pair keys
+    bool newestKnown;
+    StampSet stamps;               // what a save compares the store with
+    StorePath path;                // the path held: for the save when it may change the store, else to read
+};
+
+// Reads the store. False when it could not be read: `problem` says which key and why. Free
+// the reading with FreeStoreReading either way.
+bool ReadStore(StoreReadPurpose purpose, StoreReading* reading);
+void FreeStoreReading(StoreReading* reading);
+
+// The start-up load: fills the pair table from a reading for editing (a table filled before is
+// freed). The rest of the reading (its rows in key-number order, its stamps for the save's
+// compare) is left in `reading` for the caller, who frees it; the path is not held. An
+// unusable store ends the process.
+void LoadPairTable(StoreReading* reading);
 
 enum SaveOutcome {
     SAVE_DONE,           // the store holds exactly the rows, read back after writing
-    SAVE_FAILED,         // it could not be made to: the old list is as it was (SaveTouchedStore)
+    SAVE_FAILED,         // it could not be made to: the old list is as it was (unless `storeTouched`)
     SAVE_STORE_CHANGED,  // another writer changed the pairs before or while this save ran
     SAVE_UNCHECKED,      // whether another writer changed them could not be read: nothing done
-};
-
-// What the save compares the store with before it removes anything.
-enum SaveBase {
-    // What this program last read or verified it wrote. A program that never read the
-    // store compares with nothing.
-    SAVE_OVER_LAST_READ,
-    // What the last save that answered "changed" or "unchecked" found there: the
-    // administrator has seen that answer and chosen to replace it.
-    SAVE_OVER_LAST_SEEN,
-    // Nothing: whatever the store holds is replaced (SavePairList).
-    SAVE_OVER_ANYTHING,
 };
 
 // What the save says about its lock on the way, for the program to pass on.
@@ -85,79 +184,90 @@ enum SaveLockNote {
 // The lock our two programs take turns at saving under.
 #define STORE_MUTEX_NAME "Global\\Corvane mDNS pair list"
 
+// What the key-tree removal met on the way: "Key not found." and "Error opening key." for
+// the program to say where it says its diagnostics.
+struct RemovalNotes {
+    int keysNotFound;
+    int keysNotOpened;
+};
+
 struct SaveRequest {
-    SaveBase base;
-    FILE* diagnostics;  // the key removal's "Key not found." and "Error opening key.", or NULL
+    // What the store is compared with before anything is removed: what this program last read
+    // or wrote, or what the save it confirms found there; NULL replaces whatever is there.
+    const StampSet* base;
+    // The path a reading holds for this save, or NULL: the save walks it itself. The save takes
+    // the path's Networks: the key it replaces is the key the reading read.
+    StorePath* path;
     // Waits for the lock as WaitForSingleObject does; NULL: WaitForSingleObject itself.
     DWORD (*waitForLock)(HANDLE mutex, DWORD milliseconds, void* context);
     void (*noteLock)(SaveLockNote note, void* context);  // or NULL
     void* context;
-    // The old list stays aside after the swap until RetireOldLists (or the next save) removes
-    // it, rather than the save waiting for its readers itself.
-    bool retireLater;
+    DWORD leastReaderGrace;  // the least grace of an old list's readers, in milliseconds: READER_GRACE_MIN_MS
+};
+
+#define ASIDE_NAME_SIZE 32
+#define READER_GRACE_MIN_MS 250
+
+// The old list after a swap, renamed aside and held through its handle for its readers'
+// grace, until RetireOldList removes it.
+struct HeldOldList {
+    HKEY key;  // NULL: none held
+    DWORD keys;  // its pair keys when it was put aside
+    char name[ASIDE_NAME_SIZE];
+    DWORD since;
+    DWORD grace;
+};
+
+struct SaveResult {
+    SaveOutcome outcome;
+    // Whether the save changed what the store's Networks key is. One that did not complete
+    // changed it only when the old list could not be put back in place.
+    bool storeTouched;
+    // The name below the product key of an old list left aside, because it could not be
+    // removed entirely, or "". The repeater service does not read it; the next save tries again.
+    char leftAside[ASIDE_NAME_SIZE];
+    StoreProblem failure;          // SAVE_FAILED: the key that stopped the save, and why
+    bool productKeyUsable;         // the product key opened with full access when the save ended
+    RemovalNotes notes;
+    // The base of a following save: what this one wrote (done), or what it found (changed,
+    // unchecked), for a save the administrator confirms.
+    StampSet next;
+    FILETIME newest;               // done: the newest write time of the list written
+    bool newestKnown;
+    HeldOldList held;              // done: the old list kept for its readers, for RetireOldList
 };
 
 // Replaces the stored list with `rows`, as subkeys "0", "1", ... in row order. The store is
-// compared with `base` first; the rows are written into a new key beside Networks and read
-// back; then, unless another writer changed Networks meanwhile, the two are swapped by
-// renaming. The old list stays aside, whole, for a grace that lets a reader who opened it
-// just before the swap read all of it (at least READER_GRACE_MIN_MS, longer for a long list),
-// and is then removed through the handle that held it. A Networks key that is a link is
-// replaced as a link; one this account may not rename is not replaced. Nothing outside the product key is
-// ever written or deleted: when "Corvane Software" or the product key is a registry link,
-// the save changes nothing and fails. Our two programs take turns at this through a named
-// mutex. Ends the process when the product key cannot be opened with full access afterwards.
-SaveOutcome SavePairListChecked(const PairRowText* rows, int rowCount, const SaveRequest* request);
-// After a save: whether it changed what the store's Networks key is. A save that did not
-// complete changed it only when the old list could not be put back in place.
-bool SaveTouchedStore(void);
-// After a save: the name below the product key of an old list it left aside, because the list
-// could not be removed entirely (a key refusing to be deleted, one nested too deep), or NULL.
-// The repeater service does not read it; the next save tries to remove it again.
-const char* SaveLeftOldListAside(void);
+// compared with the request's base first; the rows are written into a new key beside
+// Networks and read back; then, unless another writer changed Networks meanwhile, the two are
+// swapped by renaming. The old list stays aside, whole and held, for a grace that lets a
+// reader who opened it just before the swap read all of it (at least READER_GRACE_MIN_MS,
+// longer for a long list); RetireOldList removes it after. A Networks key that is a link is
+// replaced as a link; one this account may not rename is not replaced. Nothing outside the
+// product key is ever written or deleted: when "Corvane Software" or the product key is a
+// registry link, the save changes nothing and fails. Our two programs take turns at this
+// through a named mutex. Free the result with FreeSaveResult.
+SaveResult SavePairListOver(const PairRowText* rows, int rowCount, const SaveRequest* request);
+void FreeSaveResult(SaveResult* result);
 
-// Waits out the grace of the old list the last save swapped out, then removes it. True when
-// no old list is held, or it is gone; false when part of it stays aside, under the name
-// SaveLeftOldListAside gives. A program whose save left it for later calls this before it ends.
-bool RetireOldLists(void);
-#define READER_GRACE_MIN_MS 250
-// Tests under the real platform, where waits take time, shorten the least grace.
-void SetReaderGraceFloor(DWORD milliseconds);
-
-// The save over anything, diagnostics on standard output, for tools and tests that have
-// not read the store. True when the store holds the rows.
-bool SavePairList(const PairRowText* rows, int rowCount);
-
-// True when the store is exactly what a save of `rows` leaves: Networks a key of its own
-// (nothing from "Corvane Software" down is a link) with no values, its subkeys exactly "0" to
-// "rowCount - 1" without subkeys, each with the four values as REG_SZ and the save's texts.
-// Reads only.
-bool StoreHoldsExactly(const PairRowText* rows, int rowCount);
-// The same, telling `report` every way the store differs ("Networks\0\Enabled does not
-// hold "1""), not only the first.
-typedef void (*StoreDifferenceReport)(void* context, const char* difference);
-bool StoreHoldsExactlyReporting(const PairRowText* rows, int rowCount, StoreDifferenceReport report, void* context);
-// The same, and in the same enumeration the newest last write time of Networks and its pair
-// keys (`newestKnown` false when they could not all be read).
-bool LookAtStoredList(const PairRowText* rows, int rowCount, StoreDifferenceReport report, void* context,
-                      FILETIME* newest, bool* newestKnown);
-
-// Whether a save could change the store at all, asked before planning one: "Corvane
-// Software" and the product key plain keys (not links), and the product key open to the
-// save's rights. False, with the cause for a person in `why`.
-bool StoreCanBeSaved(char* why, size_t whySize);
+// Waits out the grace of an old list a save held, then removes it through its handle, under
+// the save lock. True when none was held or it is gone; false, with its name in `left`, when
+// part of it stays aside. `held` is empty afterwards.
+bool RetireOldList(HeldOldList* held, char left[ASIDE_NAME_SIZE], RemovalNotes* notes);
 
 // Deletes the key at `path` below `root` and everything below it; a registry link is
 // deleted as a link, never followed. True when the key is gone. `path` is a
 // KEY_TREE_PATH_SIZE buffer; it is extended while the tree is walked and on return holds
-// its original text, less a trailing backslash. Diagnostics go to standard output.
+// its original text, less a trailing backslash. "Key not found." and "Error opening key."
+// go to standard output.
 bool RemoveKeyTree(HKEY root, char* path);
-// The same, with the diagnostics written to `diagnostics`, or nowhere when NULL.
-bool RemoveKeyTreeReportingTo(HKEY root, char* path, FILE* diagnostics);
+// The same, counting those in `notes` (or nowhere when NULL) instead of writing them.
+bool RemoveKeyTreeNoting(HKEY root, char* path, RemovalNotes* notes);
 
 // Copies `source` into a KEY_TREE_PATH_SIZE buffer, always terminated; false when cut.
 bool BoundedCopy(char* destination, const char* source);
 
-// Reports an unusable store and ends the process. Each program provides its own report: the
-// configurator's (store/fatal_settings_error.cpp) shows a message box and exits with -1.
+// Reports an unusable store and ends the process: a message box, and exit code -1. The
+// configurator's start-up load raises it, and so does its save when the product key does not
+// open with full access afterwards; the companion words the problems it is handed instead.
 [[noreturn]] void FatalSettingsError(void);

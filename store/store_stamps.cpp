@@ -1,16 +1,14 @@
-// The pair keys' names and last write times, as this program last read or wrote them.
+// The pair keys' names and last write times, as a program read or wrote them.
 #include <ctype.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "store/store_stamps.h"
 
-StampSet LastRead = {STAMPS_NEVER_READ, NULL, 0, 0, {0, 0}, false, NULL, NULL};
-StampSet LastSeen = {STAMPS_NEVER_READ, NULL, 0, 0, {0, 0}, false, NULL, NULL};
-
 static void DropWatch(StampSet* set)
 {
-    if (set->watched != NULL) RegCloseKey(set->watched);
+    if (set->watched != NULL && !set->borrowed) RegCloseKey(set->watched);
+    set->borrowed = false;
     if (set->changed != NULL) CloseHandle(set->changed);
     set->watched = NULL;
     set->changed = NULL;
@@ -26,6 +24,20 @@ void ClearStamps(StampSet* set, StampState state)
     set->state = state;
 }
 
+void ForgetStamps(StampSet* set)
+{
+    free(set->stamps);
+    set->stamps = NULL;
+    set->count = set->capacity = 0;
+    set->ownKnown = false;
+    set->state = STAMPS_UNKNOWN;
+}
+
+void FreeStamps(StampSet* set)
+{
+    ClearStamps(set, STAMPS_NEVER_READ);
+}
+
 void MoveStamps(StampSet* to, StampSet* from)
 {
     ClearStamps(to, from->state);
@@ -36,11 +48,11 @@ void MoveStamps(StampSet* to, StampSet* from)
     ClearStamps(from, STAMPS_NEVER_READ);
 }
 
-bool WatchStamps(StampSet* set, HKEY networksKey)
+bool WatchStamps(StampSet* set, HKEY key)
 {
     DropWatch(set);
     // A handle of our own to the same key, opened as itself: the caller's may close first.
-    if (RegOpenKeyExA(networksKey, "", REG_OPTION_OPEN_LINK, KEY_NOTIFY, &set->watched) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(key, "", REG_OPTION_OPEN_LINK, KEY_NOTIFY, &set->watched) != ERROR_SUCCESS) {
         set->watched = NULL;
         return false;
     }
@@ -52,6 +64,21 @@ bool WatchStamps(StampSet* set, HKEY networksKey)
         return false;
     }
     return true;
+}
+
+bool WatchOwnKey(StampSet* set, HKEY key, bool borrowed)
+{
+    DropWatch(set);
+    set->watched = key;
+    set->borrowed = borrowed;
+    set->changed = CreateEventA(NULL, TRUE, FALSE, NULL);
+    if (set->changed != NULL &&
+        RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, set->changed, TRUE) ==
+            ERROR_SUCCESS)
+        return true;
+    if (set->changed != NULL) CloseHandle(set->changed);
+    set->changed = NULL;
+    return false;
 }
 
 bool StampsWatchFired(const StampSet* set)
@@ -80,13 +107,19 @@ bool SameTime(const FILETIME* a, const FILETIME* b)
     return a->dwHighDateTime == b->dwHighDateTime && a->dwLowDateTime == b->dwLowDateTime;
 }
 
+bool LaterTime(const FILETIME* a, const FILETIME* b)
+{
+    return a->dwHighDateTime != b->dwHighDateTime ? a->dwHighDateTime > b->dwHighDateTime
+                                                  : a->dwLowDateTime > b->dwLowDateTime;
+}
+
 bool AddStamp(StampSet* set, const char* name, const FILETIME* lastWrite)
 {
     if (set->count == set->capacity) {
         DWORD capacity = set->capacity < 16 ? 16 : set->capacity * 2;
         KeyStamp* grown = (KeyStamp*)realloc(set->stamps, capacity * sizeof(KeyStamp));
         if (grown == NULL) {
-            ClearStamps(set, STAMPS_UNKNOWN);
+            ForgetStamps(set);
             return false;
         }
         set->stamps = grown;
@@ -104,18 +137,12 @@ void SortStamps(StampSet* set)
     if (set->count > 1) qsort(set->stamps, set->count, sizeof(KeyStamp), CompareStampNames);
 }
 
-bool ReadStamps(HKEY networksKey, StampSet* set)
+bool ReadStamps(HKEY networksKey, StampSet* set, DWORD* values, bool watchedBefore)
 {
     // The notification stays: it was armed before this read.
-    HKEY watched = set->watched;
-    HANDLE changed = set->changed;
-    set->watched = NULL;
-    set->changed = NULL;
-    ClearStamps(set, STAMPS_UNKNOWN);
-    set->watched = watched;
-    set->changed = changed;
+    ForgetStamps(set);
     DWORD subkeys = 0;
-    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL, NULL, NULL, &set->own) !=
+    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, values, NULL, NULL, NULL, &set->own) !=
         ERROR_SUCCESS)
         return false;
     KeyStamp* stamps = (KeyStamp*)calloc(subkeys > 0 ? subkeys : 1, sizeof(KeyStamp));
@@ -134,7 +161,8 @@ bool ReadStamps(HKEY networksKey, StampSet* set)
     // The count was one look and the names another: a key added in between must show.
     WCHAR extra[SUBKEY_NAME_SIZE];
     DWORD extraLength = SUBKEY_NAME_SIZE;
-    if (read && RegEnumKeyExW(networksKey, subkeys, extra, &extraLength, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS)
+    if (read && !watchedBefore &&
+        RegEnumKeyExW(networksKey, subkeys, extra, &extraLength, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS)
         read = false;
     if (!read) {
         free(stamps);

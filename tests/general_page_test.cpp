@@ -99,7 +99,10 @@ protected:
     {
         if (sheet_ != NULL && IsWindow(sheet_)) DestroyWindow(sheet_);
         PumpMessages();
-        RetireOldLists();  // as the program does when the sheet has closed
+        // As the program does when the sheet has closed.
+        char left[ASIDE_NAME_SIZE];
+        RetireOldList(&session_.held, left, NULL);
+        FreeStamps(&session_.base);
         UnhookWindowsHookEx(g_hook);
         StoreTest::TearDown();
     }
@@ -108,13 +111,13 @@ protected:
     // keeps the thread.
     void OpenSheet(void)
     {
-        LoadPairTable();
+        BeginTestSheetSession(&session_);
         PROPSHEETHEADERA header;
         SheetPageDescription page;
         // Whatever the stack held before: the header is filled whole, as in the program.
         memset(&header, 0xA5, sizeof header);
         memset(&page, 0xA5, sizeof page);
-        FillSheetHeader(&header, &page, NULL);
+        FillSheetHeader(&header, &page, NULL, &session_);
         header.dwFlags |= PSH_MODELESS;
         sheet_ = (HWND)PropertySheetA(&header);
         ASSERT_NE((HWND)NULL, sheet_);
@@ -209,6 +212,7 @@ protected:
     }
 
     HWND sheet_ = NULL;
+    SheetSession session_ = {};
     HWND page_ = NULL;
     HWND list_ = NULL;
 };
@@ -436,7 +440,7 @@ TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysWhereItIs)
     EXPECT_EQ((std::vector<std::string>{level}), SubkeyNames(aside));
     Press(PSBTN_CANCEL);
     ASSERT_TRUE(SheetClosed());
-    RetireSheetLists(NULL);
+    RetireSheetLists(NULL, &session_);
 
     ASSERT_EQ(1u, g_seenBoxes.size());
     EXPECT_EQ("Corvane Software", g_seenBoxes[0].caption);
@@ -682,12 +686,12 @@ void CALLBACK InspectAndCancel(HWND, UINT, UINT_PTR timer, DWORD)
 TEST_F(GeneralPageTest, ModalSheetOpensOnGeneralAndReturnsOnCancel)
 {
     StorePair("keep", "192.168.1.10", "10.0.0.5");
-    LoadPairTable();
+    BeginTestSheetSession(&session_);
     g_modalCheck = ModalCheck{false, true, -1, ""};
     // A bounded wait: if the sheet never appears, the timer's next check cancels nothing
     // and the test's own time-out ends the run.
     SetTimer(NULL, 0, 200, InspectAndCancel);
-    RunSheet(NULL);
+    RunSheet(NULL, &session_);
     EXPECT_TRUE(g_modalCheck.found);
     EXPECT_FALSE(g_modalCheck.applyEnabled);
     EXPECT_EQ(0, g_modalCheck.pageIndex);

@@ -79,7 +79,12 @@ int main()
             FillPairTable(count);
             PROPSHEETHEADERA header;
             SheetPageDescription description;
-            FillSheetHeader(&header, &description, NULL);
+            SheetSession session;  // no save is made here
+            memset(&session.base, 0, sizeof session.base);
+            memset(&session.held, 0, sizeof session.held);
+            session.knownValid = false;
+            session.leastReaderGrace = READER_GRACE_MIN_MS;
+            FillSheetHeader(&header, &description, NULL, &session);
             header.dwFlags |= PSH_MODELESS;
             auto start = std::chrono::steady_clock::now();
             HWND sheet = (HWND)PropertySheetA(&header);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 
 #include <unistd.h>
 
@@ -46,7 +47,6 @@ Outcome RunCommand(const std::vector<std::string>& arguments)
     BeginStderrCapture();
     int exitCode = RunPairsCommand((int)argv.size(), argv.data());
     // The process ends here: the change notification it held on the store goes with it.
-    ResetPairTable();
     std::string error = EndStderrCapture();
     return Outcome{exitCode, EndStdoutCapture(), error};
 }
@@ -266,16 +266,19 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         {{"add", "10.0.0.6", "192.168.1.10"}, PAIRS_STORE_CHANGED, "*", TEXT_PAIRS_STORE_CHANGED,
          {{"192.168.1.10", "10.0.0.6"}, {"10.0.0.5", "10.0.0.6"}},
          [] {
+             // Right after the command's reading of the store.
              int before = StandinRegistryCallCount();
-             LoadPairTable();
-             int loadCalls = StandinRegistryCallCount() - before;
-             StandinBeforeCall(loadCalls, [] { SetValue(NETWORKS "\\0", "IPdestination", REG_SZ, "10.0.0.6"); });
+             StoreReading reading;
+             ReadStore(READ_TO_CHANGE, &reading);
+             int readingCalls = StandinRegistryCallCount() - before;
+             FreeStoreReading(&reading);
+             StandinBeforeCall(readingCalls, [] { SetValue(NETWORKS "\\0", "IPdestination", REG_SZ, "10.0.0.6"); });
          }},
         // The compare could not read the store: nothing changed, and a code of its own.
         {{"add", "192.168.1.10", "10.0.0.5"}, PAIRS_STORE_UNCHECKED, "add 192.168.1.10 10.0.0.5\n", TEXT_PAIRS_STORE_UNCHECKED,
          {{"192.168.1.10", "10.0.0.6"}, {"10.0.0.5", "10.0.0.6"}},
-         // The load's count, the plan's look at Networks and its two keys; then the compare's.
-         [] { StandinFailCall("RegQueryInfoKeyA", 4, ERROR_ACCESS_DENIED); }},
+         // The reading's look at Networks' count goes well; the save's compare's fails.
+         [] { StandinFailCall("RegQueryInfoKeyA", 1, ERROR_ACCESS_DENIED, "Networks"); }},
         // Another program's save holds the lock for a while: said, waited for, then saved.
         {{"set", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, "*", TEXT_PAIRS_LOCK_WAITING,
          two, [] { StandinScriptMutex(false, {WAIT_TIMEOUT, WAIT_OBJECT_0}); }},
@@ -483,29 +486,28 @@ TEST_F(PairsCommandsTest, AConfirmedSaveComparesWithWhatTheRefusedOneSaw)
         StandinReset();
         StandinSetClockTick(tick);
         StorePair("0", "1.1.1.1", "2.2.2.2");
-        LoadPairTable();
+        SaveSession session;
+        BeginSession(&session, true);
         SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "5.5.5.5");
-        SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
-        EXPECT_EQ(SAVE_STORE_CHANGED, SavePairListChecked(rows, 1, &request));
+        EXPECT_EQ(SAVE_STORE_CHANGED, SaveInSession(&session, rows, 1));
         SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "3.3.3.3");
-        request.base = SAVE_OVER_LAST_SEEN;
-        EXPECT_EQ(SAVE_STORE_CHANGED, SavePairListChecked(rows, 1, &request));
-        EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &request));
-        ResetPairTable();
+        EXPECT_EQ(SAVE_STORE_CHANGED, SaveOverSeen(&session, rows, 1));
+        EXPECT_EQ(SAVE_DONE, SaveOverSeen(&session, rows, 1));
+        EndSession(&session);
     }
     // What the refused save found could not be read: the administrator confirmed replacing a
     // store nobody could read, so the confirmed save does not compare.
     StandinReset();
     StorePair("0", "1.1.1.1", "2.2.2.2");
-    LoadPairTable();
+    SaveSession session;
+    BeginSession(&session, true);
     SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "5.5.5.5");
+    // The save's own look at Networks reads; the look at what it found does not.
     StandinFailCall("RegOpenKeyExA", 1, ERROR_ACCESS_DENIED, "Networks");
-    SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
-    EXPECT_EQ(SAVE_STORE_CHANGED, SavePairListChecked(rows, 1, &request));
+    EXPECT_EQ(SAVE_STORE_CHANGED, SaveInSession(&session, rows, 1));
     SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "3.3.3.3");
-    request.base = SAVE_OVER_LAST_SEEN;
-    EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &request));
-    ResetPairTable();
+    EXPECT_EQ(SAVE_DONE, SaveOverSeen(&session, rows, 1));
+    EndSession(&session);
 }
 
 TEST_F(PairsCommandsTest, ListPrintsNoControlCharacters)
@@ -1141,7 +1143,7 @@ TEST_F(PairsCommandsTest, TheSheetsSaveAsksAndTellsAsTheAdministratorMeetsIt)
          true, {1001, 1001, 1000}},
         {"changed again while asked, then No", change, {{true, false}, change, {}, {}}, {"changed", "changed"}, {},
          false, {1001, 1001}},
-        {"could not be checked, No", [] { StandinFailCall("RegEnumKeyExA", 0, ERROR_ACCESS_DENIED); },
+        {"could not be checked, No", [] { StandinFailCall("RegEnumKeyExW", 0, ERROR_ACCESS_DENIED); },
          {{false}, nullptr, {}, {}}, {"unchecked"}, {}, false, {1001}},
         {"the new list cannot be built", [] { StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, BUILDING_KEY_NAME); },
          {}, {}, {std::string("error: ") + TEXT_SAVE_ERROR}, false, {1002}},
@@ -1162,14 +1164,18 @@ TEST_F(PairsCommandsTest, TheSheetsSaveAsksAndTellsAsTheAdministratorMeetsIt)
         SCOPED_TRACE(c.name);
         StandinReset();
         StorePair("0", "1.1.1.1", "2.2.2.2");
-        LoadPairTable();
-        RememberLoadedPairs();
+        SheetSession session;
+        BeginTestSheetSession(&session);
         c.before();
         size_t firstEvent = StandinEventReports().size();
-        SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
+        SaveRequest request = {NULL, NULL, NULL, NULL, NULL, 0};
         SaveAnswers answers = kRecordedAnswers;
         answers.context = &c.talk;
-        EXPECT_EQ(c.saved, SaveAnswering(rows, 1, &request, &answers));
+        BeginStdoutCapture();
+        EXPECT_EQ(c.saved, SaveAnswering(rows, 1, &request, &answers, &session));
+        EndStdoutCapture();
+        RetireAnswering(&answers, &session);
+        FreeStamps(&session.base);
         StandinDropFaults();
         EXPECT_EQ(c.asked, c.talk.asked);
         EXPECT_EQ(c.told, c.talk.told);
@@ -1177,25 +1183,26 @@ TEST_F(PairsCommandsTest, TheSheetsSaveAsksAndTellsAsTheAdministratorMeetsIt)
         std::vector<DWORD> events;
         for (size_t i = firstEvent; i < StandinEventReports().size(); ++i) events.push_back(StandinEventReports()[i].id);
         EXPECT_EQ(c.events, events);
-        ResetPairTable();
     }
     // When the sheet closes, the old list Apply kept aside goes; what cannot is said.
     for (bool stays : {false, true}) {
         SCOPED_TRACE(stays ? "an old list that stays" : "an old list that goes");
         StandinReset();
         StorePair("0", "1.1.1.1", "2.2.2.2");
-        LoadPairTable();
-        SaveRequest apply = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, true};
+        SheetSession session;
+        BeginTestSheetSession(&session);
+        SaveRequest apply = {NULL, NULL, NULL, NULL, NULL, 0};
         Conversation talk;
         SaveAnswers answers = kRecordedAnswers;
         answers.context = &talk;
-        ASSERT_TRUE(SaveAnswering(rows, 1, &apply, &answers));
+        ASSERT_TRUE(SaveAnswering(rows, 1, &apply, &answers, &session));
+        EXPECT_TRUE(KeyExists(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME)) << "kept until the sheet closes";
         if (stays) StandinDenyAccess(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", DELETE);
-        RetireAnswering(&answers);
+        RetireAnswering(&answers, &session);
+        FreeStamps(&session.base);
         EXPECT_EQ(stays ? std::vector<std::string>{std::string("warning: ") + leftAside} : std::vector<std::string>{},
                   talk.told);
         EXPECT_EQ(stays, KeyExists(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME));
-        ResetPairTable();
     }
 }
 
@@ -1205,38 +1212,42 @@ TEST_F(PairsCommandsTest, TheConfiguratorsSavesInTheAuditTrail)
 {
     // What an earlier save in this process left aside is not this test's: one clean save first.
     ASSERT_TRUE(SavePairList(NULL, 0));
-    ASSERT_EQ(nullptr, SaveLeftOldListAside());
+    ASSERT_EQ(nullptr, LastSaveLeftAside());
     StorePair("0", "192.168.1.10", "10.0.0.5");
     StorePair("1", "10.0.0.5", "10.0.0.6");
-    LoadPairTable();
-    RememberLoadedPairs();
+    SheetSession session;
+    BeginTestSheetSession(&session);
+    SaveResult done = {}, failed = {}, changedFirst = {};
+    done.outcome = SAVE_DONE;
+    failed.outcome = SAVE_FAILED;
+    changedFirst.outcome = SAVE_STORE_CHANGED;
     const PairRowText changed[] = {{"10.0.0.5", "10.0.0.6"}, {"10.0.0.6", "192.168.1.10"}};
     struct Row {
         std::function<void()> save;
         std::vector<std::string> event;  // type, id, program, pairs before and after, changes, detail; empty: none
     };
     const Row rows[] = {
-        {[&] { NoteSheetSave(SAVE_DONE, changed, 2, false); },
+        {[&] { NoteSheetSave(&session, done, changed, 2, false); },
          {"4", "1000", "mDNSConfig", "2", "2", "add 10.0.0.6 192.168.1.10\r\nremove 192.168.1.10 10.0.0.5\r\n", ""}},
         // The same list again: nothing changed, nothing logged.
-        {[&] { NoteSheetSave(SAVE_DONE, changed, 2, false); }, {}},
-        {[&] { NoteSheetSaveQuestion(SAVE_STORE_CHANGED, changed, 1, false); },
+        {[&] { NoteSheetSave(&session, done, changed, 2, false); }, {}},
+        {[&] { NoteSheetSaveQuestion(&session, SAVE_STORE_CHANGED, changed, 1, false); },
          {"2", "1001", "mDNSConfig", "2", "unknown", "remove 10.0.0.6 192.168.1.10\r\n",
           "Another program changed the list first; the administrator answered No: nothing was saved, and the sheet "
           "stays open."}},
-        {[&] { NoteSheetSave(SAVE_DONE, changed, 1, true); },
+        {[&] { NoteSheetSave(&session, done, changed, 1, true); },
          {"4", "1000", "mDNSConfig", "unknown", "1", "(none)", "The administrator chose to replace another program's change."}},
         // A save that failed left the old list as it was: its count stands.
         {[&] {
              StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, BUILDING_KEY_NAME);
              ASSERT_FALSE(SavePairList(changed, 2));
-             NoteSheetSave(SAVE_FAILED, changed, 2, false);
+             NoteSheetSave(&session, failed, changed, 2, false);
          },
          {"1", "1002", "mDNSConfig", "1", "1", "add 10.0.0.6 192.168.1.10\r\n",
           "The save did not complete and nothing was changed; the sheet showed its error and stays open."}},
-        {[&] { NoteSheetSave(SAVE_STORE_CHANGED, changed, 2, false); }, {}},
+        {[&] { NoteSheetSave(&session, changedFirst, changed, 2, false); }, {}},
         // After a failed save that changed nothing, the list known before still counts.
-        {[&] { NoteSheetSave(SAVE_DONE, changed, 2, false); },
+        {[&] { NoteSheetSave(&session, done, changed, 2, false); },
          {"4", "1000", "mDNSConfig", "1", "2", "add 10.0.0.6 192.168.1.10\r\n", ""}},
     };
     for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
@@ -1258,12 +1269,14 @@ TEST_F(PairsCommandsTest, TheConfiguratorsSavesInTheAuditTrail)
         snprintf(many[i].source, ADDRESS_TEXT_SIZE, "10.1.%d.%d", (int)(i / 250), (int)(i % 250));
         snprintf(many[i].destination, ADDRESS_TEXT_SIZE, "10.2.%d.%d", (int)(i / 250), (int)(i % 250));
     }
-    RememberLoadedPairs();
-    NoteSheetSave(SAVE_DONE, many.data(), (int)many.size(), false);
+    session.known = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.5", "10.0.0.6"}};
+    session.knownValid = true;
+    NoteSheetSave(&session, done, many.data(), (int)many.size(), false);
     ASSERT_FALSE(StandinEventReports().empty());
     const std::string& changes = StandinEventReports().back().strings[5];
     EXPECT_EQ(24003u, changes.size());
     EXPECT_EQ("...", changes.substr(changes.size() - 3));
+    FreeStamps(&session.base);
 }
 
 }  // namespace
@@ -1337,6 +1350,39 @@ TEST_F(PairsCommandsTest, EveryCommandTakesItsOptionsAndWords)
     // check takes --file or pairs, never both.
     EXPECT_EQ(PAIRS_USAGE, RunCommand({"check", "--file", file.path, "192.168.1.10", "10.0.0.5"}).exitCode);
     EXPECT_EQ(PAIRS_UNCHANGED, RunCommand({"check", "--file", file.path}).exitCode);
+}
+
+}  // namespace
+
+namespace {
+
+// What each command costs in registry calls, on a store of two pairs with a running service:
+// one reading of the store serves the plan, so a command that would change nothing costs
+// little more than the list, and one that saves little more than a build beside it.
+TEST_F(PairsCommandsTest, OneReadingServesEachCommand)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    StorePair("1", "10.0.0.5", "10.0.0.6");
+    StandinScriptService({"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0});
+    auto callsOf = [](const std::vector<std::string>& arguments, int exitCode) {
+        int before = StandinRegistryCallCount();
+        Outcome outcome = RunCommand(arguments);
+        EXPECT_EQ(exitCode, outcome.exitCode) << outcome.standardError;
+        return StandinRegistryCallCount() - before;
+    };
+    const std::vector<std::string> same = {"set", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"};
+    const std::vector<std::string> other = {"set", "10.0.0.5", "10.0.0.6", "192.168.1.10", "10.0.0.5"};
+    int list = callsOf({"list"}, PAIRS_UNCHANGED);
+    int converged = callsOf(same, PAIRS_UNCHANGED);
+    int check = callsOf({"check", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_UNCHANGED);
+    int status = callsOf({"status"}, PAIRS_UNCHANGED);
+    int changing = callsOf(other, PAIRS_CHANGED);
+    printf("registry calls: list %d, converged set %d, check %d, status %d, changing set %d\n", list, converged, check,
+           status, changing);
+    EXPECT_LE(converged * 2, list * 3) << "a converged set at most 1.5 times the list";
+    EXPECT_LE(check * 2, list * 3) << "check at most 1.5 times the list";
+    EXPECT_LE(status * 2, list * 3) << "status at most 1.5 times the list";
+    EXPECT_LE(changing * 2, list * 5) << "a changing set at most 2.5 times the list";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Registry helpers for the store tests; they speak the same calls as the program.
 #include "tests/registry_helpers.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -13,8 +14,122 @@
 #ifdef _WIN32
 // Under the real platform a wait takes its time, and these suites save hundreds of times with
 // no reader of their own: the old lists' grace is only what their size asks.
-static const bool g_shortGrace = (SetReaderGraceFloor(0), true);
+const DWORD kTestReaderGrace = 0;
+#else
+const DWORD kTestReaderGrace = READER_GRACE_MIN_MS;
 #endif
+
+// The key removal's diagnostics, where the configurator writes them.
+static void PrintNotes(const RemovalNotes& notes)
+{
+    for (int i = 0; i < notes.keysNotFound; ++i) printf("Key not found.\n");
+    for (int i = 0; i < notes.keysNotOpened; ++i) printf("Error opening key.\n");
+}
+
+// What the last SavePairList did.
+static bool g_lastTouched = false;
+static char g_lastAside[ASIDE_NAME_SIZE] = "";
+
+bool SavePairList(const PairRowText* rows, int rowCount)
+{
+    SaveSession session;
+    BeginSession(&session, false);
+    SaveOutcome outcome = SaveInSession(&session, rows, rowCount);
+    PrintNotes(session.notes);
+    g_lastTouched = session.last.storeTouched;
+    snprintf(g_lastAside, sizeof g_lastAside, "%s", session.last.leftAside);
+    EndSession(&session);
+    return outcome == SAVE_DONE;
+}
+
+bool LastSaveTouchedStore(void)
+{
+    return g_lastTouched;
+}
+
+const char* LastSaveLeftAside(void)
+{
+    return g_lastAside[0] != 0 ? g_lastAside : nullptr;
+}
+
+
+void BeginSession(SaveSession* session, bool read)
+{
+    memset(session, 0, sizeof *session);
+    session->last.next.state = STAMPS_NEVER_READ;
+    if (!read) return;
+    StoreReading reading;
+    LoadPairTable(&reading);
+    session->base = reading.stamps;
+    memset(&reading.stamps, 0, sizeof reading.stamps);
+    FreeStoreReading(&reading);
+}
+
+SaveOutcome SaveInSession(SaveSession* session, const PairRowText* rows, int rowCount, SaveRequest* request,
+                          bool retireLater)
+{
+    SaveRequest plain = {NULL, NULL, NULL, NULL, NULL, kTestReaderGrace};
+    if (request == NULL) request = &plain;
+    char left[ASIDE_NAME_SIZE];
+    RetireOldList(&session->held, left, &session->notes);
+    request->base = session->base.state == STAMPS_NEVER_READ ? NULL : &session->base;
+    FreeSaveResult(&session->last);
+    session->last = SavePairListOver(rows, rowCount, request);
+    session->notes.keysNotFound += session->last.notes.keysNotFound;
+    session->notes.keysNotOpened += session->last.notes.keysNotOpened;
+    // As the configurator's save ends.
+    if (!session->last.productKeyUsable) FatalSettingsError();
+    session->held = session->last.held;
+    memset(&session->last.held, 0, sizeof session->last.held);
+    if (session->last.outcome == SAVE_DONE) {
+        FreeStamps(&session->base);
+        session->base = session->last.next;
+        memset(&session->last.next, 0, sizeof session->last.next);
+    }
+    if (!retireLater && session->last.outcome == SAVE_DONE && !RetireSession(session) && session->last.leftAside[0] == 0)
+        snprintf(session->last.leftAside, sizeof session->last.leftAside, "%s", session->retiredAside);
+    return session->last.outcome;
+}
+
+SaveOutcome SaveOverSeen(SaveSession* session, const PairRowText* rows, int rowCount)
+{
+    FreeStamps(&session->base);
+    session->base = session->last.next;
+    memset(&session->last.next, 0, sizeof session->last.next);
+    if (session->base.state == STAMPS_UNKNOWN) FreeStamps(&session->base);
+    return SaveInSession(session, rows, rowCount);
+}
+
+bool RetireSession(SaveSession* session)
+{
+    session->retiredAside[0] = 0;
+    return RetireOldList(&session->held, session->retiredAside, &session->notes);
+}
+
+void EndSession(SaveSession* session)
+{
+    char left[ASIDE_NAME_SIZE];
+    RetireOldList(&session->held, left, NULL);
+    FreeSaveResult(&session->last);
+    FreeStamps(&session->base);
+}
+
+const char* LeftAside(const SaveSession& session)
+{
+    return session.last.leftAside[0] != 0 ? session.last.leftAside : nullptr;
+}
+
+bool StoreHoldsExactly(const PairRowText* rows, int rowCount)
+{
+    StoreReading reading;
+    bool exact = ReadStore(READ_TO_SHOW, &reading) && reading.differenceCount == 0 &&
+                 reading.pairCount == (DWORD)rowCount;
+    for (int i = 0; exact && i < rowCount; ++i)
+        exact = strcmp(reading.rows[i].source, rows[i].source) == 0 &&
+                strcmp(reading.rows[i].destination, rows[i].destination) == 0;
+    FreeStoreReading(&reading);
+    return exact;
+}
 
 // Deletes `name` below `parent` with all below it, each key through its own handle and
 // relative to its parent, so that no depth is too deep and no link is followed: whatever a
@@ -236,14 +351,28 @@ void StorePair(const std::string& subkeyName, const char* source, const char* de
     SetValue(path, "Enabled", REG_SZ, "1");
 }
 
+void LoadTable(void)
+{
+    StoreReading reading;
+    LoadPairTable(&reading);
+    FreeStoreReading(&reading);
+}
+
+void BeginTestSheetSession(SheetSession* session)
+{
+    StoreReading reading;
+    LoadPairTable(&reading);
+    BeginSheetSession(session, &reading);
+    FreeStoreReading(&reading);
+    session->leastReaderGrace = kTestReaderGrace;
+}
+
 void StoreTest::SetUp()
 {
     if (!RegistryIsDisposable()) GTEST_SKIP() << "the store tests run only against Wine's registry or the stand-in";
 #ifndef _WIN32
     StandinReset();
 #endif
-    // No test may lean on the table an earlier test loaded.
-    ResetPairTable();
     ASSERT_NO_FATAL_FAILURE(ClearCorvaneKey());
     ASSERT_NO_FATAL_FAILURE(CreateKey(NETWORKS));
 }

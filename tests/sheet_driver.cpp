@@ -523,7 +523,7 @@ void RemoveTree(const std::string& path)
 {
     char tree[KEY_TREE_PATH_SIZE];
     BoundedCopy(tree, (CORVANE_PATH + path).c_str());
-    if (!RemoveKeyTreeReportingTo(HKEY_LOCAL_MACHINE, tree, NULL)) Fail("cannot remove", path.c_str());
+    if (!RemoveKeyTreeNoting(HKEY_LOCAL_MACHINE, tree, NULL)) Fail("cannot remove", path.c_str());
 }
 
 }  // namespace

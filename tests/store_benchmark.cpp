@@ -72,12 +72,16 @@ static void CompareWithRegImport(void)
         // The save as OK and Apply run it: the compare, the writes, the read-back and the
         // swap, replacing a full list as the import's delete section does. The old list is
         // removed when the sheet closes, after its readers' grace: not timed.
-        LoadPairTable();
-        const SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, true};
+        StoreReading reading;
+        LoadPairTable(&reading);
+        const SaveRequest request = {&reading.stamps, NULL, NULL, NULL, NULL, READER_GRACE_MIN_MS};
         auto start = std::chrono::steady_clock::now();
-        SavePairListChecked(rows.data(), count, &request);
+        SaveResult result = SavePairListOver(rows.data(), count, &request);
         double saveMs = MillisecondsSince(start);
-        RetireOldLists();
+        char left[ASIDE_NAME_SIZE];
+        RetireOldList(&result.held, left, NULL);
+        FreeSaveResult(&result);
+        FreeStoreReading(&reading);
         if (importMs > 0) ratios.push_back(saveMs / importMs);
         printf("10000 pairs: save %.0f ms, reg import %.0f ms\n", saveMs, importMs);
     }
@@ -110,14 +114,18 @@ int main()
     for (int count : counts) {
         std::vector<PairRowText> rows = ManyRows(count);
         // The save as Apply runs it; the old list's removal after its readers' grace is not timed.
-        const SaveRequest apply = {SAVE_OVER_ANYTHING, NULL, NULL, NULL, NULL, true};
+        const SaveRequest apply = {NULL, NULL, NULL, NULL, NULL, READER_GRACE_MIN_MS};
         auto start = std::chrono::steady_clock::now();
-        SavePairListChecked(rows.data(), count, &apply);
+        SaveResult result = SavePairListOver(rows.data(), count, &apply);
         double saveMs = MillisecondsSince(start);
-        RetireOldLists();
+        char left[ASIDE_NAME_SIZE];
+        RetireOldList(&result.held, left, NULL);
+        FreeSaveResult(&result);
         start = std::chrono::steady_clock::now();
-        LoadPairTable();
+        StoreReading reading;
+        LoadPairTable(&reading);
         double loadMs = MillisecondsSince(start);
+        FreeStoreReading(&reading);
         if (PairTableCount != (DWORD)count) printf("loaded %lu pairs, expected %d\n", (unsigned long)PairTableCount, count);
         printf("%8d %12.1f %12.1f %14.1f %14.1f\n", count, saveMs, loadMs, 1000 * saveMs / count, 1000 * loadMs / count);
     }
@@ -125,6 +133,10 @@ int main()
     CompareWithRegImport();
 #endif
     // Leave the store as it was found: an empty list.
-    SavePairList(NULL, 0);
+    const SaveRequest empty = {NULL, NULL, NULL, NULL, NULL, 0};
+    SaveResult result = SavePairListOver(NULL, 0, &empty);
+    char left[ASIDE_NAME_SIZE];
+    RetireOldList(&result.held, left, NULL);
+    FreeSaveResult(&result);
     return 0;
 }

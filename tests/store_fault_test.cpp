@@ -32,13 +32,13 @@ class StoreFaultTest : public StoreTest {};
 TEST_F(StoreFaultTest, MissingNetworksKeyIsFatalAtStartUp)
 {
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS));
-    ExpectFatalSettingsError(RunInChild([] { LoadPairTable(); }));
+    ExpectFatalSettingsError(RunInChild([] { LoadTable(); }));
 }
 
 TEST_F(StoreFaultTest, NetworksKeyWithoutFullAccessIsFatal)
 {
     StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "Networks");
-    ExpectFatalSettingsError(RunInChild([] { LoadPairTable(); }));
+    ExpectFatalSettingsError(RunInChild([] { LoadTable(); }));
 }
 
 TEST_F(StoreFaultTest, PairKeyThatCannotBeOpenedIsFatal)
@@ -46,23 +46,28 @@ TEST_F(StoreFaultTest, PairKeyThatCannotBeOpenedIsFatal)
     StorePair("0", "1.1.1.1", "2.2.2.2");
     StorePair("1", "3.3.3.3", "4.4.4.4");
     StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "1");
-    ExpectFatalSettingsError(RunInChild([] { LoadPairTable(); }));
+    ExpectFatalSettingsError(RunInChild([] { LoadTable(); }));
 }
 
 TEST_F(StoreFaultTest, TheLoadAsksForFullAccessToWhatItReads)
 {
     StorePair("0", "1.1.1.1", "2.2.2.2");
     size_t before = StandinKeyOpens().size();
-    LoadPairTable();
+    StoreReading reading;
+    LoadPairTable(&reading);
     std::vector<std::pair<std::string, REGSAM>> opens;
     for (size_t i = before; i < StandinKeyOpens().size(); ++i)
         opens.emplace_back(StandinKeyOpens()[i].path, StandinKeyOpens()[i].access);
-    // The watch on what was read asks only to be told of changes.
-    EXPECT_EQ((std::vector<std::pair<std::string, REGSAM>>{
-                  {NETWORKS, KEY_ALL_ACCESS}, {"", KEY_NOTIFY}, {"0", KEY_ALL_ACCESS}}),
+    // The path is walked a level at a time, reading only; Networks stays open for the watch
+    // on what was read.
+    EXPECT_EQ((std::vector<std::pair<std::string, REGSAM>>{{"Software", KEY_QUERY_VALUE},
+                                                          {"Corvane Software", KEY_QUERY_VALUE},
+                                                          {"mDNS", KEY_READ},
+                                                          {"Networks", KEY_ALL_ACCESS},
+                                                          {"0", KEY_ALL_ACCESS}}),
               opens);
     EXPECT_EQ(1, StandinOpenHandleCount()) << "the watch's own";
-    ResetPairTable();
+    FreeStoreReading(&reading);
     EXPECT_EQ(0, StandinOpenHandleCount());
 }
 
@@ -70,7 +75,7 @@ TEST_F(StoreFaultTest, FailedSubkeyCountGivesEmptyTable)
 {
     StorePair("0", "1.1.1.1", "2.2.2.2");
     StandinFailCall("RegQueryInfoKeyA", 0, ERROR_ACCESS_DENIED);
-    LoadPairTable();
+    LoadTable();
     EXPECT_EQ(0u, PairTableCount);
     EXPECT_EQ(0, StandinOpenHandleCount());
 }
@@ -80,8 +85,8 @@ TEST_F(StoreFaultTest, SubkeyThatCannotBeEnumeratedLeavesAnEmptyRecord)
     StorePair("0", "1.1.1.1", "2.2.2.2");
     StorePair("1", "3.3.3.3", "4.4.4.4");
     StorePair("2", "5.5.5.5", "6.6.6.6");
-    StandinFailCall("RegEnumKeyExA", 1, ERROR_MORE_DATA);
-    LoadPairTable();
+    StandinFailCall("RegEnumKeyExW", 1, ERROR_MORE_DATA);
+    LoadTable();
     ASSERT_EQ(3u, PairTableCount);
     EXPECT_STREQ("1.1.1.1", PairTable[0].sourceAddress);
     EXPECT_STREQ("", PairTable[1].subkeyName);
@@ -96,9 +101,9 @@ TEST_F(StoreFaultTest, SubkeyThatCannotBeEnumeratedLeavesAnEmptyRecord)
 TEST_F(StoreFaultTest, FailedValueReadsLeaveEmptyFields)
 {
     StorePair("0", "1.1.1.1", "2.2.2.2");
-    StandinFailCall("RegQueryValueExA", 0, ERROR_MORE_DATA, "IPdestination");
-    StandinFailCall("RegQueryValueExA", 0, ERROR_ACCESS_DENIED, "Enabled");
-    LoadPairTable();
+    StandinFailCall("RegEnumValueW", 0, ERROR_MORE_DATA, "IPdestination");
+    StandinFailCall("RegEnumValueW", 0, ERROR_ACCESS_DENIED, "Enabled");
+    LoadTable();
     ASSERT_EQ(1u, PairTableCount);
     EXPECT_STREQ("1.1.1.1", PairTable[0].sourceAddress);
     EXPECT_STREQ("", PairTable[0].destinationAddress);
@@ -145,7 +150,7 @@ TEST_F(StoreFaultTest, ANewListThatCannotBeBuiltLeavesTheOldOneAsItWas)
         std::string before = StandinDescribeRegistry("Software\\Corvane Software\\mDNS");
         StandinFailCall(c.call, c.skip, ERROR_ACCESS_DENIED, c.pathPart);
         EXPECT_FALSE(SavePairList(rows, 3));
-        EXPECT_FALSE(SaveTouchedStore());
+        EXPECT_FALSE(LastSaveTouchedStore());
         EXPECT_EQ(before, StandinDescribeRegistry("Software\\Corvane Software\\mDNS"));
         EXPECT_EQ(0, StandinOpenHandleCount());
     }
@@ -197,8 +202,8 @@ TEST_F(StoreFaultTest, AnOldListThatCannotBeRemovedIsLeftAsideAndSaid)
         std::string output = EndStdoutCapture();
         EXPECT_EQ(c.saved, saved);
         EXPECT_EQ(c.diagnostics, output);
-        EXPECT_EQ(c.saved, SaveTouchedStore());
-        EXPECT_STREQ(c.leftAside, SaveLeftOldListAside());
+        EXPECT_EQ(c.saved, LastSaveTouchedStore());
+        EXPECT_STREQ(c.leftAside, LastSaveLeftAside());
         EXPECT_FALSE(KeyExists(PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME));
         if (!c.saved) {
             EXPECT_EQ(before, StandinDescribeRegistry("Software\\Corvane Software\\mDNS")) << "nothing written";
@@ -209,18 +214,17 @@ TEST_F(StoreFaultTest, AnOldListThatCannotBeRemovedIsLeftAsideAndSaid)
         // The next save finds the leftover still there, says so, and puts its own old list
         // under the next name; once it can go, it goes.
         EXPECT_TRUE(SavePairList(rows, 1));
-        EXPECT_STREQ(c.leftAside, SaveLeftOldListAside());
+        EXPECT_STREQ(c.leftAside, LastSaveLeftAside());
         EXPECT_EQ((std::vector<std::string>{"Networks", "Networks (replaced)"}), SubkeyNames(PRODUCT_KEY_PATH));
         if (std::string(c.name) == "a pair key refusing DELETE") {
             StandinReset();
             StorePair("0", "9.9.9.9", "8.8.8.8");
             CreateKey(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\5");
             EXPECT_TRUE(SavePairList(rows, 1));
-            EXPECT_STREQ(nullptr, SaveLeftOldListAside());
+            EXPECT_STREQ(nullptr, LastSaveLeftAside());
             EXPECT_EQ((std::vector<std::string>{"Networks"}), SubkeyNames(PRODUCT_KEY_PATH));
         }
     }
-    ResetPairTable();
 }
 
 // Apply leaves the old list aside, whole, for whoever still reads it; when the sheet closes
@@ -232,35 +236,36 @@ TEST_F(StoreFaultTest, AnOldListKeptForItsReadersGoesWhenRetiredOrAtTheNextSave)
     const std::string aside = PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME;
     StorePair("0", "9.9.9.9", "8.8.8.8");
     StorePair("5", "7.7.7.7", "6.6.6.6");
-    LoadPairTable();
-    const SaveRequest later = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, true};
+    SaveSession session;
+    BeginSession(&session, true);
     DWORD started = GetTickCount();
-    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &later));
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&session, rows, 1, nullptr, true));
     EXPECT_EQ(started, GetTickCount()) << "the save did not wait";
     EXPECT_EQ(std::string("7.7.7.7", 8), GetValue(aside + "\\5", "IPsource"));
     EXPECT_EQ((std::vector<std::string>{"0", "5"}), SubkeyNames(aside));
-    EXPECT_TRUE(RetireOldLists());
+    EXPECT_TRUE(RetireSession(&session));
     EXPECT_GE(GetTickCount() - started, (DWORD)READER_GRACE_MIN_MS);
     EXPECT_EQ(0, StandinHeldMutexCount() + StandinOpenMutexHandleCount()) << "the lock given back and closed";
     EXPECT_EQ((std::vector<std::string>{"Networks"}), SubkeyNames(PRODUCT_KEY_PATH));
     size_t lockWaits = StandinMutexWaits().size();
-    EXPECT_TRUE(RetireOldLists()) << "nothing more to retire";
+    EXPECT_TRUE(RetireSession(&session)) << "nothing more to retire";
     EXPECT_EQ(lockWaits, StandinMutexWaits().size()) << "nor a lock to take for it";
     // Another program's save removed the one kept meanwhile: it is gone all the same.
-    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &later));
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&session, rows, 1, nullptr, true));
     DeleteKey(aside + "\\0");
     DeleteKey(aside);
-    EXPECT_TRUE(RetireOldLists());
-    EXPECT_EQ(nullptr, SaveLeftOldListAside());
+    EXPECT_TRUE(RetireSession(&session));
+    EXPECT_STREQ("", session.retiredAside);
 
-    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &later));
-    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &later));
+    // A save meanwhile removes the one kept first, after its grace.
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&session, rows, 1, nullptr, true));
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&session, rows, 1, nullptr, true));
     EXPECT_EQ((std::vector<std::string>{"Networks", REPLACED_KEY_NAME}), SubkeyNames(PRODUCT_KEY_PATH));
     StandinDenyAccess((aside + "\\0").c_str(), DELETE);
-    EXPECT_FALSE(RetireOldLists());
-    EXPECT_STREQ(REPLACED_KEY_NAME, SaveLeftOldListAside());
+    EXPECT_FALSE(RetireSession(&session));
+    EXPECT_STREQ(REPLACED_KEY_NAME, session.retiredAside);
     EXPECT_TRUE(StoreHoldsExactly(rows, 1));
-    ResetPairTable();
+    EndSession(&session);
 }
 
 TEST_F(StoreFaultTest, RemovalStopsAtTheFirstSubtreeThatFails)
@@ -380,7 +385,7 @@ TEST(FaultSweepTest, EveryFailedCallOfTheLoadEndsFatallyOrGivesATable)
 {
     SweepFaults(
         [] {
-            LoadPairTable();
+            LoadTable();
             // Every record holds terminated texts, whatever failed on the way.
             bool terminated = true;
             for (DWORD i = 0; i < PairTableCount; ++i)
@@ -424,12 +429,12 @@ TEST(FaultSweepTest, EveryFailedCallOfTheSaveReportsFailureOrLeavesExactlyTheLis
             bool saved = SavePairList(rows, 3);
             bool exact = StandinDescribeRegistry(NETWORKS) == exactList;
             // Beside Networks only an old list the save said it left (or could not look at).
-            const char* aside = SaveLeftOldListAside();
+            const char* aside = LastSaveLeftAside();
             std::vector<std::string> beside = SubkeyNames(PRODUCT_KEY_PATH);
             bool onlySaid = true;
             for (const std::string& name : beside) onlySaid = onlySaid && (name == "Networks" || (aside && name == aside));
             printf("\nsaved %d, exact %d, untouched %d, touched %d, beside %d, outside unchanged %d\n", saved, exact,
-                   StandinDescribeRegistry(NETWORKS) == old, SaveTouchedStore(),
+                   StandinDescribeRegistry(NETWORKS) == old, LastSaveTouchedStore(),
                    onlySaid, OutsideTheStore() == outsideBefore);
         },
         [](const std::string&, const std::string& output) {
@@ -471,7 +476,7 @@ void PlantLink(const std::string& path, const std::string& target)
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.substr(0, split).c_str(), 0, KEY_ALL_ACCESS, &parent) == ERROR_SUCCESS) {
         char tree[KEY_TREE_PATH_SIZE];
         BoundedCopy(tree, path.substr(split + 1).c_str());
-        RemoveKeyTreeReportingTo(parent, tree, NULL);
+        RemoveKeyTreeNoting(parent, tree, NULL);
         RegCloseKey(parent);
     }
     CreateLink(path, target);
@@ -482,11 +487,12 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
     StandinReset();
     BuildStoreAndCopy();
-    LoadPairTable();
+    SaveSession counting;
+    BeginSession(&counting, true);
     int before = StandinRegistryCallCount();
-    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
-    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&counting, rows, 2));
     int calls = StandinRegistryCallCount() - before;
+    EndSession(&counting);
     ASSERT_GT(calls, 20);
 
     struct Interference {
@@ -518,7 +524,7 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
          [] {
              char tree[KEY_TREE_PATH_SIZE];
              BoundedCopy(tree, NETWORKS);
-             RemoveKeyTreeReportingTo(HKEY_LOCAL_MACHINE, tree, NULL);
+             RemoveKeyTreeNoting(HKEY_LOCAL_MACHINE, tree, NULL);
          },
          [] { return !KeyExists(NETWORKS); }},
         {"a writer deleting the last pair", [] { RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\1"); },
@@ -542,7 +548,8 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
                     StandinSetClockTick(tick);
                     BuildStoreAndCopy();
                     std::string elsewhere = StandinDescribeRegistry(ELSEWHERE);
-                    LoadPairTable();
+                    SaveSession session;
+                    BeginSession(&session, true);
                     std::string storeAfterAction;
                     bool storeChanged = false;
                     StandinBeforeCall(call, [&] {
@@ -551,12 +558,12 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
                         storeChanged = StandinDescribeRegistry(NETWORKS) != storeBefore;
                         storeAfterAction = StandinDescribeRegistry(NETWORKS) + "-";
                     });
-                    SaveOutcome outcome = SavePairListChecked(rows, 2, &compared);
+                    SaveOutcome outcome = SaveInSession(&session, rows, 2);
+                    EndSession(&session);
                     StandinDropFaults();  // a racer that did not get its turn during the save gets none
                     bool acted = !storeAfterAction.empty();
                     bool exact = StoreHoldsExactly(rows, 2);
                     bool kept = !storeChanged || !interference.changeKept || interference.changeKept();
-                    ResetPairTable();
                     printf("outcome %d, elsewhere unchanged %d, exact %d, acted %d, kept %d, locks held %d, "
                            "handles open %d, %s\n",
                            (int)outcome, StandinDescribeRegistry(ELSEWHERE) == elsewhere, exact, acted, kept,
@@ -599,20 +606,22 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
 TEST(InterleavingSweepTest, AValueOnTheNewNetworksKeyIsAnotherWritersChange)
 {
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
-    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
     StandinReset();
     BuildStoreAndCopy();
-    LoadPairTable();
+    SaveSession counting;
+    BeginSession(&counting, true);
     int before = StandinRegistryCallCount();
-    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&counting, rows, 2));
     int calls = StandinRegistryCallCount() - before, duringRows = 0;
+    EndSession(&counting);
     for (int call = 0; call < calls; ++call) {
         ChildResult child = RunInChild([&] {
             StandinReset();
             BuildStoreAndCopy();
-            LoadPairTable();
+            SaveSession session;
+            BeginSession(&session, true);
             StandinBeforeCall(call, [] { SetValue(NETWORKS, "Stray", REG_SZ, "1"); });
-            SaveOutcome outcome = SavePairListChecked(rows, 2, &compared);
+            SaveOutcome outcome = SaveInSession(&session, rows, 2);
             bool found = false;
             GetValue(NETWORKS, "Stray", nullptr, &found);
             printf("%d %d %s\n", (int)outcome, found, StandinActionCall() ? StandinActionCall() : "-");
@@ -651,10 +660,10 @@ std::string ReadSources(HKEY key)
 TEST(InterleavingSweepTest, AReaderAtAnyCallOfTheSaveReadsAWholeList)
 {
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}, {"10.0.0.7", "10.0.0.5"}};
-    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
     StandinReset();
     BuildStoreAndCopy();
-    LoadPairTable();
+    SaveSession session;
+    BeginSession(&session, true);
     struct Reader {
         HKEY key;
         DWORD opened;
@@ -674,7 +683,7 @@ TEST(InterleavingSweepTest, AReaderAtAnyCallOfTheSaveReadsAWholeList)
         StandinBeforeCall(0, everyCall);
     };
     StandinBeforeCall(0, everyCall);
-    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 3, &compared));
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&session, rows, 3));
     StandinDropFaults();
     const std::string oldList = "0=1.1.1.1 1=3.3.3.3 ", newList = "0=192.168.1.10 1=10.0.0.6 2=10.0.0.7 ";
     int sawOld = 0, sawNew = 0;
@@ -688,7 +697,8 @@ TEST(InterleavingSweepTest, AReaderAtAnyCallOfTheSaveReadsAWholeList)
     EXPECT_GT(sawNew, 0);
     EXPECT_LE(missing, 1) << "Networks is missing only between the two renames";
     EXPECT_GT(rereads, 100);
-    EXPECT_EQ(nullptr, SaveLeftOldListAside());
+    EXPECT_EQ(nullptr, LeftAside(session));
+    EndSession(&session);
     EXPECT_FALSE(KeyExists(PRODUCT "\\" REPLACED_KEY_NAME));
 }
 
@@ -698,13 +708,14 @@ TEST(InterleavingSweepTest, AReaderAtAnyCallOfTheSaveReadsAWholeList)
 TEST(InterleavingSweepTest, AFailedReadNeverLetsTheSaveGoOnUnasked)
 {
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
-    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
     StandinReset();
     BuildStoreAndCopy();
     int before = StandinRegistryCallCount();
-    LoadPairTable();
-    ASSERT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
+    SaveSession counting;
+    BeginSession(&counting, true);
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&counting, rows, 2));
     int calls = StandinRegistryCallCount() - before;
+    EndSession(&counting);
     for (int call = 0; call < calls; ++call) {
         SCOPED_TRACE(testing::Message() << "call " << call << " fails");
         ChildResult child = RunInChild([&] {
@@ -712,9 +723,10 @@ TEST(InterleavingSweepTest, AFailedReadNeverLetsTheSaveGoOnUnasked)
             BuildStoreAndCopy();
             std::string store = StandinDescribeRegistry(NETWORKS);
             StandinFailRegistryCall(call, ERROR_ACCESS_DENIED);
-            LoadPairTable();
+            SaveSession session;
+            BeginSession(&session, true);
             bool loadKnown = PairTableCount == 2 && PairTable[0].subkeyName[0] != 0 && PairTable[1].subkeyName[0] != 0;
-            SaveOutcome outcome = SavePairListChecked(rows, 2, &compared);
+            SaveOutcome outcome = SaveInSession(&session, rows, 2);
             printf("outcome %d, load known %d, exact %d, untouched %d, locks held %d\n", (int)outcome, loadKnown,
                    StoreHoldsExactly(rows, 2), StandinDescribeRegistry(NETWORKS) == store, StandinHeldMutexCount());
         });
@@ -743,7 +755,6 @@ TEST(InterleavingSweepTest, AFailedReadNeverLetsTheSaveGoOnUnasked)
 TEST_F(StoreFaultTest, WithoutTheNotificationTheTimesStillTell)
 {
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}};
-    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
     const std::function<void()> writers[] = {[] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); },
                                              [] { SetValue(NETWORKS, "Note", REG_SZ, "mine"); }, [] {}};
     for (const auto& writer : writers) {
@@ -751,13 +762,14 @@ TEST_F(StoreFaultTest, WithoutTheNotificationTheTimesStillTell)
         StorePair("0", "1.1.1.1", "2.2.2.2");
         StorePair("1", "3.3.3.3", "4.4.4.4");
         StandinFailCall("RegNotifyChangeKeyValue", 0, ERROR_ACCESS_DENIED);
-        LoadPairTable();
+        SaveSession session;
+        BeginSession(&session, true);
         std::string before = StandinDescribeRegistry(NETWORKS);
         writer();
         bool wrote = StandinDescribeRegistry(NETWORKS) != before;
-        EXPECT_EQ(wrote ? SAVE_STORE_CHANGED : SAVE_DONE, SavePairListChecked(rows, 1, &compared));
+        EXPECT_EQ(wrote ? SAVE_STORE_CHANGED : SAVE_DONE, SaveInSession(&session, rows, 1));
+        EndSession(&session);
     }
-    ResetPairTable();
 }
 
 // The lock our two programs save under: waited for without a wait when free, for the whole
@@ -786,15 +798,17 @@ TEST_F(StoreFaultTest, TheLockIsWaitedForGivenBackAndItsTroublesSaid)
         StandinReset();
         ClearCorvaneKey();
         CreateKey(NETWORKS);
-        LoadPairTable();
+        SaveSession session;
+        BeginSession(&session, true);
         StandinScriptMutex(c.nameTaken, c.answers);
         std::vector<int> notes;
-        SaveRequest request = {SAVE_OVER_LAST_READ, NULL, NULL,
+        SaveRequest request = {NULL, NULL, NULL,
                                [](SaveLockNote note, void* context) { ((std::vector<int>*)context)->push_back(note); },
-                               &notes, false};
-        EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 1, &request));
+                               &notes, kTestReaderGrace};
+        EXPECT_EQ(SAVE_DONE, SaveInSession(&session, rows, 1, &request, true));
         EXPECT_EQ(c.waits, StandinMutexWaits());
         EXPECT_EQ(c.notes, notes);
+        EndSession(&session);
         EXPECT_EQ(0, StandinHeldMutexCount());
         EXPECT_EQ(0, StandinOpenMutexHandleCount());
     }

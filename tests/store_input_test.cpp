@@ -15,7 +15,7 @@ protected:
     NetworkPair LoadWith(const char* name, DWORD type, const std::string& data)
     {
         SetValue(NETWORKS "\\0", name, type, data);
-        LoadPairTable();
+        LoadTable();
         EXPECT_EQ(1u, PairTableCount);
         return PairTableCount == 1 ? PairTable[0] : NetworkPair{};
     }
@@ -39,7 +39,7 @@ TEST_F(HostileInputTest, AddressesFitOnlyWithTheirNulInSixteenBytes)
             std::string data = c.withNul ? text + '\0' : text;
             SetValue(NETWORKS "\\0", "IPsource", type, data);
             SetValue(NETWORKS "\\0", "IPdestination", type, data);
-            LoadPairTable();
+            LoadTable();
             ASSERT_EQ(1u, PairTableCount);
             std::string expected = c.kept ? text : "";
             SCOPED_TRACE(testing::Message() << c.characters << " characters, NUL " << c.withNul << ", type " << type);
@@ -80,7 +80,7 @@ TEST_F(HostileInputTest, NumbersReadLikeAtoi)
     for (const auto& c : cases) {
         SetValue(NETWORKS "\\0", "Direction", c.type, c.data);
         SetValue(NETWORKS "\\0", "Enabled", c.type, c.data);
-        LoadPairTable();
+        LoadTable();
         ASSERT_EQ(1u, PairTableCount);
         EXPECT_EQ(c.expected, PairTable[0].direction) << c.data.size() << " bytes of type " << c.type;
         EXPECT_EQ(c.expected, PairTable[0].enabled) << c.data.size() << " bytes of type " << c.type;
@@ -92,7 +92,7 @@ TEST_F(HostileInputTest, LongAndNonNumericSubkeyNamesLoad)
     std::string longest(255, 'q');
     StorePair(longest, "1.1.1.1", "2.2.2.2");
     StorePair("Living room (2.4 GHz)", "3.3.3.3", "4.4.4.4");
-    LoadPairTable();
+    LoadTable();
     ASSERT_EQ(2u, PairTableCount);
     EXPECT_STREQ("Living room (2.4 GHz)", PairTable[0].subkeyName);
     EXPECT_STREQ("3.3.3.3", PairTable[0].sourceAddress);
@@ -112,7 +112,7 @@ TEST_F(HostileInputTest, TenThousandPairsLoadAndSave)
         snprintf(rows[i].destination, sizeof rows[i].destination, "192.168.0.1");
     }
     ASSERT_TRUE(SavePairList(rows.data(), count));
-    LoadPairTable();
+    LoadTable();
     ASSERT_EQ((DWORD)count, PairTableCount);
     std::vector<bool> seen(count, false);
     for (DWORD i = 0; i < PairTableCount; ++i) {

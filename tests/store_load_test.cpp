@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "store/store.h"
-#include "store/registry_values.h"
+#include "store/pair_values.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ class LoadTest : public StoreTest {};
 TEST_F(LoadTest, EmptyNetworksKeyGivesEmptyTable)
 {
     PairTableCount = 12345;
-    LoadPairTable();
+    LoadTable();
     EXPECT_EQ(0u, PairTableCount);
 }
 
@@ -22,7 +22,7 @@ TEST_F(LoadTest, RecordsFollowEnumerationOrderWithTheirTexts)
     StorePair("1", "192.168.1.10", "10.0.0.5");
     StorePair("0", "10.0.0.6", "192.168.1.11");
     StorePair("office", "172.16.0.1", "172.16.1.1");
-    LoadPairTable();
+    LoadTable();
     ASSERT_EQ(3u, PairTableCount);
     EXPECT_STREQ("0", PairTable[0].subkeyName);
     EXPECT_EQ(1u, PairTable[0].subkeyNameLength);
@@ -45,7 +45,7 @@ TEST_F(LoadTest, TwelveNumberedPairsLoadInRegistryOrder)
         std::string address = "10.0.0." + std::to_string(i + 1);
         StorePair(std::to_string(i), address.c_str(), "10.1.0.1");
     }
-    LoadPairTable();
+    LoadTable();
     ASSERT_EQ(12u, PairTableCount);
     std::vector<std::string> enumerated = SubkeyNames(NETWORKS);
     for (DWORD i = 0; i < PairTableCount; ++i) {
@@ -58,10 +58,10 @@ TEST_F(LoadTest, TwelveNumberedPairsLoadInRegistryOrder)
     // Read by their numbers, they come back as the save wrote them; other names follow.
     StorePair("office", "10.2.0.1", "10.1.0.1");
     StorePair("b", "10.2.0.2", "10.1.0.1");
-    ResetPairTable();
-    LoadPairTable();
-    std::vector<PairRowText> rows(PairTableCount);
-    ASSERT_TRUE(CopyPairTableRows(rows.data(), KEY_NUMBER_ORDER));
+    StoreReading reading;
+    ASSERT_TRUE(ReadStore(READ_TO_SHOW, &reading));
+    std::vector<PairRowText> rows(reading.rows, reading.rows + reading.pairCount);
+    FreeStoreReading(&reading);
     ASSERT_EQ(14u, rows.size());
     for (int i = 0; i < 12; ++i) EXPECT_EQ("10.0.0." + std::to_string(i + 1), rows[i].source);
     EXPECT_STREQ("10.2.0.2", rows[12].source);
@@ -72,7 +72,7 @@ TEST_F(LoadTest, MissingValuesLeaveEmptyFieldsAndZeros)
 {
     SetValue(NETWORKS "\\only-source", "IPsource", REG_SZ, "192.168.1.10");
     CreateKey(NETWORKS "\\bare");
-    LoadPairTable();
+    LoadTable();
     ASSERT_EQ(2u, PairTableCount);
     EXPECT_STREQ("bare", PairTable[0].subkeyName);
     EXPECT_STREQ("", PairTable[0].sourceAddress);
@@ -89,7 +89,7 @@ TEST_F(LoadTest, WrittenPairsReadBackWithFixedNumbers)
     SetValue(NETWORKS "\\7", "Enabled", REG_SZ, "0");
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.5", "255.255.255.255"}};
     ASSERT_TRUE(SavePairList(rows, 2));
-    LoadPairTable();
+    LoadTable();
     ASSERT_EQ(2u, PairTableCount);
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(std::to_string(i), PairTable[i].subkeyName);

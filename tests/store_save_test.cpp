@@ -85,18 +85,20 @@ TEST_F(SaveTest, SavingTwiceLeavesTheSameStore)
 TEST_F(SaveTest, TwoComparedSavesInOneSessionBothSucceed)
 {
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "10.0.0.7"}};
-    const SaveRequest compared = {SAVE_OVER_LAST_READ, NULL, NULL, NULL, NULL, false};
-    LoadPairTable();
-    EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
-    EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows + 1, 1, &compared));
-    EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
+    SaveSession session;
+    BeginSession(&session, true);
+    EXPECT_EQ(SAVE_DONE, SaveInSession(&session, rows, 2));
+    EXPECT_EQ(SAVE_DONE, SaveInSession(&session, rows + 1, 1));
+    EXPECT_EQ(SAVE_DONE, SaveInSession(&session, rows, 2));
+    EndSession(&session);
     EXPECT_TRUE(StoreHoldsExactly(rows, 2));
     // A pair key whose name has the longest length a key name may have is read, compared
     // and removed like any other.
     const std::string longest(255, 'k');
     StorePair(longest, "10.0.0.8", "10.0.0.9");
-    LoadPairTable();
-    EXPECT_EQ(SAVE_DONE, SavePairListChecked(rows, 2, &compared));
+    BeginSession(&session, true);
+    EXPECT_EQ(SAVE_DONE, SaveInSession(&session, rows, 2));
+    EndSession(&session);
     EXPECT_TRUE(StoreHoldsExactly(rows, 2));
     StorePair(longest, "10.0.0.8", "10.0.0.9");
     BeginStdoutCapture();

@@ -33,7 +33,8 @@ struct Input {
 
 const char* const kCalls[] = {"RegOpenKeyExA",    "RegCreateKeyA",  "RegCreateKeyExA", "RegCloseKey",
                               "NtDeleteKey",      "RegQueryInfoKeyA", "RegEnumKeyExA",  "RegQueryValueExA",
-                              "RegSetValueExA",   "RegEnumValueA",  "RegDeleteValueA"};
+                              "RegSetValueExA",   "RegEnumValueA",  "RegDeleteValueA", "RegEnumKeyExW",
+                              "RegEnumValueW",    "RegRenameKey",   "RegNotifyChangeKeyValue"};
 const size_t kCallCount = sizeof kCalls / sizeof kCalls[0];
 const LONG kStatuses[] = {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS};
 const char* const kValueNames[] = {"IPsource", "IPdestination", "Direction", "Enabled", "SymbolicLinkValue", ""};
@@ -131,8 +132,23 @@ void BuildStore(Input* input, std::string* failingCall, int* failingIndex, LONG*
 bool LoadOrFail(void)
 {
     if (setjmp(g_fatal) != 0) return false;
-    LoadPairTable();
+    StoreReading reading;
+    LoadPairTable(&reading);
+    FreeStoreReading(&reading);
     return true;
+}
+
+// The save over anything, its old list retired at once, ending as the configurator's does.
+bool SaveOverAnything(const std::vector<PairRowText>& rows)
+{
+    const SaveRequest request = {NULL, NULL, NULL, NULL, NULL, 0};
+    SaveResult result = SavePairListOver(rows.data(), (int)rows.size(), &request);
+    char left[ASIDE_NAME_SIZE];
+    RetireOldList(&result.held, left, NULL);
+    bool done = result.outcome == SAVE_DONE, usable = result.productKeyUsable;
+    FreeSaveResult(&result);
+    if (!usable) FatalSettingsError();
+    return done;
 }
 
 }  // namespace
@@ -146,7 +162,6 @@ void FatalSettingsError(void)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     StandinReset();
-    ResetPairTable();
     Input input = {data, size, 0};
     std::string failingCall;
     int failingIndex = 0;
@@ -159,10 +174,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The rows the page would show: every record, in table order.
     std::vector<PairRowText> rows(PairTableCount);
-    CopyPairTableRows(rows.data(), ENUMERATION_ORDER);
+    for (DWORD i = 0; i < PairTableCount; ++i) {
+        memcpy(rows[i].source, PairTable[i].sourceAddress, ADDRESS_TEXT_SIZE);
+        memcpy(rows[i].destination, PairTable[i].destinationAddress, ADDRESS_TEXT_SIZE);
+    }
     if (!failingCall.empty()) StandinFailCall(failingCall.c_str(), failingIndex, failingStatus);
     bool saved = false;
-    if (setjmp(g_fatal) == 0) saved = SavePairList(rows.data(), (int)rows.size());
+    if (setjmp(g_fatal) == 0) saved = SaveOverAnything(rows);
     if (OutsideTheStore() != outsideBefore) {
         fprintf(stderr, "the save changed the registry outside the store:\n%s\nbecame\n%s", outsideBefore.c_str(),
                 OutsideTheStore().c_str());

@@ -1,0 +1,103 @@
+// The store's facts in the companion's words. Stored names are shown with control characters
+// escaped.
+#include <stdio.h>
+
+#include "console/pairs_commands.h"
+#include "console/store_words.h"
+#include "resources/program_texts.h"
+#include "store/printable_text.h"
+#include "store/store_names.h"
+
+#define TEXT_SIZE 1024
+
+static const char* LevelName(StoreKey key)
+{
+    switch (key) {
+    case STORE_KEY_SOFTWARE: return SOFTWARE_KEY_NAME;
+    case STORE_KEY_COMPANY: return COMPANY_KEY_NAME;
+    case STORE_KEY_PRODUCT: return PRODUCT_KEY_NAME;
+    default: return NETWORKS_KEY_NAME;
+    }
+}
+
+// The key a problem concerns, as regedit shows its path.
+static std::string KeyPath(const StoreProblem& problem)
+{
+    switch (problem.key) {
+    case STORE_KEY_SOFTWARE: return "HKEY_LOCAL_MACHINE\\" SOFTWARE_KEY_NAME;
+    case STORE_KEY_COMPANY: return "HKEY_LOCAL_MACHINE\\" SOFTWARE_KEY_NAME "\\" COMPANY_KEY_NAME;
+    case STORE_KEY_PRODUCT: return "HKEY_LOCAL_MACHINE\\" PRODUCT_KEY_PATH;
+    case STORE_KEY_PAIR: return NETWORKS_REG_PATH "\\" + PrintableText(problem.keyName);
+    case STORE_KEY_ASIDE: return "HKEY_LOCAL_MACHINE\\" PRODUCT_KEY_PATH "\\" + PrintableText(problem.keyName);
+    default: return NETWORKS_REG_PATH;
+    }
+}
+
+std::string StoreProblemText(const StoreProblem& problem)
+{
+    char text[TEXT_SIZE];
+    std::string store = StoreShownAs();
+    switch (problem.trouble) {
+    case STORE_MISSING: snprintf(text, sizeof text, TEXT_PAIRS_STORE_MISSING, store.c_str()); break;
+    case STORE_NAME_UNREADABLE:
+        snprintf(text, sizeof text, TEXT_PAIRS_STORE_BAD_NAME, store.c_str(), PrintableText(problem.keyName).c_str());
+        break;
+    case STORE_OUT_OF_MEMORY: snprintf(text, sizeof text, "%s", TEXT_PAIRS_OUT_OF_MEMORY); break;
+    default:
+        snprintf(text, sizeof text, TEXT_PAIRS_KEY_NOT_READABLE, KeyPath(problem).c_str(), (long)problem.status);
+        break;
+    }
+    return text;
+}
+
+std::string UnsavableText(const StoreProblem& problem)
+{
+    char text[TEXT_SIZE];
+    const char* name = LevelName(problem.key);
+    switch (problem.trouble) {
+    case STORE_LINK: snprintf(text, sizeof text, TEXT_PAIRS_UNSAVABLE_LINK, name); break;
+    case STORE_MISSING: snprintf(text, sizeof text, TEXT_PAIRS_UNSAVABLE_MISSING, name); break;
+    default:
+        snprintf(text, sizeof text,
+                 problem.key == STORE_KEY_NETWORKS ? TEXT_PAIRS_UNSAVABLE_NOT_REPLACEABLE : TEXT_PAIRS_UNSAVABLE_DENIED,
+                 name, (long)problem.status);
+        break;
+    }
+    return text;
+}
+
+std::string DifferenceText(const StoreDifference& difference)
+{
+    char text[TEXT_SIZE];
+    const char* key = difference.keyName;
+    const char* value = difference.valueName;
+    switch (difference.kind) {
+    case DIFFERS_LEVEL_LINK: snprintf(text, sizeof text, "%s is missing or a registry link", key); break;
+    case DIFFERS_NETWORKS_UNREADABLE: snprintf(text, sizeof text, "Networks cannot be read"); break;
+    case DIFFERS_NETWORKS_VALUES: snprintf(text, sizeof text, "Networks has values of its own"); break;
+    case DIFFERS_NETWORKS_UNLISTABLE: snprintf(text, sizeof text, "Networks cannot be listed"); break;
+    case DIFFERS_FOREIGN_SUBKEY: snprintf(text, sizeof text, "Networks has a subkey \"%s\" that is not a row's", key); break;
+    case DIFFERS_ROW_MISSING: snprintf(text, sizeof text, "Networks\\%s is missing or a registry link", key); break;
+    case DIFFERS_PAIR_UNREADABLE: snprintf(text, sizeof text, "Networks\\%s cannot be read", key); break;
+    case DIFFERS_PAIR_SUBKEYS: snprintf(text, sizeof text, "Networks\\%s has subkeys", key); break;
+    case DIFFERS_PAIR_ODD_VALUE:
+        snprintf(text, sizeof text, "Networks\\%s has a value that is not one the save writes", key);
+        break;
+    case DIFFERS_PAIR_EXTRA_VALUE: snprintf(text, sizeof text, "Networks\\%s has an extra value \"%s\"", key, value); break;
+    case DIFFERS_PAIR_VALUE_TYPE:
+        snprintf(text, sizeof text, "Networks\\%s\\%s is of type %lu, not REG_SZ", key, value,
+                 (unsigned long)difference.type);
+        break;
+    case DIFFERS_PAIR_VALUE_TEXT:
+        snprintf(text, sizeof text, "Networks\\%s\\%s does not hold \"%s\"", key, value, difference.expected);
+        break;
+    default: snprintf(text, sizeof text, "Networks\\%s has no value \"%s\"", key, value); break;
+    }
+    return text;
+}
+
+void SayRemovalNotes(const RemovalNotes& notes)
+{
+    for (int i = 0; i < notes.keysNotFound; ++i) fprintf(stderr, "Key not found.\n");
+    for (int i = 0; i < notes.keysNotOpened; ++i) fprintf(stderr, "Error opening key.\n");
+}

@@ -1,0 +1,16 @@
+// The companion's words for what the store hands back: why it could not be read or saved,
+// how it differs from what a save writes, and what the key removal met.
+#pragma once
+
+#include <string>
+
+#include "store/store.h"
+
+// The line for a store that could not be read, naming the key and what to do.
+std::string StoreProblemText(const StoreProblem& problem);
+// Why no save may change the store, for TEXT_PAIRS_STORE_UNSAVABLE.
+std::string UnsavableText(const StoreProblem& problem);
+// One difference from what a save writes, as "Networks\0\Enabled does not hold "1"".
+std::string DifferenceText(const StoreDifference& difference);
+// The key removal's "Key not found." and "Error opening key.", on standard error.
+void SayRemovalNotes(const RemovalNotes& notes);

@@ -1,0 +1,301 @@
+// One reading of the store: the walk to Networks, and one enumeration of it through the
+// Unicode calls that gives the records as the start-up load has them, the rows in the order
+// of their key numbers, how the store differs from what a save leaves, each pair key's last
+// write time and the newest, and a change notification armed before anything was read.
+#include <stdio.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+
+#include "store/pair_values.h"
+#include "store/registry_links.h"
+#include "store/store_names.h"
+#include "store/store_path.h"
+#include "store/store_stamps.h"
+
+// What each purpose asks of Networks and its pair keys.
+static REGSAM ListAccess(StoreReadPurpose purpose)
+{
+    return purpose == READ_TO_EDIT ? KEY_ALL_ACCESS : KEY_READ;
+}
+
+// A name of digits only, which the save would have written for a row number.
+static bool IsNumberName(const char* name)
+{
+    if (name[0] == 0) return false;
+    for (const char* p = name; *p; ++p)
+        if (*p < '0' || *p > '9') return false;
+    return true;
+}
+
+// Numbers of any length compare without converting: fewer digits (leading zeros aside)
+// is smaller, and equal lengths compare as text.
+static int CompareNumberNames(const char* a, const char* b)
+{
+    while (*a == '0' && a[1] != 0) ++a;
+    while (*b == '0' && b[1] != 0) ++b;
+    size_t lengthA = strlen(a), lengthB = strlen(b);
+    if (lengthA != lengthB) return lengthA < lengthB ? -1 : 1;
+    return strcmp(a, b);
+}
+
+// A name as the save writes row `number`s: ASCII digits, no leading zero, below `rowCount`.
+static bool RowNumberOf(const char* name, DWORD rowCount, DWORD* number)
+{
+    size_t length = strlen(name);
+    if (!IsNumberName(name) || length > 10 || (name[0] == '0' && length > 1)) return false;
+    unsigned long long value = strtoull(name, NULL, 10);
+    if (value >= rowCount) return false;
+    *number = (DWORD)value;
+    return true;
+}
+
+// The rows in the order of their key numbers; names that are not numbers follow, in
+// enumeration order. Stable: equal numbers ("1", "01") keep their order.
+static bool OrderRows(StoreReading* reading)
+{
+    DWORD count = reading->pairCount;
+    reading->rows = (PairRowText*)calloc(count > 0 ? count : 1, sizeof(PairRowText));
+    DWORD* order = (DWORD*)malloc((count > 0 ? count : 1) * sizeof(DWORD));
+    if (reading->rows == NULL || order == NULL) {
+        free(order);
+        return false;
+    }
+    const NetworkPair* pairs = reading->pairs;
+    for (DWORD i = 0; i < count; ++i) order[i] = i;
+    std::stable_sort(order, order + count, [pairs](DWORD left, DWORD right) {
+        const char* a = pairs[left].subkeyName;
+        const char* b = pairs[right].subkeyName;
+        bool numberA = IsNumberName(a), numberB = IsNumberName(b);
+        if (numberA != numberB) return numberA;
+        return numberA && CompareNumberNames(a, b) < 0;
+    });
+    for (DWORD i = 0; i < count; ++i) {
+        memcpy(reading->rows[i].source, pairs[order[i]].sourceAddress, ADDRESS_TEXT_SIZE);
+        memcpy(reading->rows[i].destination, pairs[order[i]].destinationAddress, ADDRESS_TEXT_SIZE);
+    }
+    free(order);
+    return true;
+}
+
+// The subkey's name in the code page, when it comes back from it as it went in (a name the
+// code page cannot hold opens nothing, or another key, by its ANSI name) and fits a record.
+static bool NameInCodePage(const WCHAR* wide, DWORD length, char* name, bool* fits)
+{
+    BOOL lost = FALSE;
+    int count = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, (int)length, name, 2 * SUBKEY_NAME_SIZE - 1,
+                                    NULL, &lost);
+    name[count > 0 ? count : 0] = 0;
+    *fits = count < SUBKEY_NAME_SIZE;
+    WCHAR back[2 * SUBKEY_NAME_SIZE];
+    int backLength = count > 0 ? MultiByteToWideChar(CP_ACP, 0, name, count, back, 2 * SUBKEY_NAME_SIZE) : 0;
+    return !lost && backLength == (int)length && memcmp(back, wide, length * sizeof(WCHAR)) == 0;
+}
+
+// One subkey of Networks into record `index`. A subkey that cannot be listed leaves the
+// record empty and still counted; one that cannot be opened stops the reading.
+static bool ReadPairKey(HKEY networksKey, DWORD index, REGSAM access, StoreReading* reading, DifferenceList* differences)
+{
+    NetworkPair* pair = &reading->pairs[index];
+    WCHAR wideName[SUBKEY_NAME_SIZE];
+    DWORD wideLength = SUBKEY_NAME_SIZE;
+    FILETIME lastWrite = {0, 0};
+    char name[2 * SUBKEY_NAME_SIZE];
+    bool fits = false;
+    LONG status = RegEnumKeyExW(networksKey, index, wideName, &wideLength, NULL, NULL, NULL, &lastWrite);
+    bool named = status == ERROR_SUCCESS && wideLength < SUBKEY_NAME_SIZE;
+    if (named && !NameInCodePage(wideName, wideLength, name, &fits)) {
+        reading->problem.trouble = STORE_NAME_UNREADABLE;
+        reading->problem.key = STORE_KEY_PAIR;
+        snprintf(reading->problem.keyName, sizeof reading->problem.keyName, "%.*s", SUBKEY_NAME_SIZE - 1, name);
+        return false;
+    }
+    if (!named || !fits) {
+        AddDifference(differences, DIFFERS_NETWORKS_UNLISTABLE, "");
+        ForgetStamps(&reading->stamps);
+        reading->newestKnown = false;
+        return true;
+    }
+    memcpy(pair->subkeyName, name, strlen(name) + 1);
+    pair->subkeyNameLength = (DWORD)strlen(name);
+    if (LaterTime(&lastWrite, &reading->newest)) reading->newest = lastWrite;
+    if (reading->stamps.state == STAMPS_KNOWN) AddStamp(&reading->stamps, name, &lastWrite);
+    // Opened as itself; a link is read through what it names, as the repeater service reads it.
+    HKEY pairKey;
+    status = RegOpenKeyExA(networksKey, name, REG_OPTION_OPEN_LINK, access, &pairKey);
+    if (status != ERROR_SUCCESS) {
+        ProblemFromStatus(&reading->problem, STORE_KEY_PAIR, status, name);
+        return false;
+    }
+    DWORD number;
+    bool rowName = RowNumberOf(name, reading->pairCount, &number);
+    if (!rowName) AddDifference(differences, DIFFERS_FOREIGN_SUBKEY, name);
+    bool link = false;
+    DWORD before = differences->count;
+    ReadPairValues(pairKey, pair, rowName, differences, &link);
+    RegCloseKey(pairKey);
+    if (!link) return true;
+    differences->count = before;
+    if (rowName) AddDifference(differences, DIFFERS_ROW_MISSING, name);
+    memset(pair->sourceAddress, 0, sizeof pair->sourceAddress);
+    memset(pair->destinationAddress, 0, sizeof pair->destinationAddress);
+    pair->direction = pair->enabled = 0;
+    status = RegOpenKeyExA(networksKey, name, 0, access, &pairKey);
+    if (status != ERROR_SUCCESS) {
+        ProblemFromStatus(&reading->problem, STORE_KEY_PAIR, status, name);
+        return false;
+    }
+    ReadPairValues(pairKey, pair, false, differences, &link);
+    RegCloseKey(pairKey);
+    return true;
+}
+
+// Row numbers below the count that no key is named for (a key that is a link was noted
+// where it was read).
+static void NoteMissingRows(const StoreReading* reading, DifferenceList* differences)
+{
+    bool* named = (bool*)calloc(reading->pairCount > 0 ? reading->pairCount : 1, sizeof(bool));
+    if (named == NULL) {
+        differences->outOfMemory = true;
+        return;
+    }
+    for (DWORD i = 0; i < reading->pairCount; ++i) {
+        DWORD number;
+        if (RowNumberOf(reading->pairs[i].subkeyName, reading->pairCount, &number)) named[number] = true;
+    }
+    for (DWORD number = 0; number < reading->pairCount; ++number) {
+        char name[16];
+        snprintf(name, sizeof name, PAIR_KEY_NAME_BY_NUMBER, (int)number);
+        if (!named[number]) AddDifference(differences, DIFFERS_ROW_MISSING, name);
+    }
+    free(named);
+}
+
+// Enumerates Networks, open in `networksKey`, into the reading, whose watch then holds the key
+// (or borrows it from the path that holds it for the save).
+static bool ReadNetworks(HKEY networksKey, REGSAM access, StoreReading* reading, DifferenceList* differences)
+{
+    // Armed before the first read: whatever changes below Networks from here on is another
+    // writer's, and a save finds it out even when it moved no time.
+    bool watched = WatchOwnKey(&reading->stamps, networksKey, networksKey == reading->path.networks);
+    DWORD subkeys = 0, values = 0;
+    if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL,
+                         &reading->newest) != ERROR_SUCCESS) {
+        // The count stays 0: an empty table, but not a known empty list.
+        AddDifference(differences, DIFFERS_NETWORKS_UNREADABLE, "");
+        ForgetStamps(&reading->stamps);
+        return true;
+    }
+    reading->stamps.own = reading->newest;
+    reading->stamps.ownKnown = true;
+    reading->newestKnown = true;
+    if (values != 0) AddDifference(differences, DIFFERS_NETWORKS_VALUES, "");
+    size_t records = subkeys;  // a 32-bit count can overflow a 32-bit size
+    if (subkeys > 0) {
+        reading->pairs = records <= SIZE_MAX / sizeof(NetworkPair) ? (NetworkPair*)calloc(records, sizeof(NetworkPair)) : NULL;
+        if (reading->pairs == NULL) {
+            reading->problem.trouble = STORE_OUT_OF_MEMORY;
+            reading->problem.key = STORE_KEY_NETWORKS;
+            return false;
+        }
+    }
+    reading->pairCount = subkeys;
+    for (DWORD index = 0; index < subkeys; ++index)
+        if (!ReadPairKey(networksKey, index, access, reading, differences)) return false;
+    // Unwatched, the count was one look and the names another: a key added between must show.
+    WCHAR extra[SUBKEY_NAME_SIZE];
+    DWORD extraLength = SUBKEY_NAME_SIZE;
+    if (!watched && reading->stamps.state == STAMPS_KNOWN &&
+        RegEnumKeyExW(networksKey, subkeys, extra, &extraLength, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS)
+        ForgetStamps(&reading->stamps);
+    SortStamps(&reading->stamps);
+    NoteMissingRows(reading, differences);
+    return true;
+}
+
+// Opens Networks below the product key: as itself with `access`, and for its content through
+// a link, with `contentAccess`, when it is one. `content` may be `key`.
+static LONG OpenNetworks(HKEY productKey, REGSAM access, REGSAM contentAccess, HKEY* key, HKEY* content, bool* link)
+{
+    *key = *content = NULL;
+    *link = false;
+    LONG status = RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, access | KEY_QUERY_VALUE, key);
+    if (status != ERROR_SUCCESS) {
+        *key = NULL;
+        return status;
+    }
+    // The save asks again, twice, before it writes anything.
+    *link = OpenKeyMayBeLinkToRead(*key);
+    if (!*link) {
+        *content = *key;
+        return ERROR_SUCCESS;
+    }
+    status = RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, 0, contentAccess, content);
+    if (status != ERROR_SUCCESS) *content = NULL;
+    return status;
+}
+
+bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
+{
+    memset(reading, 0, sizeof *reading);
+    reading->stamps.state = STAMPS_KNOWN;
+    DifferenceList differences = {NULL, 0, 0, false};
+    int linkAt = -1;
+    bool held = purpose == READ_TO_CHANGE && HoldStorePath(PATH_TO_SAVE, &reading->path, &reading->unsavable, NULL);
+    // A store no save may change is still read, through whatever links the service follows.
+    if (!held && !HoldStorePath(PATH_TO_READ, &reading->path, &reading->problem, &linkAt)) {
+        ClearStamps(&reading->stamps, STAMPS_NEVER_READ);
+        return false;
+    }
+    if (linkAt >= 0) AddDifference(&differences, DIFFERS_LEVEL_LINK, StoreLevelName((StoreKey)linkAt));
+    REGSAM access = ListAccess(purpose);
+    HKEY networksKey = NULL, content = NULL;
+    bool link = false;
+    // To change it, Networks must open with what the save asks of it; reading needs less.
+    LONG status = held ? OpenNetworks(reading->path.product, NETWORKS_SWAP_ACCESS, access, &networksKey, &content, &link)
+                       : ERROR_ACCESS_DENIED;
+    if (held && status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        ProblemFromStatus(&reading->unsavable, STORE_KEY_NETWORKS, status, NULL);
+    if (!held || status == ERROR_ACCESS_DENIED) {
+        if (networksKey != NULL && networksKey != content) RegCloseKey(networksKey);
+        if (content != NULL) RegCloseKey(content);
+        status = OpenNetworks(reading->path.product, access, access, &networksKey, &content, &link);
+    }
+    bool read = status == ERROR_SUCCESS;
+    if (!read) ProblemFromStatus(&reading->problem, STORE_KEY_NETWORKS, status, NULL);
+    if (read && link) AddDifference(&differences, DIFFERS_LEVEL_LINK, NETWORKS_KEY_NAME);
+    // A save takes Networks as the reading opened it: the key it replaces is the key read.
+    if (read && held && reading->unsavable.trouble == STORE_FINE) {
+        reading->path.networks = networksKey;
+        reading->path.networksIsLink = link;
+    } else if (networksKey != NULL && networksKey != content) RegCloseKey(networksKey);
+    if (read) read = ReadNetworks(content, access, reading, &differences);
+    else if (content != NULL) RegCloseKey(content);
+    if (read && (!OrderRows(reading) || differences.outOfMemory)) {
+        reading->problem.trouble = STORE_OUT_OF_MEMORY;
+        reading->problem.key = STORE_KEY_NETWORKS;
+        read = false;
+    }
+    reading->differences = differences.items;
+    reading->differenceCount = differences.count;
+    if (!read) {
+        ClearStamps(&reading->stamps, STAMPS_NEVER_READ);
+        ReleaseStorePath(&reading->path);
+    }
+    return read;
+}
+
+void FreeStoreReading(StoreReading* reading)
+{
+    free(reading->pairs);
+    free(reading->rows);
+    free(reading->differences);
+    FreeStamps(&reading->stamps);
+    ReleaseStorePath(&reading->path);
+    reading->pairs = NULL;
+    reading->rows = NULL;
+    reading->differences = NULL;
+    reading->pairCount = reading->differenceCount = 0;
+}
