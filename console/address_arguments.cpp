@@ -21,21 +21,21 @@ bool IsAddressText(const char* text)
     return strcmp(canonical, text) == 0;
 }
 
-AddressResolution ResolveAddressArgument(const char* argument, bool mustBeLocal, char* address, char* why,
-                                         size_t whySize)
+AddressResolution ResolveAddressArgument(const OwnAddresses& own, const char* argument, bool mustBeLocal, char* address,
+                                         char* why, size_t whySize)
 {
     address[0] = 0;
     why[0] = 0;
     if (IsAddressText(argument)) {
         snprintf(address, ADDRESS_TEXT_SIZE, "%s", argument);
-        if (mustBeLocal && !IsLocalAddress(address)) {
+        if (mustBeLocal && !IsLocalAddress(own, address)) {
             snprintf(why, whySize, TEXT_PAIRS_NOT_LOCAL, address);
             return ADDRESS_REFUSED;
         }
         return ADDRESS_RESOLVED;
     }
     char addresses[512];
-    int count = AddressOfAdapter(argument, address, addresses, sizeof addresses);
+    int count = AddressOfAdapter(own, argument, address, addresses, sizeof addresses);
     std::string echoed = ShortenedArgument(argument);
     if (count < 0)
         snprintf(why, whySize, TEXT_PAIRS_UNKNOWN_ARGUMENT, echoed.c_str());

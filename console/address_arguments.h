@@ -4,7 +4,7 @@
 
 #include <stddef.h>
 
-#include "net/local_addresses.h"
+#include "net/adapters.h"
 
 enum AddressResolution {
     ADDRESS_RESOLVED,
@@ -17,5 +17,5 @@ bool IsAddressText(const char* text);
 
 // Turns `argument` into an address text. With `mustBeLocal`, the address must be one of this
 // computer's. The reason in `why` when it cannot.
-AddressResolution ResolveAddressArgument(const char* argument, bool mustBeLocal, char* address, char* why,
-                                         size_t whySize);
+AddressResolution ResolveAddressArgument(const OwnAddresses& own, const char* argument, bool mustBeLocal, char* address,
+                                         char* why, size_t whySize);

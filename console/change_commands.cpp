@@ -32,17 +32,18 @@ static bool Begin(const CommandLine& line, bool restartAsked, PairsPlan* plan)
 }
 
 // The pair a command's two words name; false, having said why, with the exit code.
-static bool ResolvePairWords(const CommandLine& line, bool mustBeLocal, PairRowText* pair, int* exitCode)
+static bool ResolvePairWords(const CommandLine& line, const OwnAddresses& own, bool mustBeLocal, PairRowText* pair,
+                             int* exitCode)
 {
-    return ResolveWord(line.words[0], mustBeLocal, pair->source, exitCode) &&
-           ResolveWord(line.words[1], mustBeLocal, pair->destination, exitCode);
+    return ResolveWord(own, line.words[0], mustBeLocal, pair->source, exitCode) &&
+           ResolveWord(own, line.words[1], mustBeLocal, pair->destination, exitCode);
 }
 
-int AddPair(const CommandLine& line)
+int AddPair(const CommandLine& line, const OwnAddresses& own)
 {
     PairRowText pair;
     int exitCode;
-    if (!ResolvePairWords(line, true, &pair, &exitCode)) return exitCode;
+    if (!ResolvePairWords(line, own, true, &pair, &exitCode)) return exitCode;
     PairsPlan plan;
     if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
     PairRuleVerdict verdict = CheckAddPair(pair.source, pair.destination, plan.stored.data(), (int)plan.stored.size());
@@ -62,12 +63,12 @@ int AddPair(const CommandLine& line)
     return Converge(line, wanted, TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
-int RemovePair(const CommandLine& line)
+int RemovePair(const CommandLine& line, const OwnAddresses& own)
 {
     // A stored pair may name an address this computer no longer has: any address will do.
     PairRowText pair;
     int exitCode;
-    if (!ResolvePairWords(line, false, &pair, &exitCode)) return exitCode;
+    if (!ResolvePairWords(line, own, false, &pair, &exitCode)) return exitCode;
     PairsPlan plan;
     if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
     PairRows kept;
@@ -78,24 +79,24 @@ int RemovePair(const CommandLine& line)
     return Converge(line, kept, kept.size() == plan.stored.size() ? notStored : TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
-int SetPairs(const CommandLine& line)
+int SetPairs(const CommandLine& line, const OwnAddresses& own)
 {
     PairRows wanted;
     int exitCode;
-    if (!WantedFromWords(line.words, &wanted, &exitCode)) return exitCode;
+    if (!WantedFromWords(own, line.words, &wanted, &exitCode)) return exitCode;
     PairsPlan plan;
     if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
     return Converge(line, wanted, TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
-int ClearPairs(const CommandLine& line)
+int ClearPairs(const CommandLine& line, const OwnAddresses&)
 {
     PairsPlan plan;
     if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
     return Converge(line, PairRows(), TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
-int ImportPairs(const CommandLine& line)
+int ImportPairs(const CommandLine& line, const OwnAddresses&)
 {
     PairRows wanted;
     int exitCode;
@@ -107,9 +108,9 @@ int ImportPairs(const CommandLine& line)
 
 // Removes the pairs that name an address this computer does not have now, keeping the others
 // in their order. Refused when the addresses cannot be read: that is not "none".
-int PrunePairs(const CommandLine& line)
+int PrunePairs(const CommandLine& line, const OwnAddresses& own)
 {
-    if (!OwnAddressesKnown()) {
+    if (!OwnAddressesKnown(own)) {
         fprintf(stderr, "%s\n", TEXT_PAIRS_ADDRESSES_UNKNOWN);
         return PAIRS_ADDRESSES_UNKNOWN;
     }
@@ -118,17 +119,17 @@ int PrunePairs(const CommandLine& line)
     PairRows kept;
     for (const PairRowText& row : plan.stored) {
         const char* missing[2];
-        if (MissingPairAddresses(row.source, row.destination, missing) == 0) kept.push_back(row);
+        if (MissingPairAddresses(own, row.source, row.destination, missing) == 0) kept.push_back(row);
     }
     return Converge(line, kept, kept.size() == plan.stored.size() ? TEXT_PAIRS_NONE_STALE : TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
-int CheckPairs(const CommandLine& line)
+int CheckPairs(const CommandLine& line, const OwnAddresses& own)
 {
     PairRows wanted;
     int exitCode;
     if (line.fileGiven ? !ReadImportFile(line.file.c_str(), &wanted, &exitCode)
-                       : !WantedFromWords(line.words, &wanted, &exitCode))
+                       : !WantedFromWords(own, line.words, &wanted, &exitCode))
         return exitCode;
     PairsPlan plan;
     if (!Begin(line, true, &plan)) return PAIRS_STORE_UNUSABLE;

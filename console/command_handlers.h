@@ -1,20 +1,22 @@
-// The commands of the command table, each given its parsed command line.
+// The commands of the command table, each given its parsed command line and this
+// computer's addresses.
 #pragma once
 
 #include "console/command_line.h"
+#include "net/adapters.h"
 
 // Those that may change the list, and check, which says what "set" would change.
-int AddPair(const CommandLine& line);
-int RemovePair(const CommandLine& line);
-int SetPairs(const CommandLine& line);
-int ClearPairs(const CommandLine& line);
-int ImportPairs(const CommandLine& line);
-int PrunePairs(const CommandLine& line);
-int CheckPairs(const CommandLine& line);
+int AddPair(const CommandLine& line, const OwnAddresses& own);
+int RemovePair(const CommandLine& line, const OwnAddresses& own);
+int SetPairs(const CommandLine& line, const OwnAddresses& own);
+int ClearPairs(const CommandLine& line, const OwnAddresses& own);
+int ImportPairs(const CommandLine& line, const OwnAddresses& own);
+int PrunePairs(const CommandLine& line, const OwnAddresses& own);
+int CheckPairs(const CommandLine& line, const OwnAddresses& own);
 
 // Those that only read, or only ask the service.
-int ListPairs(const CommandLine& line);
-int ExportPairs(const CommandLine& line);
-int ShowStatus(const CommandLine& line);
-int RestartService(const CommandLine& line);
-int PrintVersion(const CommandLine& line);
+int ListPairs(const CommandLine& line, const OwnAddresses& own);
+int ExportPairs(const CommandLine& line, const OwnAddresses& own);
+int ShowStatus(const CommandLine& line, const OwnAddresses& own);
+int RestartService(const CommandLine& line, const OwnAddresses& own);
+int PrintVersion(const CommandLine& line, const OwnAddresses& own);

@@ -17,6 +17,7 @@ enum CommandOption {
 };
 
 struct CommandLine;
+struct OwnAddresses;
 
 struct CommandShape {
     const char* name;
@@ -27,7 +28,7 @@ struct CommandShape {
     bool inPairs;
     int options;            // CommandOption bits
     const char* help;       // what it does, a line or two
-    int (*run)(const CommandLine& line);
+    int (*run)(const CommandLine& line, const OwnAddresses& own);
 };
 
 struct CommandLine {

@@ -62,7 +62,7 @@ static void PrintHelp(const CommandShape* only)
     fputs(TEXT_PAIRS_HELP_TAIL, stdout);
 }
 
-static int RunParsed(int argc, char** argv)
+static int RunParsed(int argc, char** argv, const OwnAddresses& own)
 {
     CommandLine line;
     std::string wrong;
@@ -74,14 +74,14 @@ static int RunParsed(int argc, char** argv)
         PrintHelp(line.shape);
         return PAIRS_UNCHANGED;
     }
-    return line.shape->run(line);
+    return line.shape->run(line, own);
 }
 
-int RunPairsCommand(int argc, char** argv)
+int RunPairsCommand(int argc, char** argv, const OwnAddresses& own)
 {
     // No exception leaves a command: memory that runs out is a failure with a reason.
     try {
-        return RunParsed(argc, argv);
+        return RunParsed(argc, argv, own);
     } catch (const std::bad_alloc&) {
         fflush(stdout);
         fprintf(stderr, "%s\n", TEXT_PAIRS_OUT_OF_MEMORY);

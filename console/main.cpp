@@ -19,7 +19,12 @@ int main(int argc, char** argv)
     WSADATA socketsData;
     WSAStartup(MAKEWORD(2, 2), &socketsData);  // a failure leaves no addresses, so adds are refused
     // The configurator's discovery diagnostics would mix with the commands' output.
-    DiscoverLocalAddressesQuietly(NULL);
-    DiscoverAdapterAddresses();
-    return RunPairsCommand(argc, argv);
+    OwnAddresses own = {};
+    own.hostListKnown = DiscoverLocalAddressesQuietly(NULL) == 0;
+    own.hostList = LocalAddressList;
+    own.hostCount = LocalAddressCount;
+    DiscoverAdapterAddresses(&own);
+    int exitCode = RunPairsCommand(argc, argv, own);
+    FreeOwnAddresses(&own);
+    return exitCode;
 }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "net/adapters.h"
+
 // What a script can rely on.
 enum PairsExitCode {
     PAIRS_UNCHANGED = 0,       // done, and nothing needed changing
@@ -23,6 +25,7 @@ enum PairsExitCode {
 // The Networks key as messages name it; under WOW64 also where 64-bit tools show it.
 std::string StoreShownAs(void);
 
-// Runs one command line; argv[0] is the program's name. The local addresses and the
-// adapters must have been discovered. Writes to standard output and standard error.
-int RunPairsCommand(int argc, char** argv);
+// Runs one command line; argv[0] is the program's name. The local addresses must have been
+// discovered, and `own` holds what else is known of this computer's addresses. Writes to
+// standard output and standard error.
+int RunPairsCommand(int argc, char** argv, const OwnAddresses& own);

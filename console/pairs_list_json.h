@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "net/adapters.h"
 #include "store/store.h"
 
 // An array of {"source", "destination", "sourceAdapter", "destinationAdapter"}, each adapter
 // {"name", "network"} or null when no adapter of this computer is known to hold the address.
-std::string PairsListJson(const std::vector<PairRowText>& rows);
+std::string PairsListJson(const std::vector<PairRowText>& rows, const OwnAddresses& own);

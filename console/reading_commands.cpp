@@ -28,25 +28,25 @@ static bool ReadRows(PairRows* rows)
     return read;
 }
 
-int ListPairs(const CommandLine& line)
+int ListPairs(const CommandLine& line, const OwnAddresses& own)
 {
     PairRows rows;
     if (!ReadRows(&rows)) return PAIRS_STORE_UNUSABLE;
     if (line.json) {
-        fputs(PairsListJson(rows).c_str(), stdout);
+        fputs(PairsListJson(rows, own).c_str(), stdout);
         return PAIRS_UNCHANGED;
     }
     for (const PairRowText& row : rows) {
         char sourceHolder[ADDRESS_HOLDER_TEXT_SIZE], destinationHolder[ADDRESS_HOLDER_TEXT_SIZE];
-        DescribeAddressHolder(row.source, sourceHolder, sizeof sourceHolder);
-        DescribeAddressHolder(row.destination, destinationHolder, sizeof destinationHolder);
+        DescribeAddressHolder(own, row.source, sourceHolder, sizeof sourceHolder);
+        DescribeAddressHolder(own, row.destination, destinationHolder, sizeof destinationHolder);
         printf("%s\t%s\t%s\t%s\n", PrintableText(row.source).c_str(), PrintableText(row.destination).c_str(),
                PrintableText(sourceHolder).c_str(), PrintableText(destinationHolder).c_str());
     }
     return PAIRS_UNCHANGED;
 }
 
-int ExportPairs(const CommandLine&)
+int ExportPairs(const CommandLine&, const OwnAddresses&)
 {
     PairRows rows;
     if (!ReadRows(&rows)) return PAIRS_STORE_UNUSABLE;
@@ -62,13 +62,13 @@ static std::string JsonNumberOrNull(bool known, unsigned long number)
 
 // The stored pairs that name an address this computer does not have, as lines, or as a JSON
 // array (null when this computer's addresses cannot be read).
-static std::string StaleText(const PairRows& rows)
+static std::string StaleText(const PairRows& rows, const OwnAddresses& own)
 {
-    if (!OwnAddressesKnown()) return "stale pairs: cannot tell (this computer's addresses cannot be read)\n";
+    if (!OwnAddressesKnown(own)) return "stale pairs: cannot tell (this computer's addresses cannot be read)\n";
     std::string text;
     for (const PairRowText& row : rows) {
         const char* missing[2];
-        int count = MissingPairAddresses(row.source, row.destination, missing);
+        int count = MissingPairAddresses(own, row.source, row.destination, missing);
         if (count == 0) continue;
         text += "stale pair " + PrintableText(row.source) + " " + PrintableText(row.destination) + ": " +
                 PrintableText(missing[0]) + (count > 1 ? " and " + PrintableText(missing[1]) + " are not addresses"
@@ -78,13 +78,13 @@ static std::string StaleText(const PairRows& rows)
     return text;
 }
 
-static std::string StaleJson(const PairRows& rows)
+static std::string StaleJson(const PairRows& rows, const OwnAddresses& own)
 {
-    if (!OwnAddressesKnown()) return "null";
+    if (!OwnAddressesKnown(own)) return "null";
     std::string json = "[";
     for (const PairRowText& row : rows) {
         const char* missing[2];
-        int count = MissingPairAddresses(row.source, row.destination, missing);
+        int count = MissingPairAddresses(own, row.source, row.destination, missing);
         if (count == 0) continue;
         json += std::string(json.size() > 1 ? "," : "") + "{\"source\":" + JsonString(row.source) +
                 ",\"destination\":" + JsonString(row.destination) + ",\"missing\":[" + JsonString(missing[0]) +
@@ -95,7 +95,7 @@ static std::string StaleJson(const PairRows& rows)
 
 // The service's state, its process, the pairs, and whether it runs an old list. A missing
 // service or store is part of the answer, and also its exit code.
-int ShowStatus(const CommandLine& line)
+int ShowStatus(const CommandLine& line, const OwnAddresses& own)
 {
     PairsPlan plan;
     bool storeThere = BeginPlan(line, false, READ_TO_SHOW, &plan);
@@ -113,7 +113,7 @@ int ShowStatus(const CommandLine& line)
                found ? JsonString(ServiceStateWord(service.state)).c_str() : "null",
                JsonNumberOrNull(found && service.processId != 0, service.processId).c_str(),
                JsonNumberOrNull(storeThere, (unsigned long)plan.stored.size()).c_str(), PendingJson(plan.pending).c_str(),
-               storeThere ? StaleJson(plan.stored).c_str() : "null");
+               storeThere ? StaleJson(plan.stored, own).c_str() : "null");
     } else {
         if (found) {
             printf("service %s: %s\n", PrintableText(service.name.c_str()).c_str(), ServiceStateWord(service.state));
@@ -122,7 +122,7 @@ int ShowStatus(const CommandLine& line)
         if (storeThere) printf("pairs %u\n", (unsigned)plan.stored.size());
         const char* answers[] = {"no", "yes", "cannot tell"};
         if (found && storeThere) printf("restart pending: %s\n", answers[plan.pending.answer]);
-        if (storeThere) fputs(StaleText(plan.stored).c_str(), stdout);
+        if (storeThere) fputs(StaleText(plan.stored, own).c_str(), stdout);
     }
     if (found && storeThere && plan.pending.answer == PENDING_UNKNOWN)
         fprintf(stderr, "Whether a restart is pending cannot be told: %s.\n", PrintableText(plan.pending.why.c_str()).c_str());
@@ -132,7 +132,7 @@ int ShowStatus(const CommandLine& line)
     return !storeThere ? PAIRS_STORE_UNUSABLE : !found ? PAIRS_NO_SERVICE : PAIRS_UNCHANGED;
 }
 
-int RestartService(const CommandLine& line)
+int RestartService(const CommandLine& line, const OwnAddresses&)
 {
     RepeaterService service;
     std::string why;
@@ -143,7 +143,7 @@ int RestartService(const CommandLine& line)
     return RestartAndLog(line, -1) == RESTART_FAILED ? PAIRS_NOT_RESTARTED : PAIRS_UNCHANGED;
 }
 
-int PrintVersion(const CommandLine&)
+int PrintVersion(const CommandLine&, const OwnAddresses&)
 {
     char version[VERSION_TEXT_SIZE];
     if (!ReadProgramVersion(version, sizeof version)) {

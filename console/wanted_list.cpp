@@ -25,7 +25,7 @@ int CheckWantedList(const std::vector<PairRowText>& rows)
     return PAIRS_UNCHANGED;
 }
 
-bool ResolveWord(const char* word, bool mustBeLocal, char* address, int* exitCode)
+bool ResolveWord(const OwnAddresses& own, const char* word, bool mustBeLocal, char* address, int* exitCode)
 {
     char why[REASON_SIZE];
     if (word[0] == 0) {
@@ -34,7 +34,7 @@ bool ResolveWord(const char* word, bool mustBeLocal, char* address, int* exitCod
         *exitCode = PAIRS_REFUSED;
         return false;
     }
-    switch (ResolveAddressArgument(word, mustBeLocal, address, why, sizeof why)) {
+    switch (ResolveAddressArgument(own, word, mustBeLocal, address, why, sizeof why)) {
     case ADDRESS_RESOLVED: return true;
     case ADDRESS_MALFORMED:
         fprintf(stderr, "%s\n%s\n", why, TEXT_PAIRS_USAGE_HINT);
@@ -47,11 +47,13 @@ bool ResolveWord(const char* word, bool mustBeLocal, char* address, int* exitCod
     }
 }
 
-bool WantedFromWords(const std::vector<const char*>& words, std::vector<PairRowText>* rows, int* exitCode)
+bool WantedFromWords(const OwnAddresses& own, const std::vector<const char*>& words, std::vector<PairRowText>* rows,
+                     int* exitCode)
 {
     for (size_t i = 0; i + 1 < words.size(); i += 2) {
         PairRowText pair;
-        if (!ResolveWord(words[i], true, pair.source, exitCode) || !ResolveWord(words[i + 1], true, pair.destination, exitCode))
+        if (!ResolveWord(own, words[i], true, pair.source, exitCode) ||
+            !ResolveWord(own, words[i + 1], true, pair.destination, exitCode))
             return false;
         rows->push_back(pair);
     }

@@ -15,17 +15,17 @@ static void AppendClause(char* text, size_t size, const char* separator, const c
     snprintf(text + used, size - used, "%s%s", used > 0 ? separator : "", clause);
 }
 
-int CountStalePairs(const PairRowText* rows, int rowCount)
+int CountStalePairs(const OwnAddresses& own, const PairRowText* rows, int rowCount)
 {
     int stale = 0;
     for (int row = 0; row < rowCount; ++row) {
         const char* missing[2];
-        if (MissingPairAddresses(rows[row].source, rows[row].destination, missing) > 0) ++stale;
+        if (MissingPairAddresses(own, rows[row].source, rows[row].destination, missing) > 0) ++stale;
     }
     return stale;
 }
 
-void FormatAddressLine(const char* source, const char* destination, const char* rowSource,
+void FormatAddressLine(const OwnAddresses& own, const char* source, const char* destination, const char* rowSource,
                        const char* rowDestination, int stalePairs, char* text, size_t size)
 {
     if (size == 0) return;
@@ -33,18 +33,18 @@ void FormatAddressLine(const char* source, const char* destination, const char* 
     char clause[ADDRESS_LINE_SIZE];
     char holder[ADDRESS_HOLDER_TEXT_SIZE], otherHolder[ADDRESS_HOLDER_TEXT_SIZE];
     if (source[0] != 0) {
-        DescribeAddressHolder(source, holder, sizeof holder);
+        DescribeAddressHolder(own, source, holder, sizeof holder);
         snprintf(clause, sizeof clause, TEXT_HOLDER_SOURCE, source, holder);
         AppendClause(text, size, " ", clause);
     }
     if (destination[0] != 0) {
-        DescribeAddressHolder(destination, holder, sizeof holder);
+        DescribeAddressHolder(own, destination, holder, sizeof holder);
         snprintf(clause, sizeof clause, TEXT_HOLDER_DESTINATION, destination, holder);
         AppendClause(text, size, " ", clause);
     }
     if (rowSource != NULL && rowDestination != NULL) {
-        DescribeAddressHolder(rowSource, holder, sizeof holder);
-        DescribeAddressHolder(rowDestination, otherHolder, sizeof otherHolder);
+        DescribeAddressHolder(own, rowSource, holder, sizeof holder);
+        DescribeAddressHolder(own, rowDestination, otherHolder, sizeof otherHolder);
         snprintf(clause, sizeof clause, TEXT_HOLDER_SELECTED, rowSource, holder, rowDestination, otherHolder);
         AppendClause(text, size, "\r\n", clause);
     } else if (stalePairs > 0) {

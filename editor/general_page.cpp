@@ -24,24 +24,27 @@
 // since they start COM, which would delay the sheet's first appearance.
 #define WM_NAME_CONTROLS (WM_APP + 1)
 
+SheetSession* PageSession(HWND page)
+{
+    return (SheetSession*)GetWindowLongPtrA(page, DWLP_USER);
+}
+
+// The local address list, as the session hands it to the page.
 static void FillChoosers(HWND page)
 {
+    const OwnAddresses& own = PageSession(page)->own;
     HWND source = GetDlgItem(page, IDC_SOURCE_CHOOSER);
     HWND destination = GetDlgItem(page, IDC_DESTINATION_CHOOSER);
     SendMessageA(source, CB_RESETCONTENT, 0, 0);
     SendMessageA(destination, CB_RESETCONTENT, 0, 0);
-    for (int slot = 0; slot < LocalAddressCount; ++slot) {
-        SendMessageA(source, CB_ADDSTRING, 0, (LPARAM)LocalAddressList[slot]);
-        SendMessageA(destination, CB_ADDSTRING, 0, (LPARAM)LocalAddressList[slot]);
+    for (int slot = 0; slot < own.hostCount; ++slot) {
+        SendMessageA(source, CB_ADDSTRING, 0, (LPARAM)own.hostList[slot]);
+        SendMessageA(destination, CB_ADDSTRING, 0, (LPARAM)own.hostList[slot]);
     }
 }
 
 static void ShowAddressLine(HWND page);
 
-SheetSession* PageSession(HWND page)
-{
-    return (SheetSession*)GetWindowLongPtrA(page, DWLP_USER);
-}
 
 static void InitialisePage(HWND page, const PROPSHEETPAGEA* description)
 {
@@ -95,17 +98,17 @@ static void ShowAddressLine(HWND page)
     if (selected < 0) {
         int rowCount;
         const PairRowText* rows = KeptPairRows(&rowCount);
-        if (rows != NULL) stalePairs = CountStalePairs(rows, rowCount);
+        if (rows != NULL) stalePairs = CountStalePairs(PageSession(page)->own, rows, rowCount);
     }
     char line[ADDRESS_LINE_SIZE];
-    FormatAddressLine(source, destination, selected >= 0 ? row.source : NULL, selected >= 0 ? row.destination : NULL,
+    FormatAddressLine(PageSession(page)->own, source, destination, selected >= 0 ? row.source : NULL, selected >= 0 ? row.destination : NULL,
                       stalePairs, line, sizeof line);
     SetDlgItemTextA(page, IDC_ADDRESS_LINE, line);
 }
 
 // A row that names an address this computer does not have is drawn in grey text; the
 // columns and texts stay as they are.
-static LRESULT DrawPairRow(NMLVCUSTOMDRAW* draw)
+static LRESULT DrawPairRow(const OwnAddresses& own, NMLVCUSTOMDRAW* draw)
 {
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
@@ -114,7 +117,7 @@ static LRESULT DrawPairRow(NMLVCUSTOMDRAW* draw)
     int row = (int)draw->nmcd.dwItemSpec;
     const char* missing[2];
     if (rows != NULL && row >= 0 && row < rowCount &&
-        MissingPairAddresses(rows[row].source, rows[row].destination, missing) > 0)
+        MissingPairAddresses(own, rows[row].source, rows[row].destination, missing) > 0)
         draw->clrText = GetSysColor(COLOR_GRAYTEXT);
     return CDRF_DODEFAULT;
 }
@@ -195,7 +198,7 @@ static bool HandleNotify(HWND page, const NMHDR* header)
     }
     if (header->idFrom != IDC_PAIR_LIST) return false;
     if (header->code == (UINT)NM_CUSTOMDRAW) {
-        SetWindowLongPtrA(page, DWLP_MSGRESULT, DrawPairRow((NMLVCUSTOMDRAW*)header));
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, DrawPairRow(PageSession(page)->own, (NMLVCUSTOMDRAW*)header));
         return true;
     }
     if (header->code == (UINT)LVN_ITEMCHANGED && (((const NMLISTVIEW*)header)->uChanged & LVIF_STATE)) {

@@ -97,16 +97,24 @@ void DeletePairRow(HWND list, int row)
     }
 }
 
-// Every text of the list came from an address field, so the field holds it whole.
-static void ReadRowText(HWND list, int row, PairListColumn column, char* field)
+// A cell's text, read as control texts are, into a 256-character buffer; it goes into the
+// address field only when it fits there whole. Every text of the list came from an address
+// field, so one that does not fit is a list that is not the one shown: false.
+static bool ReadRowText(HWND list, int row, PairListColumn column, char* field)
 {
+    char text[CONTROL_TEXT_SIZE] = "";
     LVITEMA item;
     ZeroMemory(&item, sizeof item);
     item.iSubItem = column;
-    item.pszText = field;
-    item.cchTextMax = ADDRESS_TEXT_SIZE;
-    field[0] = 0;
+    item.pszText = text;
+    item.cchTextMax = CONTROL_TEXT_SIZE;
     SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
+    text[CONTROL_TEXT_SIZE - 1] = 0;
+    size_t length = strlen(text);
+    bool fits = length < ADDRESS_TEXT_SIZE;
+    memcpy(field, text, fits ? length + 1 : 1);
+    if (!fits) field[0] = 0;
+    return fits;
 }
 
 int SelectedPairRow(HWND list)
@@ -114,10 +122,10 @@ int SelectedPairRow(HWND list)
     return (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_SELECTED, 0));
 }
 
-void ReadPairRow(HWND list, int row, PairRowText* texts)
+bool ReadPairRow(HWND list, int row, PairRowText* texts)
 {
-    ReadRowText(list, row, SOURCE_COLUMN, texts->source);
-    ReadRowText(list, row, DESTINATION_COLUMN, texts->destination);
+    bool source = ReadRowText(list, row, SOURCE_COLUMN, texts->source);
+    return ReadRowText(list, row, DESTINATION_COLUMN, texts->destination) && source;
 }
 
 void ShowPairRow(HWND list, int row)
@@ -135,7 +143,11 @@ int ReadPairList(HWND list, PairRowText** rows)
     for (int row = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_ALL, 0));
          row != -1 && taken < rowCount;
          row = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_ALL, 0))) {
-        ReadPairRow(list, row, &(*rows)[taken]);
+        if (!ReadPairRow(list, row, &(*rows)[taken])) {
+            free(*rows);
+            *rows = NULL;
+            return -1;
+        }
         ++taken;
     }
     return taken;

@@ -20,14 +20,20 @@ void AppendPairRow(HWND list, const char* source, const char* destination);
 
 void DeletePairRow(HWND list, int row);
 
+// Control texts are read into buffers of this many characters.
+#define CONTROL_TEXT_SIZE 256
+
 // The selected row, or -1.
 int SelectedPairRow(HWND list);
-void ReadPairRow(HWND list, int row, PairRowText* texts);
+// The row's two texts, each read with a capacity of CONTROL_TEXT_SIZE; false when one does
+// not fit an address field (it is left empty).
+bool ReadPairRow(HWND list, int row, PairRowText* texts);
 // Scrolls the list, if need be, so that the row shows.
 void ShowPairRow(HWND list, int row);
 
 // Reads every row, in index order, into `*rows` (memory the caller frees). Returns the
-// number of rows, or -1 when memory ran out. This is what the save writes.
+// number of rows, or -1 when memory ran out or a text does not fit an address field. This is
+// what the save writes.
 int ReadPairList(HWND list, PairRowText** rows);
 
 // The rows' texts as kept beside the list, in step with it, so that Add's check for a

@@ -17,6 +17,7 @@ void BeginSheetSession(SheetSession* session, StoreReading* reading)
     memset(&reading->stamps, 0, sizeof reading->stamps);
     session->known.assign(reading->rows, reading->rows + reading->pairCount);
     session->knownValid = true;
+    memset(&session->own, 0, sizeof session->own);
     memset(&session->held, 0, sizeof session->held);
     session->leastReaderGrace = READER_GRACE_MIN_MS;
 }

@@ -4,10 +4,12 @@
 
 #include <vector>
 
+#include "net/adapters.h"
 #include "store/store.h"
 
-// What the configurator carries from its start-up load through its saves to its close.
+// What the configurator carries from its start-up through its saves to its close.
 struct SheetSession {
+    OwnAddresses own;                // this computer's addresses beyond the local address list
     StampSet base;                   // what the next save compares the store with
     std::vector<PairRowText> known;  // the list the store is known to hold, for the audit trail
     bool knownValid;

@@ -12,10 +12,6 @@
 #include "net/adapters.h"
 #include "resources/program_texts.h"
 
-AdapterAddress* AdapterAddressList = NULL;
-int AdapterAddressCount = 0;
-bool AdapterAddressesKnown = false;
-
 #define ADAPTER_BUFFER_SIZE 16384
 #define ADAPTER_LIST_TRIES 3
 // A friendly name has at most 256 characters; a double-byte code page may need two bytes each.
@@ -41,12 +37,22 @@ static void FormatAddress(const BYTE* bytes, char* text, size_t size)
     snprintf(text, size, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
 }
 
-int DiscoverAdapterAddresses(void)
+void FreeOwnAddresses(OwnAddresses* own)
 {
-    free(AdapterAddressList);
-    AdapterAddressList = NULL;
-    AdapterAddressCount = 0;
-    AdapterAddressesKnown = false;
+    own->hostList = NULL;
+    own->hostCount = 0;
+    free(own->adapters);
+    own->adapters = NULL;
+    own->adapterCount = 0;
+    own->adaptersKnown = false;
+}
+
+int DiscoverAdapterAddresses(OwnAddresses* own)
+{
+    free(own->adapters);
+    own->adapters = NULL;
+    own->adapterCount = 0;
+    own->adaptersKnown = false;
     IP_ADAPTER_ADDRESSES* adapters = ReadAdapters();
     if (adapters == NULL) return -1;
     // One entry per address, and one without an address for an adapter that has none.
@@ -56,8 +62,8 @@ int DiscoverAdapterAddresses(void)
         for (IP_ADAPTER_UNICAST_ADDRESS* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next)
             ++count;
     }
-    AdapterAddressList = (AdapterAddress*)calloc(count > 0 ? (size_t)count : 1, sizeof(AdapterAddress));
-    if (AdapterAddressList == NULL) {
+    own->adapters = (AdapterAddress*)calloc(count > 0 ? (size_t)count : 1, sizeof(AdapterAddress));
+    if (own->adapters == NULL) {
         free(adapters);
         return -1;
     }
@@ -68,29 +74,30 @@ int DiscoverAdapterAddresses(void)
         if (WideCharToMultiByte(CP_ACP, 0, adapter->FriendlyName, -1, converted, sizeof converted, NULL, NULL) == 0)
             snprintf(converted, sizeof converted, "?");
         size_t nameLength = strnlen(converted, ADAPTER_NAME_SIZE - 1);
-        int firstEntry = AdapterAddressCount;
+        int firstEntry = own->adapterCount;
         for (IP_ADAPTER_UNICAST_ADDRESS* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
             const struct sockaddr* address = unicast->Address.lpSockaddr;
             if (address == NULL || address->sa_family != AF_INET) continue;
             const struct sockaddr_in* ipv4 = (const struct sockaddr_in*)address;
             // 0.0.0.0 is an adapter still waiting for an address, not an address of it.
             if (ipv4->sin_addr.s_addr == 0) continue;
-            AdapterAddress* entry = &AdapterAddressList[AdapterAddressCount++];
+            AdapterAddress* entry = &own->adapters[own->adapterCount++];
             memcpy(entry->adapterName, converted, nameLength);
             FormatAddress((const BYTE*)&ipv4->sin_addr, entry->address, ADDRESS_TEXT_SIZE);
             entry->prefixLength = unicast->OnLinkPrefixLength <= 32 ? unicast->OnLinkPrefixLength : 32;
         }
-        if (AdapterAddressCount == firstEntry) memcpy(AdapterAddressList[AdapterAddressCount++].adapterName, converted, nameLength);
+        if (own->adapterCount == firstEntry) memcpy(own->adapters[own->adapterCount++].adapterName, converted, nameLength);
     }
     free(adapters);
-    AdapterAddressesKnown = true;
+    own->adaptersKnown = true;
     return 0;
 }
 
-bool FindAddressHolder(const char* address, char* name, size_t nameSize, char* network, size_t networkSize)
+bool FindAddressHolder(const OwnAddresses& own, const char* address, char* name, size_t nameSize, char* network,
+                       size_t networkSize)
 {
-    for (int i = 0; i < AdapterAddressCount; ++i) {
-        const AdapterAddress& entry = AdapterAddressList[i];
+    for (int i = 0; i < own.adapterCount; ++i) {
+        const AdapterAddress& entry = own.adapters[i];
         if (entry.address[0] == 0 || strcmp(entry.address, address) != 0) continue;
         unsigned parts[4];
         if (sscanf(entry.address, "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]) != 4) return false;
@@ -109,11 +116,11 @@ bool FindAddressHolder(const char* address, char* name, size_t nameSize, char* n
     return false;
 }
 
-void DescribeAddressHolder(const char* address, char* text, size_t size)
+void DescribeAddressHolder(const OwnAddresses& own, const char* address, char* text, size_t size)
 {
     char name[ADAPTER_NAME_SIZE], network[ADDRESS_TEXT_SIZE + 4];
-    if (FindAddressHolder(address, name, sizeof name, network, sizeof network))
+    if (FindAddressHolder(own, address, name, sizeof name, network, sizeof network))
         snprintf(text, size, "%s, %s", name, network);
     else
-        snprintf(text, size, "%s", AdapterAddressesKnown ? TEXT_NOT_ON_THIS_COMPUTER : TEXT_ADAPTERS_UNAVAILABLE);
+        snprintf(text, size, "%s", own.adaptersKnown ? TEXT_NOT_ON_THIS_COMPUTER : TEXT_ADAPTERS_UNAVAILABLE);
 }

@@ -15,22 +15,34 @@ struct AdapterAddress {
     int prefixLength;
 };
 
-// Allocated by DiscoverAdapterAddresses, in the order the platform lists them: one entry
-// per IPv4 address, and one with an empty address for an adapter that has none.
-extern AdapterAddress* AdapterAddressList;
-extern int AdapterAddressCount;
-// False until the platform has listed the adapters, and when it could not: then no address
-// can be said to be on no adapter.
-extern bool AdapterAddressesKnown;
+// This computer's addresses beyond the local address list: whether its host lookup answered,
+// and its adapters' addresses. Each program discovers them once, keeps them, and hands them
+// to every question about an address.
+struct OwnAddresses {
+    bool hostListKnown;        // the host lookup answered: `hostList` is its answer
+    const AddressText* hostList;  // the local address list (LocalAddressList in the programs)
+    int hostCount;
+    // In the order the platform lists them: one entry per IPv4 address, and one with an
+    // empty address for an adapter that has none.
+    AdapterAddress* adapters;
+    int adapterCount;
+    // False when the platform could not list the adapters: then no address can be said to
+    // be on no adapter.
+    bool adaptersKnown;
+};
 
-// Fills the list from GetAdaptersAddresses. Returns 0, or -1 (list empty) when the
-// platform cannot say.
-int DiscoverAdapterAddresses(void);
+// Fills the adapters from GetAdaptersAddresses. Returns 0, or -1 (none) when the platform
+// cannot say.
+int DiscoverAdapterAddresses(OwnAddresses* own);
+// Frees the adapters; the local address list is the program's and stays (`hostList` no
+// longer points at it).
+void FreeOwnAddresses(OwnAddresses* own);
 
 // The adapter that holds `address`: its name and its network ("192.168.1.0/24"). False when
 // no adapter is known to hold it.
-bool FindAddressHolder(const char* address, char* name, size_t nameSize, char* network, size_t networkSize);
+bool FindAddressHolder(const OwnAddresses& own, const char* address, char* name, size_t nameSize, char* network,
+                       size_t networkSize);
 
 // Says which adapter holds `address`, as "Ethernet 2, 192.168.1.0/24", that none does, or
 // that the adapters are not known.
-void DescribeAddressHolder(const char* address, char* text, size_t size);
+void DescribeAddressHolder(const OwnAddresses& own, const char* address, char* text, size_t size);

@@ -10,7 +10,6 @@
 
 AddressText* LocalAddressList = NULL;
 int LocalAddressCount = 0;
-bool LocalAddressesKnown = false;
 
 static int CountAddresses(const struct hostent* entry)
 {
@@ -49,11 +48,7 @@ int DiscoverLocalAddressesQuietly(FILE* diagnostics)
     free(LocalAddressList);
     LocalAddressList = NULL;
     LocalAddressCount = 0;
-    LocalAddressesKnown = false;
-    if (count == 0) {
-        LocalAddressesKnown = true;
-        return 0;
-    }
+    if (count == 0) return 0;
     LocalAddressList = (AddressText*)calloc((size_t)count, sizeof(AddressText));
     if (LocalAddressList == NULL) return -1;
     for (int index = 0; index < count; ++index) {
@@ -62,7 +57,6 @@ int DiscoverLocalAddressesQuietly(FILE* diagnostics)
         snprintf(LocalAddressList[index], ADDRESS_TEXT_SIZE, "%s", inet_ntoa(address));
     }
     LocalAddressCount = count;
-    LocalAddressesKnown = true;
     return 0;
 }
 

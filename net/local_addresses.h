@@ -11,13 +11,10 @@
 // Allocated once by DiscoverLocalAddresses, in the order the host lookup lists them.
 extern AddressText* LocalAddressList;
 extern int LocalAddressCount;
-// True once the host lookup answered (with any number of addresses); false before, and
-// when it failed: an empty list is then not "no addresses".
-extern bool LocalAddressesKnown;
 
 // Fills the list from the host name's addresses. Windows Sockets must have been started.
-// Returns 0 when the list was built, -1 (list empty) when the host name or its addresses
-// are not available.
+// Returns 0 when the list was built (with any number of addresses), -1 (list empty) when the
+// host name or its addresses are not available: an empty list is then not "no addresses".
 int DiscoverLocalAddresses(void);
 
 // The same, with the diagnostic lines written to `diagnostics`, or nowhere when NULL.

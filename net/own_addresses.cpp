@@ -17,23 +17,23 @@ static bool SameName(const char* a, const char* b)
     return *a == *b;
 }
 
-bool IsLocalAddress(const char* address)
+bool IsLocalAddress(const OwnAddresses& own, const char* address)
 {
     if (address[0] == 0 || strcmp(address, UNSPECIFIED_ADDRESS) == 0) return false;
-    for (int i = 0; i < LocalAddressCount; ++i)
-        if (strcmp(LocalAddressList[i], address) == 0) return true;
-    for (int i = 0; i < AdapterAddressCount; ++i)
-        if (strcmp(AdapterAddressList[i].address, address) == 0) return true;
+    for (int i = 0; i < own.hostCount; ++i)
+        if (strcmp(own.hostList[i], address) == 0) return true;
+    for (int i = 0; i < own.adapterCount; ++i)
+        if (strcmp(own.adapters[i].address, address) == 0) return true;
     return false;
 }
 
-int AddressOfAdapter(const char* name, char* address, char* addresses, size_t addressesSize)
+int AddressOfAdapter(const OwnAddresses& own, const char* name, char* address, char* addresses, size_t addressesSize)
 {
     int adapters = 0, count = 0;
     address[0] = 0;
     if (addressesSize > 0) addresses[0] = 0;
-    for (int i = 0; i < AdapterAddressCount; ++i) {
-        const AdapterAddress& entry = AdapterAddressList[i];
+    for (int i = 0; i < own.adapterCount; ++i) {
+        const AdapterAddress& entry = own.adapters[i];
         if (!SameName(entry.adapterName, name)) continue;
         ++adapters;
         if (entry.address[0] == 0) continue;
@@ -45,28 +45,16 @@ int AddressOfAdapter(const char* name, char* address, char* addresses, size_t ad
     return adapters == 0 ? -1 : count;
 }
 
-bool OwnAddressesKnown(void)
+bool OwnAddressesKnown(const OwnAddresses& own)
 {
-    return LocalAddressesKnown || AdapterAddressesKnown;
+    return own.hostListKnown || own.adaptersKnown;
 }
 
-int MissingPairAddresses(const char* source, const char* destination, const char* missing[2])
+int MissingPairAddresses(const OwnAddresses& own, const char* source, const char* destination, const char* missing[2])
 {
-    if (!OwnAddressesKnown()) return 0;
+    if (!OwnAddressesKnown(own)) return 0;
     int count = 0;
-    if (!IsLocalAddress(source)) missing[count++] = source;
-    if (!IsLocalAddress(destination)) missing[count++] = destination;
+    if (!IsLocalAddress(own, source)) missing[count++] = source;
+    if (!IsLocalAddress(own, destination)) missing[count++] = destination;
     return count;
-}
-
-void ResetAddressLists(void)
-{
-    free(LocalAddressList);
-    LocalAddressList = NULL;
-    LocalAddressCount = 0;
-    free(AdapterAddressList);
-    AdapterAddressList = NULL;
-    AdapterAddressCount = 0;
-    AdapterAddressesKnown = false;
-    LocalAddressesKnown = false;
 }

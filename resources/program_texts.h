@@ -21,7 +21,8 @@
     "The address pairs were saved.\r\n\r\n" \
     "The old list could not be removed entirely. What remains of it is in the registry key %s, which " \
     "the repeater service does not read; the next save tries to remove it again."
-#define CAPTION_SAVE_ERROR "Corvane Software"
+// The save's own boxes, beside its question: the fatal settings error keeps "Corvane Software".
+#define CAPTION_SAVE_ERROR "Corvane mDNS Configurator"
 
 #define CAPTION_RULE_ERROR "mDNS Error"
 #define TEXT_RULE_BLANK "The source address or destination address cannot be blank."

@@ -66,8 +66,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     WSADATA socketsData;
     WSAStartup(MAKEWORD(2, 2), &socketsData);  // a failure only leaves the address list empty
-    DiscoverLocalAddresses();
-    DiscoverAdapterAddresses();  // only explains addresses: a failure leaves them unexplained
+    session.own.hostListKnown = DiscoverLocalAddresses() == 0;
+    session.own.hostList = LocalAddressList;
+    session.own.hostCount = LocalAddressCount;
+    // Only explains addresses: a failure leaves them unexplained.
+    DiscoverAdapterAddresses(&session.own);
 
     ProgramInstance = instance;
     LoadStringA(instance, IDS_APP_TITLE, TitleText, SHELL_TEXT_SIZE);

@@ -365,7 +365,7 @@ SaveResult SavePairListOver(const PairRowText* rows, int rowCount, const SaveReq
     HANDLE mutex;
     bool locked = TakeLock(&mutex, request);
     StorePath* path = request->path;
-    if (path == NULL && HoldStorePath(PATH_TO_SAVE, &walked, &result.failure, NULL)) path = &walked;
+    if (path == NULL && HoldStorePath(PATH_TO_SAVE_MAKING, &walked, &result.failure, NULL)) path = &walked;
     Look look = LOOK_FAILED;
     if (path != NULL) {
         work.product = path->product;

@@ -46,6 +46,12 @@ static bool OpenLevel(HKEY parent, StoreKey level, REGSAM access, PathUse use, H
 {
     const char* name = StoreLevelName(level);
     LONG status = RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, access | KEY_QUERY_VALUE, key);
+    if (status == ERROR_FILE_NOT_FOUND && use == PATH_TO_SAVE_MAKING && level == STORE_KEY_PRODUCT) {
+        DWORD disposition = 0;
+        status = RegCreateKeyExA(parent, name, 0, NULL, REG_OPTION_OPEN_LINK, access | KEY_QUERY_VALUE, NULL, key,
+                                 &disposition);
+        if (status == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY) return true;
+    }
     if (status != ERROR_SUCCESS) {
         *key = NULL;
         ProblemFromStatus(problem, level, status, NULL);
@@ -55,7 +61,7 @@ static bool OpenLevel(HKEY parent, StoreKey level, REGSAM access, PathUse use, H
     RegCloseKey(*key);
     *key = NULL;
     *linked = true;
-    if (use == PATH_TO_SAVE) {
+    if (use != PATH_TO_READ) {
         memset(problem, 0, sizeof *problem);
         problem->trouble = STORE_LINK;
         problem->key = level;
@@ -83,14 +89,14 @@ bool HoldStorePath(PathUse use, StorePath* path, StoreProblem* problem, int* lin
     }
     bool linked = false;
     // A save also writes the restart record beside the product key.
-    REGSAM companyAccess = use == PATH_TO_SAVE ? KEY_QUERY_VALUE | KEY_CREATE_SUB_KEY : KEY_QUERY_VALUE;
+    REGSAM companyAccess = use != PATH_TO_READ ? KEY_QUERY_VALUE | KEY_CREATE_SUB_KEY : KEY_QUERY_VALUE;
     bool held = OpenLevel(path->software, STORE_KEY_COMPANY, companyAccess, use, &path->company, problem, &linked);
-    if (!held && use == PATH_TO_SAVE && problem->trouble == STORE_DENIED)
+    if (!held && use != PATH_TO_READ && problem->trouble == STORE_DENIED)
         held = OpenLevel(path->software, STORE_KEY_COMPANY, KEY_QUERY_VALUE, use, &path->company, problem, &linked);
     if (linked && *linkAt < 0) *linkAt = STORE_KEY_COMPANY;
     linked = false;
     if (held)
-        held = OpenLevel(path->company, STORE_KEY_PRODUCT, use == PATH_TO_SAVE ? PRODUCT_SAVE_ACCESS : KEY_READ, use,
+        held = OpenLevel(path->company, STORE_KEY_PRODUCT, use != PATH_TO_READ ? PRODUCT_SAVE_ACCESS : KEY_READ, use,
                          &path->product, problem, &linked);
     if (linked && *linkAt < 0) *linkAt = STORE_KEY_PRODUCT;
     if (!held) ReleaseStorePath(path);

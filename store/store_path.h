@@ -10,6 +10,10 @@ enum PathUse {
     PATH_TO_READ,
     // To save: each level with the rights a save uses there; a link is refused.
     PATH_TO_SAVE,
+    // The same, making the product key when it is missing, as the configurator's save makes
+    // the path to Networks: a key it makes is new, never a link. "Corvane Software" is not
+    // the store's to make.
+    PATH_TO_SAVE_MAKING,
 };
 
 // What a save asks of the product key: to make, rename and remove its lists, and full

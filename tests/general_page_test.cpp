@@ -10,6 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,13 +72,6 @@ void PumpMessages(void)
     }
 }
 
-void SetLocalAddresses(const std::vector<std::string>& addresses)
-{
-    free(LocalAddressList);
-    LocalAddressList = (AddressText*)calloc(addresses.size() + 1, sizeof(AddressText));
-    for (size_t i = 0; i < addresses.size(); ++i) strcpy(LocalAddressList[i], addresses[i].c_str());
-    LocalAddressCount = (int)addresses.size();
-}
 
 typedef std::vector<std::pair<std::string, std::string>> Rows;
 
@@ -108,10 +102,15 @@ protected:
     }
 
     // Loads the store as start-up does and opens the sheet, modeless so that the test
-    // keeps the thread.
-    void OpenSheet(void)
+    // keeps the thread. `own`: what the start-up found of this computer's adapters.
+    void OpenSheet(const OwnAddresses* own = nullptr)
     {
-        BeginTestSheetSession(&session_);
+        BeginSession();
+        if (own != nullptr) {
+            session_.own.adapters = own->adapters;
+            session_.own.adapterCount = own->adapterCount;
+            session_.own.adaptersKnown = own->adaptersKnown;
+        }
         PROPSHEETHEADERA header;
         SheetPageDescription page;
         // Whatever the stack held before: the header is filled whole, as in the program.
@@ -213,6 +212,25 @@ protected:
 
     HWND sheet_ = NULL;
     SheetSession session_ = {};
+    // The local address list the start-up would have found.
+    std::unique_ptr<AddressText[]> hostList_;
+    int hostCount_ = 0;
+
+    // The addresses the host lookup would list, for the choosers.
+    void SetLocalAddresses(const std::vector<std::string>& addresses)
+    {
+        hostList_.reset(new AddressText[addresses.size() + 1]);
+        for (size_t i = 0; i < addresses.size(); ++i) strcpy(hostList_[i], addresses[i].c_str());
+        hostCount_ = (int)addresses.size();
+    }
+
+    // The start-up load, and the session the sheet is made with.
+    void BeginSession(void)
+    {
+        BeginTestSheetSession(&session_);
+        session_.own.hostList = hostList_.get();
+        session_.own.hostCount = hostCount_;
+    }
     HWND page_ = NULL;
     HWND list_ = NULL;
 };
@@ -443,7 +461,7 @@ TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysWhereItIs)
     RetireSheetLists(NULL, &session_);
 
     ASSERT_EQ(1u, g_seenBoxes.size());
-    EXPECT_EQ("Corvane Software", g_seenBoxes[0].caption);
+    EXPECT_EQ("Corvane mDNS Configurator", g_seenBoxes[0].caption);
     EXPECT_EQ("The address pairs were saved.\r\n\r\nThe old list could not be removed entirely. What remains of it "
               "is in the registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks (replaced), "
               "which the repeater service does not read; the next save tries to remove it again.",
@@ -533,7 +551,7 @@ TEST_F(GeneralPageTest, ASaveThatCannotFinishKeepsTheSheetOpen)
     const std::string before = DescribeTree("Software\\Corvane Software\\mDNS");
     Press(PSBTN_OK);
     ASSERT_EQ(1u, g_seenBoxes.size());
-    EXPECT_EQ("Corvane Software", g_seenBoxes[0].caption);
+    EXPECT_EQ("Corvane mDNS Configurator", g_seenBoxes[0].caption);
     EXPECT_EQ("The address pairs could not be saved. The registry still holds the list it held before: nothing "
               "was changed.\r\n\r\nThis sheet stays open with its pairs: press OK or Apply to try again, or Cancel "
               "to leave the list as it is.",
@@ -575,13 +593,9 @@ std::string AccessibleName(HWND control)
 TEST_F(GeneralPageTest, KeyboardScrollingExplanationsAndNames)
 {
     for (int i = 0; i < 30; ++i) StorePair(std::to_string(100 + i), ("172.16.0." + std::to_string(i)).c_str(), "172.16.9.9");
-    free(AdapterAddressList);
-    AdapterAddressList = (AdapterAddress*)calloc(2, sizeof(AdapterAddress));
-    AdapterAddressList[0] = AdapterAddress{"Ethernet 2", "192.168.1.10", 24};
-    AdapterAddressList[1] = AdapterAddress{"Wi-Fi", "10.0.0.5", 16};
-    AdapterAddressesKnown = true;
-    AdapterAddressCount = 2;
-    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    AdapterAddress adapters[] = {{"Ethernet 2", "192.168.1.10", 24}, {"Wi-Fi", "10.0.0.5", 16}};
+    const OwnAddresses own = {false, NULL, 0, adapters, 2, true};
+    ASSERT_NO_FATAL_FAILURE(OpenSheet(&own));
     HWND line = GetDlgItem(page_, IDC_ADDRESS_LINE);
     char text[1024] = "";
     // As the sheet opens, nothing chosen, nothing selected: the line counts the stale pairs.
@@ -686,7 +700,7 @@ void CALLBACK InspectAndCancel(HWND, UINT, UINT_PTR timer, DWORD)
 TEST_F(GeneralPageTest, ModalSheetOpensOnGeneralAndReturnsOnCancel)
 {
     StorePair("keep", "192.168.1.10", "10.0.0.5");
-    BeginTestSheetSession(&session_);
+    BeginSession();
     g_modalCheck = ModalCheck{false, true, -1, ""};
     // A bounded wait: if the sheet never appears, the timer's next check cancels nothing
     // and the test's own time-out ends the run.

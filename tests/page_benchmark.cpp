@@ -65,11 +65,7 @@ int main()
     ProgramInstance = GetModuleHandleA(NULL);
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    LocalAddressList = (AddressText*)calloc(3, sizeof(AddressText));
-    strcpy(LocalAddressList[0], "192.168.1.10");
-    strcpy(LocalAddressList[1], "10.0.0.5");
-    strcpy(LocalAddressList[2], "10.0.0.6");
-    LocalAddressCount = 3;
+    static const AddressText offered[] = {"192.168.1.10", "10.0.0.5", "10.0.0.6"};
 
     const int runs = 5;
     printf("%-8s %8s %10s %10s %10s   (ms)\n", "", "rows", "min", "median", "max");
@@ -79,11 +75,9 @@ int main()
             FillPairTable(count);
             PROPSHEETHEADERA header;
             SheetPageDescription description;
-            SheetSession session;  // no save is made here
-            memset(&session.base, 0, sizeof session.base);
-            memset(&session.held, 0, sizeof session.held);
-            session.knownValid = false;
-            session.leastReaderGrace = READER_GRACE_MIN_MS;
+            SheetSession session = {};  // no save is made here
+            session.own.hostList = offered;
+            session.own.hostCount = 3;
             FillSheetHeader(&header, &description, NULL, &session);
             header.dwFlags |= PSH_MODELESS;
             auto start = std::chrono::steady_clock::now();

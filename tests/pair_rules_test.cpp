@@ -87,11 +87,8 @@ TEST(PairRuleMessageTest, TextsWordForWord)
 // The line below the list leaves out what is not in play, and says when nothing is known.
 TEST(AddressLineTest, NamesOnlyTheAddressesInPlay)
 {
-    ResetAddressLists();
-    AdapterAddressList = (AdapterAddress*)calloc(1, sizeof(AdapterAddress));
-    AdapterAddressList[0] = AdapterAddress{"Wi-Fi", "10.0.0.5", 16};
-    AdapterAddressCount = 1;
-    AdapterAddressesKnown = true;
+    AdapterAddress wifi = {"Wi-Fi", "10.0.0.5", 16};
+    OwnAddresses own = {false, NULL, 0, &wifi, 1, true};
     struct {
         const char* source;
         const char* destination;
@@ -112,17 +109,21 @@ TEST(AddressLineTest, NamesOnlyTheAddressesInPlay)
     };
     for (const auto& c : cases) {
         char line[ADDRESS_LINE_SIZE];
-        FormatAddressLine(c.source, c.destination, c.rowSource, c.rowSource ? "10.0.0.6" : nullptr, c.stalePairs, line,
+        FormatAddressLine(own, c.source, c.destination, c.rowSource, c.rowSource ? "10.0.0.6" : nullptr, c.stalePairs, line,
                           sizeof line);
         EXPECT_STREQ(c.expected, line);
     }
     // A pair is stale when either side is not this computer's; unknown addresses make none stale.
     const PairRowText rows[] = {{"10.0.0.5", "10.0.0.5"}, {"10.0.0.5", "10.0.0.6"}, {"10.0.0.7", "10.0.0.5"}, {"", "10.0.0.5"}};
-    EXPECT_EQ(3, CountStalePairs(rows, 4));
-    EXPECT_EQ(0, CountStalePairs(rows, 1));
-    AdapterAddressesKnown = false;
-    EXPECT_EQ(0, CountStalePairs(rows, 4));
-    ResetAddressLists();
+    EXPECT_EQ(3, CountStalePairs(own, rows, 4));
+    EXPECT_EQ(0, CountStalePairs(own, rows, 1));
+    own.adaptersKnown = false;
+    EXPECT_EQ(0, CountStalePairs(own, rows, 4));
+    const AddressText hostList[] = {"10.0.0.6"};
+    own.hostListKnown = true;
+    own.hostList = hostList;
+    own.hostCount = 1;
+    EXPECT_EQ(2, CountStalePairs(own, rows, 4)) << "the host lookup alone tells, and its list counts";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <map>
 
 #include <unistd.h>
+#include <winsock.h>
 
 #include "console/pairs_commands.h"
 #include "console/pairs_export.h"
@@ -37,6 +38,27 @@ struct Outcome {
     std::string standardError;
 };
 
+// This computer's addresses as the companion's start-up finds them: what the stand-in's host
+// lookup and adapters are scripted to answer.
+OwnAddresses g_own = {};
+
+void DiscoverOwnAddresses(void)
+{
+    FreeOwnAddresses(&g_own);
+    g_own.hostListKnown = DiscoverLocalAddressesQuietly(NULL) == 0;
+    g_own.hostList = LocalAddressList;
+    g_own.hostCount = LocalAddressCount;
+    DiscoverAdapterAddresses(&g_own);
+}
+
+// A computer whose addresses cannot be read: neither the host lookup nor the adapters answer.
+void LoseOwnAddresses(void)
+{
+    StandinScriptHostLookupFailure();
+    StandinFailCall("GetAdaptersAddresses", 0, ERROR_NOT_ENOUGH_MEMORY);
+    DiscoverOwnAddresses();
+}
+
 Outcome RunCommand(const std::vector<std::string>& arguments)
 {
     std::vector<std::string> words = {"mDNSPairs"};
@@ -45,8 +67,7 @@ Outcome RunCommand(const std::vector<std::string>& arguments)
     for (std::string& word : words) argv.push_back(&word[0]);
     BeginStdoutCapture();
     BeginStderrCapture();
-    int exitCode = RunPairsCommand((int)argv.size(), argv.data());
-    // The process ends here: the change notification it held on the store goes with it.
+    int exitCode = RunPairsCommand((int)argv.size(), argv.data(), g_own);
     std::string error = EndStderrCapture();
     return Outcome{exitCode, EndStdoutCapture(), error};
 }
@@ -78,21 +99,22 @@ protected:
                                {"Two", "10.2.0.1", 16},
                                {"Cable", "", 0},
                                {"Pending", "0.0.0.0", 0}});
-        ASSERT_EQ(0, DiscoverAdapterAddresses());
-        free(LocalAddressList);
         // Three addresses, six more for lists of fifteen pairs, and 0.0.0.0, which a host
         // lookup may list but is nobody's address.
-        LocalAddressCount = 10;
-        LocalAddressList = (AddressText*)calloc(LocalAddressCount, sizeof(AddressText));
-        strcpy(LocalAddressList[0], "192.168.1.10");
-        strcpy(LocalAddressList[1], "10.0.0.5");
-        strcpy(LocalAddressList[2], "10.0.0.6");
-        for (int i = 3; i < 9; ++i) strcpy(LocalAddressList[i], ("10.9.0." + std::to_string(i)).c_str());
-        strcpy(LocalAddressList[9], "0.0.0.0");
+        std::vector<std::string> addresses = {"192.168.1.10", "10.0.0.5", "10.0.0.6"};
+        for (int i = 3; i < 9; ++i) addresses.push_back("10.9.0." + std::to_string(i));
+        addresses.push_back("0.0.0.0");
+        StandinScriptHostAddresses(addresses);
+        WSADATA data;
+        ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data));
+        DiscoverOwnAddresses();
+        ASSERT_TRUE(g_own.hostListKnown && g_own.adaptersKnown);
+        ASSERT_EQ(10, LocalAddressCount);
     }
     void TearDown() override
     {
-        ResetAddressLists();
+        FreeOwnAddresses(&g_own);
+        WSACleanup();
         StoreTest::TearDown();
     }
 };
@@ -513,12 +535,12 @@ TEST_F(PairsCommandsTest, AConfirmedSaveComparesWithWhatTheRefusedOneSaw)
 TEST_F(PairsCommandsTest, ListPrintsNoControlCharacters)
 {
     StandinScriptAdapters({{"Bell\a", "192.168.1.10", 24}});
-    ASSERT_EQ(0, DiscoverAdapterAddresses());
+    DiscoverOwnAddresses();
     StorePair("0", "\x1b[2J\\", "192.168.1.10");
     Outcome outcome = RunCommand({"list"});
     EXPECT_EQ(PAIRS_UNCHANGED, outcome.exitCode);
     EXPECT_EQ("\\x1b[2J\\\\\t192.168.1.10\tnot on this computer\tBell\\x07, 192.168.1.0/24\n", outcome.standardOutput);
-    ResetAddressLists();
+    LoseOwnAddresses();
     outcome = RunCommand({"list"});
     EXPECT_EQ("\\x1b[2J\\\\\t192.168.1.10\tadapter names unavailable\tadapter names unavailable\n",
               outcome.standardOutput);
@@ -756,7 +778,7 @@ TEST_F(PairsCommandsTest, UnusableStoreEndsWithItsOwnCodeOnStandardError)
     ChildResult child = RunInChild([] {
         char program[] = "mDNSPairs", command[] = "list";
         char* argv[] = {program, command};
-        exit(RunPairsCommand(2, argv));
+        exit(RunPairsCommand(2, argv, g_own));
     });
     EXPECT_EQ(PAIRS_STORE_UNUSABLE, child.exitStatus);
     EXPECT_EQ("", child.standardOutput);
@@ -1032,11 +1054,15 @@ TEST_F(PairsCommandsTest, StalePairsAndTheAuditTrail)
         // All stale: the list empties, as asked.
         {{"prune"}, PAIRS_CHANGED, "*", "", {}, {"1000", "mDNSPairs prune", user, "S-1-5-21-1000-2000-3000-1001", "2", "0",
                                                "remove 192.168.1.10 10.0.0.5\r\nremove 10.0.0.6 192.168.1.10\r\n", ""},
-         [] { ResetAddressLists(); StandinScriptAdapters({{"Other", "10.7.0.1", 16}}); DiscoverAdapterAddresses(); }},
+         [] {
+             StandinScriptHostAddresses({});
+             StandinScriptAdapters({{"Other", "10.7.0.1", 16}});
+             DiscoverOwnAddresses();
+         }},
         // Addresses that cannot be read are not "none": nothing is stale, and prune refuses.
         {{"set", "--", "10.7.0.1", "10.7.0.1"}, PAIRS_REFUSED, "", TEXT_RULE_SAME, {}, {}},
         {{"prune"}, PAIRS_ADDRESSES_UNKNOWN, "", TEXT_PAIRS_ADDRESSES_UNKNOWN, mixed, {},
-         [storeMixed] { ResetAddressLists(); storeMixed(); }},
+         [storeMixed] { LoseOwnAddresses(); storeMixed(); }},
         {{"prune", "--what-if"}, PAIRS_ADDRESSES_UNKNOWN, "", TEXT_PAIRS_ADDRESSES_UNKNOWN, mixed, {}},
         {{"status"}, PAIRS_NO_SERVICE, "pairs 4\nstale pairs: cannot tell (this computer's addresses cannot be read)\n",
          "*", mixed, {}},

@@ -55,16 +55,34 @@ TEST_F(SaveTest, EmptyListLeavesEmptyNetworksKey)
     EXPECT_TRUE(SubkeyNames(NETWORKS).empty());
 }
 
+// The save makes the path to Networks, as far up as the product key: what another program
+// removed meanwhile is made anew, and the rows written. "Corvane Software" is not the store's.
 TEST_F(SaveTest, MissingNetworksKeyIsRecreated)
 {
-    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS));
+    const char* levels[] = {NETWORKS, "Software\\Corvane Software\\mDNS", "Software\\Corvane Software"};
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}};
-    BeginStdoutCapture();
-    bool saved = SavePairList(rows, 1);
-    std::string output = EndStdoutCapture();
-    EXPECT_TRUE(saved);
-    EXPECT_EQ("Key not found.\n", output);
-    EXPECT_EQ(std::string("192.168.1.10", 13), GetValue(NETWORKS "\\0", "IPsource"));
+    for (int removed = 1; removed <= 2; ++removed) {
+        SCOPED_TRACE(levels[removed - 1]);
+        ClearCorvaneKey();
+        CreateKey(NETWORKS);
+        for (int level = 0; level < removed; ++level)
+            ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, levels[level]));
+        BeginStdoutCapture();
+        bool saved = SavePairList(rows, 1);
+        std::string output = EndStdoutCapture();
+        EXPECT_TRUE(saved);
+        EXPECT_EQ("Key not found.\n", output);
+        EXPECT_TRUE(StoreHoldsExactly(rows, 1));
+    }
+    ClearCorvaneKey();
+    SaveRequest request = {NULL, NULL, NULL, NULL, NULL, kTestReaderGrace};
+    SaveResult result = SavePairListOver(rows, 1, &request);
+    EXPECT_EQ(SAVE_FAILED, result.outcome);
+    EXPECT_EQ(STORE_MISSING, result.failure.trouble);
+    EXPECT_EQ(STORE_KEY_COMPANY, result.failure.key);
+    EXPECT_FALSE(result.productKeyUsable);
+    EXPECT_FALSE(KeyExists("Software\\Corvane Software"));
+    FreeSaveResult(&result);
 }
 
 TEST_F(SaveTest, SavingTwiceLeavesTheSameStore)

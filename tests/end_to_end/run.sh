@@ -395,8 +395,8 @@ $unsavable
 exit 5
 $unsavable" "$(run_pairs check WiFi Ethernet2; run_pairs set WiFi Ethernet2 --what-if; run_pairs set WiFi Ethernet2)"
 start_program
-expect_equal "the configurator with mDNS a link" "box [Corvane Software] $save_error" \
-    "$(drive wait-sheet source 172.16.4.2 destination 10.0.0.5 add no-box 'mDNS Error' press ok box 'Corvane Software' |
+expect_equal "the configurator with mDNS a link" "box [Corvane mDNS Configurator] $save_error" \
+    "$(drive wait-sheet source 172.16.4.2 destination 10.0.0.5 add no-box 'mDNS Error' press ok box 'Corvane mDNS Configurator' |
        sed -n '/^box/,/as it is\.$/p')"
 expect_equal "the sheet stays open with its pairs" "rows 2" "$(drive wait-sheet rows | sed -n 's/^\(rows [0-9]*\).*/\1/p')"
 drive wait-sheet press cancel >/dev/null
@@ -409,10 +409,10 @@ section "a pair key that refuses DELETE: OK stores the rows, then says where the
 drive reset-store seed p0 192.168.1.10 10.0.0.5 seed p1 10.0.0.5 192.168.1.10 seed p2 172.16.4.2 10.0.0.5 >/dev/null
 start_program
 drive wait-sheet deny-delete 'mDNS\Networks\p1' source 172.16.4.2 destination 192.168.1.10 add press ok >/dev/null
-expect_equal "the box after the sheet closed" "box [Corvane Software] The address pairs were saved.
+expect_equal "the box after the sheet closed" "box [Corvane mDNS Configurator] The address pairs were saved.
 
 The old list could not be removed entirely. What remains of it is in the registry key HKEY_LOCAL_MACHINE\Software\Corvane Software\mDNS\Networks (replaced), which the repeater service does not read; the next save tries to remove it again." \
-    "$(drive box 'Corvane Software' | tr -d '\r')"
+    "$(drive box 'Corvane mDNS Configurator' | tr -d '\r')"
 dismiss_notice_with_keyboard >/dev/null
 wait_program
 # The removal stops at the first key that stays.
@@ -615,12 +615,18 @@ error: The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Ne
 
 section "read-only: the Networks key readable but not writable"
 drive reset-store seed 0 192.168.1.10 10.0.0.5 deny-writes 'mDNS\Networks' >/dev/null
-expect_equal "list, check and export need no rights to change" "exit 0
-exit 2
-exit 0" "$(exit_of list; exit_of check Ethernet2 WiFi; exit_of export)"
+expect_equal "list and export need no rights to change" "exit 0
+exit 0" "$(exit_of list; exit_of export)"
+not_replaceable="error: The list in HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks cannot be saved: this account may not replace \"Networks\" (error 5): run mDNSPairs as an administrator. Nothing was changed."
+expect_equal "with Networks readable but not replaceable, check, --what-if and set refuse alike, naming it" "exit 5
+$not_replaceable
+exit 5
+$not_replaceable
+exit 5
+$not_replaceable" "$(run_pairs check Ethernet2 WiFi; run_pairs set Ethernet2 WiFi --what-if; run_pairs set Ethernet2 WiFi)"
 drive deny-writes 'mDNS' >/dev/null
 expect_equal "with the product key closed to changes, --what-if and set refuse alike, naming it" "exit 5
-error: The list in HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks cannot be saved: this account may not change \"mDNS\" (error 5). Nothing was changed.
+error: The list in HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks cannot be saved: this account may not change \"mDNS\" (error 5): run mDNSPairs as an administrator. Nothing was changed.
 exit 5" "$(run_pairs set Ethernet2 WiFi --what-if; exit_of set Ethernet2 WiFi)"
 drive allow-writes 'mDNS' >/dev/null
 drive allow-writes 'mDNS\Networks' >/dev/null
