@@ -90,6 +90,7 @@ static int Save(const CommandLine& line, PairsPlan& plan, SaveResult* result)
         break;
     default: {
         std::string text = NotSavedText(*result);
+        if (result->failure.trouble != STORE_FINE) text += "\n" + SaveStoppedText(result->failure);
         fprintf(stderr, "%s\n", text.c_str());
         LogRun(line, LIST_EVENT_FAILED, before, result->storeTouched ? -1 : before, changes, text);
         break;

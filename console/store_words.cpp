@@ -66,6 +66,13 @@ std::string UnsavableText(const StoreProblem& problem)
     return text;
 }
 
+std::string SaveStoppedText(const StoreProblem& failure)
+{
+    char text[TEXT_SIZE];
+    snprintf(text, sizeof text, TEXT_PAIRS_SAVE_STOPPED_AT, KeyPath(failure).c_str(), (long)failure.status);
+    return text;
+}
+
 std::string DifferenceText(const StoreDifference& difference)
 {
     char text[TEXT_SIZE];

@@ -10,6 +10,8 @@
 std::string StoreProblemText(const StoreProblem& problem);
 // Why no save may change the store, for TEXT_PAIRS_STORE_UNSAVABLE.
 std::string UnsavableText(const StoreProblem& problem);
+// Where a save that did not complete stopped, as a line: the key and the registry's error.
+std::string SaveStoppedText(const StoreProblem& failure);
 // One difference from what a save writes, as "Networks\0\Enabled does not hold "1"".
 std::string DifferenceText(const StoreDifference& difference);
 // The key removal's "Key not found." and "Error opening key.", on standard error.

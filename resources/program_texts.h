@@ -176,6 +176,8 @@
 #define TEXT_PAIRS_NOT_SAVED \
     "The registry could not be made to hold the address pairs asked for. Nothing was changed: the " \
     "registry holds the list it held before."
+// %s: the key the save stopped at, %ld the registry's error.
+#define TEXT_PAIRS_SAVE_STOPPED_AT "The save stopped at the registry key %s (error %ld)."
 #define TEXT_PAIRS_NOT_SAVED_OLD_ASIDE \
     "The registry could not be made to hold the address pairs asked for, and the old list could not be " \
     "put back in its place: %s is missing or holds another program's list, and the old list is in %s."

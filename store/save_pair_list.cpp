@@ -33,15 +33,14 @@ static bool WriteText(HKEY key, const char* valueName, const char* text)
 
 // Creates `name` below `parent` and accepts only a key that is new: anything already there
 // (a link, another writer's key) is not this save's. A link is opened as itself, never
-// followed.
-static bool CreateNewKey(HKEY parent, const char* name, REGSAM access, HKEY* key)
+// followed. The status, ERROR_ALREADY_EXISTS for a key that was there.
+static LONG CreateNewKey(HKEY parent, const char* name, REGSAM access, HKEY* key)
 {
     DWORD disposition = 0;
-    if (RegCreateKeyExA(parent, name, 0, NULL, REG_OPTION_OPEN_LINK, access, NULL, key, &disposition) != ERROR_SUCCESS)
-        return false;
-    if (disposition == REG_CREATED_NEW_KEY) return true;
+    LONG status = RegCreateKeyExA(parent, name, 0, NULL, REG_OPTION_OPEN_LINK, access, NULL, key, &disposition);
+    if (status != ERROR_SUCCESS || disposition == REG_CREATED_NEW_KEY) return status;
     RegCloseKey(*key);
-    return false;
+    return ERROR_ALREADY_EXISTS;
 }
 
 // Writes one row into a new key and stamps it with the key's last write time, taken through
@@ -55,7 +54,7 @@ static bool WritePair(HKEY networksKey, int number, const PairRowText* row, Stam
     char subkeyName[SUBKEY_NAME_TEXT_SIZE];
     snprintf(subkeyName, sizeof subkeyName, PAIR_KEY_NAME_BY_NUMBER, number);
     HKEY pairKey;
-    if (!CreateNewKey(networksKey, subkeyName, KEY_SET_VALUE | KEY_QUERY_VALUE, &pairKey)) return false;
+    if (CreateNewKey(networksKey, subkeyName, KEY_SET_VALUE | KEY_QUERY_VALUE, &pairKey) != ERROR_SUCCESS) return false;
     const char* texts[PAIR_VALUE_COUNT];
     PairValueTexts(row, texts);
     bool rowWritten = true;
@@ -190,8 +189,8 @@ static Look BuildAside(SaveWork* work, const AsideNames* names, const PairRowTex
     if (names->building && !RemoveAsideKey(productKey, BUILDING_KEY_NAME, notes))
         return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_ACCESS_DENIED);
     // The new key must be new: anything there now is not this save's to fill.
-    if (!CreateNewKey(productKey, BUILDING_KEY_NAME, NETWORKS_SWAP_ACCESS | KEY_NOTIFY, newKey))
-        return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_ALREADY_EXISTS);
+    LONG status = CreateNewKey(productKey, BUILDING_KEY_NAME, NETWORKS_SWAP_ACCESS | KEY_NOTIFY, newKey);
+    if (status != ERROR_SUCCESS) return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, status);
     bool allWritten = true;
     for (int row = 0; row < rowCount && allWritten; ++row)
         allWritten = WritePair(*newKey, row, &rows[row], written);

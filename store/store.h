@@ -1,6 +1,7 @@
-// The settings store as the rest of the program sees it: the stored pairs loaded at
-// start-up, the rewrite of the whole list on OK and Apply, the key-tree removal, and the
-// fatal error for a store that cannot be used. The registry layout is in store_names.h.
+// The settings store as the rest of the program sees it: one reading of the store, the pair
+// table the start-up load fills from it, the rewrite of the whole list on OK and Apply, the
+// key-tree removal, and the fatal error for a store that cannot be used. Each hands back
+// values: the programs keep them and word them. The registry layout is in store_names.h.
 #pragma once
 
 #include <windows.h>

@@ -496,6 +496,19 @@ TEST_F(PairsCommandsTest, AnOldListLeftAsideIsSaid)
     EXPECT_EQ(said, outcome.standardError);
 }
 
+// A save that cannot finish says where it stopped: the key, and the registry's error.
+TEST_F(PairsCommandsTest, ASaveThatCannotFinishNamesWhereItStopped)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, BUILDING_KEY_NAME);
+    Outcome outcome = RunCommand({"set", "10.0.0.6", "10.0.0.5"});
+    EXPECT_EQ(PAIRS_SAVE_FAILED, outcome.exitCode);
+    EXPECT_EQ(std::string(TEXT_PAIRS_NOT_SAVED) + "\nThe save stopped at the registry key HKEY_LOCAL_MACHINE\\Software\\"
+                  "Corvane Software\\mDNS\\Networks (new) (error 5).\n",
+              outcome.standardError);
+    EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), StoredRows());
+}
+
 // A confirmed save compares with what the refused one saw: a change since is another change,
 // asked about again.
 TEST_F(PairsCommandsTest, AConfirmedSaveComparesWithWhatTheRefusedOneSaw)
