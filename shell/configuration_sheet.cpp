@@ -20,12 +20,13 @@ static int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM)
     return 0;
 }
 
-void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND owner, SheetSession* session)
+void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HINSTANCE instance, HWND owner,
+                     SheetSession* session)
 {
     memset(page, 0, sizeof *page);
     page->page.dwSize = sizeof *page;
     page->page.dwFlags = PSP_USETITLE | PSP_USEICONID;
-    page->page.hInstance = ProgramInstance;
+    page->page.hInstance = instance;
     page->page.pszTemplate = MAKEINTRESOURCEA(IDD_GENERAL_PAGE);
     page->page.pszTitle = PAGE_TITLE_GENERAL;
     page->page.pfnDlgProc = GeneralPageProc;
@@ -35,7 +36,7 @@ void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND 
     header->dwSize = sizeof *header;
     header->dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_USEICONID;
     header->hwndParent = owner;
-    header->hInstance = ProgramInstance;
+    header->hInstance = instance;
     header->pszCaption = SHEET_CAPTION;
     header->nPages = 1;
     header->nStartPage = 0;
@@ -43,11 +44,11 @@ void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND 
     header->pfnCallback = SheetCallback;
 }
 
-void RunSheet(HWND owner, SheetSession* session)
+void RunSheet(HINSTANCE instance, HWND owner, SheetSession* session)
 {
     PROPSHEETHEADERA header;
     SheetPageDescription page;
-    FillSheetHeader(&header, &page, owner, session);
+    FillSheetHeader(&header, &page, instance, owner, session);
     // Which button closed the sheet does not matter: the notice follows in every case.
     PropertySheetA(&header);
 }

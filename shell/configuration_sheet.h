@@ -18,9 +18,10 @@ union SheetPageDescription {
 // The program's module, stored at start-up before anything uses it.
 extern HINSTANCE ProgramInstance;
 
-// Fills the header and the page description for a sheet owned by `owner`, whose page saves
-// in `session`.
-void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HWND owner, SheetSession* session);
+// Fills the header and the page description for a sheet of `instance`'s resources owned by
+// `owner`, whose page saves in `session`.
+void FillSheetHeader(PROPSHEETHEADERA* header, SheetPageDescription* page, HINSTANCE instance, HWND owner,
+                     SheetSession* session);
 
 // Runs the sheet modally and returns when it closes, however it closed.
-void RunSheet(HWND owner, SheetSession* session);
+void RunSheet(HINSTANCE instance, HWND owner, SheetSession* session);

@@ -26,7 +26,7 @@ static LRESULT CALLBACK OwnerWindowProc(HWND window, UINT message, WPARAM wParam
 {
     if (message == WM_CREATE) {
         SheetSession* session = (SheetSession*)((const CREATESTRUCTA*)lParam)->lpCreateParams;
-        RunSheet(window, session);
+        RunSheet(ProgramInstance, window, session);
         RetireSheetLists(window, session);
         MessageBoxA(window, TEXT_RESTART_NOTICE, CAPTION_RESTART_NOTICE, MB_ICONINFORMATION);
         exit(-1);

@@ -81,7 +81,6 @@ protected:
     {
         StoreTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        ProgramInstance = GetModuleHandleA(NULL);
         g_seenBoxes.clear();
         g_boxAnswer = IDOK;
         g_hook = SetWindowsHookExA(WH_CBT, WatchMessageBoxes, NULL, GetCurrentThreadId());
@@ -116,7 +115,7 @@ protected:
         // Whatever the stack held before: the header is filled whole, as in the program.
         memset(&header, 0xA5, sizeof header);
         memset(&page, 0xA5, sizeof page);
-        FillSheetHeader(&header, &page, NULL, &session_);
+        FillSheetHeader(&header, &page, GetModuleHandleA(NULL), NULL, &session_);
         header.dwFlags |= PSH_MODELESS;
         sheet_ = (HWND)PropertySheetA(&header);
         ASSERT_NE((HWND)NULL, sheet_);
@@ -705,7 +704,7 @@ TEST_F(GeneralPageTest, ModalSheetOpensOnGeneralAndReturnsOnCancel)
     // A bounded wait: if the sheet never appears, the timer's next check cancels nothing
     // and the test's own time-out ends the run.
     SetTimer(NULL, 0, 200, InspectAndCancel);
-    RunSheet(NULL, &session_);
+    RunSheet(GetModuleHandleA(NULL), NULL, &session_);
     EXPECT_TRUE(g_modalCheck.found);
     EXPECT_FALSE(g_modalCheck.applyEnabled);
     EXPECT_EQ(0, g_modalCheck.pageIndex);

@@ -78,7 +78,7 @@ int main()
             SheetSession session = {};  // no save is made here
             session.own.hostList = offered;
             session.own.hostCount = 3;
-            FillSheetHeader(&header, &description, NULL, &session);
+            FillSheetHeader(&header, &description, GetModuleHandleA(NULL), NULL, &session);
             header.dwFlags |= PSH_MODELESS;
             auto start = std::chrono::steady_clock::now();
             HWND sheet = (HWND)PropertySheetA(&header);

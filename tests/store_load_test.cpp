@@ -12,7 +12,10 @@ class LoadTest : public StoreTest {};
 
 TEST_F(LoadTest, EmptyNetworksKeyGivesEmptyTable)
 {
-    PairTableCount = 12345;
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    LoadTable();
+    ASSERT_EQ(1u, PairTableCount);
+    DeleteKey(NETWORKS "\\0");
     LoadTable();
     EXPECT_EQ(0u, PairTableCount);
 }
