@@ -158,6 +158,79 @@ static void FillField(NetworkPair* pair, int which, DWORD type, const BYTE* data
     }
 }
 
+// One value as RegEnumValueW gives it; when only its data did not fit, its name and type,
+// marked too large.
+struct EnumeratedValue {
+    WCHAR name[VALUE_NAME_UNITS];
+    DWORD nameLength;
+    DWORD type;
+    WCHAR data[VALUE_DATA_UNITS];
+    DWORD size;
+    bool tooLarge;
+};
+
+static LONG EnumerateValue(HKEY key, DWORD index, EnumeratedValue* value)
+{
+    value->nameLength = VALUE_NAME_UNITS;
+    value->size = sizeof value->data;
+    value->type = REG_NONE;
+    LONG status =
+        RegEnumValueW(key, index, value->name, &value->nameLength, NULL, &value->type, (BYTE*)value->data, &value->size);
+    value->tooLarge = status == ERROR_MORE_DATA && value->nameLength < VALUE_NAME_UNITS;
+    if (value->tooLarge) {
+        value->nameLength = VALUE_NAME_UNITS;
+        value->size = 0;
+        status = RegEnumValueW(key, index, value->name, &value->nameLength, NULL, &value->type, NULL, &value->size);
+    }
+    if (status == ERROR_SUCCESS && value->nameLength >= VALUE_NAME_UNITS) status = ERROR_MORE_DATA;
+    return status;
+}
+
+// The save's four values as they were found, compared once the addresses are read.
+struct FoundValues {
+    bool seen[PAIR_VALUE_COUNT];
+    DWORD type[PAIR_VALUE_COUNT];
+    DWORD size[PAIR_VALUE_COUNT];
+    BYTE data[PAIR_VALUE_COUNT][2 * (ADDRESS_TEXT_SIZE + 1)];
+    bool fits[PAIR_VALUE_COUNT];
+};
+
+static void NoteFound(FoundValues* found, int which, const EnumeratedValue& value)
+{
+    found->seen[which] = true;
+    found->type[which] = value.type;
+    found->fits[which] = !value.tooLarge && value.size <= sizeof found->data[which];
+    found->size[which] = found->fits[which] ? value.size : 0;
+    if (found->fits[which]) memcpy(found->data[which], value.data, value.size);
+}
+
+// Every way the values found differ from what a save of the record's texts writes.
+static void CompareFound(const NetworkPair* pair, const FoundValues& found, DifferenceList* differences)
+{
+    const char* texts[PAIR_VALUE_COUNT];
+    PairRowText row;
+    memcpy(row.source, pair->sourceAddress, ADDRESS_TEXT_SIZE);
+    memcpy(row.destination, pair->destinationAddress, ADDRESS_TEXT_SIZE);
+    PairValueTexts(&row, texts);
+    for (int which = 0; which < PAIR_VALUE_COUNT; ++which) {
+        const char* valueName = PairValueNames[which];
+        if (!found.seen[which]) AddDifference(differences, DIFFERS_PAIR_VALUE_MISSING, pair->subkeyName, valueName);
+        else if (found.type[which] != REG_SZ)
+            AddDifference(differences, DIFFERS_PAIR_VALUE_TYPE, pair->subkeyName, valueName, found.type[which]);
+        else if (!found.fits[which] || !HoldsText(found.data[which], found.size[which], texts[which]))
+            AddDifference(differences, DIFFERS_PAIR_VALUE_TEXT, pair->subkeyName, valueName, 0, texts[which]);
+    }
+}
+
+// Whether the value is the one a link is followed through.
+static bool IsLinkValue(const EnumeratedValue& value)
+{
+    if (value.type != REG_LINK || value.nameLength != strlen(LINK_VALUE_NAME)) return false;
+    char shown[VALUE_NAME_UNITS * 2];
+    Narrowed(value.name, value.nameLength, shown, sizeof shown);
+    return strcmp(shown, LINK_VALUE_NAME) == 0;
+}
+
 void ReadPairValues(HKEY pairKey, NetworkPair* pair, bool compare, DifferenceList* differences, bool* link)
 {
     *link = false;
@@ -168,66 +241,30 @@ void ReadPairValues(HKEY pairKey, NetworkPair* pair, bool compare, DifferenceLis
     if (compare && !counted) AddDifference(differences, DIFFERS_PAIR_UNREADABLE, keyName);
     if (compare && counted && subkeys != 0) AddDifference(differences, DIFFERS_PAIR_SUBKEYS, keyName);
     if (values > MOST_VALUES_READ) values = MOST_VALUES_READ;
-    bool seen[PAIR_VALUE_COUNT] = {false, false, false, false};
-    // The texts a save would write, known once the addresses are read: compared at the end.
-    struct Stored {
-        DWORD type;
-        DWORD size;
-        BYTE data[2 * (ADDRESS_TEXT_SIZE + 1)];
-        bool fits;
-    } stored[PAIR_VALUE_COUNT];
+    FoundValues found;
+    memset(&found, 0, sizeof found);
     for (DWORD index = 0; index < values; ++index) {
-        WCHAR name[VALUE_NAME_UNITS];
-        WCHAR data[VALUE_DATA_UNITS];
-        DWORD nameLength = VALUE_NAME_UNITS, size = sizeof data, type = REG_NONE;
-        LONG status = RegEnumValueW(pairKey, index, name, &nameLength, NULL, &type, (BYTE*)data, &size);
-        if (status == ERROR_NO_MORE_ITEMS && !counted) break;
-        bool tooLarge = status == ERROR_MORE_DATA && nameLength < VALUE_NAME_UNITS;
-        if (tooLarge) {
-            // Only the data was too large: the name tells whose field stays empty.
-            nameLength = VALUE_NAME_UNITS;
-            size = 0;
-            status = RegEnumValueW(pairKey, index, name, &nameLength, NULL, &type, NULL, &size);
-        }
-        if (status != ERROR_SUCCESS || nameLength >= VALUE_NAME_UNITS) {
+        EnumeratedValue value;
+        LONG status = EnumerateValue(pairKey, index, &value);
+        // Uncounted, the values are read until there are none: a failure ends them too.
+        if (status != ERROR_SUCCESS && !counted && status != ERROR_MORE_DATA) break;
+        if (status != ERROR_SUCCESS) {
             if (compare) AddDifference(differences, DIFFERS_PAIR_ODD_VALUE, keyName);
-            if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA && !counted) break;
             continue;
         }
         // A key opened as itself that holds the value a link is followed through may be one.
-        if (type == REG_LINK && nameLength == strlen(LINK_VALUE_NAME)) {
-            char shown[VALUE_NAME_UNITS * 2];
-            Narrowed(name, nameLength, shown, sizeof shown);
-            if (strcmp(shown, LINK_VALUE_NAME) == 0) *link = true;
-        }
-        int which = ValueNamed(name, nameLength, false);
-        if (which >= 0) FillField(pair, which, type, (const BYTE*)data, size, !tooLarge);
+        if (IsLinkValue(value)) *link = true;
+        int which = ValueNamed(value.name, value.nameLength, false);
+        if (which >= 0) FillField(pair, which, value.type, (const BYTE*)value.data, value.size, !value.tooLarge);
         if (!compare) continue;
-        char shownName[2 * VALUE_NAME_UNITS];
-        Narrowed(name, nameLength, shownName, sizeof shownName);
-        int exact = ValueNamed(name, nameLength, true);
-        if (exact < 0) {
-            AddDifference(differences, DIFFERS_PAIR_EXTRA_VALUE, keyName, shownName);
+        int exact = ValueNamed(value.name, value.nameLength, true);
+        if (exact >= 0) {
+            NoteFound(&found, exact, value);
             continue;
         }
-        seen[exact] = true;
-        stored[exact].type = type;
-        stored[exact].fits = !tooLarge && size <= sizeof stored[exact].data;
-        stored[exact].size = stored[exact].fits ? size : 0;
-        if (stored[exact].fits) memcpy(stored[exact].data, data, size);
+        char shownName[2 * VALUE_NAME_UNITS];
+        Narrowed(value.name, value.nameLength, shownName, sizeof shownName);
+        AddDifference(differences, DIFFERS_PAIR_EXTRA_VALUE, keyName, shownName);
     }
-    if (!compare) return;
-    const char* texts[PAIR_VALUE_COUNT];
-    PairRowText row;
-    memcpy(row.source, pair->sourceAddress, ADDRESS_TEXT_SIZE);
-    memcpy(row.destination, pair->destinationAddress, ADDRESS_TEXT_SIZE);
-    PairValueTexts(&row, texts);
-    for (int which = 0; which < PAIR_VALUE_COUNT; ++which) {
-        const char* valueName = PairValueNames[which];
-        if (!seen[which]) AddDifference(differences, DIFFERS_PAIR_VALUE_MISSING, keyName, valueName);
-        else if (stored[which].type != REG_SZ)
-            AddDifference(differences, DIFFERS_PAIR_VALUE_TYPE, keyName, valueName, stored[which].type);
-        else if (!stored[which].fits || !HoldsText(stored[which].data, stored[which].size, texts[which]))
-            AddDifference(differences, DIFFERS_PAIR_VALUE_TEXT, keyName, valueName, 0, texts[which]);
-    }
+    if (compare) CompareFound(pair, found, differences);
 }

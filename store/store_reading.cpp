@@ -7,8 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <algorithm>
-
+#include "store/pair_row_order.h"
 #include "store/pair_values.h"
 #include "store/registry_links.h"
 #include "store/store_names.h"
@@ -19,65 +18,6 @@
 static REGSAM ListAccess(StoreReadPurpose purpose)
 {
     return purpose == READ_TO_EDIT ? KEY_ALL_ACCESS : KEY_READ;
-}
-
-// A name of digits only, which the save would have written for a row number.
-static bool IsNumberName(const char* name)
-{
-    if (name[0] == 0) return false;
-    for (const char* p = name; *p; ++p)
-        if (*p < '0' || *p > '9') return false;
-    return true;
-}
-
-// Numbers of any length compare without converting: fewer digits (leading zeros aside)
-// is smaller, and equal lengths compare as text.
-static int CompareNumberNames(const char* a, const char* b)
-{
-    while (*a == '0' && a[1] != 0) ++a;
-    while (*b == '0' && b[1] != 0) ++b;
-    size_t lengthA = strlen(a), lengthB = strlen(b);
-    if (lengthA != lengthB) return lengthA < lengthB ? -1 : 1;
-    return strcmp(a, b);
-}
-
-// A name as the save writes row `number`s: ASCII digits, no leading zero, below `rowCount`.
-static bool RowNumberOf(const char* name, DWORD rowCount, DWORD* number)
-{
-    size_t length = strlen(name);
-    if (!IsNumberName(name) || length > 10 || (name[0] == '0' && length > 1)) return false;
-    unsigned long long value = strtoull(name, NULL, 10);
-    if (value >= rowCount) return false;
-    *number = (DWORD)value;
-    return true;
-}
-
-// The rows in the order of their key numbers; names that are not numbers follow, in
-// enumeration order. Stable: equal numbers ("1", "01") keep their order.
-static bool OrderRows(StoreReading* reading)
-{
-    DWORD count = reading->pairCount;
-    reading->rows = (PairRowText*)calloc(count > 0 ? count : 1, sizeof(PairRowText));
-    DWORD* order = (DWORD*)malloc((count > 0 ? count : 1) * sizeof(DWORD));
-    if (reading->rows == NULL || order == NULL) {
-        free(order);
-        return false;
-    }
-    const NetworkPair* pairs = reading->pairs;
-    for (DWORD i = 0; i < count; ++i) order[i] = i;
-    std::stable_sort(order, order + count, [pairs](DWORD left, DWORD right) {
-        const char* a = pairs[left].subkeyName;
-        const char* b = pairs[right].subkeyName;
-        bool numberA = IsNumberName(a), numberB = IsNumberName(b);
-        if (numberA != numberB) return numberA;
-        return numberA && CompareNumberNames(a, b) < 0;
-    });
-    for (DWORD i = 0; i < count; ++i) {
-        memcpy(reading->rows[i].source, pairs[order[i]].sourceAddress, ADDRESS_TEXT_SIZE);
-        memcpy(reading->rows[i].destination, pairs[order[i]].destinationAddress, ADDRESS_TEXT_SIZE);
-    }
-    free(order);
-    return true;
 }
 
 // The subkey's name in the code page, when it comes back from it as it went in (a name the
@@ -92,6 +32,25 @@ static bool NameInCodePage(const WCHAR* wide, DWORD length, char* name, bool* fi
     WCHAR back[2 * SUBKEY_NAME_SIZE];
     int backLength = count > 0 ? MultiByteToWideChar(CP_ACP, 0, name, count, back, 2 * SUBKEY_NAME_SIZE) : 0;
     return !lost && backLength == (int)length && memcmp(back, wide, length * sizeof(WCHAR)) == 0;
+}
+
+// The record of a pair key that is a link, read through what it names, as the repeater
+// service reads it.
+static bool ReadThroughLink(HKEY networksKey, REGSAM access, StoreReading* reading, NetworkPair* pair)
+{
+    memset(pair->sourceAddress, 0, sizeof pair->sourceAddress);
+    memset(pair->destinationAddress, 0, sizeof pair->destinationAddress);
+    pair->direction = pair->enabled = 0;
+    HKEY pairKey;
+    LONG status = RegOpenKeyExA(networksKey, pair->subkeyName, 0, access, &pairKey);
+    if (status != ERROR_SUCCESS) {
+        ProblemFromStatus(&reading->problem, STORE_KEY_PAIR, status, pair->subkeyName);
+        return false;
+    }
+    bool link = false;
+    ReadPairValues(pairKey, pair, false, NULL, &link);
+    RegCloseKey(pairKey);
+    return true;
 }
 
 // One subkey of Networks into record `index`. A subkey that cannot be listed leaves the
@@ -137,19 +96,10 @@ static bool ReadPairKey(HKEY networksKey, DWORD index, REGSAM access, StoreReadi
     ReadPairValues(pairKey, pair, rowName, differences, &link);
     RegCloseKey(pairKey);
     if (!link) return true;
+    // A link holds none of the save's values: it is no row's key, whatever it names.
     differences->count = before;
     if (rowName) AddDifference(differences, DIFFERS_ROW_MISSING, name);
-    memset(pair->sourceAddress, 0, sizeof pair->sourceAddress);
-    memset(pair->destinationAddress, 0, sizeof pair->destinationAddress);
-    pair->direction = pair->enabled = 0;
-    status = RegOpenKeyExA(networksKey, name, 0, access, &pairKey);
-    if (status != ERROR_SUCCESS) {
-        ProblemFromStatus(&reading->problem, STORE_KEY_PAIR, status, name);
-        return false;
-    }
-    ReadPairValues(pairKey, pair, false, differences, &link);
-    RegCloseKey(pairKey);
-    return true;
+    return ReadThroughLink(networksKey, access, reading, pair);
 }
 
 // Row numbers below the count that no key is named for (a key that is a link was noted

@@ -114,3 +114,28 @@ TEST(ParseDecimalTest, AgreesWithAtoiAndClampsInsteadOfOverflowing)
 }
 
 }  // namespace
+
+namespace {
+
+// A pair key that is a registry link is read through what it names, as the repeater service
+// reads it; it is no row's key for a save, which replaces it.
+TEST_F(LoadTest, APairKeyThatIsALinkLoadsWhatItNames)
+{
+    SetValue(OUTSIDE "\\Pair", "IPsource", REG_SZ, "10.0.0.6");
+    SetValue(OUTSIDE "\\Pair", "IPdestination", REG_SZ, "10.0.0.7");
+    SetValue(OUTSIDE "\\Pair", "Direction", REG_SZ, "2");
+    SetValue(OUTSIDE "\\Pair", "Enabled", REG_SZ, "1");
+    CreateLink(NETWORKS "\\0", OUTSIDE "\\Pair");
+    StoreReading reading;
+    ASSERT_TRUE(ReadStore(READ_TO_SHOW, &reading));
+    ASSERT_EQ(1u, reading.pairCount);
+    EXPECT_STREQ("10.0.0.6", reading.pairs[0].sourceAddress);
+    EXPECT_STREQ("10.0.0.7", reading.pairs[0].destinationAddress);
+    EXPECT_EQ(2, reading.pairs[0].direction);
+    ASSERT_EQ(1u, reading.differenceCount);
+    EXPECT_EQ(DIFFERS_ROW_MISSING, reading.differences[0].kind);
+    EXPECT_STREQ("0", reading.differences[0].keyName);
+    FreeStoreReading(&reading);
+}
+
+}  // namespace
