@@ -473,6 +473,27 @@ TEST_F(GeneralPageTest, SaveThatCannotRemoveTheOldListSaysWhereItIs)
     for (std::string key = aside + tail; key != aside; key.erase(key.rfind('\\'))) DeleteKey(key);
 }
 
+// The save reads each row's texts with room for any control text; one longer than an address
+// is not cut to fit and stored: the save is refused, and the store stays as it was.
+TEST_F(GeneralPageTest, ARowTextLongerThanAnAddressIsNotSavedCut)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    char longer[] = "10.0.0.5 and more";
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = 1;
+    item.pszText = longer;
+    SendMessageA(list_, LVM_SETITEMTEXTA, 0, (LPARAM)&item);
+    SendMessageA(sheet_, PSM_CHANGED, (WPARAM)page_, 0);
+    Press(PSBTN_APPLYNOW);
+    ASSERT_EQ(1u, g_seenBoxes.size());
+    EXPECT_EQ("Corvane mDNS Configurator", g_seenBoxes[0].caption);
+    EXPECT_EQ(TEXT_SAVE_ERROR, g_seenBoxes[0].text);
+    EXPECT_EQ(std::string("10.0.0.5", 9), GetValue(NETWORKS "\\0", "IPdestination"));
+    EXPECT_EQ((std::vector<std::string>{"0"}), SubkeyNames(NETWORKS));
+}
+
 // Another program's save holding the lock, from a thread of its own: it keeps the lock until
 // the sheet's line says that it waits (at most ten seconds), notes what the sheet showed
 // then, and lets go.

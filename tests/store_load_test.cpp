@@ -139,3 +139,22 @@ TEST_F(LoadTest, APairKeyThatIsALinkLoadsWhatItNames)
 }
 
 }  // namespace
+
+namespace {
+
+// Rows read back by their key numbers, leading zeros or not, and names that are not numbers
+// after them in the order the registry lists them.
+TEST_F(LoadTest, RowsFollowTheirKeyNumbers)
+{
+    const char* names[] = {"10", "007", "9", "x", "0", "a"};
+    for (const char* name : names) StorePair(name, ("10.0.0." + std::string(name)).c_str(), "10.1.0.1");
+    StoreReading reading;
+    ASSERT_TRUE(ReadStore(READ_TO_SHOW, &reading));
+    std::vector<std::string> sources;
+    for (DWORD i = 0; i < reading.pairCount; ++i) sources.push_back(reading.rows[i].source);
+    FreeStoreReading(&reading);
+    EXPECT_EQ((std::vector<std::string>{"10.0.0.0", "10.0.0.007", "10.0.0.9", "10.0.0.10", "10.0.0.a", "10.0.0.x"}),
+              sources);
+}
+
+}  // namespace
