@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     WSAStartup(MAKEWORD(2, 2), &socketsData);  // a failure leaves no addresses, so adds are refused
     // The configurator's discovery diagnostics would mix with the commands' output.
     OwnAddresses own = {};
-    own.hostListKnown = DiscoverLocalAddressesQuietly(NULL) == 0;
+    own.hostListKnown = DiscoverLocalAddressesWritingTo(NULL) == 0;
     own.hostList = LocalAddressList;
     own.hostCount = LocalAddressCount;
     DiscoverAdapterAddresses(&own);

@@ -1,6 +1,6 @@
-// The console companion's commands over the same store and rules as the configurator:
-// list, add, remove, set and export. Every change rewrites the whole list as the
-// configurator's save does.
+// The console companion's commands over the same store and rules as the configurator (the
+// command table, console/command_table.cpp, lists them all, with their help). Every change
+// rewrites the whole list as the configurator's save does.
 #pragma once
 
 #include <string>

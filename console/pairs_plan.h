@@ -9,7 +9,7 @@
 #include "console/command_line.h"
 #include "console/restart_pending.h"
 #include "console/service_control.h"
-#include "store/pair_list_changes.h"
+#include "editor/pair_list_changes.h"
 #include "store/store.h"
 
 typedef std::vector<PairRowText> PairRows;

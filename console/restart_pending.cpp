@@ -1,7 +1,7 @@
 // The pending restart. A process named by its id and creation time either still runs or does
 // not; what it read is known when one of our programs saw it read, or saved while it ran.
 #include "console/restart_pending.h"
-#include "store/restart_record.h"
+#include "console/restart_record.h"
 
 static bool Later(const FILETIME& a, const FILETIME& b)
 {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "console/command_line.h"
-#include "store/change_events.h"
+#include "audit/change_events.h"
 
 // Reports one event for the run; a report that cannot be written is said on standard error,
 // and changes nothing else: the run's outcome and exit code stand.

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "editor/save_events.h"
-#include "store/change_events.h"
-#include "store/pair_list_changes.h"
+#include "audit/change_events.h"
+#include "editor/pair_list_changes.h"
 #include "store/printable_text.h"
 
 #define CONFIGURATOR_NAME "mDNSConfig"

@@ -20,7 +20,7 @@ static int CountAddresses(const struct hostent* entry)
     return count;
 }
 
-int DiscoverLocalAddressesQuietly(FILE* diagnostics)
+int DiscoverLocalAddressesWritingTo(FILE* diagnostics)
 {
     char hostName[HOST_NAME_SIZE];
     memset(hostName, 0, sizeof hostName);
@@ -62,5 +62,5 @@ int DiscoverLocalAddressesQuietly(FILE* diagnostics)
 
 int DiscoverLocalAddresses(void)
 {
-    return DiscoverLocalAddressesQuietly(stdout);
+    return DiscoverLocalAddressesWritingTo(stdout);
 }

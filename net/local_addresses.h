@@ -18,4 +18,4 @@ extern int LocalAddressCount;
 int DiscoverLocalAddresses(void);
 
 // The same, with the diagnostic lines written to `diagnostics`, or nowhere when NULL.
-int DiscoverLocalAddressesQuietly(FILE* diagnostics);
+int DiscoverLocalAddressesWritingTo(FILE* diagnostics);

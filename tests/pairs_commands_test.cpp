@@ -22,8 +22,8 @@
 #include "net/own_addresses.h"
 #include "resources/program_texts.h"
 #include "standin.h"
-#include "store/change_events.h"
-#include "store/restart_record.h"
+#include "audit/change_events.h"
+#include "console/restart_record.h"
 #include "store/store_names.h"
 #include "tests/child_process.h"
 #include "tests/output_capture.h"
@@ -45,7 +45,7 @@ OwnAddresses g_own = {};
 void DiscoverOwnAddresses(void)
 {
     FreeOwnAddresses(&g_own);
-    g_own.hostListKnown = DiscoverLocalAddressesQuietly(NULL) == 0;
+    g_own.hostListKnown = DiscoverLocalAddressesWritingTo(NULL) == 0;
     g_own.hostList = LocalAddressList;
     g_own.hostCount = LocalAddressCount;
     DiscoverAdapterAddresses(&g_own);

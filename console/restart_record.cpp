@@ -3,9 +3,8 @@
 #include <string.h>
 
 #include "store/registry_links.h"
-#include "store/restart_record.h"
+#include "console/restart_record.h"
 #include "store/store_names.h"
-#include "store/store_path.h"
 
 // version, process id, start, list written, read known, digest: little-endian, packed.
 #define RECORD_VERSION 1
@@ -51,23 +50,16 @@ static FILETIME NumberTime(unsigned long long number)
     return time;
 }
 
-// "Corvane Software" as `path` holds it, or held anew in `walked` for `use`; NULL when it is
-// not held as itself.
-static HKEY CompanyKey(const StorePath* path, PathUse use, StorePath* walked)
+// "Corvane Software" as a reading holds it, or NULL when it does not hold it as itself.
+static HKEY CompanyKey(const StorePath* path)
 {
-    memset(walked, 0, sizeof *walked);
-    if (path != NULL && path->company != NULL) return path->throughLink ? NULL : path->company;
-    StoreProblem problem;
-    if (!HoldStorePath(use, walked, &problem, NULL) || walked->throughLink) return NULL;
-    return walked->company;
+    return path != NULL && !path->throughLink ? path->company : NULL;
 }
 
 bool ReadRestartRecord(const StorePath* path, RestartRecord* record)
 {
-    StorePath walked;
-    HKEY company = CompanyKey(path, PATH_TO_READ, &walked), recordKey;
+    HKEY company = CompanyKey(path), recordKey;
     bool opened = company != NULL && OpenPlainKey(company, RESTART_RECORD_KEY_NAME, KEY_QUERY_VALUE, &recordKey);
-    ReleaseStorePath(&walked);
     if (!opened) return false;
     BYTE data[RECORD_SIZE + 1];
     DWORD size = sizeof data, type = REG_NONE;
@@ -93,13 +85,11 @@ bool WriteRestartRecord(const StorePath* path, const RestartRecord* record)
     PutNumber(&at, TimeNumber(record->listWritten), 8);
     PutNumber(&at, record->readKnown ? 1 : 0, 1);
     PutNumber(&at, record->readDigest, 8);
-    StorePath walked;
-    HKEY company = CompanyKey(path, PATH_TO_SAVE, &walked), recordKey;
+    HKEY company = CompanyKey(path), recordKey;
     DWORD disposition = 0;
     LONG status = company == NULL ? ERROR_FILE_NOT_FOUND
                                   : RegCreateKeyExA(company, RESTART_RECORD_KEY_NAME, 0, NULL, REG_OPTION_OPEN_LINK,
                                                     KEY_SET_VALUE | KEY_QUERY_VALUE, NULL, &recordKey, &disposition);
-    ReleaseStorePath(&walked);
     if (status != ERROR_SUCCESS) return false;
     // A link planted in its place would carry the write out of our keys; a key made now is none.
     bool written = (disposition == REG_CREATED_NEW_KEY || !OpenKeyMayBeLink(recordKey)) &&

@@ -1,7 +1,7 @@
 // Comparing two pair lists: a multiset difference each way, and the order of what is common.
 #include <string.h>
 
-#include "store/pair_list_changes.h"
+#include "editor/pair_list_changes.h"
 
 static bool SamePair(const PairRowText& a, const PairRowText& b)
 {

@@ -20,8 +20,10 @@ struct RestartRecord {
 // A digest of the pair texts in order, to tell one list from another without keeping it.
 unsigned long long PairListDigest(const PairRowText* rows, int rowCount);
 
-// Below "Corvane Software" as `path` holds it (a reading's), or as walked anew when `path` is
-// NULL. False when there is no record, or none that reads as one.
+// Below "Corvane Software" as a reading's `path` holds it (not through a link). False when
+// there is no record, or none that reads as one.
 bool ReadRestartRecord(const StorePath* path, RestartRecord* record);
-// Replaces the record, likewise. Never through a link; false when it could not be written.
+// Replaces the record, likewise; the path must hold "Corvane Software" with the rights to make
+// a key below it, as a reading for a change holds it. Never through a link; false when it
+// could not be written.
 bool WriteRestartRecord(const StorePath* path, const RestartRecord* record);

@@ -1,6 +1,6 @@
 // How one pair list differs from another, as both programs say it: the pairs added, the
 // pairs removed, and whether the pairs both hold stand in another order. The companion
-// prints it; the configurator will report what its save changed with the same words.
+// prints it and logs it; the configurator logs what its saves changed with the same lines.
 #pragma once
 
 #include <string>

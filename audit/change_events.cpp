@@ -8,7 +8,7 @@
 #include <sddl.h>
 #endif
 
-#include "store/change_events.h"
+#include "audit/change_events.h"
 
 #define ACCOUNT_NAME_SIZE 256
 // Far beyond a real list's differences; the log holds at most 32 KiB of strings an event.
