@@ -100,6 +100,8 @@ bool HoldStorePath(PathUse use, StorePath* path, StoreProblem* problem, int* lin
                          &path->product, problem, &linked);
     if (linked && *linkAt < 0) *linkAt = STORE_KEY_PRODUCT;
     if (!held) ReleaseStorePath(path);
+    // A level held on a second try leaves no problem from the first.
+    if (held) memset(problem, 0, sizeof *problem);
     path->throughLink = held && *linkAt >= 0;
     return held;
 }

@@ -500,10 +500,13 @@ TEST_F(PairsCommandsTest, AnOldListLeftAsideIsSaid)
 TEST_F(PairsCommandsTest, ASaveThatCannotFinishNamesWhereItStopped)
 {
     StorePair("0", "192.168.1.10", "10.0.0.5");
+    // An old list an earlier save left aside, still there: the old list stands all the same.
+    CreateKey(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\x");
+    StandinDenyAccess(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\x", DELETE);
     StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, BUILDING_KEY_NAME);
     Outcome outcome = RunCommand({"set", "10.0.0.6", "10.0.0.5"});
     EXPECT_EQ(PAIRS_SAVE_FAILED, outcome.exitCode);
-    EXPECT_EQ(std::string(TEXT_PAIRS_NOT_SAVED) + "\nThe save stopped at the registry key HKEY_LOCAL_MACHINE\\Software\\"
+    EXPECT_EQ(std::string("Error opening key.\n") + TEXT_PAIRS_NOT_SAVED + "\nThe save stopped at the registry key HKEY_LOCAL_MACHINE\\Software\\"
                   "Corvane Software\\mDNS\\Networks (new) (error 5).\n",
               outcome.standardError);
     EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), StoredRows());
@@ -798,6 +801,32 @@ TEST_F(PairsCommandsTest, UnusableStoreEndsWithItsOwnCodeOnStandardError)
     char expected[512];
     snprintf(expected, sizeof expected, TEXT_PAIRS_STORE_MISSING "\n", NETWORKS_REG_PATH);
     EXPECT_EQ(expected, child.standardError);
+    // Every command that reads the store says the same, and no change makes a Networks key.
+    const std::vector<std::string> commands[] = {{"export"},
+                                                 {"set", "192.168.1.10", "10.0.0.5"},
+                                                 {"add", "192.168.1.10", "10.0.0.5"},
+                                                 {"remove", "192.168.1.10", "10.0.0.5"},
+                                                 {"clear"},
+                                                 {"prune"},
+                                                 {"check", "192.168.1.10", "10.0.0.5"},
+                                                 {"set", "192.168.1.10", "10.0.0.5", "--what-if"}};
+    for (const std::vector<std::string>& command : commands) {
+        SCOPED_TRACE(command[0]);
+        Outcome outcome = RunCommand(command);
+        EXPECT_EQ(PAIRS_STORE_UNUSABLE, outcome.exitCode);
+        EXPECT_EQ(expected, outcome.standardError);
+        EXPECT_FALSE(KeyExists(NETWORKS));
+    }
+}
+
+// A "Corvane Software" key that refuses new keys below it (where the restart record would go)
+// does not keep the list from being saved.
+TEST_F(PairsCommandsTest, ACompanyKeyThatRefusesNewKeysStillLetsTheListBeSaved)
+{
+    StandinDenyAccess("Software\\Corvane Software", KEY_CREATE_SUB_KEY);
+    Outcome outcome = RunCommand({"set", "192.168.1.10", "10.0.0.5"});
+    EXPECT_EQ(PAIRS_CHANGED, outcome.exitCode) << outcome.standardError;
+    EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), StoredRows());
 }
 
 }  // namespace

@@ -268,6 +268,20 @@ TEST_F(StoreFaultTest, AnOldListKeptForItsReadersGoesWhenRetiredOrAtTheNextSave)
     EndSession(&session);
 }
 
+// When the keys beside Networks cannot be listed, the save looks for each of its own names
+// itself: one that is not there is no leftover, and nothing is said of it.
+TEST_F(StoreFaultTest, KeysBesideNetworksThatCannotBeListedAreLookedForByName)
+{
+    StorePair("0", "9.9.9.9", "8.8.8.8");
+    const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
+    StandinFailCall("RegEnumKeyExW", 0, ERROR_ACCESS_DENIED, "mDNS");
+    BeginStdoutCapture();
+    EXPECT_TRUE(SavePairList(rows, 1));
+    EXPECT_EQ("", EndStdoutCapture());
+    EXPECT_EQ(nullptr, LastSaveLeftAside());
+    EXPECT_TRUE(StoreHoldsExactly(rows, 1));
+}
+
 TEST_F(StoreFaultTest, RemovalStopsAtTheFirstSubtreeThatFails)
 {
     CreateKey(NETWORKS "\\a\\inner");

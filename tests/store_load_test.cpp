@@ -136,6 +136,15 @@ TEST_F(LoadTest, APairKeyThatIsALinkLoadsWhatItNames)
     EXPECT_EQ(DIFFERS_ROW_MISSING, reading.differences[0].kind);
     EXPECT_STREQ("0", reading.differences[0].keyName);
     FreeStoreReading(&reading);
+    // What the link names lacks a value: that field is empty, as for any pair key.
+    SetValue(OUTSIDE "\\Half", "IPsource", REG_SZ, "10.0.0.8");
+    CreateLink(NETWORKS "\\1", OUTSIDE "\\Half");
+    ASSERT_TRUE(ReadStore(READ_TO_SHOW, &reading));
+    ASSERT_EQ(2u, reading.pairCount);
+    EXPECT_STREQ("10.0.0.8", reading.pairs[1].sourceAddress);
+    EXPECT_STREQ("", reading.pairs[1].destinationAddress);
+    EXPECT_EQ(0, reading.pairs[1].enabled);
+    FreeStoreReading(&reading);
 }
 
 }  // namespace

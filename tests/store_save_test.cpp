@@ -307,6 +307,20 @@ TEST_F(RemoveKeyTreeTest, MissingKeyCountsAsRemoved)
     EXPECT_STREQ(NETWORKS "\\none", path);
 }
 
+// A key at the path that is a registry link goes as itself; what it names stays.
+TEST_F(RemoveKeyTreeTest, ALinkAtThePathIsRemovedNotFollowed)
+{
+    SetValue(OUTSIDE "\\Target\\inner", "Kept", REG_SZ, "yes");
+    CreateLink(NETWORKS "\\link", OUTSIDE "\\Target");
+    char path[KEY_TREE_PATH_SIZE];
+    BoundedCopy(path, NETWORKS "\\link");
+    BeginStdoutCapture();
+    EXPECT_TRUE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
+    EndStdoutCapture();
+    EXPECT_TRUE(SubkeyNames(NETWORKS).empty());
+    EXPECT_EQ(std::string("yes", 4), GetValue(OUTSIDE "\\Target\\inner", "Kept"));
+}
+
 TEST_F(RemoveKeyTreeTest, PathBeyondTheBufferFailsWithoutOverflow)
 {
     // Each level adds 201 characters: the third level no longer fits in 520.
