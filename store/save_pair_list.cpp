@@ -134,7 +134,7 @@ static Look CompareWithBase(SaveWork* work, HKEY oldKey, bool link, const StampS
         ClearStamps(&work->result->next, STAMPS_UNKNOWN);
         return LOOK_UNKNOWN;
     }
-    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL, false};
+    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
     HKEY readKey = oldKey;
     if (oldKey != NULL && link && RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey) != ERROR_SUCCESS)
         readKey = NULL;
@@ -156,7 +156,7 @@ static Look CompareWithBase(SaveWork* work, HKEY oldKey, bool link, const StampS
 static Look ReadBack(HKEY newKey, const StampSet* written)
 {
     DWORD values = 1;
-    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL, false};
+    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
     if (written->state != STAMPS_KNOWN || !ReadStamps(newKey, &now, &values)) {
         ClearStamps(&now, STAMPS_NEVER_READ);
         return LOOK_UNKNOWN;
@@ -264,7 +264,7 @@ static Look ReplacePairList(SaveWork* work, const PairRowText* rows, int rowCoun
         RemoveReplacedLists(work->product, &names, result->leftAside, &result->notes);
     }
     HKEY newKey = NULL;
-    StampSet written = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL, false};
+    StampSet written = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
     DWORD buildStarted = GetTickCount();
     if (look == LOOK_SAME) look = BuildAside(work, &names, rows, rowCount, &newKey, &written);
     DWORD buildMilliseconds = GetTickCount() - buildStarted;
@@ -289,13 +289,11 @@ static Look ReplacePairList(SaveWork* work, const PairRowText* rows, int rowCoun
     }
     if (look == LOOK_SAME) {
         result->storeTouched = true;
-        // From now on the store is compared with what this save wrote, watched from here
-        // through the key's own handle.
+        // From now on the store is compared with what this save wrote, watched from here.
+        WatchStamps(&written, newKey);
         written.ownKnown =
             RegQueryInfoKeyA(newKey, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, &written.own) ==
             ERROR_SUCCESS;
-        WatchOwnKey(&written, newKey);
-        newKey = NULL;
         if (!written.ownKnown) ClearStamps(&written, STAMPS_UNKNOWN);
         NoteNewest(result, &written);
         MoveStamps(&result->next, &written);

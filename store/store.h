@@ -108,7 +108,6 @@ struct StampSet {
     bool ownKnown;
     HKEY watched;      // a handle of the key read, with the notification armed, or NULL
     HANDLE changed;    // the notification's event
-    bool borrowed;     // `watched` is another's handle (a path's), not closed with the set
 };
 // Frees the set and drops its notification; it is then never read.
 void FreeStamps(StampSet* set);

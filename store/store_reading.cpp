@@ -123,13 +123,13 @@ static void NoteMissingRows(const StoreReading* reading, DifferenceList* differe
     free(named);
 }
 
-// Enumerates Networks, open in `networksKey`, into the reading, whose watch then holds the key
-// (or borrows it from the path that holds it for the save).
+// Enumerates Networks, open in `networksKey`, into the reading.
 static bool ReadNetworks(HKEY networksKey, REGSAM access, StoreReading* reading, DifferenceList* differences)
 {
-    // Armed before the first read: whatever changes below Networks from here on is another
-    // writer's, and a save finds it out even when it moved no time.
-    bool watched = WatchOwnKey(&reading->stamps, networksKey, networksKey == reading->path.networks);
+    // Armed before the first read, on a handle of the watch's own: whatever changes below
+    // Networks from here on is another writer's, and a save finds it out even when it moved
+    // no time. The key the save renames is never the handle watched.
+    bool watched = WatchStamps(&reading->stamps, networksKey);
     DWORD subkeys = 0, values = 0;
     if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL,
                          &reading->newest) != ERROR_SUCCESS) {
@@ -222,7 +222,7 @@ bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
         reading->path.networksIsLink = link;
     } else if (networksKey != NULL && networksKey != content) RegCloseKey(networksKey);
     if (read) read = ReadNetworks(content, access, reading, &differences);
-    else if (content != NULL) RegCloseKey(content);
+    if (content != NULL && content != reading->path.networks) RegCloseKey(content);
     if (read && (!OrderRows(reading) || differences.outOfMemory)) {
         reading->problem.trouble = STORE_OUT_OF_MEMORY;
         reading->problem.key = STORE_KEY_NETWORKS;

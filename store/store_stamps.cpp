@@ -7,8 +7,7 @@
 
 static void DropWatch(StampSet* set)
 {
-    if (set->watched != NULL && !set->borrowed) RegCloseKey(set->watched);
-    set->borrowed = false;
+    if (set->watched != NULL) RegCloseKey(set->watched);
     if (set->changed != NULL) CloseHandle(set->changed);
     set->watched = NULL;
     set->changed = NULL;
@@ -64,21 +63,6 @@ bool WatchStamps(StampSet* set, HKEY key)
         return false;
     }
     return true;
-}
-
-bool WatchOwnKey(StampSet* set, HKEY key, bool borrowed)
-{
-    DropWatch(set);
-    set->watched = key;
-    set->borrowed = borrowed;
-    set->changed = CreateEventA(NULL, TRUE, FALSE, NULL);
-    if (set->changed != NULL &&
-        RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, set->changed, TRUE) ==
-            ERROR_SUCCESS)
-        return true;
-    if (set->changed != NULL) CloseHandle(set->changed);
-    set->changed = NULL;
-    return false;
 }
 
 bool StampsWatchFired(const StampSet* set)

@@ -19,9 +19,6 @@ bool ReadStamps(HKEY key, StampSet* set, DWORD* values, bool watchedBefore = fal
 // handle of the set's own, before the key is read. False when it could not be armed: the
 // times alone then tell.
 bool WatchStamps(StampSet* set, HKEY key);
-// The same on `key` itself, which the set then owns (and closes), even when arming failed;
-// `borrowed`: the key stays its owner's.
-bool WatchOwnKey(StampSet* set, HKEY key, bool borrowed = false);
 // Whether the set's notification fired: something at or below the key read changed since.
 bool StampsWatchFired(const StampSet* set);
 // Adds one stamp; false (and the set unknown) when there is no memory.

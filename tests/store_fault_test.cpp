@@ -58,12 +58,13 @@ TEST_F(StoreFaultTest, TheLoadAsksForFullAccessToWhatItReads)
     std::vector<std::pair<std::string, REGSAM>> opens;
     for (size_t i = before; i < StandinKeyOpens().size(); ++i)
         opens.emplace_back(StandinKeyOpens()[i].path, StandinKeyOpens()[i].access);
-    // The path is walked a level at a time, reading only; Networks stays open for the watch
-    // on what was read.
+    // The path is walked a level at a time, reading only; the watch on what was read has a
+    // handle of its own, which asks only to be told of changes.
     EXPECT_EQ((std::vector<std::pair<std::string, REGSAM>>{{"Software", KEY_QUERY_VALUE},
                                                           {"Corvane Software", KEY_QUERY_VALUE},
                                                           {"mDNS", KEY_READ},
                                                           {"Networks", KEY_ALL_ACCESS},
+                                                          {"", KEY_NOTIFY},
                                                           {"0", KEY_ALL_ACCESS}}),
               opens);
     EXPECT_EQ(1, StandinOpenHandleCount()) << "the watch's own";
