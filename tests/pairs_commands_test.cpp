@@ -900,6 +900,12 @@ TEST_F(PairsCommandsTest, TheDryRunIsTheRealRun)
              CreateLink(NETWORKS, OUTSIDE);
          }},
         {"product key refuses", [] { StorePair("0", "10.0.0.6", "10.0.0.5"); }},
+        // Networks reads, but this account may not write it, so no save can replace it.
+        {"Networks not replaceable",
+         [] {
+             StorePair("0", "10.0.0.6", "10.0.0.5");
+             StandinDenyAccess(NETWORKS, KEY_SET_VALUE);
+         }},
     };
     struct Service {
         const char* name;
@@ -942,6 +948,13 @@ TEST_F(PairsCommandsTest, TheDryRunIsTheRealRun)
                     if (std::string(store.name) == "link at mDNS") {
                         EXPECT_EQ(PAIRS_STORE_UNUSABLE, dry.exitCode);
                         EXPECT_NE(std::string::npos, dry.standardError.find("\"mDNS\" is a registry link")) << dry.standardError;
+                    }
+                    if (std::string(store.name) == "Networks not replaceable" && command[0] == "set") {
+                        EXPECT_EQ(PAIRS_STORE_UNUSABLE, dry.exitCode);
+                        EXPECT_NE(std::string::npos,
+                                  dry.standardError.find("may not replace \"Networks\" (error 5): run mDNSPairs as an "
+                                                         "administrator"))
+                            << dry.standardError;
                     }
                     EXPECT_EQ(before, DescribeStore()) << "the dry run changed the store";
                     arm();
