@@ -5,7 +5,7 @@
 #include "console/address_arguments.h"
 #include "store/printable_text.h"
 #include "net/own_addresses.h"
-#include "resources/program_texts.h"
+#include "console/pairs_texts.h"
 
 // Dotted-decimal text exactly as the platform writes it, so that texts compare as addresses.
 bool IsAddressText(const char* text)

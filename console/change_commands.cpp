@@ -10,7 +10,7 @@
 #include "console/wanted_list.h"
 #include "editor/pair_rules.h"
 #include "net/own_addresses.h"
-#include "resources/program_texts.h"
+#include "console/pairs_texts.h"
 
 #define REASON_SIZE 512
 

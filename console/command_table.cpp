@@ -8,7 +8,7 @@
 #include "console/command_handlers.h"
 #include "console/command_line.h"
 #include "console/pairs_commands.h"
-#include "resources/program_texts.h"
+#include "console/pairs_texts.h"
 
 static const CommandShape kCommands[] = {
     {"list", "[--json]", "no arguments", 0, 0, false, OPTION_JSON,

@@ -12,7 +12,7 @@
 #include "console/pairs_commands.h"
 #include "console/pairs_export.h"
 #include "store/printable_text.h"
-#include "resources/program_texts.h"
+#include "console/pairs_texts.h"
 #include "store/store_names.h"
 
 #define MESSAGE_SIZE 640

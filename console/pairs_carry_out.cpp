@@ -8,6 +8,7 @@
 #include "console/store_words.h"
 #include "store/printable_text.h"
 #include "store/store_names.h"
+#include "console/pairs_texts.h"
 #include "resources/program_texts.h"
 
 // The save's words about its lock, on standard error: a script's log shows why a run waited.

@@ -7,7 +7,7 @@
 #include "console/pairs_plan.h"
 #include "console/store_words.h"
 #include "store/printable_text.h"
-#include "resources/program_texts.h"
+#include "console/pairs_texts.h"
 
 bool ReadStoreSaying(StoreReadPurpose purpose, StoreReading* reading)
 {

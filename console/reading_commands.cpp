@@ -12,7 +12,7 @@
 #include "console/program_version.h"
 #include "net/adapters.h"
 #include "net/own_addresses.h"
-#include "resources/program_texts.h"
+#include "console/pairs_texts.h"
 #include "store/store_names.h"
 
 #define VERSION_TEXT_SIZE 32
@@ -38,8 +38,10 @@ int ListPairs(const CommandLine& line, const OwnAddresses& own)
     }
     for (const PairRowText& row : rows) {
         char sourceHolder[ADDRESS_HOLDER_TEXT_SIZE], destinationHolder[ADDRESS_HOLDER_TEXT_SIZE];
-        DescribeAddressHolder(own, row.source, sourceHolder, sizeof sourceHolder);
-        DescribeAddressHolder(own, row.destination, destinationHolder, sizeof destinationHolder);
+        DescribeAddressHolder(own, row.source, TEXT_PAIRS_NOT_ON_THIS_COMPUTER, TEXT_PAIRS_ADAPTERS_UNAVAILABLE, sourceHolder,
+                              sizeof sourceHolder);
+        DescribeAddressHolder(own, row.destination, TEXT_PAIRS_NOT_ON_THIS_COMPUTER, TEXT_PAIRS_ADAPTERS_UNAVAILABLE,
+                              destinationHolder, sizeof destinationHolder);
         printf("%s\t%s\t%s\t%s\n", PrintableText(row.source).c_str(), PrintableText(row.destination).c_str(),
                PrintableText(sourceHolder).c_str(), PrintableText(destinationHolder).c_str());
     }

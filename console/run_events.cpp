@@ -2,7 +2,7 @@
 #include <stdio.h>
 
 #include "console/run_events.h"
-#include "resources/program_texts.h"
+#include "console/pairs_texts.h"
 
 void LogRun(const CommandLine& line, ListEvent event, int pairsBefore, int pairsAfter, const std::string& changes,
             const std::string& detail)

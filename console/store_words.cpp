@@ -4,7 +4,7 @@
 
 #include "console/pairs_commands.h"
 #include "console/store_words.h"
-#include "resources/program_texts.h"
+#include "console/pairs_texts.h"
 #include "store/printable_text.h"
 #include "store/store_names.h"
 

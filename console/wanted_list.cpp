@@ -6,7 +6,7 @@
 #include "store/printable_text.h"
 #include "console/wanted_list.h"
 #include "editor/pair_rules.h"
-#include "resources/program_texts.h"
+#include "console/pairs_texts.h"
 
 #define REASON_SIZE 512
 

@@ -15,6 +15,12 @@ static void AppendClause(char* text, size_t size, const char* separator, const c
     snprintf(text + used, size - used, "%s%s", used > 0 ? separator : "", clause);
 }
 
+// Which adapter holds an address, in the configurator's words.
+static void DescribeHolder(const OwnAddresses& own, const char* address, char* text, size_t size)
+{
+    DescribeAddressHolder(own, address, TEXT_NOT_ON_THIS_COMPUTER, TEXT_ADAPTERS_UNAVAILABLE, text, size);
+}
+
 int CountStalePairs(const OwnAddresses& own, const PairRowText* rows, int rowCount)
 {
     int stale = 0;
@@ -33,18 +39,18 @@ void FormatAddressLine(const OwnAddresses& own, const char* source, const char* 
     char clause[ADDRESS_LINE_SIZE];
     char holder[ADDRESS_HOLDER_TEXT_SIZE], otherHolder[ADDRESS_HOLDER_TEXT_SIZE];
     if (source[0] != 0) {
-        DescribeAddressHolder(own, source, holder, sizeof holder);
+        DescribeHolder(own, source, holder, sizeof holder);
         snprintf(clause, sizeof clause, TEXT_HOLDER_SOURCE, source, holder);
         AppendClause(text, size, " ", clause);
     }
     if (destination[0] != 0) {
-        DescribeAddressHolder(own, destination, holder, sizeof holder);
+        DescribeHolder(own, destination, holder, sizeof holder);
         snprintf(clause, sizeof clause, TEXT_HOLDER_DESTINATION, destination, holder);
         AppendClause(text, size, " ", clause);
     }
     if (rowSource != NULL && rowDestination != NULL) {
-        DescribeAddressHolder(own, rowSource, holder, sizeof holder);
-        DescribeAddressHolder(own, rowDestination, otherHolder, sizeof otherHolder);
+        DescribeHolder(own, rowSource, holder, sizeof holder);
+        DescribeHolder(own, rowDestination, otherHolder, sizeof otherHolder);
         snprintf(clause, sizeof clause, TEXT_HOLDER_SELECTED, rowSource, holder, rowDestination, otherHolder);
         AppendClause(text, size, "\r\n", clause);
     } else if (stalePairs > 0) {

@@ -10,7 +10,6 @@
 #include <string.h>
 
 #include "net/adapters.h"
-#include "resources/program_texts.h"
 
 #define ADAPTER_BUFFER_SIZE 16384
 #define ADAPTER_LIST_TRIES 3
@@ -116,11 +115,12 @@ bool FindAddressHolder(const OwnAddresses& own, const char* address, char* name,
     return false;
 }
 
-void DescribeAddressHolder(const OwnAddresses& own, const char* address, char* text, size_t size)
+void DescribeAddressHolder(const OwnAddresses& own, const char* address, const char* noneText, const char* unknownText,
+                           char* text, size_t size)
 {
     char name[ADAPTER_NAME_SIZE], network[ADDRESS_TEXT_SIZE + 4];
     if (FindAddressHolder(own, address, name, sizeof name, network, sizeof network))
         snprintf(text, size, "%s, %s", name, network);
     else
-        snprintf(text, size, "%s", own.adaptersKnown ? TEXT_NOT_ON_THIS_COMPUTER : TEXT_ADAPTERS_UNAVAILABLE);
+        snprintf(text, size, "%s", own.adaptersKnown ? noneText : unknownText);
 }

@@ -43,6 +43,7 @@ void FreeOwnAddresses(OwnAddresses* own);
 bool FindAddressHolder(const OwnAddresses& own, const char* address, char* name, size_t nameSize, char* network,
                        size_t networkSize);
 
-// Says which adapter holds `address`, as "Ethernet 2, 192.168.1.0/24", that none does, or
-// that the adapters are not known.
-void DescribeAddressHolder(const OwnAddresses& own, const char* address, char* text, size_t size);
+// Which adapter holds `address`, as "Ethernet 2, 192.168.1.0/24"; else the program's words
+// for none (`noneText`) or for adapters that are not known (`unknownText`).
+void DescribeAddressHolder(const OwnAddresses& own, const char* address, const char* noneText, const char* unknownText,
+                           char* text, size_t size);

@@ -182,7 +182,7 @@ std::string Holder(const char* address)
 {
     char text[ADDRESS_HOLDER_TEXT_SIZE];
     memset(text, 0xbd, sizeof text);
-    DescribeAddressHolder(g_own, address, text, sizeof text);
+    DescribeAddressHolder(g_own, address, "not on this computer", "adapter names unavailable", text, sizeof text);
     return text;
 }
 

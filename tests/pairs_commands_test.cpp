@@ -20,6 +20,7 @@
 #include "net/adapters.h"
 #include "net/local_addresses.h"
 #include "net/own_addresses.h"
+#include "console/pairs_texts.h"
 #include "resources/program_texts.h"
 #include "standin.h"
 #include "audit/change_events.h"

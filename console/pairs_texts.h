@@ -1,0 +1,119 @@
+// Every text the console companion shows, in one place: its results, its refusals, its
+// diagnostics and its help. The configurator's texts are in resources/program_texts.h; the
+// companion also prints the restart notice and the rules' messages from there.
+#pragma once
+
+#define TEXT_PAIRS_NOT_LOCAL "%s is not an IPv4 address of this computer."
+// %s: the Networks key as StoreShownAs() names it.
+#define TEXT_PAIRS_STORE_MISSING \
+    "The registry key %s does not exist, so there is no list of pairs. The Corvane mDNS Repeater " \
+    "service's installer creates it: install or repair the service."
+// %s: the key that could not be read, %ld the registry's error.
+#define TEXT_PAIRS_KEY_NOT_READABLE \
+    "The registry key %s cannot be read (error %ld). If this account may not read it, run mDNSPairs as an " \
+    "administrator."
+#define TEXT_PAIRS_STORE_BAD_NAME \
+    "The registry key %s holds a pair key named \"%s\" in this computer's code page, whose real name " \
+    "the code page cannot hold, so it cannot be read. Rename or remove it (regedit shows its name)."
+#define TEXT_PAIRS_UNKNOWN_ARGUMENT "\"%s\" is neither an IPv4 address nor the name of an adapter of this computer."
+#define TEXT_PAIRS_ADAPTER_WITHOUT_ADDRESS "The adapter \"%s\" has no IPv4 address."
+#define TEXT_PAIRS_ADAPTER_WITH_ADDRESSES \
+    "The adapter \"%s\" has more than one IPv4 address (%s): name the address instead."
+#define TEXT_PAIRS_NOT_STORED "The pair %s, %s is not in the list: nothing was changed."
+#define TEXT_PAIRS_ALREADY_SO "The list is already as asked: nothing was changed."
+#define TEXT_PAIRS_ALREADY_STORED "The pair %s, %s is already in the list: nothing was changed."
+#define TEXT_PAIRS_CONVERGED "The list is as asked: nothing would change."
+#define TEXT_PAIRS_USAGE_HINT "Run \"mDNSPairs help\" for the commands and their arguments."
+#define TEXT_PAIRS_HELP_HEAD \
+    "Usage: mDNSPairs COMMAND [ARGUMENTS] [OPTIONS]      (mDNSPairs help COMMAND: one command)\n" \
+    "Reads and changes the address pairs that the Corvane mDNS Repeater service bridges.\n" \
+    "\n"
+#define TEXT_PAIRS_HELP_CHANGE_OPTIONS \
+    "\n" \
+    "Options of add, remove, set, clear, import and prune:\n" \
+    "  --what-if          prints what the same command without --what-if would do (its plan, with\n" \
+    "                     the same exit code), and changes nothing\n" \
+    "  --restart          restarts the repeater service after a change, or when it runs an older list\n" \
+    "                     than the one stored; a stopped service stays stopped\n" \
+    "  --service NAME     the service's key name or display name (default: the one displayed as\n" \
+    "                     \"Corvane mDNS Repeater\"); also for check, status and restart\n" \
+    "A run plans first, from one reading of the store and the service: --what-if prints the plan;\n" \
+    "the real run prints it, carries it out, and says how it went. \"check ARGS\" answers for\n" \
+    "\"set ARGS --restart\". A pending restart a run will not act on is said on a line of its own\n" \
+    "(\"restart pending: ...\") and does not make the answer 2.\n"
+#define TEXT_PAIRS_HELP_TAIL \
+    "\n" \
+    "SOURCE and DESTINATION are IPv4 addresses of this computer, or names of its adapters\n" \
+    "(\"Ethernet 2\"), each standing for the adapter's one IPv4 address. Commands are read in any\n" \
+    "case. list, check, export, status, help and --version only read, and need no elevation.\n" \
+    "Texts from the store and adapter names are printed with control characters as \\xNN\n" \
+    "and backslashes doubled. Every change and every restart is written to the Application log\n" \
+    "(source \"Corvane mDNS Configurator\"); dry runs, check, list, status and export write nothing.\n" \
+    "\n" \
+    "Exit codes:\n" \
+    "  0  done, and nothing needed changing: the store is exactly the list (check: converged)\n" \
+    "  1  the store could not be made to hold the list (it holds the old one), or no memory\n" \
+    "  2  done, and the list changed or the service was restarted (check, --what-if: it would be)\n" \
+    "  3  refused by a rule; nothing was changed\n" \
+    "  4  usage error, or a FILE that is not of the export's shape; nothing was changed\n" \
+    "  5  the store cannot be used or saved: the Networks key is missing, a registry link, or a\n" \
+    "     key this account may not change; nothing was changed\n" \
+    "  6  another program changed the list before or while this saved; its change was kept\n" \
+    "     and nothing of this command's was stored: look, then run it again\n" \
+    "  7  changed, but the repeater service did not restart\n" \
+    "  8  whether another program changed the list could not be read; nothing was changed\n" \
+    "  9  the repeater service cannot be found or asked (status, restart)\n" \
+    " 10  this computer's addresses cannot be read, so no pair can be called stale (prune)\n"
+#define TEXT_PAIRS_NO_FILE "The file \"%s\" cannot be read: %s."
+#define TEXT_PAIRS_EVENT_NOT_WRITTEN \
+    "The event for this run could not be written to the Application log (error %lu); what was done stands."
+#define TEXT_PAIRS_ADDRESSES_UNKNOWN \
+    "This computer's addresses cannot be read (neither the host lookup nor the adapters answered), so no pair " \
+    "can be called stale: nothing was changed."
+#define TEXT_PAIRS_NONE_STALE "No stored pair names an address this computer does not have: nothing was changed."
+#define TEXT_PAIRS_STORE_UNSAVABLE "The list in %s cannot be saved: %s. Nothing was changed."
+// Why, for TEXT_PAIRS_STORE_UNSAVABLE: %s the key's name, %ld the registry's error.
+#define TEXT_PAIRS_UNSAVABLE_LINK "\"%s\" is a registry link, which the save never writes through"
+#define TEXT_PAIRS_UNSAVABLE_MISSING "\"%s\" is missing"
+#define TEXT_PAIRS_UNSAVABLE_DENIED \
+    "this account may not change \"%s\" (error %ld): run mDNSPairs as an administrator"
+#define TEXT_PAIRS_UNSAVABLE_NOT_REPLACEABLE \
+    "this account may not replace \"%s\" (error %ld): run mDNSPairs as an administrator"
+#define TEXT_PAIRS_DUPLICATE_PAIR \
+    "The pair %s, %s stands twice in the list asked for (either way round); a pair may stand only once."
+#define TEXT_PAIRS_NOT_AN_ADDRESS \
+    "The file \"%s\" asks for a text that is not an IPv4 address (line %d: %s \"%s\"); nothing was changed."
+#define TEXT_PAIRS_FILE_TOO_LARGE "The file \"%s\" is larger than %d MB, far beyond any export: it was not read."
+#define TEXT_PAIRS_OUT_OF_MEMORY "There was not enough memory to finish: nothing more was done."
+#define TEXT_PAIRS_NOT_AN_EXPORT "The file \"%s\" is not an export of mDNSPairs (%s)."
+#define TEXT_PAIRS_NO_VERSION "The version of this program cannot be read from its resources."
+#define TEXT_PAIRS_STORE_CHANGED \
+    "Another program changed the address pairs before or while this command saved them. Its change was " \
+    "kept, and nothing of this command's was stored. Look at the list, then run the command again."
+#define TEXT_PAIRS_STORE_UNCHECKED \
+    "Whether another program changed the address pairs since this command read them could not be " \
+    "checked (the registry could not be read): nothing was changed. Run the command again."
+#define TEXT_PAIRS_LOCK_WAITING "Another program is saving the address pairs: waiting up to 30 seconds for it."
+#define TEXT_PAIRS_LOCK_TIMED_OUT \
+    "The other program did not finish saving within 30 seconds. Saving without the lock; the list is " \
+    "still compared before and read back after."
+#define TEXT_PAIRS_LOCK_NAME_TAKEN \
+    "The name of the lock our programs save under is held by an object of another kind. Saving without " \
+    "the lock; the list is still compared before and read back after."
+#define TEXT_PAIRS_LOCK_UNAVAILABLE \
+    "The lock our programs save under could not be taken. Saving without it; the list is still compared " \
+    "before and read back after."
+#define TEXT_PAIRS_NOT_SAVED \
+    "The registry could not be made to hold the address pairs asked for. Nothing was changed: the " \
+    "registry holds the list it held before."
+// %s: the key the save stopped at, %ld the registry's error.
+#define TEXT_PAIRS_SAVE_STOPPED_AT "The save stopped at the registry key %s (error %ld)."
+#define TEXT_PAIRS_NOT_SAVED_OLD_ASIDE \
+    "The registry could not be made to hold the address pairs asked for, and the old list could not be " \
+    "put back in its place: %s is missing or holds another program's list, and the old list is in %s."
+#define TEXT_PAIRS_LEFT_ASIDE \
+    "The address pairs were saved. The old list could not be removed entirely: what remains of it is in " \
+    "%s, which the repeater service does not read; the next save tries to remove it again."
+// Where `list` says no adapter holds an address, or that the adapters are not known.
+#define TEXT_PAIRS_NOT_ON_THIS_COMPUTER "not on this computer"
+#define TEXT_PAIRS_ADAPTERS_UNAVAILABLE "adapter names unavailable"
