@@ -16,87 +16,14 @@
 
 #include "store/list_aside.h"
 #include "store/old_list_retirement.h"
+#include "store/save_lock.h"
+#include "store/save_work.h"
 #include "store/registry_links.h"
 #include "store/store.h"
 #include "store/store_names.h"
 #include "store/store_path.h"
 #include "store/store_stamps.h"
 
-#define SUBKEY_NAME_TEXT_SIZE 16  // "0" to "2147483647"
-
-// The byte count leaves out the NUL, as the repeater service's store always had it; the
-// registry stores one after the text all the same.
-static bool WriteText(HKEY key, const char* valueName, const char* text)
-{
-    return RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text)) == ERROR_SUCCESS;
-}
-
-// Creates `name` below `parent` and accepts only a key that is new: anything already there
-// (a link, another writer's key) is not this save's. A link is opened as itself, never
-// followed. The status, ERROR_ALREADY_EXISTS for a key that was there.
-static LONG CreateNewKey(HKEY parent, const char* name, REGSAM access, HKEY* key)
-{
-    DWORD disposition = 0;
-    LONG status = RegCreateKeyExA(parent, name, 0, NULL, REG_OPTION_OPEN_LINK, access, NULL, key, &disposition);
-    if (status != ERROR_SUCCESS || disposition == REG_CREATED_NEW_KEY) return status;
-    RegCloseKey(*key);
-    return ERROR_ALREADY_EXISTS;
-}
-
-// Writes one row into a new key and stamps it with the key's last write time, taken through
-// the handle that wrote it, right after the last value: a writer that changes the row later
-// shows in the read-back at the end, and one that added a value shows in the count now.
-// (Reading the four values back would cost more than the whole rest of the save under Wine;
-// and the key is the one being built beside Networks, which no reader of the list opens.)
-// False when the row is not all there as written.
-static bool WritePair(HKEY networksKey, int number, const PairRowText* row, StampSet* written)
-{
-    char subkeyName[SUBKEY_NAME_TEXT_SIZE];
-    snprintf(subkeyName, sizeof subkeyName, PAIR_KEY_NAME_BY_NUMBER, number);
-    HKEY pairKey;
-    if (CreateNewKey(networksKey, subkeyName, KEY_SET_VALUE | KEY_QUERY_VALUE, &pairKey) != ERROR_SUCCESS) return false;
-    const char* texts[PAIR_VALUE_COUNT];
-    PairValueTexts(row, texts);
-    bool rowWritten = true;
-    for (int which = 0; which < PAIR_VALUE_COUNT && rowWritten; ++which)
-        rowWritten = WriteText(pairKey, PairValueNames[which], texts[which]);
-    FILETIME lastWrite;
-    DWORD subkeys = 1, values = 0;
-    bool stamped = RegQueryInfoKeyA(pairKey, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL,
-                                    &lastWrite) == ERROR_SUCCESS;
-    bool holds = stamped && subkeys == 0 && values == PAIR_VALUE_COUNT;
-    RegCloseKey(pairKey);
-    // A row with more than was written was changed by someone else: it is not stamped, so
-    // the read-back sees a key this save does not know.
-    if (!stamped) ClearStamps(written, STAMPS_UNKNOWN);
-    else if (written->state == STAMPS_KNOWN && holds) AddStamp(written, subkeyName, &lastWrite);
-    return rowWritten;
-}
-
-
-// How a look at the store came out.
-enum Look {
-    LOOK_SAME,
-    LOOK_CHANGED,
-    LOOK_UNKNOWN,  // a read failed: whether another writer was at work cannot be told
-    LOOK_FAILED,   // a key could not be made, written or renamed
-};
-
-// One save's work, handed from step to step: what it compares with, and what it found and did.
-struct SaveWork {
-    const SaveRequest* request;
-    HKEY product;
-    HKEY networks;  // taken from the reading's path, or NULL
-    bool networksIsLink;
-    SaveResult* result;
-};
-
-// Notes what stopped the save, the first cause only; always LOOK_FAILED.
-static Look Failed(SaveWork* work, StoreKey key, const char* keyName, LONG status)
-{
-    if (work->result->failure.trouble == STORE_FINE) ProblemFromStatus(&work->result->failure, key, status, keyName);
-    return LOOK_FAILED;
-}
 
 // The newest write time of what a save wrote: the new Networks' own and its pair keys'.
 static void NoteNewest(SaveResult* result, const StampSet* written)
@@ -151,23 +78,6 @@ static Look CompareWithBase(SaveWork* work, HKEY oldKey, bool link, const StampS
     return look;
 }
 
-// Whether the new key holds exactly the keys written, none written since, and no values of
-// its own.
-static Look ReadBack(HKEY newKey, const StampSet* written)
-{
-    DWORD values = 1;
-    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
-    if (written->state != STAMPS_KNOWN || !ReadStamps(newKey, &now, &values)) {
-        ClearStamps(&now, STAMPS_NEVER_READ);
-        return LOOK_UNKNOWN;
-    }
-    // Its own time is the key's, not a pair's: the rows alone are compared here.
-    now.ownKnown = false;
-    Look look = SameStamps(&now, written) && values == 0 ? LOOK_SAME : LOOK_CHANGED;
-    ClearStamps(&now, STAMPS_NEVER_READ);
-    return look;
-}
-
 static SaveOutcome OutcomeOf(Look look)
 {
     switch (look) {
@@ -176,35 +86,6 @@ static SaveOutcome OutcomeOf(Look look)
     case LOOK_UNKNOWN: return SAVE_UNCHECKED;
     default: return SAVE_FAILED;
     }
-}
-
-// Builds the rows in a key made now beside Networks, and reads them back. `written` gets
-// their stamps. The key stays open in `newKey` when the look is LOOK_SAME.
-static Look BuildAside(SaveWork* work, const AsideNames* names, const PairRowText* rows, int rowCount, HKEY* newKey,
-                       StampSet* written)
-{
-    HKEY productKey = work->product;
-    RemovalNotes* notes = &work->result->notes;
-    // What an interrupted save left there is a half-built list of ours: it goes first.
-    if (names->building && !RemoveAsideKey(productKey, BUILDING_KEY_NAME, notes))
-        return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_ACCESS_DENIED);
-    // The new key must be new: anything there now is not this save's to fill.
-    LONG status = CreateNewKey(productKey, BUILDING_KEY_NAME, NETWORKS_SWAP_ACCESS | KEY_NOTIFY, newKey);
-    if (status != ERROR_SUCCESS) return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, status);
-    bool allWritten = true;
-    for (int row = 0; row < rowCount && allWritten; ++row)
-        allWritten = WritePair(*newKey, row, &rows[row], written);
-    SortStamps(written);
-    Look look = allWritten ? ReadBack(*newKey, written) : LOOK_FAILED;
-    // A writer in the key being built is another's change to what this save would store.
-    if (look != LOOK_SAME) Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_WRITE_FAULT);
-    if (look == LOOK_UNKNOWN) look = LOOK_FAILED;
-    if (look != LOOK_SAME) {
-        RemoveOpenTree(*newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, notes);
-        RegCloseKey(*newKey);
-        *newKey = NULL;
-    }
-    return look;
 }
 
 // Swaps the new list in: Networks aside under `asideName`, the new key to Networks. When
@@ -233,29 +114,60 @@ static Look SwapIn(SaveWork* work, HKEY oldKey, HKEY newKey, const char* asideNa
     return LOOK_CHANGED;
 }
 
+// Networks as the save replaces it: the one a reading held for this save (the one it compared),
+// or opened now as itself. None there is noted and is no failure; one that may not be opened
+// to be replaced is refused before anything is written.
+static Look TakeOldList(SaveWork* work, HKEY* oldKey, bool* link)
+{
+    *oldKey = work->networks;
+    *link = work->networksIsLink;
+    if (*oldKey != NULL) return LOOK_SAME;
+    LONG status = RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, NETWORKS_SWAP_ACCESS, oldKey);
+    if (status == ERROR_SUCCESS) {
+        *link = OpenKeyMayBeLink(*oldKey);
+        return LOOK_SAME;
+    }
+    *oldKey = NULL;
+    if (status == ERROR_FILE_NOT_FOUND) {
+        ++work->result->notes.keysNotFound;
+        return LOOK_SAME;
+    }
+    ++work->result->notes.keysNotOpened;
+    return Failed(work, STORE_KEY_NETWORKS, NULL, status);
+}
+
+// After the swap: what this save wrote becomes the base of the next, watched from here, and the
+// old tree is held aside for its readers (removed later through that handle). `oldKey` is the
+// result's from here on.
+static void KeepWhatTheSwapLeft(SaveWork* work, HKEY newKey, StampSet* written, HKEY oldKey, bool link,
+                                const char* asideName, DWORD buildMilliseconds, int rowCount)
+{
+    SaveResult* result = work->result;
+    result->storeTouched = true;
+    WatchStamps(written, newKey);
+    written->ownKnown =
+        RegQueryInfoKeyA(newKey, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, &written->own) ==
+        ERROR_SUCCESS;
+    if (!written->ownKnown) ClearStamps(written, STAMPS_UNKNOWN);
+    NoteNewest(result, written);
+    MoveStamps(&result->next, written);
+    if (oldKey == NULL) return;
+    DWORD oldKeys = 0;
+    RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, &oldKeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+    // A link's own key has no subkeys: it goes with its first delete.
+    HoldOldListForReaders(&result->held, oldKey, link ? 0 : oldKeys, asideName,
+                          ReaderGrace(buildMilliseconds, rowCount, oldKeys, work->request->leastReaderGrace));
+}
+
 // The save proper, with the path held.
 static Look ReplacePairList(SaveWork* work, const PairRowText* rows, int rowCount)
 {
-    const SaveRequest* request = work->request;
     SaveResult* result = work->result;
-    const StampSet* base = request->base != NULL && request->base->state != STAMPS_NEVER_READ ? request->base : NULL;
-    // The Networks a reading held for this save is the one it compared; else it is opened now.
-    HKEY oldKey = work->networks;
-    bool link = work->networksIsLink;
-    LONG status = oldKey != NULL ? ERROR_SUCCESS
-                                 : RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK,
-                                                 NETWORKS_SWAP_ACCESS, &oldKey);
-    if (work->networks == NULL && status == ERROR_SUCCESS) link = OpenKeyMayBeLink(oldKey);
-    Look look = LOOK_SAME;
-    if (status == ERROR_FILE_NOT_FOUND) {
-        ++result->notes.keysNotFound;
-        oldKey = NULL;
-    } else if (status != ERROR_SUCCESS) {
-        // Not ours to replace: refused before anything is written.
-        ++result->notes.keysNotOpened;
-        oldKey = NULL;
-        look = Failed(work, STORE_KEY_NETWORKS, NULL, status);
-    }
+    const StampSet* base =
+        work->request->base != NULL && work->request->base->state != STAMPS_NEVER_READ ? work->request->base : NULL;
+    HKEY oldKey;
+    bool link;
+    Look look = TakeOldList(work, &oldKey, &link);
     if (look == LOOK_SAME && base != NULL) look = CompareWithBase(work, oldKey, link, base);
     // Old lists that earlier saves could not remove are tried again; one that stays costs nothing.
     AsideNames names;
@@ -278,76 +190,19 @@ static Look ReplacePairList(SaveWork* work, const PairRowText* rows, int rowCoun
         look = LOOK_CHANGED;
         SeeStore(work);
     }
-    if (look != LOOK_SAME && newKey != NULL) {
-        RemoveOpenTree(newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, &result->notes);
-        RegCloseKey(newKey);
-        newKey = NULL;
-    }
+    if (look != LOOK_SAME && newKey != NULL) RemoveOpenTree(newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, &result->notes);
     if (look == LOOK_SAME) {
         look = SwapIn(work, oldKey, newKey, asideName);
         if (look == LOOK_CHANGED) SeeStore(work);
     }
     if (look == LOOK_SAME) {
-        result->storeTouched = true;
-        // From now on the store is compared with what this save wrote, watched from here.
-        WatchStamps(&written, newKey);
-        written.ownKnown =
-            RegQueryInfoKeyA(newKey, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, &written.own) ==
-            ERROR_SUCCESS;
-        if (!written.ownKnown) ClearStamps(&written, STAMPS_UNKNOWN);
-        NoteNewest(result, &written);
-        MoveStamps(&result->next, &written);
-        // The old tree is held aside for its readers, and removed through that handle.
-        DWORD oldKeys = 0;
-        if (oldKey != NULL) {
-            RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, &oldKeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
-            // A link's own key has no subkeys: it goes with its first delete.
-            HoldOldListForReaders(&result->held, oldKey, link ? 0 : oldKeys, asideName,
-                                  ReaderGrace(buildMilliseconds, rowCount, oldKeys, request->leastReaderGrace));
-            oldKey = NULL;
-        }
+        KeepWhatTheSwapLeft(work, newKey, &written, oldKey, link, asideName, buildMilliseconds, rowCount);
+        oldKey = NULL;
     }
     ClearStamps(&written, STAMPS_NEVER_READ);
     if (newKey != NULL) RegCloseKey(newKey);
     if (oldKey != NULL) RegCloseKey(oldKey);
     return look;
-}
-
-// Takes the lock that our programs share, saying what keeps it; false when it is not held.
-static bool TakeLock(HANDLE* mutex, const SaveRequest* request)
-{
-    SaveLockNote failure = SAVE_LOCK_UNAVAILABLE;
-    *mutex = CreateMutexA(NULL, FALSE, STORE_MUTEX_NAME);
-    if (*mutex == NULL) {
-        if (GetLastError() == ERROR_INVALID_HANDLE) failure = SAVE_LOCK_NAME_TAKEN;
-    } else {
-        DWORD waited = WaitForSingleObject(*mutex, 0);
-        if (waited == WAIT_TIMEOUT) {
-            if (request->noteLock) request->noteLock(SAVE_LOCK_WAITING, request->context);
-            waited = request->waitForLock ? request->waitForLock(*mutex, SAVE_LOCK_WAIT_MS, request->context)
-                                          : WaitForSingleObject(*mutex, SAVE_LOCK_WAIT_MS);
-        }
-        // An abandoned lock is ours now; the compare shows whatever its holder left.
-        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return true;
-        if (waited == WAIT_TIMEOUT) failure = SAVE_LOCK_TIMED_OUT;
-    }
-    if (request->noteLock) request->noteLock(failure, request->context);
-    return false;
-}
-
-bool RetireOldList(HeldOldList* held, char left[ASIDE_NAME_SIZE], RemovalNotes* notes)
-{
-    left[0] = 0;
-    // Its readers are waited for without the lock; it is removed under the lock.
-    if (!WaitForOldListReaders(held)) return true;
-    SaveRequest quiet;
-    memset(&quiet, 0, sizeof quiet);
-    HANDLE mutex;
-    bool locked = TakeLock(&mutex, &quiet);
-    bool removed = RemoveHeldOldList(held, notes, left);
-    if (locked) ReleaseMutex(mutex);
-    if (mutex != NULL) CloseHandle(mutex);
-    return removed;
 }
 
 SaveResult SavePairListOver(const PairRowText* rows, int rowCount, const SaveRequest* request)

@@ -53,6 +53,15 @@ static bool ReadThroughLink(HKEY networksKey, REGSAM access, StoreReading* readi
     return true;
 }
 
+// The record's name, and the stamp and newest time its key's last write gives.
+static void NoteName(StoreReading* reading, NetworkPair* pair, const char* name, const FILETIME& lastWrite)
+{
+    memcpy(pair->subkeyName, name, strlen(name) + 1);
+    pair->subkeyNameLength = (DWORD)strlen(name);
+    if (LaterTime(&lastWrite, &reading->newest)) reading->newest = lastWrite;
+    if (reading->stamps.state == STAMPS_KNOWN) AddStamp(&reading->stamps, name, &lastWrite);
+}
+
 // One subkey of Networks into record `index`. A subkey that cannot be listed leaves the
 // record empty and still counted; one that cannot be opened stops the reading.
 static bool ReadPairKey(HKEY networksKey, DWORD index, REGSAM access, StoreReading* reading, DifferenceList* differences)
@@ -77,10 +86,7 @@ static bool ReadPairKey(HKEY networksKey, DWORD index, REGSAM access, StoreReadi
         reading->newestKnown = false;
         return true;
     }
-    memcpy(pair->subkeyName, name, strlen(name) + 1);
-    pair->subkeyNameLength = (DWORD)strlen(name);
-    if (LaterTime(&lastWrite, &reading->newest)) reading->newest = lastWrite;
-    if (reading->stamps.state == STAMPS_KNOWN) AddStamp(&reading->stamps, name, &lastWrite);
+    NoteName(reading, pair, name, lastWrite);
     // Opened as itself; a link is read through what it names, as the repeater service reads it.
     HKEY pairKey;
     status = RegOpenKeyExA(networksKey, name, REG_OPTION_OPEN_LINK, access, &pairKey);
@@ -187,6 +193,21 @@ static LONG OpenNetworks(HKEY productKey, REGSAM access, REGSAM contentAccess, H
     return status;
 }
 
+// Networks for the reading: to change it, it must open with what the save asks of it, and when
+// this account may not, the reading says why no save may change it and opens it to read.
+static LONG OpenNetworksFor(StoreReading* reading, bool held, REGSAM access, HKEY* networksKey, HKEY* content,
+                            bool* link)
+{
+    LONG status = held ? OpenNetworks(reading->path.product, NETWORKS_SWAP_ACCESS, access, networksKey, content, link)
+                       : ERROR_ACCESS_DENIED;
+    if (held && status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        ProblemFromStatus(&reading->unsavable, STORE_KEY_NETWORKS, status, NULL);
+    if (held && status != ERROR_ACCESS_DENIED) return status;
+    if (*networksKey != NULL && *networksKey != *content) RegCloseKey(*networksKey);
+    if (*content != NULL) RegCloseKey(*content);
+    return OpenNetworks(reading->path.product, access, access, networksKey, content, link);
+}
+
 bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
 {
     memset(reading, 0, sizeof *reading);
@@ -203,16 +224,7 @@ bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
     REGSAM access = ListAccess(purpose);
     HKEY networksKey = NULL, content = NULL;
     bool link = false;
-    // To change it, Networks must open with what the save asks of it; reading needs less.
-    LONG status = held ? OpenNetworks(reading->path.product, NETWORKS_SWAP_ACCESS, access, &networksKey, &content, &link)
-                       : ERROR_ACCESS_DENIED;
-    if (held && status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-        ProblemFromStatus(&reading->unsavable, STORE_KEY_NETWORKS, status, NULL);
-    if (!held || status == ERROR_ACCESS_DENIED) {
-        if (networksKey != NULL && networksKey != content) RegCloseKey(networksKey);
-        if (content != NULL) RegCloseKey(content);
-        status = OpenNetworks(reading->path.product, access, access, &networksKey, &content, &link);
-    }
+    LONG status = OpenNetworksFor(reading, held, access, &networksKey, &content, &link);
     bool read = status == ERROR_SUCCESS;
     if (!read) ProblemFromStatus(&reading->problem, STORE_KEY_NETWORKS, status, NULL);
     if (read && link) AddDifference(&differences, DIFFERS_LEVEL_LINK, NETWORKS_KEY_NAME);

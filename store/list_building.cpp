@@ -1,0 +1,112 @@
+// The new list, built in a key of its own beside Networks and read back before any swap, and
+// what stops a save.
+#include <stdio.h>
+#include <string.h>
+
+#include "store/save_work.h"
+#include "store/store_names.h"
+#include "store/store_path.h"
+#include "store/store_stamps.h"
+
+#define SUBKEY_NAME_TEXT_SIZE 16  // "0" to "2147483647"
+
+// Notes what stopped the save, the first cause only; always LOOK_FAILED.
+Look Failed(SaveWork* work, StoreKey key, const char* keyName, LONG status)
+{
+    if (work->result->failure.trouble == STORE_FINE) ProblemFromStatus(&work->result->failure, key, status, keyName);
+    return LOOK_FAILED;
+}
+
+// The byte count leaves out the NUL, as the repeater service's store always had it; the
+// registry stores one after the text all the same.
+static bool WriteText(HKEY key, const char* valueName, const char* text)
+{
+    return RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text)) == ERROR_SUCCESS;
+}
+
+// Creates `name` below `parent` and accepts only a key that is new: anything already there
+// (a link, another writer's key) is not this save's. A link is opened as itself, never
+// followed. The status, ERROR_ALREADY_EXISTS for a key that was there.
+static LONG CreateNewKey(HKEY parent, const char* name, REGSAM access, HKEY* key)
+{
+    DWORD disposition = 0;
+    LONG status = RegCreateKeyExA(parent, name, 0, NULL, REG_OPTION_OPEN_LINK, access, NULL, key, &disposition);
+    if (status != ERROR_SUCCESS || disposition == REG_CREATED_NEW_KEY) return status;
+    RegCloseKey(*key);
+    return ERROR_ALREADY_EXISTS;
+}
+
+// Writes one row into a new key and stamps it with the key's last write time, taken through
+// the handle that wrote it, right after the last value: a writer that changes the row later
+// shows in the read-back at the end, and one that added a value shows in the count now.
+// (Reading the four values back would cost more than the whole rest of the save under Wine;
+// and the key is the one being built beside Networks, which no reader of the list opens.)
+// False when the row is not all there as written.
+static bool WritePair(HKEY networksKey, int number, const PairRowText* row, StampSet* written)
+{
+    char subkeyName[SUBKEY_NAME_TEXT_SIZE];
+    snprintf(subkeyName, sizeof subkeyName, PAIR_KEY_NAME_BY_NUMBER, number);
+    HKEY pairKey;
+    if (CreateNewKey(networksKey, subkeyName, KEY_SET_VALUE | KEY_QUERY_VALUE, &pairKey) != ERROR_SUCCESS) return false;
+    const char* texts[PAIR_VALUE_COUNT];
+    PairValueTexts(row, texts);
+    bool rowWritten = true;
+    for (int which = 0; which < PAIR_VALUE_COUNT && rowWritten; ++which)
+        rowWritten = WriteText(pairKey, PairValueNames[which], texts[which]);
+    FILETIME lastWrite;
+    DWORD subkeys = 1, values = 0;
+    bool stamped = RegQueryInfoKeyA(pairKey, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL,
+                                    &lastWrite) == ERROR_SUCCESS;
+    bool holds = stamped && subkeys == 0 && values == PAIR_VALUE_COUNT;
+    RegCloseKey(pairKey);
+    // A row with more than was written was changed by someone else: it is not stamped, so
+    // the read-back sees a key this save does not know.
+    if (!stamped) ClearStamps(written, STAMPS_UNKNOWN);
+    else if (written->state == STAMPS_KNOWN && holds) AddStamp(written, subkeyName, &lastWrite);
+    return rowWritten;
+}
+
+// Whether the new key holds exactly the keys written, none written since, and no values of
+// its own.
+static Look ReadBack(HKEY newKey, const StampSet* written)
+{
+    DWORD values = 1;
+    StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
+    if (written->state != STAMPS_KNOWN || !ReadStamps(newKey, &now, &values)) {
+        ClearStamps(&now, STAMPS_NEVER_READ);
+        return LOOK_UNKNOWN;
+    }
+    // Its own time is the key's, not a pair's: the rows alone are compared here.
+    now.ownKnown = false;
+    Look look = SameStamps(&now, written) && values == 0 ? LOOK_SAME : LOOK_CHANGED;
+    ClearStamps(&now, STAMPS_NEVER_READ);
+    return look;
+}
+
+Look BuildAside(SaveWork* work, const AsideNames* names, const PairRowText* rows, int rowCount, HKEY* newKey,
+                       StampSet* written)
+{
+    HKEY productKey = work->product;
+    RemovalNotes* notes = &work->result->notes;
+    // What an interrupted save left there is a half-built list of ours: it goes first.
+    if (names->building && !RemoveAsideKey(productKey, BUILDING_KEY_NAME, notes))
+        return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_ACCESS_DENIED);
+    // The new key must be new: anything there now is not this save's to fill.
+    LONG status = CreateNewKey(productKey, BUILDING_KEY_NAME, NETWORKS_SWAP_ACCESS | KEY_NOTIFY, newKey);
+    if (status != ERROR_SUCCESS) return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, status);
+    bool allWritten = true;
+    for (int row = 0; row < rowCount && allWritten; ++row)
+        allWritten = WritePair(*newKey, row, &rows[row], written);
+    SortStamps(written);
+    Look look = allWritten ? ReadBack(*newKey, written) : LOOK_FAILED;
+    // A writer in the key being built is another's change to what this save would store.
+    if (look != LOOK_SAME) Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_WRITE_FAULT);
+    if (look == LOOK_UNKNOWN) look = LOOK_FAILED;
+    if (look != LOOK_SAME) {
+        RemoveOpenTree(*newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, notes);
+        RegCloseKey(*newKey);
+        *newKey = NULL;
+    }
+    return look;
+}
+
