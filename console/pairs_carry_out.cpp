@@ -43,15 +43,28 @@ static std::string NotSavedText(const SaveResult& result)
     return text;
 }
 
-// The old list the save swapped out: its readers' grace is waited out here, so that the exit
-// code still says what stays of it.
-static std::string RetireAside(SaveResult* result)
+// An old list another program wrote to after a save put it aside: said, and logged.
+static std::string SayAsideChanged(const CommandLine& line, const char* aside)
 {
-    char left[ASIDE_NAME_SIZE] = "";
+    if (aside[0] == 0) return "";
+    char text[1024];
+    snprintf(text, sizeof text, TEXT_PAIRS_ASIDE_CHANGED, AsidePath(aside).c_str());
+    fprintf(stderr, "%s\n", text);
+    LogRun(line, LIST_EVENT_REFUSED, -1, -1, "", text);
+    return text;
+}
+
+// The old list the save swapped out: removed here when its readers' grace ends within half a
+// second, else left, marked, for the next save of either program; nobody waits for readers.
+static std::string RetireAside(const CommandLine& line, SaveResult* result)
+{
+    char left[ASIDE_NAME_SIZE] = "", changed[ASIDE_NAME_SIZE] = "";
     RemovalNotes notes = {0, 0};
-    bool removed = RetireOldList(&result->held, left, &notes);
+    RetireOldList(&result->held, READER_GRACE_WAIT_MAX_MS, left, changed, &notes);
     SayRemovalNotes(notes);
-    if (removed && result->leftAside[0] == 0) return "";
+    SayAsideChanged(line, result->changedAside);
+    SayAsideChanged(line, changed);
+    if (left[0] == 0 && result->leftAside[0] == 0) return "";
     char text[1024];
     snprintf(text, sizeof text, TEXT_PAIRS_LEFT_ASIDE, AsidePath(result->leftAside[0] ? result->leftAside : left).c_str());
     fprintf(stderr, "%s\n", text);
@@ -62,7 +75,7 @@ static std::string RetireAside(SaveResult* result)
 static int Save(const CommandLine& line, PairsPlan& plan, SaveResult* result)
 {
     // The store must still be what the plan read, or another writer's work would be lost.
-    SaveRequest request = {&plan.reading.stamps, &plan.reading.path, NULL, NoteLock, NULL, READER_GRACE_MIN_MS};
+    SaveRequest request = {&plan.reading.stamps, &plan.reading.path, NULL, NoteLock, NULL, READER_GRACE_BY_SIZE};
     *result = SavePairListOver(plan.wanted.data(), (int)plan.wanted.size(), &request);
     // The key removal's diagnostics are diagnostics: standard output is the result.
     SayRemovalNotes(result->notes);
@@ -72,7 +85,7 @@ static int Save(const CommandLine& line, PairsPlan& plan, SaveResult* result)
     switch (result->outcome) {
     case SAVE_DONE: {
         // The list is saved; an old tree that stayed aside is said, and does not fail the run.
-        std::string aside = RetireAside(result);
+        std::string aside = RetireAside(line, result);
         LogRun(line, LIST_EVENT_SAVED, before, after, changes, aside);
         exitCode = PAIRS_CHANGED;
         break;

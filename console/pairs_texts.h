@@ -114,6 +114,10 @@
 #define TEXT_PAIRS_LEFT_ASIDE \
     "The address pairs were saved. The old list could not be removed entirely: what remains of it is in " \
     "%s, which the repeater service does not read; the next save tries to remove it again."
+// %s: where the list another program wrote to is.
+#define TEXT_PAIRS_ASIDE_CHANGED \
+    "Another program wrote to the old list of address pairs after it was replaced. Its change is kept " \
+    "in %s, which the repeater service does not read: no save removes that key."
 // Where `list` says no adapter holds an address, or that the adapters are not known.
 #define TEXT_PAIRS_NOT_ON_THIS_COMPUTER "not on this computer"
 #define TEXT_PAIRS_ADAPTERS_UNAVAILABLE "adapter names unavailable"

@@ -19,7 +19,7 @@ void BeginSheetSession(SheetSession* session, StoreReading* reading)
     session->knownValid = true;
     memset(&session->own, 0, sizeof session->own);
     memset(&session->held, 0, sizeof session->held);
-    session->leastReaderGrace = READER_GRACE_MIN_MS;
+    session->readerGrace = READER_GRACE_BY_SIZE;
 }
 
 // The full path of an old list left aside below the product key.
@@ -34,6 +34,18 @@ static void TellLeftAside(const SaveAnswers* answers, const char* aside)
     AsidePath(aside, path, sizeof path);
     char text[ANSWER_TEXT_SIZE];
     snprintf(text, sizeof text, TEXT_SAVE_LEFT_ASIDE, path);
+    answers->tell(text, false, answers->context);
+}
+
+// An old list another program wrote to after a save put it aside: a box and the audit trail.
+static void TellAsideChanged(const SaveAnswers* answers, const char* aside)
+{
+    if (aside[0] == 0) return;
+    char path[ANSWER_TEXT_SIZE / 2];
+    AsidePath(aside, path, sizeof path);
+    char text[ANSWER_TEXT_SIZE];
+    snprintf(text, sizeof text, TEXT_SAVE_ASIDE_CHANGED, path);
+    NoteAsideChanged(aside);
     answers->tell(text, false, answers->context);
 }
 
@@ -62,20 +74,23 @@ static void PrintNotes(const RemovalNotes& notes)
     for (int i = 0; i < notes.keysNotOpened; ++i) printf("Error opening key.\n");
 }
 
-// One save over `base`. An old list the session held goes first, once its readers' grace is
-// over; what the save found or wrote becomes the base of the next.
+// One save over `base`. An old list the session held goes first when its readers' grace is
+// over, or is left to the save, without a wait on the window's thread; what the save found or
+// wrote becomes the base of the next.
 static SaveResult SaveOnce(const PairRowText* rows, int rowCount, SaveRequest* request, SheetSession* session,
-                           const StampSet* base)
+                           const StampSet* base, const SaveAnswers* answers)
 {
-    char left[ASIDE_NAME_SIZE];
+    char left[ASIDE_NAME_SIZE], changed[ASIDE_NAME_SIZE];
     RemovalNotes earlier = {0, 0};
-    RetireOldList(&session->held, left, &earlier);
+    RetireOldList(&session->held, 0, left, changed, &earlier);
     PrintNotes(earlier);
+    TellAsideChanged(answers, changed);
     request->base = base;
     request->path = NULL;
-    request->leastReaderGrace = session->leastReaderGrace;
+    request->readerGrace = session->readerGrace;
     SaveResult result = SavePairListOver(rows, rowCount, request);
     PrintNotes(result.notes);
+    TellAsideChanged(answers, result.changedAside);
     if (!result.productKeyUsable) FatalSettingsError();
     session->held = result.held;
     memset(&result.held, 0, sizeof result.held);
@@ -85,7 +100,7 @@ static SaveResult SaveOnce(const PairRowText* rows, int rowCount, SaveRequest* r
 bool SaveAnswering(const PairRowText* rows, int rowCount, SaveRequest* request, const SaveAnswers* answers,
                    SheetSession* session)
 {
-    SaveResult result = SaveOnce(rows, rowCount, request, session, &session->base);
+    SaveResult result = SaveOnce(rows, rowCount, request, session, &session->base, answers);
     NoteSheetSave(session, result, rows, rowCount, false);
     // Yes replaces what the refused save found; when that changes again meanwhile, ask again.
     while (result.outcome == SAVE_STORE_CHANGED || result.outcome == SAVE_UNCHECKED) {
@@ -99,7 +114,7 @@ bool SaveAnswering(const PairRowText* rows, int rowCount, SaveRequest* request, 
         StampSet seen = result.next;
         memset(&result.next, 0, sizeof result.next);
         FreeSaveResult(&result);
-        result = SaveOnce(rows, rowCount, request, session, seen.state == STAMPS_UNKNOWN ? NULL : &seen);
+        result = SaveOnce(rows, rowCount, request, session, seen.state == STAMPS_UNKNOWN ? NULL : &seen, answers);
         FreeStamps(&seen);
         NoteSheetSave(session, result, rows, rowCount, true);
     }
@@ -117,9 +132,10 @@ bool SaveAnswering(const PairRowText* rows, int rowCount, SaveRequest* request, 
 
 void RetireAnswering(const SaveAnswers* answers, SheetSession* session)
 {
-    char left[ASIDE_NAME_SIZE];
+    char left[ASIDE_NAME_SIZE], changed[ASIDE_NAME_SIZE];
     RemovalNotes notes = {0, 0};
-    bool removed = RetireOldList(&session->held, left, &notes);
+    RetireOldList(&session->held, READER_GRACE_WAIT_MAX_MS, left, changed, &notes);
     PrintNotes(notes);
-    if (!removed) TellLeftAside(answers, left);
+    if (left[0] != 0) TellLeftAside(answers, left);
+    TellAsideChanged(answers, changed);
 }

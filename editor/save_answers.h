@@ -14,7 +14,7 @@ struct SheetSession {
     std::vector<PairRowText> known;  // the list the store is known to hold, for the audit trail
     bool knownValid;
     HeldOldList held;                // the old list the last save kept for its readers
-    DWORD leastReaderGrace;          // READER_GRACE_MIN_MS
+    DWORD readerGrace;               // READER_GRACE_BY_SIZE
 };
 
 // Starts a session from the start-up reading: takes its stamps and its rows.
@@ -39,5 +39,6 @@ bool SaveAnswering(const PairRowText* rows, int rowCount, SaveRequest* request, 
                    SheetSession* session);
 
 // When the sheet has closed: removes the old list the last save swapped out, once its
-// readers' grace has passed, and tells where what stays of it is.
+// readers' grace has passed (waiting for that half a second at most; a longer grace is left
+// to a later save), and tells where what stays of it is.
 void RetireAnswering(const SaveAnswers* answers, SheetSession* session);

@@ -1,4 +1,5 @@
 // The configurator's events, with the same difference lines as the companion's.
+#include <stdio.h>
 #include <stdlib.h>
 
 #include <vector>
@@ -6,6 +7,7 @@
 #include "editor/save_events.h"
 #include "audit/change_events.h"
 #include "editor/pair_list_changes.h"
+#include "resources/program_texts.h"
 #include "store/printable_text.h"
 
 #define CONFIGURATOR_NAME "mDNSConfig"
@@ -59,6 +61,13 @@ void NoteSheetSave(SheetSession* session, const SaveResult& result, const PairRo
     default:
         break;  // the question follows, and its answer is what is logged
     }
+}
+
+void NoteAsideChanged(const char* aside)
+{
+    char detail[512];
+    snprintf(detail, sizeof detail, TEXT_EVENT_ASIDE_CHANGED, aside);
+    Report(LIST_EVENT_REFUSED, -1, -1, "", detail);
 }
 
 void NoteSheetSaveQuestion(SheetSession* session, SaveOutcome outcome, const PairRowText* rows, int rowCount,

@@ -17,3 +17,6 @@ void NoteSheetSave(SheetSession* session, const SaveResult& result, const PairRo
 // answered the question: Yes replaces it, No keeps it.
 void NoteSheetSaveQuestion(SheetSession* session, SaveOutcome outcome, const PairRowText* rows, int rowCount,
                            bool answeredYes);
+
+// Another program wrote to an old list after a save put it aside as `aside`; it is kept.
+void NoteAsideChanged(const char* aside);

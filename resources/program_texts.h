@@ -21,6 +21,15 @@
     "The address pairs were saved.\r\n\r\n" \
     "The old list could not be removed entirely. What remains of it is in the registry key %s, which " \
     "the repeater service does not read; the next save tries to remove it again."
+// An old list that another program wrote to after a save put it aside (%s: where it is).
+#define TEXT_SAVE_ASIDE_CHANGED \
+    "Another program wrote to the old list of address pairs after it was replaced. Its change is kept " \
+    "in the registry key %s, which the repeater service does not read: no save removes that key. Look " \
+    "at it, and remove it when it is not needed."
+// The same, as the audit trail says it (%s: the key's name beside Networks).
+#define TEXT_EVENT_ASIDE_CHANGED \
+    "Another program wrote to the old list after it was replaced; its change is kept in \"%s\", which no " \
+    "save removes."
 // The save's own boxes, beside its question: the fatal settings error keeps "Corvane Software".
 #define CAPTION_SAVE_ERROR "Corvane mDNS Configurator"
 

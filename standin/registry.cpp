@@ -69,10 +69,16 @@ unsigned g_clockTick = 1;
 // the registry's and the processes' times are when an administrator sets the clock.
 long long g_clockSkew = 0;
 
+// A millisecond slept is 10,000 of the registry's 100-nanosecond units, as on Windows.
+unsigned long long Now(void)
+{
+    return g_clock - g_clock % g_clockTick + g_clockTick + 10000ULL * GetTickCount() + g_clockSkew;
+}
+
 unsigned long long NextTime(void)
 {
     ++g_clock;
-    return g_clock - g_clock % g_clockTick + g_clockTick + g_clockSkew;
+    return Now();
 }
 
 void Touch(Key* key)
@@ -85,6 +91,13 @@ void Touch(Key* key)
 unsigned long long StandinNextRegistryTime(void)
 {
     return NextTime();
+}
+
+void WINAPI GetSystemTimeAsFileTime(LPFILETIME time)
+{
+    unsigned long long now = Now();
+    time->dwLowDateTime = (DWORD)now;
+    time->dwHighDateTime = (DWORD)(now >> 32);
 }
 
 void StandinSetClockTick(unsigned writes)

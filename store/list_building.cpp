@@ -83,30 +83,33 @@ static Look ReadBack(HKEY newKey, const StampSet* written)
     return look;
 }
 
-Look BuildAside(SaveWork* work, const AsideNames* names, const PairRowText* rows, int rowCount, HKEY* newKey,
-                       StampSet* written)
+Look BuildAside(SaveWork* work, AsideNames* names, const PairRowText* rows, int rowCount, HKEY* newKey,
+                StampSet* written)
 {
     HKEY productKey = work->product;
     RemovalNotes* notes = &work->result->notes;
-    // What an interrupted save left there is a half-built list of ours: it goes first.
-    if (names->building && !RemoveAsideKey(productKey, BUILDING_KEY_NAME, notes))
-        return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_ACCESS_DENIED);
+    LONG status;
+    if (!TakeBuildingName(productKey, names, notes, &work->building, &status))
+        return Failed(work, STORE_KEY_ASIDE, work->building, status);
+    if (strcmp(work->building, BUILDING_KEY_NAME) != 0)
+        snprintf(work->result->builtIn, sizeof work->result->builtIn, "%s", work->building);
+    char path[KEY_TREE_PATH_SIZE];
+    snprintf(path, sizeof path, "%s\\%s", PRODUCT_KEY_PATH, work->building);
     // The new key must be new: anything there now is not this save's to fill.
-    LONG status = CreateNewKey(productKey, BUILDING_KEY_NAME, NETWORKS_SWAP_ACCESS | KEY_NOTIFY, newKey);
-    if (status != ERROR_SUCCESS) return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, status);
+    status = CreateNewKey(productKey, work->building, NETWORKS_SWAP_ACCESS | KEY_NOTIFY, newKey);
+    if (status != ERROR_SUCCESS) return Failed(work, STORE_KEY_ASIDE, work->building, status);
     bool allWritten = true;
     for (int row = 0; row < rowCount && allWritten; ++row)
         allWritten = WritePair(*newKey, row, &rows[row], written);
     SortStamps(written);
     Look look = allWritten ? ReadBack(*newKey, written) : LOOK_FAILED;
     // A writer in the key being built is another's change to what this save would store.
-    if (look != LOOK_SAME) Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_WRITE_FAULT);
+    if (look != LOOK_SAME) Failed(work, STORE_KEY_ASIDE, work->building, ERROR_WRITE_FAULT);
     if (look == LOOK_UNKNOWN) look = LOOK_FAILED;
     if (look != LOOK_SAME) {
-        RemoveOpenTree(*newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, notes);
+        RemoveOpenTree(*newKey, path, notes);
         RegCloseKey(*newKey);
         *newKey = NULL;
     }
     return look;
 }
-

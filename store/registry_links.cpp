@@ -56,3 +56,23 @@ bool KeyMayBeLink(HKEY parent, const char* name)
     RegCloseKey(key);
     return mayBeLink;
 }
+
+bool LinkTargetLastName(HKEY key, char* name, DWORD size)
+{
+    name[0] = 0;
+    // A native path in UTF-16, as the platform keeps it; the A call hands a link's bytes as they are.
+    BYTE data[1024];
+    DWORD type = REG_NONE, length = sizeof data;
+    if (RegQueryValueExA(key, LINK_VALUE_NAME, NULL, &type, data, &length) != ERROR_SUCCESS || type != REG_LINK)
+        return false;
+    DWORD units = length / 2, start = 0;
+    for (DWORD i = 0; i < units; ++i)
+        if (data[2 * i] == '\\' && data[2 * i + 1] == 0) start = i + 1;
+    // Only a plain ASCII name that fits can be one of ours.
+    if (units - start >= size) return true;
+    for (DWORD i = start; i < units; ++i)
+        if (data[2 * i + 1] != 0 || data[2 * i] == 0 || data[2 * i] >= 128) return true;
+    for (DWORD i = start; i < units; ++i) name[i - start] = (char)data[2 * i];
+    name[units - start] = 0;
+    return true;
+}

@@ -23,3 +23,7 @@ bool OpenPlainKey(HKEY parent, const char* name, REGSAM access, HKEY* key);
 // True when `name` below `parent` is a registry link, or may be one because it cannot be
 // looked at; false when it is a plain key or does not exist.
 bool KeyMayBeLink(HKEY parent, const char* name);
+
+// The last name in the path the link that `key` holds (opened as itself) names, in `name`
+// ("" when it is not one a save gives its keys). False when the link cannot be read.
+bool LinkTargetLastName(HKEY key, char* name, DWORD size);

@@ -1,5 +1,5 @@
 // The lock our two programs take turns at saving under, and the old list's retirement, which
-// waits for its readers without it and removes the list under it.
+// waits for its readers (a little) without it and removes the list under it.
 #include <string.h>
 
 #include "store/old_list_retirement.h"
@@ -26,16 +26,27 @@ bool TakeLock(HANDLE* mutex, const SaveRequest* request)
     return false;
 }
 
-bool RetireOldList(HeldOldList* held, char left[ASIDE_NAME_SIZE], RemovalNotes* notes)
+bool RetireOldList(HeldOldList* held, DWORD waitAtMost, char left[ASIDE_NAME_SIZE], char changed[ASIDE_NAME_SIZE],
+                   RemovalNotes* notes)
 {
-    left[0] = 0;
-    // Its readers are waited for without the lock; it is removed under the lock.
-    if (!WaitForOldListReaders(held)) return true;
+    left[0] = changed[0] = 0;
+    if (held->key == NULL) return true;
+    // Its readers are waited for without the lock, or left to a later save, which the mark
+    // tells when the grace ends; it is removed under the lock.
+    DWORD elapsed = GetTickCount() - held->since;
+    if (elapsed < held->grace) {
+        if (held->grace - elapsed > waitAtMost) {
+            RegCloseKey(held->key);
+            memset(held, 0, sizeof *held);
+            return true;
+        }
+        Sleep(held->grace - elapsed);
+    }
     SaveRequest quiet;
     memset(&quiet, 0, sizeof quiet);
     HANDLE mutex;
     bool locked = TakeLock(&mutex, &quiet);
-    bool removed = RemoveHeldOldList(held, notes, left);
+    bool removed = RemoveHeldOldList(held, notes, left, changed);
     if (locked) ReleaseMutex(mutex);
     if (mutex != NULL) CloseHandle(mutex);
     return removed;

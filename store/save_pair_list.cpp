@@ -41,16 +41,23 @@ static void SeeStore(SaveWork* work)
 {
     StampSet* seen = &work->result->next;
     ClearStamps(seen, STAMPS_KNOWN);
-    HKEY readKey;
-    LONG status = RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey);
+    HKEY itself, readKey;
+    LONG status = RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, KEY_READ, &itself);
     if (status == ERROR_FILE_NOT_FOUND) return;
     if (status != ERROR_SUCCESS) {
         seen->state = STAMPS_UNKNOWN;
         return;
     }
-    WatchStamps(seen, readKey);
-    ReadStamps(readKey, seen, NULL);
-    RegCloseKey(readKey);
+    // Watched as itself: through a link, the watch would cover the target's whole subtree,
+    // which may hold the keys this save makes.
+    WatchStamps(seen, itself);
+    readKey = itself;
+    if (OpenKeyMayBeLinkToRead(itself) && RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey) != ERROR_SUCCESS)
+        readKey = NULL;
+    if (readKey != NULL) ReadStamps(readKey, seen, NULL);
+    else seen->state = STAMPS_UNKNOWN;
+    if (readKey != NULL && readKey != itself) RegCloseKey(readKey);
+    RegCloseKey(itself);
 }
 
 // Compares Networks with `base`: the notification armed when the base was read, then the
@@ -63,7 +70,8 @@ static Look CompareWithBase(SaveWork* work, HKEY oldKey, bool link, const StampS
     }
     StampSet now = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
     HKEY readKey = oldKey;
-    if (oldKey != NULL && link && RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, 0, KEY_READ, &readKey) != ERROR_SUCCESS)
+    const char* name = work->networksAside[0] ? work->networksAside : NETWORKS_KEY_NAME;
+    if (oldKey != NULL && link && RegOpenKeyExA(work->product, name, 0, KEY_READ, &readKey) != ERROR_SUCCESS)
         readKey = NULL;
     if (readKey != NULL) ReadStamps(readKey, &now, NULL, base->changed != NULL);
     if (readKey != NULL && readKey != oldKey) RegCloseKey(readKey);
@@ -100,7 +108,9 @@ static Look SwapIn(SaveWork* work, HKEY oldKey, HKEY newKey, const char* asideNa
         work->result->storeTouched = true;
         snprintf(work->result->leftAside, sizeof work->result->leftAside, "%s", asideName);
     }
-    RemoveOpenTree(newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, &work->result->notes);
+    char building[KEY_TREE_PATH_SIZE];
+    snprintf(building, sizeof building, "%s\\%s", PRODUCT_KEY_PATH, work->building);
+    RemoveOpenTree(newKey, building, &work->result->notes);
     // An old list deleted under our handle was another writer's doing.
     if (!asideDone) {
         if (RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL) == ERROR_KEY_DELETED)
@@ -109,25 +119,38 @@ static Look SwapIn(SaveWork* work, HKEY oldKey, HKEY newKey, const char* asideNa
     }
     HKEY now;
     if (RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &now) != ERROR_SUCCESS)
-        return Failed(work, STORE_KEY_ASIDE, BUILDING_KEY_NAME, ERROR_ACCESS_DENIED);
+        return Failed(work, STORE_KEY_ASIDE, work->building, ERROR_ACCESS_DENIED);
     RegCloseKey(now);
     return LOOK_CHANGED;
 }
 
 // Networks as the save replaces it: the one a reading held for this save (the one it compared),
 // or opened now as itself. None there is noted and is no failure; one that may not be opened
-// to be replaced is refused before anything is written.
-static Look TakeOldList(SaveWork* work, HKEY* oldKey, bool* link)
+// to be replaced is refused before anything is written. Networks missing, the list an
+// interrupted save put aside is the old list, where it is. The key a link at Networks names
+// is left alone, even when it has one of the save's own names.
+static Look TakeOldList(SaveWork* work, AsideNames* names, HKEY* oldKey, bool* link)
 {
     *oldKey = work->networks;
     *link = work->networksIsLink;
-    if (*oldKey != NULL) return LOOK_SAME;
-    LONG status = RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, NETWORKS_SWAP_ACCESS, oldKey);
-    if (status == ERROR_SUCCESS) {
-        *link = OpenKeyMayBeLink(*oldKey);
-        return LOOK_SAME;
+    LONG status = ERROR_SUCCESS;
+    if (*oldKey == NULL && work->networksAside[0] == 0) {
+        status = RegOpenKeyExA(work->product, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, NETWORKS_SWAP_ACCESS, oldKey);
+        if (status == ERROR_SUCCESS) *link = OpenKeyMayBeLink(*oldKey);
+        else *oldKey = NULL;
     }
-    *oldKey = NULL;
+    if (status == ERROR_FILE_NOT_FOUND &&
+        OpenInterruptedList(work->product, names, NETWORKS_SWAP_ACCESS, oldKey, work->networksAside)) {
+        *link = OpenKeyMayBeLink(*oldKey);
+        status = ERROR_SUCCESS;
+    }
+    if (work->networksAside[0] != 0) {
+        snprintf(work->result->recoveredFrom, sizeof work->result->recoveredFrom, "%s", work->networksAside);
+        snprintf(names->kept, sizeof names->kept, "%s", work->networksAside);
+    } else if (*oldKey != NULL && *link && !LinkTargetLastName(*oldKey, names->kept, sizeof names->kept)) {
+        names->keepAll = true;
+    }
+    if (status == ERROR_SUCCESS) return LOOK_SAME;
     if (status == ERROR_FILE_NOT_FOUND) {
         ++work->result->notes.keysNotFound;
         return LOOK_SAME;
@@ -140,7 +163,7 @@ static Look TakeOldList(SaveWork* work, HKEY* oldKey, bool* link)
 // old tree is held aside for its readers (removed later through that handle). `oldKey` is the
 // result's from here on.
 static void KeepWhatTheSwapLeft(SaveWork* work, HKEY newKey, StampSet* written, HKEY oldKey, bool link,
-                                const char* asideName, DWORD buildMilliseconds, int rowCount)
+                                const char* asideName)
 {
     SaveResult* result = work->result;
     result->storeTouched = true;
@@ -152,11 +175,23 @@ static void KeepWhatTheSwapLeft(SaveWork* work, HKEY newKey, StampSet* written, 
     NoteNewest(result, written);
     MoveStamps(&result->next, written);
     if (oldKey == NULL) return;
-    DWORD oldKeys = 0;
-    RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, &oldKeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
-    // A link's own key has no subkeys: it goes with its first delete.
-    HoldOldListForReaders(&result->held, oldKey, link ? 0 : oldKeys, asideName,
-                          ReaderGrace(buildMilliseconds, rowCount, oldKeys, work->request->leastReaderGrace));
+    DWORD oldKeys = 0, oldValues = 0;
+    RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, &oldKeys, NULL, NULL, &oldValues, NULL, NULL, NULL, NULL);
+    // A link's own key has no subkeys, and its readers read what it names: it goes at once, as
+    // does an empty list.
+    if (link) oldKeys = 0;
+    HoldOldListForReaders(&result->held, oldKey, oldKeys, oldValues, asideName,
+                          oldKeys == 0 ? 0 : ReaderGrace(oldKeys, work->request->readerGrace));
+}
+
+// Whether a list an interrupted save left aside is to be kept: beside a Networks that holds
+// no pairs (made again by a repair, say), it is the only copy of the list the service read.
+static bool KeepInterruptedLists(SaveWork* work, HKEY oldKey, bool link)
+{
+    if (work->networksAside[0] != 0 || oldKey == NULL) return true;
+    DWORD keys = 1;
+    return !link && RegQueryInfoKeyA(oldKey, NULL, NULL, NULL, &keys, NULL, NULL, NULL, NULL, NULL, NULL, NULL) ==
+                        ERROR_SUCCESS && keys == 0;
 }
 
 // The save proper, with the path held.
@@ -165,24 +200,25 @@ static Look ReplacePairList(SaveWork* work, const PairRowText* rows, int rowCoun
     SaveResult* result = work->result;
     const StampSet* base =
         work->request->base != NULL && work->request->base->state != STAMPS_NEVER_READ ? work->request->base : NULL;
+    AsideNames names;
+    FindAsideNames(work->product, &names);
     HKEY oldKey;
     bool link;
-    Look look = TakeOldList(work, &oldKey, &link);
+    Look look = TakeOldList(work, &names, &oldKey, &link);
     if (look == LOOK_SAME && base != NULL) look = CompareWithBase(work, oldKey, link, base);
-    // Old lists that earlier saves could not remove are tried again; one that stays costs nothing.
-    AsideNames names;
-    if (look == LOOK_SAME) {
-        FindAsideNames(work->product, &names);
-        RemoveReplacedLists(work->product, &names, result->leftAside, &result->notes);
-    }
+    // Old lists that earlier saves left aside go once their readers' grace has ended; one that
+    // stays costs nothing.
+    if (look == LOOK_SAME)
+        RemoveReplacedLists(work->product, &names, KeepInterruptedLists(work, oldKey, link), result->leftAside,
+                            result->changedAside, &result->notes);
     HKEY newKey = NULL;
     StampSet written = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
-    DWORD buildStarted = GetTickCount();
     if (look == LOOK_SAME) look = BuildAside(work, &names, rows, rowCount, &newKey, &written);
-    DWORD buildMilliseconds = GetTickCount() - buildStarted;
     // The old list's name aside is found before the last look, so that the rename follows it.
+    // A list an interrupted save put aside stays where it is.
     char asideName[ASIDE_NAME_SIZE] = "";
-    if (look == LOOK_SAME && oldKey != NULL && !FreeReplacedName(work->product, &names, asideName))
+    if (work->networksAside[0] != 0) snprintf(asideName, sizeof asideName, "%s", work->networksAside);
+    else if (look == LOOK_SAME && oldKey != NULL && !FreeReplacedName(work->product, &names, asideName))
         look = Failed(work, STORE_KEY_ASIDE, REPLACED_KEY_NAME, ERROR_ALREADY_EXISTS);
     // Asked once more just before the swap: nothing of the old list was touched, so any
     // change there is another writer's.
@@ -190,13 +226,15 @@ static Look ReplacePairList(SaveWork* work, const PairRowText* rows, int rowCoun
         look = LOOK_CHANGED;
         SeeStore(work);
     }
-    if (look != LOOK_SAME && newKey != NULL) RemoveOpenTree(newKey, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, &result->notes);
+    char building[KEY_TREE_PATH_SIZE];
+    snprintf(building, sizeof building, "%s\\%s", PRODUCT_KEY_PATH, work->building);
+    if (look != LOOK_SAME && newKey != NULL) RemoveOpenTree(newKey, building, &result->notes);
     if (look == LOOK_SAME) {
-        look = SwapIn(work, oldKey, newKey, asideName);
+        look = SwapIn(work, work->networksAside[0] != 0 ? NULL : oldKey, newKey, asideName);
         if (look == LOOK_CHANGED) SeeStore(work);
     }
     if (look == LOOK_SAME) {
-        KeepWhatTheSwapLeft(work, newKey, &written, oldKey, link, asideName, buildMilliseconds, rowCount);
+        KeepWhatTheSwapLeft(work, newKey, &written, oldKey, link, asideName);
         oldKey = NULL;
     }
     ClearStamps(&written, STAMPS_NEVER_READ);
@@ -210,7 +248,11 @@ SaveResult SavePairListOver(const PairRowText* rows, int rowCount, const SaveReq
     SaveResult result;
     memset(&result, 0, sizeof result);
     result.next.state = STAMPS_NEVER_READ;
-    SaveWork work = {request, NULL, NULL, false, &result};
+    SaveWork work;
+    memset(&work, 0, sizeof work);
+    work.request = request;
+    work.building = BUILDING_KEY_NAME;
+    work.result = &result;
     StorePath walked;
     memset(&walked, 0, sizeof walked);
     // Without the lock the compare and the read-back still guard the store: the save goes on.
@@ -223,6 +265,7 @@ SaveResult SavePairListOver(const PairRowText* rows, int rowCount, const SaveReq
         work.product = path->product;
         work.networks = path->networks;
         work.networksIsLink = path->networksIsLink;
+        snprintf(work.networksAside, sizeof work.networksAside, "%s", path->networksAside);
         path->networks = NULL;
         look = ReplacePairList(&work, rows, rowCount);
     }

@@ -19,14 +19,16 @@ struct SaveWork {
     HKEY product;
     HKEY networks;  // taken from the reading's path, or NULL
     bool networksIsLink;
+    char networksAside[ASIDE_NAME_SIZE];  // Networks missing, the aside name the old list has, or ""
+    const char* building;       // the name the new list is built under
     SaveResult* result;
 };
 
 // Notes what stopped the save, the first cause only; always LOOK_FAILED.
 Look Failed(SaveWork* work, StoreKey key, const char* keyName, LONG status);
 
-// Builds the rows in a key made now beside Networks (removing a half-built one an interrupted
-// save left, when `names` says one is there), and reads them back. `written` gets their stamps.
-// The key stays open in `newKey` when the look is LOOK_SAME.
-Look BuildAside(SaveWork* work, const AsideNames* names, const PairRowText* rows, int rowCount, HKEY* newKey,
+// Builds the rows in a key made now beside Networks, under the first of the save's names that
+// it may use (removing a half-built list an interrupted save left there), and reads them
+// back. `written` gets their stamps. The key stays open in `newKey` when the look is LOOK_SAME.
+Look BuildAside(SaveWork* work, AsideNames* names, const PairRowText* rows, int rowCount, HKEY* newKey,
                 StampSet* written);

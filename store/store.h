@@ -10,6 +10,7 @@
 
 #define SUBKEY_NAME_SIZE 256
 #define KEY_TREE_PATH_SIZE 520
+#define ASIDE_NAME_SIZE 32  // the name of a key a save keeps beside Networks
 
 // One stored pair as the start-up load reads it.
 struct NetworkPair {
@@ -62,6 +63,7 @@ struct StoreProblem {
 // How the store differs from what a save of its own rows would leave.
 enum StoreDifferenceKind {
     DIFFERS_LEVEL_LINK,           // `keyName` ("Corvane Software", "mDNS", "Networks") is a registry link
+    DIFFERS_NETWORKS_MISSING,     // Networks is missing: the list read is aside, in `keyName`
     DIFFERS_NETWORKS_UNREADABLE,  // Networks cannot be read
     DIFFERS_NETWORKS_VALUES,      // Networks has values of its own
     DIFFERS_NETWORKS_UNLISTABLE,  // a subkey of Networks could not be listed
@@ -123,6 +125,9 @@ struct StorePath {
     HKEY networks;
     bool networksIsLink;
     bool throughLink;  // read through a link at "Corvane Software" or "mDNS": no place to write
+    // Networks missing, `networks` holds the list the service last read, aside under this name
+    // where an interrupted save left it; "" otherwise.
+    char networksAside[ASIDE_NAME_SIZE];
 };
 void ReleaseStorePath(StorePath* path);
 
@@ -136,6 +141,15 @@ enum StoreReadPurpose {
     // Reading only, and asking whether a save may change the store, on the path the save
     // walks with the rights it asks for; the path stays held for that save.
     READ_TO_CHANGE,
+};
+
+// What an interrupted save left beside Networks: the list the service last read, put aside
+// and never put back, and the list that save was putting in place ("" where there is none).
+struct InterruptedSave {
+    bool networksMissing;         // the save stopped between its two renames
+    char oldList[ASIDE_NAME_SIZE];
+    DWORD oldPairs;
+    char newList[ASIDE_NAME_SIZE];
 };
 
 // One reading of the store: one walk to Networks and one enumeration of it, giving
@@ -152,6 +166,11 @@ struct StoreReading {
     FILETIME newest;               // the newest last write time of Networks and its pair keys
     bool newestKnown;
     StampSet stamps;               // what a save compares the store with
+    InterruptedSave interrupted;   // what an interrupted save left beside Networks
+    // Names a save needs that it cannot use as they are, found while reading to change:
+    // "Networks (new)" when a save builds under BUILDING_KEY_NAME_2, and why.
+    StoreProblem buildingBlocked;
+    bool pairSecurityDiffers;      // READ_TO_CHANGE: the pair keys' security descriptors differ
     StorePath path;                // the path held: for the save when it may change the store, else to read
 };
 
@@ -202,19 +221,35 @@ struct SaveRequest {
     DWORD (*waitForLock)(HANDLE mutex, DWORD milliseconds, void* context);
     void (*noteLock)(SaveLockNote note, void* context);  // or NULL
     void* context;
-    DWORD leastReaderGrace;  // the least grace of an old list's readers, in milliseconds: READER_GRACE_MIN_MS
+    // The grace of an old list's readers, in milliseconds, or READER_GRACE_BY_SIZE.
+    DWORD readerGrace;
 };
 
-#define ASIDE_NAME_SIZE 32
 #define READER_GRACE_MIN_MS 250
+// The grace by the old list's size: READER_GRACE_MIN_MS, and a second for each thousand
+// pairs, at most a minute.
+#define READER_GRACE_BY_SIZE 0xFFFFFFFFu
+// How long a program that put an old list aside waits for its grace to end, at most, before
+// it leaves the list for a later save to remove.
+#define READER_GRACE_WAIT_MAX_MS 500
+
+// The mark on an old list held aside: when it was put aside, when its readers' grace ends
+// (by the system clock the registry's times use), and what it held then.
+struct HoldMark {
+    FILETIME heldAt;
+    FILETIME graceEnds;
+    DWORD keys;    // its pair keys; 0 for a link, which goes at once
+    DWORD values;  // its own values, the mark not counted
+};
 
 // The old list after a swap, renamed aside and held through its handle for its readers'
-// grace, until RetireOldList removes it.
+// grace, until RetireOldList removes it or leaves it for a later save.
 struct HeldOldList {
     HKEY key;  // NULL: none held
-    DWORD keys;  // its pair keys when it was put aside
     char name[ASIDE_NAME_SIZE];
-    DWORD since;
+    HoldMark mark;
+    bool marked;  // the mark was written on it
+    DWORD since;  // GetTickCount when it was put aside
     DWORD grace;
 };
 
@@ -226,6 +261,14 @@ struct SaveResult {
     // The name below the product key of an old list left aside, because it could not be
     // removed entirely, or "". The repeater service does not read it; the next save tries again.
     char leftAside[ASIDE_NAME_SIZE];
+    // A list aside that another program wrote to after a save put it there: it is kept, since
+    // what was written there would be lost with it ("" when none).
+    char changedAside[ASIDE_NAME_SIZE];
+    // The save found Networks missing and the list the service last read aside, where an
+    // interrupted save had put it, and started from that list ("" when not).
+    char recoveredFrom[ASIDE_NAME_SIZE];
+    // The name the new list was built under, when the first could not be used.
+    char builtIn[ASIDE_NAME_SIZE];
     StoreProblem failure;          // SAVE_FAILED: the key that stopped the save, and why
     bool productKeyUsable;         // the product key opened with full access when the save ended
     RemovalNotes notes;
@@ -250,10 +293,14 @@ struct SaveResult {
 SaveResult SavePairListOver(const PairRowText* rows, int rowCount, const SaveRequest* request);
 void FreeSaveResult(SaveResult* result);
 
-// Waits out the grace of an old list a save held, then removes it through its handle, under
-// the save lock. True when none was held or it is gone; false, with its name in `left`, when
-// part of it stays aside. `held` is empty afterwards.
-bool RetireOldList(HeldOldList* held, char left[ASIDE_NAME_SIZE], RemovalNotes* notes);
+// Removes an old list a save held once its readers' grace has ended, waiting for that at most
+// `waitAtMost` milliseconds, through its handle and under the save lock; a list whose grace
+// lasts longer is left, marked, for a later save to remove. A list another program wrote to
+// meanwhile is kept, its name in `changed`. True when none was held, it is gone or it was
+// left for its grace; false, with its name in `left` or `changed`, when it stays. `held` is
+// empty afterwards.
+bool RetireOldList(HeldOldList* held, DWORD waitAtMost, char left[ASIDE_NAME_SIZE], char changed[ASIDE_NAME_SIZE],
+                   RemovalNotes* notes);
 
 // Deletes the key at `path` below `root` and everything below it; a registry link is
 // deleted as a link, never followed. True when the key is gone. `path` is a

@@ -17,9 +17,16 @@
 // loses the next sibling when a key is renamed to a name that sorts between its own and that
 // sibling's.
 #define BUILDING_KEY_NAME "Networks (new)"
+// The second name to build under, when the first is a key the save may not remove (one a
+// link at Networks names, or one that refuses removal).
+#define BUILDING_KEY_NAME_2 "Networks (new 2)"
 #define REPLACED_KEY_NAME "Networks (replaced)"
 #define REPLACED_KEY_NAME_BY_NUMBER "Networks (replaced %d)"
 #define REPLACED_KEY_NAMES 9
+// On an old list held aside for its readers: when it was put aside, when its readers' grace
+// ends (both UTC FILETIMEs) and how many pair keys it had, so that any program's save leaves
+// it alone until then and notices a writer that changed it since.
+#define HOLD_MARK_VALUE_NAME "Held for readers"
 // The same key as .reg files and messages name it.
 #define NETWORKS_REG_PATH "HKEY_LOCAL_MACHINE\\" NETWORKS_KEY_PATH
 // One pair is a subkey of Networks; the writer names them "0", "1", ... in row order.

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "store/list_aside.h"
 #include "store/pair_row_order.h"
 #include "store/pair_values.h"
 #include "store/registry_links.h"
@@ -129,13 +130,17 @@ static void NoteMissingRows(const StoreReading* reading, DifferenceList* differe
     free(named);
 }
 
-// Enumerates Networks, open in `networksKey`, into the reading.
-static bool ReadNetworks(HKEY networksKey, REGSAM access, StoreReading* reading, DifferenceList* differences)
+// Enumerates Networks, open in `networksKey`, into the reading; `itself` is Networks opened
+// as itself, which differs when it is a link.
+static bool ReadNetworks(HKEY itself, HKEY networksKey, REGSAM access, StoreReading* reading,
+                         DifferenceList* differences)
 {
     // Armed before the first read, on a handle of the watch's own: whatever changes below
     // Networks from here on is another writer's, and a save finds it out even when it moved
-    // no time. The key the save renames is never the handle watched.
-    bool watched = WatchStamps(&reading->stamps, networksKey);
+    // no time. The key the save renames is never the handle watched. A link is watched as
+    // itself: through it, the watch would cover what it names, which may hold the save's own
+    // keys; what the link names is compared by its times.
+    bool watched = WatchStamps(&reading->stamps, itself);
     DWORD subkeys = 0, values = 0;
     if (RegQueryInfoKeyA(networksKey, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL,
                          &reading->newest) != ERROR_SUCCESS) {
@@ -171,13 +176,14 @@ static bool ReadNetworks(HKEY networksKey, REGSAM access, StoreReading* reading,
     return true;
 }
 
-// Opens Networks below the product key: as itself with `access`, and for its content through
+// Opens `name` below the product key: as itself with `access`, and for its content through
 // a link, with `contentAccess`, when it is one. `content` may be `key`.
-static LONG OpenNetworks(HKEY productKey, REGSAM access, REGSAM contentAccess, HKEY* key, HKEY* content, bool* link)
+static LONG OpenNetworks(HKEY productKey, const char* name, REGSAM access, REGSAM contentAccess, HKEY* key,
+                         HKEY* content, bool* link)
 {
     *key = *content = NULL;
     *link = false;
-    LONG status = RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, REG_OPTION_OPEN_LINK, access | KEY_QUERY_VALUE, key);
+    LONG status = RegOpenKeyExA(productKey, name, REG_OPTION_OPEN_LINK, access | KEY_QUERY_VALUE, key);
     if (status != ERROR_SUCCESS) {
         *key = NULL;
         return status;
@@ -188,8 +194,30 @@ static LONG OpenNetworks(HKEY productKey, REGSAM access, REGSAM contentAccess, H
         *content = *key;
         return ERROR_SUCCESS;
     }
-    status = RegOpenKeyExA(productKey, NETWORKS_KEY_NAME, 0, contentAccess, content);
+    status = RegOpenKeyExA(productKey, name, 0, contentAccess, content);
     if (status != ERROR_SUCCESS) *content = NULL;
+    return status;
+}
+
+// Networks missing: the list the service last read, where a save interrupted between its two
+// renames left it, is read in its place; the reading says where both lists are.
+static LONG OpenInterrupted(StoreReading* reading, REGSAM access, REGSAM contentAccess, HKEY* key, HKEY* content,
+                            bool* link)
+{
+    InterruptedSave* interrupted = &reading->interrupted;
+    interrupted->networksMissing = true;
+    AsideNames found;
+    const AsideNames* names = &found;
+    FindAsideNames(reading->path.product, &found);
+    if (names->building[0]) snprintf(interrupted->newList, sizeof interrupted->newList, "%s", BUILDING_KEY_NAME);
+    HKEY aside;
+    if (!OpenInterruptedList(reading->path.product, names, access, &aside, interrupted->oldList))
+        return ERROR_FILE_NOT_FOUND;
+    RegCloseKey(aside);
+    LONG status =
+        OpenNetworks(reading->path.product, interrupted->oldList, access, contentAccess, key, content, link);
+    if (status == ERROR_SUCCESS)
+        snprintf(reading->path.networksAside, sizeof reading->path.networksAside, "%s", interrupted->oldList);
     return status;
 }
 
@@ -198,14 +226,57 @@ static LONG OpenNetworks(HKEY productKey, REGSAM access, REGSAM contentAccess, H
 static LONG OpenNetworksFor(StoreReading* reading, bool held, REGSAM access, HKEY* networksKey, HKEY* content,
                             bool* link)
 {
-    LONG status = held ? OpenNetworks(reading->path.product, NETWORKS_SWAP_ACCESS, access, networksKey, content, link)
+    HKEY product = reading->path.product;
+    LONG status = held ? OpenNetworks(product, NETWORKS_KEY_NAME, NETWORKS_SWAP_ACCESS, access, networksKey, content, link)
                        : ERROR_ACCESS_DENIED;
+    if (held && status == ERROR_FILE_NOT_FOUND)
+        status = OpenInterrupted(reading, NETWORKS_SWAP_ACCESS, access, networksKey, content, link);
     if (held && status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
         ProblemFromStatus(&reading->unsavable, STORE_KEY_NETWORKS, status, NULL);
     if (held && status != ERROR_ACCESS_DENIED) return status;
     if (*networksKey != NULL && *networksKey != *content) RegCloseKey(*networksKey);
     if (*content != NULL) RegCloseKey(*content);
-    return OpenNetworks(reading->path.product, access, access, networksKey, content, link);
+    reading->path.networksAside[0] = 0;
+    status = OpenNetworks(product, NETWORKS_KEY_NAME, access, access, networksKey, content, link);
+    if (status == ERROR_FILE_NOT_FOUND) status = OpenInterrupted(reading, access, access, networksKey, content, link);
+    return status;
+}
+
+// Beside a Networks with no pairs, a list an interrupted save left aside is said: it may be
+// the only copy of the list the service read.
+static void NoteListLeftAside(StoreReading* reading)
+{
+    if (reading->interrupted.networksMissing || reading->pairCount != 0) return;
+    AsideNames names;
+    FindAsideNames(reading->path.product, &names);
+    HKEY aside;
+    if (!OpenInterruptedList(reading->path.product, &names, KEY_READ, &aside, reading->interrupted.oldList)) return;
+    DWORD keys = 0;
+    RegQueryInfoKeyA(aside, NULL, NULL, NULL, &keys, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+    RegCloseKey(aside);
+    if (keys == 0) reading->interrupted.oldList[0] = 0;
+    reading->interrupted.oldPairs = keys;
+}
+
+// The names a save would build under, when the first may not be used: one that a link at
+// Networks names, or a key there that may not be removed.
+static void NoteBuildingBlocked(StoreReading* reading, HKEY networksKey, bool link)
+{
+    AsideNames linked;
+    memset(&linked, 0, sizeof linked);
+    if (link) LinkTargetLastName(networksKey, linked.kept, sizeof linked.kept);
+    StoreProblem* blocked = &reading->buildingBlocked;
+    HKEY key;
+    LONG status = ERROR_FILE_NOT_FOUND;
+    if (!AsideNameFree(&linked, BUILDING_KEY_NAME))
+        blocked->trouble = STORE_LINK;
+    else
+        status = RegOpenKeyExA(reading->path.product, BUILDING_KEY_NAME, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key);
+    if (status == ERROR_SUCCESS) RegCloseKey(key);
+    else if (status != ERROR_FILE_NOT_FOUND) ProblemFromStatus(blocked, STORE_KEY_ASIDE, status, NULL);
+    if (blocked->trouble == STORE_FINE) return;
+    blocked->key = STORE_KEY_ASIDE;
+    snprintf(blocked->keyName, sizeof blocked->keyName, "%s", BUILDING_KEY_NAME);
 }
 
 bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
@@ -227,13 +298,17 @@ bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
     LONG status = OpenNetworksFor(reading, held, access, &networksKey, &content, &link);
     bool read = status == ERROR_SUCCESS;
     if (!read) ProblemFromStatus(&reading->problem, STORE_KEY_NETWORKS, status, NULL);
+    if (read && reading->interrupted.networksMissing)
+        AddDifference(&differences, DIFFERS_NETWORKS_MISSING, reading->interrupted.oldList);
     if (read && link) AddDifference(&differences, DIFFERS_LEVEL_LINK, NETWORKS_KEY_NAME);
+    if (read && held) NoteBuildingBlocked(reading, networksKey, link);
+    if (read) read = ReadNetworks(networksKey, content, access, reading, &differences);
+    if (read) NoteListLeftAside(reading);
     // A save takes Networks as the reading opened it: the key it replaces is the key read.
     if (read && held && reading->unsavable.trouble == STORE_FINE) {
         reading->path.networks = networksKey;
         reading->path.networksIsLink = link;
     } else if (networksKey != NULL && networksKey != content) RegCloseKey(networksKey);
-    if (read) read = ReadNetworks(content, access, reading, &differences);
     if (content != NULL && content != reading->path.networks) RegCloseKey(content);
     if (read && (!OrderRows(reading) || differences.outOfMemory)) {
         reading->problem.trouble = STORE_OUT_OF_MEMORY;

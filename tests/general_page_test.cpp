@@ -93,8 +93,8 @@ protected:
         if (sheet_ != NULL && IsWindow(sheet_)) DestroyWindow(sheet_);
         PumpMessages();
         // As the program does when the sheet has closed.
-        char left[ASIDE_NAME_SIZE];
-        RetireOldList(&session_.held, left, NULL);
+        char left[ASIDE_NAME_SIZE], changed[ASIDE_NAME_SIZE];
+        RetireOldList(&session_.held, kTestRetireWait, left, changed, NULL);
         FreeStamps(&session_.base);
         UnhookWindowsHookEx(g_hook);
         StoreTest::TearDown();

@@ -1,5 +1,6 @@
-// How long an old list stays aside for its readers: the least grace, plus twice a reader's
-// pass over the old list at the pace the save wrote the new one, at most a minute.
+// How long an old list stays aside for its readers: a quarter second and a second for each
+// thousand pairs, at most a minute, or a fixed grace as it is given; and what its mark says
+// to a later save.
 #include <gtest/gtest.h>
 
 #include "store/old_list_retirement.h"
@@ -9,23 +10,22 @@ namespace {
 TEST(ReaderGraceTest, FollowsTheOldListsSizeBetweenTheLeastAndAMinute)
 {
     const struct {
-        DWORD buildMilliseconds;
-        int rowCount;
         DWORD oldKeys;
-        DWORD least;
+        DWORD fixed;
         DWORD grace;
     } cases[] = {
-        {0, 2, 2, 250, 250},           // a fast build: the least
-        {100, 100, 100, 250, 450},     // as many old pairs as new: twice the build
-        {100, 100, 1000, 250, 2250},   // ten times as many old pairs
-        {100, 1000, 100, 250, 270},    // a tenth as many
-        {100, 0, 100, 250, 20250},     // no new rows: the build's time per old pair
-        {1000, 10, 10000, 250, 60000}, // at most a minute
-        {0, 0, 0, 0, 0},
+        {0, READER_GRACE_BY_SIZE, 250},        // the least
+        {2, READER_GRACE_BY_SIZE, 252},
+        {1000, READER_GRACE_BY_SIZE, 1250},
+        {10000, READER_GRACE_BY_SIZE, 10250},  // the same for every save of this size
+        {59750, READER_GRACE_BY_SIZE, 60000},
+        {100000, READER_GRACE_BY_SIZE, 60000}, // at most a minute
+        {0xFFFFFFFF, READER_GRACE_BY_SIZE, 60000},
+        {10000, 0, 0},                         // fixed, as tests ask
+        {10, 700, 700},
     };
     for (const auto& test : cases)
-        EXPECT_EQ(test.grace, ReaderGrace(test.buildMilliseconds, test.rowCount, test.oldKeys, test.least))
-            << test.buildMilliseconds << " ms for " << test.rowCount << " rows, " << test.oldKeys << " old";
+        EXPECT_EQ(test.grace, ReaderGrace(test.oldKeys, test.fixed)) << test.oldKeys << " old pairs, " << test.fixed;
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ const DWORD kTestReaderGrace = 0;
 #else
 const DWORD kTestReaderGrace = READER_GRACE_MIN_MS;
 #endif
+const DWORD kTestRetireWait = 60000;
 
 // The key removal's diagnostics, where the configurator writes them.
 static void PrintNotes(const RemovalNotes& notes)
@@ -70,8 +71,8 @@ SaveOutcome SaveInSession(SaveSession* session, const PairRowText* rows, int row
 {
     SaveRequest plain = {NULL, NULL, NULL, NULL, NULL, kTestReaderGrace};
     if (request == NULL) request = &plain;
-    char left[ASIDE_NAME_SIZE];
-    RetireOldList(&session->held, left, &session->notes);
+    char left[ASIDE_NAME_SIZE], changed[ASIDE_NAME_SIZE];
+    RetireOldList(&session->held, 0, left, changed, &session->notes);
     request->base = session->base.state == STAMPS_NEVER_READ ? NULL : &session->base;
     FreeSaveResult(&session->last);
     session->last = SavePairListOver(rows, rowCount, request);
@@ -103,13 +104,15 @@ SaveOutcome SaveOverSeen(SaveSession* session, const PairRowText* rows, int rowC
 bool RetireSession(SaveSession* session)
 {
     session->retiredAside[0] = 0;
-    return RetireOldList(&session->held, session->retiredAside, &session->notes);
+    // As long as any grace lasts: natively a wait costs nothing.
+    return RetireOldList(&session->held, kTestRetireWait, session->retiredAside, session->retiredChanged,
+                         &session->notes);
 }
 
 void EndSession(SaveSession* session)
 {
-    char left[ASIDE_NAME_SIZE];
-    RetireOldList(&session->held, left, NULL);
+    char left[ASIDE_NAME_SIZE], changed[ASIDE_NAME_SIZE];
+    RetireOldList(&session->held, kTestRetireWait, left, changed, NULL);
     FreeSaveResult(&session->last);
     FreeStamps(&session->base);
 }
@@ -364,7 +367,7 @@ void BeginTestSheetSession(SheetSession* session)
     LoadPairTable(&reading);
     BeginSheetSession(session, &reading);
     FreeStoreReading(&reading);
-    session->leastReaderGrace = kTestReaderGrace;
+    session->readerGrace = kTestReaderGrace;
 }
 
 void StoreTest::SetUp()

@@ -40,6 +40,8 @@ void BeginTestSheetSession(SheetSession* session);
 // The least grace of an old list's readers the tests' saves give: none under Wine, where a
 // wait takes its time and these suites have no reader of their own.
 extern const DWORD kTestReaderGrace;
+// How long the tests' retirements wait for an old list's grace: as long as it lasts.
+extern const DWORD kTestRetireWait;
 
 // A program's saves, one after another: each compared with what the program last read (the
 // start-up load, when `read`) or wrote, the old list retired at once unless asked to wait.
@@ -48,6 +50,7 @@ struct SaveSession {
     HeldOldList held;
     SaveResult last;
     char retiredAside[ASIDE_NAME_SIZE];  // what the last retirement left aside
+    char retiredChanged[ASIDE_NAME_SIZE];  // an old list the last retirement kept for a writer's change
     RemovalNotes notes;                  // what the key removals met, all saves and retirements
 };
 void BeginSession(SaveSession* session, bool read);

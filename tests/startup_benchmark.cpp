@@ -109,7 +109,7 @@ bool SeedStore(const PairRowText* rows, int count)
     const SaveRequest request = {NULL, NULL, NULL, NULL, NULL, 0};
     SaveResult result = SavePairListOver(rows, count, &request);
     char left[ASIDE_NAME_SIZE];
-    RetireOldList(&result.held, left, NULL);
+    RetireOldList(&result.held, 60000, left, left, NULL);
     FreeSaveResult(&result);
     return result.outcome == SAVE_DONE;
 }

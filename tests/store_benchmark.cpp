@@ -74,12 +74,12 @@ static void CompareWithRegImport(void)
         // removed when the sheet closes, after its readers' grace: not timed.
         StoreReading reading;
         LoadPairTable(&reading);
-        const SaveRequest request = {&reading.stamps, NULL, NULL, NULL, NULL, READER_GRACE_MIN_MS};
+        const SaveRequest request = {&reading.stamps, NULL, NULL, NULL, NULL, 0};  // no readers here: the old list goes at once
         auto start = std::chrono::steady_clock::now();
         SaveResult result = SavePairListOver(rows.data(), count, &request);
         double saveMs = MillisecondsSince(start);
         char left[ASIDE_NAME_SIZE];
-        RetireOldList(&result.held, left, NULL);
+        RetireOldList(&result.held, 60000, left, left, NULL);
         FreeSaveResult(&result);
         FreeStoreReading(&reading);
         if (importMs > 0) ratios.push_back(saveMs / importMs);
@@ -114,12 +114,12 @@ int main()
     for (int count : counts) {
         std::vector<PairRowText> rows = ManyRows(count);
         // The save as Apply runs it; the old list's removal after its readers' grace is not timed.
-        const SaveRequest apply = {NULL, NULL, NULL, NULL, NULL, READER_GRACE_MIN_MS};
+        const SaveRequest apply = {NULL, NULL, NULL, NULL, NULL, 0};  // no readers here: the old list goes at once
         auto start = std::chrono::steady_clock::now();
         SaveResult result = SavePairListOver(rows.data(), count, &apply);
         double saveMs = MillisecondsSince(start);
         char left[ASIDE_NAME_SIZE];
-        RetireOldList(&result.held, left, NULL);
+        RetireOldList(&result.held, 60000, left, left, NULL);
         FreeSaveResult(&result);
         start = std::chrono::steady_clock::now();
         StoreReading reading;
@@ -136,7 +136,7 @@ int main()
     const SaveRequest empty = {NULL, NULL, NULL, NULL, NULL, 0};
     SaveResult result = SavePairListOver(NULL, 0, &empty);
     char left[ASIDE_NAME_SIZE];
-    RetireOldList(&result.held, left, NULL);
+    RetireOldList(&result.held, 60000, left, left, NULL);
     FreeSaveResult(&result);
     return 0;
 }

@@ -86,7 +86,7 @@ TEST_F(StoreFaultTest, SubkeyThatCannotBeEnumeratedLeavesAnEmptyRecord)
     StorePair("0", "1.1.1.1", "2.2.2.2");
     StorePair("1", "3.3.3.3", "4.4.4.4");
     StorePair("2", "5.5.5.5", "6.6.6.6");
-    StandinFailCall("RegEnumKeyExW", 1, ERROR_MORE_DATA);
+    StandinFailCall("RegEnumKeyExW", 1, ERROR_MORE_DATA, "Networks");
     LoadTable();
     ASSERT_EQ(3u, PairTableCount);
     EXPECT_STREQ("1.1.1.1", PairTable[0].sourceAddress);
@@ -258,8 +258,13 @@ TEST_F(StoreFaultTest, AnOldListKeptForItsReadersGoesWhenRetiredOrAtTheNextSave)
     EXPECT_TRUE(RetireSession(&session));
     EXPECT_STREQ("", session.retiredAside);
 
-    // A save meanwhile removes the one kept first, after its grace.
+    // A save within the grace leaves the one kept first, marked, and puts its own old list
+    // under the next name; the first save after the grace removes both.
     ASSERT_EQ(SAVE_DONE, SaveInSession(&session, rows, 1, nullptr, true));
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&session, rows, 1, nullptr, true));
+    EXPECT_EQ((std::vector<std::string>{"Networks", "Networks (replaced 2)", REPLACED_KEY_NAME}),
+              SubkeyNames(PRODUCT_KEY_PATH));
+    Sleep(READER_GRACE_MIN_MS);
     ASSERT_EQ(SAVE_DONE, SaveInSession(&session, rows, 1, nullptr, true));
     EXPECT_EQ((std::vector<std::string>{"Networks", REPLACED_KEY_NAME}), SubkeyNames(PRODUCT_KEY_PATH));
     StandinDenyAccess((aside + "\\0").c_str(), DELETE);
@@ -430,13 +435,17 @@ TEST(FaultSweepTest, EveryFailedCallOfTheSaveReportsFailureOrLeavesExactlyTheLis
     ASSERT_EQ(outsideBefore, OutsideTheStore());
     // Each text is counted without its NUL: the stored data alone cannot show that.
     const std::vector<StandinValueWrite>& writes = StandinValueWrites();
-    ASSERT_EQ(writesBefore + 12, writes.size());
+    // Then the mark on the old list held for its readers, beside Networks.
+    ASSERT_EQ(writesBefore + 13, writes.size());
     for (size_t i = 0; i < 12; ++i) {
         const PairRowText& row = rows[i / 4];
         const char* texts[] = {row.source, row.destination, "2", "1"};
         EXPECT_EQ((DWORD)REG_SZ, writes[writesBefore + i].type);
         EXPECT_EQ(strlen(texts[i % 4]), writes[writesBefore + i].byteCount) << writes[writesBefore + i].valueName;
     }
+    EXPECT_EQ(HOLD_MARK_VALUE_NAME, writes[writesBefore + 12].valueName);
+    EXPECT_EQ((DWORD)REG_BINARY, writes[writesBefore + 12].type);
+    EXPECT_EQ(24u, writes[writesBefore + 12].byteCount);
 
     SweepFaults(
         [&] {
@@ -502,10 +511,12 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
     StandinReset();
     BuildStoreAndCopy();
+    // No grace: the old list's mark is no row being written.
+    SaveRequest noGrace = {NULL, NULL, NULL, NULL, NULL, 0};
     SaveSession counting;
     BeginSession(&counting, true);
     int before = StandinRegistryCallCount();
-    ASSERT_EQ(SAVE_DONE, SaveInSession(&counting, rows, 2));
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&counting, rows, 2, &noGrace));
     int calls = StandinRegistryCallCount() - before;
     EndSession(&counting);
     ASSERT_GT(calls, 20);
@@ -623,10 +634,12 @@ TEST(InterleavingSweepTest, AValueOnTheNewNetworksKeyIsAnotherWritersChange)
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
     StandinReset();
     BuildStoreAndCopy();
+    // No grace: the old list's mark is no row being written.
+    SaveRequest noGrace = {NULL, NULL, NULL, NULL, NULL, 0};
     SaveSession counting;
     BeginSession(&counting, true);
     int before = StandinRegistryCallCount();
-    ASSERT_EQ(SAVE_DONE, SaveInSession(&counting, rows, 2));
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&counting, rows, 2, &noGrace));
     int calls = StandinRegistryCallCount() - before, duringRows = 0;
     EndSession(&counting);
     for (int call = 0; call < calls; ++call) {
@@ -636,7 +649,7 @@ TEST(InterleavingSweepTest, AValueOnTheNewNetworksKeyIsAnotherWritersChange)
             SaveSession session;
             BeginSession(&session, true);
             StandinBeforeCall(call, [] { SetValue(NETWORKS, "Stray", REG_SZ, "1"); });
-            SaveOutcome outcome = SaveInSession(&session, rows, 2);
+            SaveOutcome outcome = SaveInSession(&session, rows, 2, &noGrace);
             bool found = false;
             GetValue(NETWORKS, "Stray", nullptr, &found);
             printf("%d %d %s\n", (int)outcome, found, StandinActionCall() ? StandinActionCall() : "-");

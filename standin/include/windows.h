@@ -21,7 +21,7 @@ typedef uintptr_t DWORD_PTR;
 typedef struct HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef struct HWND__* HWND;
-typedef struct FILETIME { DWORD dwLowDateTime; DWORD dwHighDateTime; } FILETIME, *PFILETIME;
+typedef struct FILETIME { DWORD dwLowDateTime; DWORD dwHighDateTime; } FILETIME, *PFILETIME, *LPFILETIME;
 typedef void* LPVOID;
 typedef void* HANDLE;
 typedef LONG NTSTATUS;
@@ -175,6 +175,9 @@ BOOL WINAPI GetProcessTimes(HANDLE process, PFILETIME creation, PFILETIME exit, 
 void WINAPI Sleep(DWORD milliseconds);
 // The milliseconds that Sleep has counted.
 DWORD WINAPI GetTickCount(void);
+// The registry's clock, which the milliseconds Sleep counted move too, skewed as the
+// administrator set it.
+void WINAPI GetSystemTimeAsFileTime(LPFILETIME time);
 
 // Code pages: the ANSI code page (CP_ACP) is Windows-1252 here, as on the machines we test
 // for, and UTF-8; no other is offered. A character outside the target becomes the default

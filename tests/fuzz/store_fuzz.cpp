@@ -144,7 +144,7 @@ bool SaveOverAnything(const std::vector<PairRowText>& rows)
     const SaveRequest request = {NULL, NULL, NULL, NULL, NULL, 0};
     SaveResult result = SavePairListOver(rows.data(), (int)rows.size(), &request);
     char left[ASIDE_NAME_SIZE];
-    RetireOldList(&result.held, left, NULL);
+    RetireOldList(&result.held, 60000, left, left, NULL);
     bool done = result.outcome == SAVE_DONE, usable = result.productKeyUsable;
     FreeSaveResult(&result);
     if (!usable) FatalSettingsError();
