@@ -1,6 +1,7 @@
 // Carrying out a plan: the save, the record of which service process read what, and the
 // restart, each said once, in that order.
 #include <stdio.h>
+#include <string.h>
 
 #include "console/pairs_commands.h"
 #include "console/pairs_plan.h"
@@ -56,8 +57,10 @@ static std::string SayAsideChanged(const CommandLine& line, const char* aside)
 
 // The old list the save swapped out: removed here when its readers' grace ends within half a
 // second, else left, marked, for the next save of either program; nobody waits for readers.
-static std::string RetireAside(const CommandLine& line, SaveResult* result)
+static std::string RetireAside(const CommandLine& line, const PairsPlan& plan, SaveResult* result)
 {
+    // A leftover the plan said stays is not said again.
+    if (strcmp(result->leftAside, plan.reading.leftoverStays.keyName) == 0) result->leftAside[0] = 0;
     char left[ASIDE_NAME_SIZE] = "", changed[ASIDE_NAME_SIZE] = "";
     RemovalNotes notes = {0, 0};
     RetireOldList(&result->held, READER_GRACE_WAIT_MAX_MS, left, changed, &notes);
@@ -85,7 +88,7 @@ static int Save(const CommandLine& line, PairsPlan& plan, SaveResult* result)
     switch (result->outcome) {
     case SAVE_DONE: {
         // The list is saved; an old tree that stayed aside is said, and does not fail the run.
-        std::string aside = RetireAside(line, result);
+        std::string aside = RetireAside(line, plan, result);
         LogRun(line, LIST_EVENT_SAVED, before, after, changes, aside);
         exitCode = PAIRS_CHANGED;
         break;
@@ -128,7 +131,7 @@ int RunPlan(const CommandLine& line, PairsPlan& plan, bool dryRun)
 {
     if (plan.refuse) {
         fprintf(stderr, TEXT_PAIRS_STORE_UNSAVABLE "\n", StoreShownAs().c_str(), plan.unsavable.c_str());
-        return PAIRS_STORE_UNUSABLE;
+        return PlanExitCode(plan);
     }
     fputs(PlanText(plan).c_str(), stdout);
     if (dryRun || (!plan.save && !plan.restart)) return PlanExitCode(plan);

@@ -9,9 +9,18 @@
 #include "store/printable_text.h"
 #include "console/pairs_texts.h"
 
+// Where an interrupted save left the lists, on standard error, whatever else is said.
+static void SayInterruptedSave(const StoreReading& reading)
+{
+    std::string text = InterruptedSaveText(reading.interrupted);
+    if (!text.empty()) fprintf(stderr, "%s\n", text.c_str());
+}
+
 bool ReadStoreSaying(StoreReadPurpose purpose, StoreReading* reading)
 {
-    if (ReadStore(purpose, reading)) return true;
+    bool read = ReadStore(purpose, reading);
+    SayInterruptedSave(*reading);
+    if (read) return true;
     fprintf(stderr, "%s\n", StoreProblemText(reading->problem).c_str());
     return false;
 }
@@ -29,7 +38,9 @@ ListReading PlanReading(const PairsPlan& plan)
 
 bool BeginPlan(const CommandLine& line, bool restartAsked, StoreReadPurpose purpose, PairsPlan* plan)
 {
-    if (!ReadStore(purpose, &plan->reading)) return false;
+    bool read = ReadStore(purpose, &plan->reading);
+    SayInterruptedSave(plan->reading);
+    if (!read) return false;
     plan->stored = StoredRows(plan->reading);
     plan->storeDetails.clear();
     for (DWORD i = 0; i < plan->reading.differenceCount; ++i)
@@ -63,7 +74,9 @@ void FinishPlan(const PairRows& wanted, const std::string& nothingText, PairsPla
 
 int PlanExitCode(const PairsPlan& plan)
 {
-    if (plan.refuse) return PAIRS_STORE_UNUSABLE;
+    // A store whose keys this account may not use is unusable; the save's own keys beside it
+    // failing it is a save that cannot be made.
+    if (plan.refuse) return plan.reading.unsavable.key == STORE_KEY_ASIDE ? PAIRS_SAVE_FAILED : PAIRS_STORE_UNUSABLE;
     return plan.save || plan.restart ? PAIRS_CHANGED : PAIRS_UNCHANGED;
 }
 
@@ -85,6 +98,10 @@ std::string PlanText(const PairsPlan& plan)
     std::string text = PairListChangeLines(plan.changes, [](const char* shown) { return PrintableText(shown); });
     if (plan.save)
         for (const std::string& detail : plan.storeDetails) text += "rewrite: " + PrintableText(detail.c_str()) + "\n";
+    std::string building = BuildingBlockedLine(plan.reading.buildingBlocked);
+    if (plan.save && !building.empty()) text += building + "\n";
+    std::string stays = LeftoverStaysLine(plan.reading.leftoverStays);
+    if (plan.save && !stays.empty()) text += stays + "\n";
     if (!plan.save && !plan.restart) text += plan.nothingText + "\n";
     return text + PendingLine(plan);
 }

@@ -3,11 +3,33 @@
 // companion also prints the restart notice and the rules' messages from there.
 #pragma once
 
+#include "store/store_names.h"
+
 #define TEXT_PAIRS_NOT_LOCAL "%s is not an IPv4 address of this computer."
 // %s: the Networks key as StoreShownAs() names it.
 #define TEXT_PAIRS_STORE_MISSING \
     "The registry key %s does not exist, so there is no list of pairs. The Corvane mDNS Repeater " \
     "service's installer creates it: install or repair the service."
+// A store a save stopped between its two renames (%s: the key holding the list the service
+// last read; then the clause naming where the new list is, or "").
+#define TEXT_PAIRS_INTERRUPTED_OLD_LIST \
+    "Networks is missing: a save was stopped between its two renames. %s holds the list the repeater " \
+    "service last read, and that is the list shown and compared here%s. The next save starts from it and " \
+    "puts the list asked for in place."
+#define TEXT_PAIRS_INTERRUPTED_NEW_LIST_TOO "; %s holds the list that save was putting in place"
+// %s: where the list a stopped save was putting in place is.
+#define TEXT_PAIRS_INTERRUPTED_NEW_LIST_ONLY \
+    "%s holds a list that a save stopped before it could put it in place; the repeater service never read it."
+// %s: the key, %lu its pairs.
+#define TEXT_PAIRS_INTERRUPTED_BESIDE_EMPTY \
+    "Networks holds no pairs, but %s holds %lu that a save stopped between its two renames had put " \
+    "aside: it may be the list the repeater service last read. No save removes it; copy its pairs back " \
+    "(mDNSPairs set), or remove that key."
+// The plan's line when the new list cannot be built under its first name (%s: that key, then why).
+#define TEXT_PAIRS_BUILT_ELSEWHERE "build: %s %s; the new list is built in \"" BUILDING_KEY_NAME_2 "\" instead"
+// The plan's line for an old list aside that may not be removed (%s: the key, %ld the error).
+#define TEXT_PAIRS_LEFTOVER_STAYS \
+    "keep: %s may not be removed (error %ld); it stays aside, and the old list is put aside beside it"
 // %s: the key that could not be read, %ld the registry's error.
 #define TEXT_PAIRS_KEY_NOT_READABLE \
     "The registry key %s cannot be read (error %ld). If this account may not read it, run mDNSPairs as an " \
@@ -77,6 +99,9 @@
 #define TEXT_PAIRS_UNSAVABLE_MISSING "\"%s\" is missing"
 #define TEXT_PAIRS_UNSAVABLE_DENIED \
     "this account may not change \"%s\" (error %ld): run mDNSPairs as an administrator"
+#define TEXT_PAIRS_UNSAVABLE_ASIDE \
+    "neither \"" BUILDING_KEY_NAME "\" nor \"%s\" beside Networks may be removed (error %ld), and the save " \
+    "builds the new list in one of them: run mDNSPairs as an administrator, or remove those keys"
 #define TEXT_PAIRS_UNSAVABLE_NOT_REPLACEABLE \
     "this account may not replace \"%s\" (error %ld): run mDNSPairs as an administrator"
 #define TEXT_PAIRS_DUPLICATE_PAIR \

@@ -58,6 +58,11 @@ std::string UnsavableText(const StoreProblem& problem)
     case STORE_LINK: snprintf(text, sizeof text, TEXT_PAIRS_UNSAVABLE_LINK, name); break;
     case STORE_MISSING: snprintf(text, sizeof text, TEXT_PAIRS_UNSAVABLE_MISSING, name); break;
     default:
+        if (problem.key == STORE_KEY_ASIDE) {
+            snprintf(text, sizeof text, TEXT_PAIRS_UNSAVABLE_ASIDE, PrintableText(problem.keyName).c_str(),
+                     (long)problem.status);
+            break;
+        }
         snprintf(text, sizeof text,
                  problem.key == STORE_KEY_NETWORKS ? TEXT_PAIRS_UNSAVABLE_NOT_REPLACEABLE : TEXT_PAIRS_UNSAVABLE_DENIED,
                  name, (long)problem.status);
@@ -80,6 +85,7 @@ std::string DifferenceText(const StoreDifference& difference)
     const char* value = difference.valueName;
     switch (difference.kind) {
     case DIFFERS_LEVEL_LINK: snprintf(text, sizeof text, "%s is missing or a registry link", key); break;
+    case DIFFERS_NETWORKS_MISSING: snprintf(text, sizeof text, "Networks is missing; the list is in \"%s\"", key); break;
     case DIFFERS_NETWORKS_UNREADABLE: snprintf(text, sizeof text, "Networks cannot be read"); break;
     case DIFFERS_NETWORKS_VALUES: snprintf(text, sizeof text, "Networks has values of its own"); break;
     case DIFFERS_NETWORKS_UNLISTABLE: snprintf(text, sizeof text, "Networks cannot be listed"); break;
@@ -100,6 +106,46 @@ std::string DifferenceText(const StoreDifference& difference)
         break;
     default: snprintf(text, sizeof text, "Networks\\%s has no value \"%s\"", key, value); break;
     }
+    return text;
+}
+
+static std::string AsideKeyPath(const char* name)
+{
+    return "HKEY_LOCAL_MACHINE\\" PRODUCT_KEY_PATH "\\" + std::string(name);
+}
+
+std::string InterruptedSaveText(const InterruptedSave& interrupted)
+{
+    char text[TEXT_SIZE], newList[TEXT_SIZE / 2] = "";
+    std::string oldPath = AsideKeyPath(interrupted.oldList), newPath = AsideKeyPath(interrupted.newList);
+    if (interrupted.newList[0] != 0)
+        snprintf(newList, sizeof newList, TEXT_PAIRS_INTERRUPTED_NEW_LIST_TOO, newPath.c_str());
+    if (!interrupted.networksMissing && interrupted.oldList[0] != 0)
+        snprintf(text, sizeof text, TEXT_PAIRS_INTERRUPTED_BESIDE_EMPTY, oldPath.c_str(), (unsigned long)interrupted.oldPairs);
+    else if (interrupted.networksMissing && interrupted.oldList[0] != 0)
+        snprintf(text, sizeof text, TEXT_PAIRS_INTERRUPTED_OLD_LIST, oldPath.c_str(), newList);
+    else if (interrupted.networksMissing && interrupted.newList[0] != 0)
+        snprintf(text, sizeof text, TEXT_PAIRS_INTERRUPTED_NEW_LIST_ONLY, newPath.c_str());
+    else
+        return "";
+    return text;
+}
+
+std::string BuildingBlockedLine(const StoreProblem& blocked)
+{
+    if (blocked.trouble == STORE_FINE) return "";
+    char why[TEXT_SIZE / 2], text[TEXT_SIZE];
+    if (blocked.trouble == STORE_LINK) snprintf(why, sizeof why, "is what Networks links to");
+    else snprintf(why, sizeof why, "may not be removed (error %ld)", (long)blocked.status);
+    snprintf(text, sizeof text, TEXT_PAIRS_BUILT_ELSEWHERE, KeyPath(blocked).c_str(), why);
+    return text;
+}
+
+std::string LeftoverStaysLine(const StoreProblem& stays)
+{
+    if (stays.trouble == STORE_FINE) return "";
+    char text[TEXT_SIZE];
+    snprintf(text, sizeof text, TEXT_PAIRS_LEFTOVER_STAYS, KeyPath(stays).c_str(), (long)stays.status);
     return text;
 }
 

@@ -14,5 +14,11 @@ std::string UnsavableText(const StoreProblem& problem);
 std::string SaveStoppedText(const StoreProblem& failure);
 // One difference from what a save writes, as "Networks\0\Enabled does not hold "1"".
 std::string DifferenceText(const StoreDifference& difference);
+// What an interrupted save left beside Networks, where the lists are, or "".
+std::string InterruptedSaveText(const InterruptedSave& interrupted);
+// Why the new list is built under its second name, as a plan line, or "".
+std::string BuildingBlockedLine(const StoreProblem& blocked);
+// An old list aside that a save leaves where it is, as a plan line, or "".
+std::string LeftoverStaysLine(const StoreProblem& stays);
 // The key removal's "Key not found." and "Error opening key.", on standard error.
 void SayRemovalNotes(const RemovalNotes& notes);

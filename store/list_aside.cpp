@@ -87,6 +87,26 @@ bool OpenInterruptedList(HKEY productKey, const AsideNames* names, REGSAM access
     return false;
 }
 
+bool FindStayingList(HKEY productKey, const AsideNames* names, StoreProblem* stays)
+{
+    for (int number = 1; number <= REPLACED_KEY_NAMES; ++number) {
+        char name[ASIDE_NAME_SIZE];
+        ReplacedName(number, name);
+        if (!names->replaced[number] || !AsideNameFree(names, name)) continue;
+        HKEY key;
+        LONG status = RegOpenKeyExA(productKey, name, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key);
+        if (status == ERROR_SUCCESS) RegCloseKey(key);
+        if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) continue;
+        memset(stays, 0, sizeof *stays);
+        stays->trouble = status == ERROR_ACCESS_DENIED ? STORE_DENIED : STORE_REFUSED;
+        stays->key = STORE_KEY_ASIDE;
+        stays->status = status;
+        snprintf(stays->keyName, sizeof stays->keyName, "%s", name);
+        return true;
+    }
+    return false;
+}
+
 bool AsideNameFree(const AsideNames* names, const char* name)
 {
     if (names->keepAll) return false;

@@ -19,6 +19,9 @@ void FindAsideNames(HKEY productKey, AsideNames* names);
 // Networks missing: the list an interrupted save put aside and never put back (the first old
 // list without a mark), opened as itself with `access`; its name in `name`. False when none.
 bool OpenInterruptedList(HKEY productKey, const AsideNames* names, REGSAM access, HKEY* key, char name[ASIDE_NAME_SIZE]);
+// The first old list aside that may not be opened to be removed, as a problem naming it; false
+// when there is none.
+bool FindStayingList(HKEY productKey, const AsideNames* names, StoreProblem* stays);
 // Whether a save may remove or reuse the key `name` beside Networks.
 bool AsideNameFree(const AsideNames* names, const char* name);
 

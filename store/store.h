@@ -170,6 +170,9 @@ struct StoreReading {
     // Names a save needs that it cannot use as they are, found while reading to change:
     // "Networks (new)" when a save builds under BUILDING_KEY_NAME_2, and why.
     StoreProblem buildingBlocked;
+    // READ_TO_CHANGE: an old list an earlier save left aside that may not be removed, which a
+    // save leaves where it is (its name and why), or STORE_FINE.
+    StoreProblem leftoverStays;
     bool pairSecurityDiffers;      // READ_TO_CHANGE: the pair keys' security descriptors differ
     StorePath path;                // the path held: for the save when it may change the store, else to read
 };

@@ -258,25 +258,32 @@ static void NoteListLeftAside(StoreReading* reading)
     reading->interrupted.oldPairs = keys;
 }
 
+// Whether the save may use `name` beside Networks to build under: it is not there, or it may
+// be removed; not when a link at Networks names it.
+static LONG BuildingNameUsable(HKEY product, const AsideNames* linked, const char* name)
+{
+    if (!AsideNameFree(linked, name)) return ERROR_ALREADY_EXISTS;
+    HKEY key;
+    LONG status = RegOpenKeyExA(product, name, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key);
+    if (status == ERROR_SUCCESS) RegCloseKey(key);
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
 // The names a save would build under, when the first may not be used: one that a link at
-// Networks names, or a key there that may not be removed.
+// Networks names, or a key there that may not be removed. When neither may, no save can.
 static void NoteBuildingBlocked(StoreReading* reading, HKEY networksKey, bool link)
 {
     AsideNames linked;
     memset(&linked, 0, sizeof linked);
     if (link) LinkTargetLastName(networksKey, linked.kept, sizeof linked.kept);
+    LONG status = BuildingNameUsable(reading->path.product, &linked, BUILDING_KEY_NAME);
+    if (status == ERROR_SUCCESS) return;
     StoreProblem* blocked = &reading->buildingBlocked;
-    HKEY key;
-    LONG status = ERROR_FILE_NOT_FOUND;
-    if (!AsideNameFree(&linked, BUILDING_KEY_NAME))
-        blocked->trouble = STORE_LINK;
-    else
-        status = RegOpenKeyExA(reading->path.product, BUILDING_KEY_NAME, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key);
-    if (status == ERROR_SUCCESS) RegCloseKey(key);
-    else if (status != ERROR_FILE_NOT_FOUND) ProblemFromStatus(blocked, STORE_KEY_ASIDE, status, NULL);
-    if (blocked->trouble == STORE_FINE) return;
-    blocked->key = STORE_KEY_ASIDE;
-    snprintf(blocked->keyName, sizeof blocked->keyName, "%s", BUILDING_KEY_NAME);
+    ProblemFromStatus(blocked, STORE_KEY_ASIDE, status, BUILDING_KEY_NAME);
+    if (status == ERROR_ALREADY_EXISTS) blocked->trouble = STORE_LINK;
+    status = BuildingNameUsable(reading->path.product, &linked, BUILDING_KEY_NAME_2);
+    if (status != ERROR_SUCCESS && reading->unsavable.trouble == STORE_FINE)
+        ProblemFromStatus(&reading->unsavable, STORE_KEY_ASIDE, status, BUILDING_KEY_NAME_2);
 }
 
 bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
@@ -301,7 +308,12 @@ bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
     if (read && reading->interrupted.networksMissing)
         AddDifference(&differences, DIFFERS_NETWORKS_MISSING, reading->interrupted.oldList);
     if (read && link) AddDifference(&differences, DIFFERS_LEVEL_LINK, NETWORKS_KEY_NAME);
-    if (read && held) NoteBuildingBlocked(reading, networksKey, link);
+    if (read && held) {
+        NoteBuildingBlocked(reading, networksKey, link);
+        AsideNames names;
+        FindAsideNames(reading->path.product, &names);
+        FindStayingList(reading->path.product, &names, &reading->leftoverStays);
+    }
     if (read) read = ReadNetworks(networksKey, content, access, reading, &differences);
     if (read) NoteListLeftAside(reading);
     // A save takes Networks as the reading opened it: the key it replaces is the key read.
