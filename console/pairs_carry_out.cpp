@@ -78,7 +78,8 @@ static std::string RetireAside(const CommandLine& line, const PairsPlan& plan, S
 static int Save(const CommandLine& line, PairsPlan& plan, SaveResult* result)
 {
     // The store must still be what the plan read, or another writer's work would be lost.
-    SaveRequest request = {&plan.reading.stamps, &plan.reading.path, NULL, NoteLock, NULL, READER_GRACE_BY_SIZE};
+    SaveRequest request = {&plan.reading.stamps, &plan.reading.path, NULL, NoteLock, NULL, READER_GRACE_BY_SIZE,
+                           &plan.reading.security};
     *result = SavePairListOver(plan.wanted.data(), (int)plan.wanted.size(), &request);
     // The key removal's diagnostics are diagnostics: standard output is the result.
     SayRemovalNotes(result->notes);

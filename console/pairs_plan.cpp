@@ -102,6 +102,7 @@ std::string PlanText(const PairsPlan& plan)
     if (plan.save && !building.empty()) text += building + "\n";
     std::string stays = LeftoverStaysLine(plan.reading.leftoverStays);
     if (plan.save && !stays.empty()) text += stays + "\n";
+    if (plan.save && plan.reading.security.pairsDiffer) text += TEXT_PAIRS_PAIR_SECURITY_DIFFERS "\n";
     if (!plan.save && !plan.restart) text += plan.nothingText + "\n";
     return text + PendingLine(plan);
 }

@@ -30,6 +30,10 @@
 // The plan's line for an old list aside that may not be removed (%s: the key, %ld the error).
 #define TEXT_PAIRS_LEFTOVER_STAYS \
     "keep: %s may not be removed (error %ld); it stays aside, and the old list is put aside beside it"
+// The plan's line when the old pair keys' permissions differ, so that no one DACL can be kept.
+#define TEXT_PAIRS_PAIR_SECURITY_DIFFERS \
+    "security: the pair keys' permissions differ from one another; the new pair keys get the permissions " \
+    "Networks passes on"
 // %s: the key that could not be read, %ld the registry's error.
 #define TEXT_PAIRS_KEY_NOT_READABLE \
     "The registry key %s cannot be read (error %ld). If this account may not read it, run mDNSPairs as an " \

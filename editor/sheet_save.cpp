@@ -80,7 +80,7 @@ bool SaveSheetPairs(HWND sheet)
         return false;
     }
     // The old list is removed when the sheet closes, so that Apply does not wait for its readers.
-    SaveRequest request = {NULL, NULL, WaitAnswering, NoteLock, sheet, READER_GRACE_BY_SIZE};
+    SaveRequest request = {NULL, NULL, WaitAnswering, NoteLock, sheet, READER_GRACE_BY_SIZE, NULL};
     const SaveAnswers answers = {AskInBox, TellInBox, sheet};
     bool saved = SaveAnswering(rows, rowCount, &request, &answers, PageSession(page));
     free(rows);

@@ -59,6 +59,8 @@ struct Key {
     unsigned long long lastWrite = 0;
     // The rights its DACL denies to every open; they stay with the key when it is renamed.
     REGSAM denied = 0;
+    // Its security descriptor, opaque here; it stays with the key when it is renamed.
+    std::string security = "default";
 };
 
 // Counts the writes; the time moves once every g_clockTick of them (1: every write is a
@@ -784,6 +786,35 @@ LONG WINAPI RegNotifyChangeKeyValue(HKEY handle, BOOL watchSubtree, DWORD filter
     // Nothing else runs here while a call waits: only the asynchronous form is of use.
     if (!asynchronous || event == nullptr) return ERROR_INVALID_PARAMETER;
     g_notifications.push_back(Notification{(ULONG_PTR)handle, open->key.get(), watchSubtree != FALSE, filter, event});
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegGetKeySecurity(HKEY handle, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR descriptor, LPDWORD size)
+{
+    LONG injected;
+    if (StandinTakeFault("RegGetKeySecurity", HandlePath(handle).c_str(), &injected)) return injected;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, READ_CONTROL, &open);
+    if (status != ERROR_SUCCESS) return status;
+    const std::string& security = open->key->security;
+    DWORD needed = (DWORD)security.size() + 1;
+    bool fits = descriptor != nullptr && *size >= needed;
+    if (fits) memcpy(descriptor, security.c_str(), needed);
+    *size = needed;
+    return fits ? ERROR_SUCCESS : ERROR_INSUFFICIENT_BUFFER;
+}
+
+LONG WINAPI RegSetKeySecurity(HKEY handle, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR descriptor)
+{
+    LONG injected;
+    if (StandinTakeFault("RegSetKeySecurity", HandlePath(handle).c_str(), &injected)) return injected;
+    Handle* open = nullptr;
+    LONG status = UsableKey(handle, WRITE_DAC, &open);
+    if (status != ERROR_SUCCESS) return status;
+    if (descriptor == nullptr) return ERROR_INVALID_PARAMETER;
+    open->key->security = (const char*)descriptor;
+    // A security change moves no write time; the notification sees it.
+    Notify(open->key.get(), REG_NOTIFY_CHANGE_SECURITY);
     return ERROR_SUCCESS;
 }
 

@@ -42,12 +42,28 @@ static LONG CreateNewKey(HKEY parent, const char* name, REGSAM access, HKEY* key
 // (Reading the four values back would cost more than the whole rest of the save under Wine;
 // and the key is the one being built beside Networks, which no reader of the list opens.)
 // False when the row is not all there as written.
-static bool WritePair(HKEY networksKey, int number, const PairRowText* row, StampSet* written)
+// `security`: the DACL the old pair keys shared, which the new one is given; the first row
+// finds out whether the new keys get it anyway, and clears it for the rest when they do.
+static bool WritePair(HKEY networksKey, int number, const PairRowText* row, StampSet* written,
+                      const KeySecurity** security)
 {
     char subkeyName[SUBKEY_NAME_TEXT_SIZE];
     snprintf(subkeyName, sizeof subkeyName, PAIR_KEY_NAME_BY_NUMBER, number);
     HKEY pairKey;
-    if (CreateNewKey(networksKey, subkeyName, KEY_SET_VALUE | KEY_QUERY_VALUE, &pairKey) != ERROR_SUCCESS) return false;
+    REGSAM access = KEY_SET_VALUE | KEY_QUERY_VALUE | (*security != NULL ? READ_CONTROL | WRITE_DAC : 0);
+    if (CreateNewKey(networksKey, subkeyName, access, &pairKey) != ERROR_SUCCESS) return false;
+    if (*security != NULL) {
+        KeySecurity given = {NULL, 0};
+        bool read = number == 0 && ReadKeySecurity(pairKey, &given);
+        bool same = read && SameKeySecurity(&given, *security);
+        bool kept = same || KeepKeySecurity(pairKey, *security, read ? &given : NULL);
+        FreeKeySecurity(&given);
+        if (same) *security = NULL;
+        if (!kept) {
+            RegCloseKey(pairKey);
+            return false;
+        }
+    }
     const char* texts[PAIR_VALUE_COUNT];
     PairValueTexts(row, texts);
     bool rowWritten = true;
@@ -96,11 +112,13 @@ Look BuildAside(SaveWork* work, AsideNames* names, const PairRowText* rows, int 
     char path[KEY_TREE_PATH_SIZE];
     snprintf(path, sizeof path, "%s\\%s", PRODUCT_KEY_PATH, work->building);
     // The new key must be new: anything there now is not this save's to fill.
-    status = CreateNewKey(productKey, work->building, NETWORKS_SWAP_ACCESS | KEY_NOTIFY, newKey);
+    status = CreateNewKey(productKey, work->building, NETWORKS_SWAP_ACCESS | KEY_NOTIFY | WRITE_DAC, newKey);
     if (status != ERROR_SUCCESS) return Failed(work, STORE_KEY_ASIDE, work->building, status);
-    bool allWritten = true;
+    // The new Networks gets the old one's DACL, and the pair keys theirs, before anything is written.
+    bool allWritten = KeepKeySecurity(*newKey, &work->security->networks, NULL);
+    const KeySecurity* pairSecurity = work->security->pairs.size != 0 ? &work->security->pairs : NULL;
     for (int row = 0; row < rowCount && allWritten; ++row)
-        allWritten = WritePair(*newKey, row, &rows[row], written);
+        allWritten = WritePair(*newKey, row, &rows[row], written, &pairSecurity);
     SortStamps(written);
     Look look = allWritten ? ReadBack(*newKey, written) : LOOK_FAILED;
     // A writer in the key being built is another's change to what this save would store.

@@ -104,12 +104,12 @@ AsideListState LookAtAsideList(HKEY key, const HeldOldList* held)
     if (status != ERROR_SUCCESS) return ASIDE_UNKNOWN;
     bool markStored = held != NULL ? held->marked : true;
     const HoldMark& mark = held != NULL ? held->mark : stored;
+    // Its holder times the grace itself; another program by the mark. A grace that ends further
+    // ahead than any grace lasts was written before the clock was set back: it has ended.
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    // A grace that ends further ahead than any grace lasts was written before the clock was set
-    // back: it has ended.
     unsigned long long ends = Ticks(mark.graceEnds), at = Ticks(now);
-    if (ends > at && ends - at <= READER_GRACE_MAX_MS * FILETIME_TICKS_PER_MS) return ASIDE_IN_GRACE;
+    if (held == NULL && ends > at && ends - at <= READER_GRACE_MAX_MS * FILETIME_TICKS_PER_MS) return ASIDE_IN_GRACE;
     return SinceMarked(key, mark, markStored);
 }
 

@@ -2,6 +2,7 @@
 // to the store.
 #pragma once
 
+#include "store/key_security.h"
 #include "store/list_aside.h"
 #include "store/store.h"
 
@@ -21,6 +22,7 @@ struct SaveWork {
     bool networksIsLink;
     char networksAside[ASIDE_NAME_SIZE];  // Networks missing, the aside name the old list has, or ""
     const char* building;       // the name the new list is built under
+    const ListSecurity* security;  // what the old list's keys had, for the new ones
     SaveResult* result;
 };
 

@@ -152,6 +152,20 @@ struct InterruptedSave {
     char newList[ASIDE_NAME_SIZE];
 };
 
+// A key's DACL as RegGetKeySecurity hands it (self-relative), or none.
+struct KeySecurity {
+    BYTE* descriptor;
+    DWORD size;
+};
+
+// What the old list's keys had, for the keys a save makes in their place: Networks' own, and
+// the one its pair keys shared.
+struct ListSecurity {
+    KeySecurity networks;
+    KeySecurity pairs;  // none when they differ (`pairsDiffer`), or there are none
+    bool pairsDiffer;
+};
+
 // One reading of the store: one walk to Networks and one enumeration of it, giving
 // everything the programs need to show, compare and save the list.
 struct StoreReading {
@@ -173,7 +187,7 @@ struct StoreReading {
     // READ_TO_CHANGE: an old list an earlier save left aside that may not be removed, which a
     // save leaves where it is (its name and why), or STORE_FINE.
     StoreProblem leftoverStays;
-    bool pairSecurityDiffers;      // READ_TO_CHANGE: the pair keys' security descriptors differ
+    ListSecurity security;         // READ_TO_CHANGE: what Networks and its pair keys had
     StorePath path;                // the path held: for the save when it may change the store, else to read
 };
 
@@ -226,6 +240,8 @@ struct SaveRequest {
     void* context;
     // The grace of an old list's readers, in milliseconds, or READER_GRACE_BY_SIZE.
     DWORD readerGrace;
+    // What the reading of `path` found the old keys' security to be, or NULL: the save reads it.
+    const ListSecurity* security;
 };
 
 #define READER_GRACE_MIN_MS 250

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "store/key_security.h"
 #include "store/list_aside.h"
 #include "store/pair_row_order.h"
 #include "store/pair_values.h"
@@ -316,6 +317,8 @@ bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
     }
     if (read) read = ReadNetworks(networksKey, content, access, reading, &differences);
     if (read) NoteListLeftAside(reading);
+    // Whether a save can give the new pair keys the security the old ones had: only when they agree.
+    if (read && held) ReadListSecurity(networksKey, link, &reading->security);
     // A save takes Networks as the reading opened it: the key it replaces is the key read.
     if (read && held && reading->unsavable.trouble == STORE_FINE) {
         reading->path.networks = networksKey;
@@ -342,6 +345,7 @@ void FreeStoreReading(StoreReading* reading)
     free(reading->rows);
     free(reading->differences);
     FreeStamps(&reading->stamps);
+    FreeListSecurity(&reading->security);
     ReleaseStorePath(&reading->path);
     reading->pairs = NULL;
     reading->rows = NULL;

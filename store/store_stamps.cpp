@@ -57,7 +57,8 @@ bool WatchStamps(StampSet* set, HKEY key)
     }
     set->changed = CreateEventA(NULL, TRUE, FALSE, NULL);
     if (set->changed == NULL ||
-        RegNotifyChangeKeyValue(set->watched, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+        RegNotifyChangeKeyValue(set->watched, TRUE,
+                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_SECURITY,
                                 set->changed, TRUE) != ERROR_SUCCESS) {
         DropWatch(set);
         return false;

@@ -69,7 +69,7 @@ void BeginSession(SaveSession* session, bool read)
 SaveOutcome SaveInSession(SaveSession* session, const PairRowText* rows, int rowCount, SaveRequest* request,
                           bool retireLater)
 {
-    SaveRequest plain = {NULL, NULL, NULL, NULL, NULL, kTestReaderGrace};
+    SaveRequest plain = {NULL, NULL, NULL, NULL, NULL, kTestReaderGrace, NULL};
     if (request == NULL) request = &plain;
     char left[ASIDE_NAME_SIZE], changed[ASIDE_NAME_SIZE];
     RetireOldList(&session->held, 0, left, changed, &session->notes);

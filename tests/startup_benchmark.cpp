@@ -106,7 +106,7 @@ void PrintRatios(const char* what, std::vector<double> ratios, double target)
 // The store holds exactly `rows`, saved over whatever was there.
 bool SeedStore(const PairRowText* rows, int count)
 {
-    const SaveRequest request = {NULL, NULL, NULL, NULL, NULL, 0};
+    const SaveRequest request = {NULL, NULL, NULL, NULL, NULL, 0, NULL};
     SaveResult result = SavePairListOver(rows, count, &request);
     char left[ASIDE_NAME_SIZE];
     RetireOldList(&result.held, 60000, left, left, NULL);

@@ -74,7 +74,7 @@ static void CompareWithRegImport(void)
         // removed when the sheet closes, after its readers' grace: not timed.
         StoreReading reading;
         LoadPairTable(&reading);
-        const SaveRequest request = {&reading.stamps, NULL, NULL, NULL, NULL, 0};  // no readers here: the old list goes at once
+        const SaveRequest request = {&reading.stamps, NULL, NULL, NULL, NULL, 0, NULL};  // no readers here: the old list goes at once
         auto start = std::chrono::steady_clock::now();
         SaveResult result = SavePairListOver(rows.data(), count, &request);
         double saveMs = MillisecondsSince(start);
@@ -114,7 +114,7 @@ int main()
     for (int count : counts) {
         std::vector<PairRowText> rows = ManyRows(count);
         // The save as Apply runs it; the old list's removal after its readers' grace is not timed.
-        const SaveRequest apply = {NULL, NULL, NULL, NULL, NULL, 0};  // no readers here: the old list goes at once
+        const SaveRequest apply = {NULL, NULL, NULL, NULL, NULL, 0, NULL};  // no readers here: the old list goes at once
         auto start = std::chrono::steady_clock::now();
         SaveResult result = SavePairListOver(rows.data(), count, &apply);
         double saveMs = MillisecondsSince(start);
@@ -133,7 +133,7 @@ int main()
     CompareWithRegImport();
 #endif
     // Leave the store as it was found: an empty list.
-    const SaveRequest empty = {NULL, NULL, NULL, NULL, NULL, 0};
+    const SaveRequest empty = {NULL, NULL, NULL, NULL, NULL, 0, NULL};
     SaveResult result = SavePairListOver(NULL, 0, &empty);
     char left[ASIDE_NAME_SIZE];
     RetireOldList(&result.held, 60000, left, left, NULL);

@@ -512,7 +512,7 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
     StandinReset();
     BuildStoreAndCopy();
     // No grace: the old list's mark is no row being written.
-    SaveRequest noGrace = {NULL, NULL, NULL, NULL, NULL, 0};
+    SaveRequest noGrace = {NULL, NULL, NULL, NULL, NULL, 0, NULL};
     SaveSession counting;
     BeginSession(&counting, true);
     int before = StandinRegistryCallCount();
@@ -635,7 +635,7 @@ TEST(InterleavingSweepTest, AValueOnTheNewNetworksKeyIsAnotherWritersChange)
     StandinReset();
     BuildStoreAndCopy();
     // No grace: the old list's mark is no row being written.
-    SaveRequest noGrace = {NULL, NULL, NULL, NULL, NULL, 0};
+    SaveRequest noGrace = {NULL, NULL, NULL, NULL, NULL, 0, NULL};
     SaveSession counting;
     BeginSession(&counting, true);
     int before = StandinRegistryCallCount();
@@ -832,7 +832,7 @@ TEST_F(StoreFaultTest, TheLockIsWaitedForGivenBackAndItsTroublesSaid)
         std::vector<int> notes;
         SaveRequest request = {NULL, NULL, NULL,
                                [](SaveLockNote note, void* context) { ((std::vector<int>*)context)->push_back(note); },
-                               &notes, kTestReaderGrace};
+                               &notes, kTestReaderGrace, NULL};
         EXPECT_EQ(SAVE_DONE, SaveInSession(&session, rows, 1, &request, true));
         EXPECT_EQ(c.waits, StandinMutexWaits());
         EXPECT_EQ(c.notes, notes);

@@ -75,7 +75,7 @@ TEST_F(SaveTest, MissingNetworksKeyIsRecreated)
         EXPECT_TRUE(StoreHoldsExactly(rows, 1));
     }
     ClearCorvaneKey();
-    SaveRequest request = {NULL, NULL, NULL, NULL, NULL, kTestReaderGrace};
+    SaveRequest request = {NULL, NULL, NULL, NULL, NULL, kTestReaderGrace, NULL};
     SaveResult result = SavePairListOver(rows, 1, &request);
     EXPECT_EQ(SAVE_FAILED, result.outcome);
     EXPECT_EQ(STORE_MISSING, result.failure.trouble);

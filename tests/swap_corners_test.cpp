@@ -8,6 +8,10 @@
 #include "store/store.h"
 #include "store/store_names.h"
 
+#ifdef _WIN32
+#include <sddl.h>
+#endif
+
 namespace {
 
 class SwapCornersTest : public StoreTest {};
@@ -29,7 +33,7 @@ SaveResult SaveOverReading(const PairRowText* rows, int rowCount, DWORD grace)
 {
     StoreReading reading;
     EXPECT_TRUE(ReadStore(READ_TO_CHANGE, &reading));
-    SaveRequest request = {&reading.stamps, &reading.path, NULL, NULL, NULL, grace};
+    SaveRequest request = {&reading.stamps, &reading.path, NULL, NULL, NULL, grace, &reading.security};
     SaveResult result = SavePairListOver(rows, rowCount, &request);
     FreeStoreReading(&reading);
     return result;
@@ -41,6 +45,46 @@ void LeaveHeld(SaveResult* result)
     char left[ASIDE_NAME_SIZE], changed[ASIDE_NAME_SIZE];
     EXPECT_TRUE(RetireOldList(&result->held, 0, left, changed, NULL));
     FreeSaveResult(result);
+}
+
+// A key's DACL as text: SDDL on Windows, the stand-in's own text natively; "" when it cannot
+// be read.
+std::string SecurityOf(const std::string& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), REG_OPTION_OPEN_LINK, READ_CONTROL, &key) != ERROR_SUCCESS)
+        return "";
+    BYTE descriptor[4096];
+    DWORD size = sizeof descriptor;
+    LONG status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor, &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return "";
+#ifdef _WIN32
+    char* text = NULL;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                              &text, NULL))
+        return "";
+    std::string sddl = text;
+    LocalFree(text);
+    return sddl;
+#else
+    return (const char*)descriptor;
+#endif
+}
+
+void SetSecurity(const std::string& path, const char* sddl)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key));
+#ifdef _WIN32
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, NULL));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
+    LocalFree(descriptor);
+#else
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, (PSECURITY_DESCRIPTOR)sddl));
+#endif
+    RegCloseKey(key);
 }
 
 // Networks as a link: replaced as a link, whatever it names. The key it names is never
@@ -228,6 +272,48 @@ TEST_F(SwapCornersTest, AStoreBetweenTheTwoRenamesIsReadFromTheOldListAndRecover
     EXPECT_EQ(STORE_MISSING, reading.problem.trouble);
     EXPECT_STREQ(BUILDING_KEY_NAME, reading.interrupted.newList);
     FreeStoreReading(&reading);
+}
+
+// The new Networks and pair keys get the DACLs the old ones had: Networks' own, and the pair
+// keys' when they all agree; where they differ, the new pair keys get what Networks passes on.
+TEST_F(SwapCornersTest, TheKeysSecurityIsKept)
+{
+    // Protected, and open to everyone, so that no test account loses the keys.
+    const char* networksDacl = "D:P(A;OICI;KA;;;WD)(A;;KR;;;BU)";
+    const char* pairDacl = "D:P(A;;KA;;;WD)(A;;KR;;;SY)";
+    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "10.0.0.7"}, {"10.0.0.8", "10.0.0.9"}};
+    StorePair("0", "10.9.9.1", "10.9.9.2");
+    StorePair("1", "10.9.9.3", "10.9.9.4");
+    SetSecurity(NETWORKS, networksDacl);
+    SetSecurity(NETWORKS "\\0", pairDacl);
+    SetSecurity(NETWORKS "\\1", pairDacl);
+    std::string networksBefore = SecurityOf(NETWORKS), pairBefore = SecurityOf(NETWORKS "\\0");
+    ASSERT_NE("", networksBefore);
+    for (bool fromReading : {true, false}) {
+        SCOPED_TRACE(fromReading ? "the companion's save" : "the configurator's save");
+        if (fromReading) {
+            SaveResult result = SaveOverReading(rows, 3, 0);
+            EXPECT_EQ(SAVE_DONE, result.outcome);
+            LeaveHeld(&result);
+        } else {
+            EXPECT_TRUE(SavePairList(rows, 3));
+        }
+        EXPECT_TRUE(StoreHoldsExactly(rows, 3));
+        EXPECT_EQ(networksBefore, SecurityOf(NETWORKS));
+        for (const char* pair : {NETWORKS "\\0", NETWORKS "\\1", NETWORKS "\\2"}) EXPECT_EQ(pairBefore, SecurityOf(pair)) << pair;
+    }
+    // Pair keys that differ: the reading says so, and the new ones get what a new key gets.
+    SetSecurity(NETWORKS "\\1", networksDacl);
+    StoreReading reading;
+    ASSERT_TRUE(ReadStore(READ_TO_CHANGE, &reading));
+    EXPECT_TRUE(reading.security.pairsDiffer);
+    FreeStoreReading(&reading);
+    CreateKey(OUTSIDE "\\fresh");
+    std::string fresh = SecurityOf(OUTSIDE "\\fresh");
+    EXPECT_TRUE(SavePairList(rows, 1));
+    EXPECT_EQ(networksBefore, SecurityOf(NETWORKS));
+    EXPECT_NE(pairBefore, SecurityOf(NETWORKS "\\0"));
+    EXPECT_NE(networksBefore, SecurityOf(NETWORKS "\\0"));
 }
 
 }  // namespace

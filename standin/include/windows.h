@@ -65,6 +65,8 @@ typedef WCHAR* LPWSTR;
 #define KEY_CREATE_LINK 0x0020
 #define KEY_NOTIFY 0x0010
 #define DELETE 0x00010000
+#define READ_CONTROL 0x00020000
+#define WRITE_DAC 0x00040000
 #define KEY_READ 0x20019
 #define KEY_WRITE 0x20006
 #define KEY_ALL_ACCESS 0xF003F
@@ -131,6 +133,7 @@ BOOL WINAPI SetEvent(HANDLE event);
 BOOL WINAPI ResetEvent(HANDLE event);
 #define REG_NOTIFY_CHANGE_NAME 0x00000001L
 #define REG_NOTIFY_CHANGE_LAST_SET 0x00000004L
+#define REG_NOTIFY_CHANGE_SECURITY 0x00000008L
 LONG WINAPI RegNotifyChangeKeyValue(HKEY key, BOOL watchSubtree, DWORD filter, HANDLE event, BOOL asynchronous);
 
 // The service control manager and the processes of services.
@@ -173,6 +176,15 @@ BOOL WINAPI CloseServiceHandle(SC_HANDLE handle);
 HANDLE WINAPI OpenProcess(DWORD access, BOOL inherit, DWORD processId);
 BOOL WINAPI GetProcessTimes(HANDLE process, PFILETIME creation, PFILETIME exit, PFILETIME kernel, PFILETIME user);
 void WINAPI Sleep(DWORD milliseconds);
+// A key's security descriptor. Here it is opaque text, ended by a NUL: a test sets and
+// compares it as a whole; a new key gets "default", as a key below HKLM gets its inherited
+// default DACL whatever the key it replaces had.
+typedef DWORD SECURITY_INFORMATION;
+typedef void* PSECURITY_DESCRIPTOR;
+#define DACL_SECURITY_INFORMATION 0x00000004L
+LONG WINAPI RegGetKeySecurity(HKEY key, SECURITY_INFORMATION information, PSECURITY_DESCRIPTOR descriptor,
+                              LPDWORD size);
+LONG WINAPI RegSetKeySecurity(HKEY key, SECURITY_INFORMATION information, PSECURITY_DESCRIPTOR descriptor);
 // The milliseconds that Sleep has counted.
 DWORD WINAPI GetTickCount(void);
 // The registry's clock, which the milliseconds Sleep counted move too, skewed as the

@@ -141,7 +141,7 @@ bool LoadOrFail(void)
 // The save over anything, its old list retired at once, ending as the configurator's does.
 bool SaveOverAnything(const std::vector<PairRowText>& rows)
 {
-    const SaveRequest request = {NULL, NULL, NULL, NULL, NULL, 0};
+    const SaveRequest request = {NULL, NULL, NULL, NULL, NULL, 0, NULL};
     SaveResult result = SavePairListOver(rows.data(), (int)rows.size(), &request);
     char left[ASIDE_NAME_SIZE];
     RetireOldList(&result.held, 60000, left, left, NULL);
