@@ -88,7 +88,8 @@ static SaveResult SaveOnce(const PairRowText* rows, int rowCount, SaveRequest* r
     request->base = base;
     request->path = NULL;
     request->readerGrace = session->readerGrace;
-    SaveResult result = SavePairListOver(rows, rowCount, request);
+    SaveResult result = answers->run != NULL ? answers->run(rows, rowCount, request, answers->context)
+                                              : SavePairListOver(rows, rowCount, request);
     PrintNotes(result.notes);
     TellAsideChanged(answers, result.changedAside);
     if (!result.productKeyUsable) FatalSettingsError();

@@ -26,6 +26,9 @@ struct SaveAnswers {
     // Says what the registry holds after a save: an error, or a warning.
     void (*tell)(const char* text, bool error, void* context);
     void* context;
+    // Runs the save as SavePairListOver does, where the program wants it run (the sheet: on a
+    // thread of its own, while the window answers); NULL runs it here.
+    SaveResult (*run)(const PairRowText* rows, int rowCount, const SaveRequest* request, void* context);
 };
 
 // Saves `rows` over what the session last read or wrote. When another program changed the

@@ -302,10 +302,13 @@ struct SaveResult {
 // Replaces the stored list with `rows`, as subkeys "0", "1", ... in row order. The store is
 // compared with the request's base first; the rows are written into a new key beside
 // Networks and read back; then, unless another writer changed Networks meanwhile, the two are
-// swapped by renaming. The old list stays aside, whole and held, for a grace that lets a
-// reader who opened it just before the swap read all of it (at least READER_GRACE_MIN_MS,
-// longer for a long list); RetireOldList removes it after. A Networks key that is a link is
-// replaced as a link; one this account may not rename is not replaced. Nothing outside the
+// swapped by renaming. The old list stays aside, whole, held and marked, for a grace that
+// lets a reader who opened it just before the swap read all of it; RetireOldList or a later
+// save removes it after. Old lists earlier saves left aside go once their grace has ended,
+// unless another program wrote to them. A Networks key that is a link is replaced as a link,
+// and what it names is left alone; one this account may not rename is not replaced. With
+// Networks missing, the list an interrupted save left aside is the old list. The new keys get
+// the old ones' DACLs. Nothing outside the
 // product key is ever written or deleted: when "Corvane Software" or the product key is a
 // registry link, the save changes nothing and fails. Our two programs take turns at this
 // through a named mutex. Free the result with FreeSaveResult.

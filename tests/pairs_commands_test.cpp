@@ -1271,7 +1271,7 @@ const SaveAnswers kRecordedAnswers = {
     [](const char* text, bool error, void* context) {
         ((Conversation*)context)->told.push_back(std::string(error ? "error: " : "warning: ") + text);
     },
-    NULL};
+    NULL, NULL};
 
 // The sheet's save as the administrator meets it: the question when another program changed
 // the pairs or they could not be checked, Yes saving again over what that save found (and

@@ -427,6 +427,35 @@ void ReadDuringSave(int finalSize)
     }
 }
 
+// Presses Apply and asks the sheet a question (WM_NULL) every few milliseconds while it saves
+// (it is disabled meanwhile): prints whether it answered each within two seconds, how many it
+// answered, and the longest wait, for the log.
+void AnswersDuringApply(void)
+{
+    PostMessageA(GetDlgItem(g_sheet, kApplyButton), BM_CLICK, 0, 0);
+    DWORD started = GetTickCount();
+    while (IsWindowEnabled(g_sheet)) {
+        if (GetTickCount() - started > kWaitMilliseconds) Fail("the save never began");
+        Sleep(1);
+    }
+    int answered = 0;
+    bool allAnswered = true;
+    DWORD longest = 0;
+    while (!IsWindowEnabled(g_sheet) && GetTickCount() - started < 4 * kWaitMilliseconds) {
+        DWORD asked = GetTickCount();
+        DWORD_PTR result;
+        bool answer = SendMessageTimeoutA(g_sheet, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result) != 0;
+        DWORD took = GetTickCount() - asked;
+        allAnswered = allAnswered && answer;
+        if (answer) ++answered;
+        if (took > longest) longest = took;
+        Sleep(10);
+    }
+    printf("answered while saving: %s\n", allAnswered && answered > 0 ? "yes" : "no");
+    fprintf(stderr, "sheet answered %d questions during the save, the longest after %lu ms\n", answered,
+            (unsigned long)longest);
+}
+
 // Holds the lock our programs save under, as another program's save would, until the file
 // `stopFile` exists (at most a minute).
 void HoldSaveLock(const char* stopFile)
@@ -573,6 +602,7 @@ int main(int argc, char** argv)
         else if (command == "write-during-save") WriteDuringSave(argv[++i]);
         else if (command == "read-during-save") ReadDuringSave(atoi(argv[++i]));
         else if (command == "hold-lock") HoldSaveLock(argv[++i]);
+        else if (command == "apply-answering") AnswersDuringApply();
         else if (command == "no-box") {
             if (WaitForMessageBox(next, 500) != NULL) Fail("unexpected message box", next);
             ++i;
