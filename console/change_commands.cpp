@@ -22,11 +22,16 @@ static int Converge(const CommandLine& line, const PairRows& wanted, const std::
     return exitCode;
 }
 
-// The first half of a plan for a command that may change the list.
-static bool Begin(const CommandLine& line, bool restartAsked, PairsPlan* plan)
+// The first half of a plan for a command that may change the list; false, having said why,
+// with the exit code: a store that cannot be used, or a --service that names no service (a
+// run that could not know the service's list would say "as asked" for ever).
+static bool Begin(const CommandLine& line, bool restartAsked, PairsPlan* plan, int* exitCode)
 {
-    if (BeginPlan(line, restartAsked, READ_TO_CHANGE, plan)) return true;
-    fprintf(stderr, "%s\n", StoreProblemText(plan->reading.problem).c_str());
+    bool begun = BeginPlan(line, restartAsked, READ_TO_CHANGE, plan);
+    *exitCode = begun ? PAIRS_NO_SERVICE : PAIRS_STORE_UNUSABLE;
+    if (begun && (line.service.empty() || plan->serviceFound || !plan->service.missing)) return true;
+    fprintf(stderr, "%s\n", begun ? plan->serviceWhy.c_str()
+                                  : StoreProblemText(plan->reading.problem).c_str());
     EndPlan(plan);
     return false;
 }
@@ -45,7 +50,8 @@ int AddPair(const CommandLine& line, const OwnAddresses& own)
     int exitCode;
     if (!ResolvePairWords(line, own, true, &pair, &exitCode)) return exitCode;
     PairsPlan plan;
-    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
+    int begun;
+    if (!Begin(line, line.restart, &plan, &begun)) return begun;
     PairRuleVerdict verdict = CheckAddPair(pair.source, pair.destination, plan.stored.data(), (int)plan.stored.size());
     // A pair already in the list is what was asked for: running the same add again is safe.
     if (verdict == PAIR_DUPLICATE) {
@@ -70,7 +76,8 @@ int RemovePair(const CommandLine& line, const OwnAddresses& own)
     int exitCode;
     if (!ResolvePairWords(line, own, false, &pair, &exitCode)) return exitCode;
     PairsPlan plan;
-    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
+    int begun;
+    if (!Begin(line, line.restart, &plan, &begun)) return begun;
     PairRows kept;
     for (const PairRowText& row : plan.stored)
         if (!IsDuplicate(pair.source, pair.destination, &row, 1)) kept.push_back(row);
@@ -85,14 +92,16 @@ int SetPairs(const CommandLine& line, const OwnAddresses& own)
     int exitCode;
     if (!WantedFromWords(own, line.words, &wanted, &exitCode)) return exitCode;
     PairsPlan plan;
-    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
+    int begun;
+    if (!Begin(line, line.restart, &plan, &begun)) return begun;
     return Converge(line, wanted, TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
 int ClearPairs(const CommandLine& line, const OwnAddresses&)
 {
     PairsPlan plan;
-    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
+    int begun;
+    if (!Begin(line, line.restart, &plan, &begun)) return begun;
     return Converge(line, PairRows(), TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
@@ -102,7 +111,8 @@ int ImportPairs(const CommandLine& line, const OwnAddresses&)
     int exitCode;
     if (!ReadImportFile(line.words[0], &wanted, &exitCode)) return exitCode;
     PairsPlan plan;
-    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
+    int begun;
+    if (!Begin(line, line.restart, &plan, &begun)) return begun;
     return Converge(line, wanted, TEXT_PAIRS_ALREADY_SO, &plan);
 }
 
@@ -115,7 +125,8 @@ int PrunePairs(const CommandLine& line, const OwnAddresses& own)
         return PAIRS_ADDRESSES_UNKNOWN;
     }
     PairsPlan plan;
-    if (!Begin(line, line.restart, &plan)) return PAIRS_STORE_UNUSABLE;
+    int begun;
+    if (!Begin(line, line.restart, &plan, &begun)) return begun;
     PairRows kept;
     for (const PairRowText& row : plan.stored) {
         const char* missing[2];
@@ -132,7 +143,8 @@ int CheckPairs(const CommandLine& line, const OwnAddresses& own)
                        : !WantedFromWords(own, line.words, &wanted, &exitCode))
         return exitCode;
     PairsPlan plan;
-    if (!Begin(line, true, &plan)) return PAIRS_STORE_UNUSABLE;
+    int begun;
+    if (!Begin(line, true, &plan, &begun)) return begun;
     FinishPlan(wanted, TEXT_PAIRS_CONVERGED, &plan);
     int answer = PlanExitCode(plan);
     if (!line.json || plan.refuse) answer = RunPlan(line, plan, true);

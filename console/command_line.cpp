@@ -91,6 +91,12 @@ bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_
             *wrong = option + " needs a value.";
             return false;
         }
+        // A flag where the value belongs was a value forgotten: taking it as one would name a
+        // service "--restart" and drop the restart.
+        if ((needed == OPTION_FILE || needed == OPTION_SERVICE) && strncmp(argv[i + 1], "--", 2) == 0) {
+            *wrong = option + " needs a value, not \"" + ShortenedArgument(argv[i + 1]) + "\".";
+            return false;
+        }
         if (needed == OPTION_JSON) line->json = true;
         if (needed == OPTION_WHAT_IF) line->whatIf = true;
         if (needed == OPTION_RESTART) line->restart = true;

@@ -66,7 +66,10 @@ void FinishPlan(const PairRows& wanted, const std::string& nothingText, PairsPla
     plan->save = !plan->exact;
     // After a save the service is restarted when asked, whatever it ran; without one, only
     // when it runs an older list.
-    plan->restart = plan->restartAsked && (plan->save || plan->pending.answer == PENDING_YES);
+    // A running service whose reading cannot be told may run an older list: restarting it
+    // costs seconds, believing it current costs the network.
+    bool pending = plan->pending.answer == PENDING_YES || (plan->pending.answer == PENDING_UNKNOWN && plan->serviceFound);
+    plan->restart = plan->restartAsked && (plan->save || pending);
     // The reading asked whether a save may change the store, on the save's own path.
     plan->refuse = plan->save && plan->reading.unsavable.trouble != STORE_FINE;
     plan->unsavable = plan->refuse ? UnsavableText(plan->reading.unsavable) : "";
@@ -89,7 +92,9 @@ static std::string PendingLine(const PairsPlan& plan)
                             : "restart pending: the service started before the list was last written (--restart "
                               "restarts it)\n";
     if (plan.pending.answer == PENDING_UNKNOWN && plan.serviceFound)
-        return "restart pending: cannot tell (" + PrintableText(plan.pending.why.c_str()) + ")\n";
+        return (plan.restart ? "restart the service: whether it read the list cannot be told ("
+                             : "restart pending: cannot tell (") +
+               PrintableText(plan.pending.why.c_str()) + ")\n";
     return "";
 }
 

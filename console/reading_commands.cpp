@@ -142,7 +142,8 @@ int RestartService(const CommandLine& line, const OwnAddresses&)
         fprintf(stderr, "%s\n", why.c_str());
         return PAIRS_NO_SERVICE;
     }
-    return RestartAndLog(line, -1) == RESTART_FAILED ? PAIRS_NOT_RESTARTED : PAIRS_UNCHANGED;
+    RestartResult restarted = RestartAndLog(line, -1);
+    return restarted == RESTART_FAILED ? PAIRS_NOT_RESTARTED : restarted == RESTARTED ? PAIRS_CHANGED : PAIRS_UNCHANGED;
 }
 
 int PrintVersion(const CommandLine&, const OwnAddresses&)

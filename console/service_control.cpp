@@ -71,6 +71,7 @@ bool OpenRepeater(const std::string& service, DWORD access, SC_HANDLE* manager, 
            " (a key name or a display name will do).";
     CloseServiceHandle(*manager);
     *manager = NULL;
+    SetLastError(error);
     return false;
 }
 
@@ -93,7 +94,11 @@ const char* ServiceStateWord(DWORD state)
 bool FindRepeaterService(const std::string& service, RepeaterService* found, std::string* why)
 {
     SC_HANDLE manager, handle;
-    if (!OpenRepeater(service, SERVICE_QUERY_STATUS, &manager, &handle, &found->name, why)) return false;
+    found->missing = false;
+    if (!OpenRepeater(service, SERVICE_QUERY_STATUS, &manager, &handle, &found->name, why)) {
+        found->missing = GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
+        return false;
+    }
     char displayName[SERVICE_NAME_CAPACITY];
     DWORD size = sizeof displayName;
     found->displayName = GetServiceDisplayNameA(manager, found->name.c_str(), displayName, &size) ? displayName : "";

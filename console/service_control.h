@@ -15,6 +15,7 @@ struct RepeaterService {
     DWORD processId = 0;      // 0 when it has no process
     bool startKnown = false;  // whether startedAt holds its process's creation time
     FILETIME startedAt = {0, 0};
+    bool missing = false;     // no service has that name
 };
 
 // Finds the service by `service`, its key name or its display name, or when empty by the

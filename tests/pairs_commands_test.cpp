@@ -400,6 +400,16 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
          [] { StandinScriptService({"MdnsTest", "", 0, false, false, true, 0, 0, 0}); }},
         {{"restart", "--service", "Nothing"}, PAIRS_NO_SERVICE, "",
          "The service \"Nothing\" does not exist (a key name or a display name will do).", one},
+        // A --service that names no service: never "as asked", whichever form runs, and nothing
+        // is written; a flag where its value belongs is no service's name.
+        {{"check", "192.168.1.10", "10.0.0.5", "--service", "Nothing"}, PAIRS_NO_SERVICE, "",
+         "The service \"Nothing\" does not exist (a key name or a display name will do).", one},
+        {{"set", "WiFi", "10.0.0.6", "--service", "Nothing", "--what-if"}, PAIRS_NO_SERVICE, "",
+         "The service \"Nothing\" does not exist (a key name or a display name will do).", one},
+        {{"set", "WiFi", "10.0.0.6", "--restart", "--service", "Nothing"}, PAIRS_NO_SERVICE, "",
+         "The service \"Nothing\" does not exist (a key name or a display name will do).", one},
+        {{"add", "WiFi", "10.0.0.6", "--service", "--restart"}, PAIRS_USAGE, "", "--service needs a value, not \"--restart\".",
+         one},
         // Found, but not to be stopped and started by this account: not restarted, and said.
         {{"restart"}, PAIRS_NOT_RESTARTED, "",
          "The service \"Corvane mDNS Repeater\" cannot be opened (error 5) (a key name or a display name will do).", one,
@@ -870,6 +880,30 @@ std::string WithoutLastLine(const std::string& text)
     return end == std::string::npos ? "" : text.substr(0, end + 1);
 }
 
+// A service that read the list before any save of ours (no record yet), then a clock set back
+// an hour around a save: the list it runs is older, whether the clock stays back or is put
+// right, and either way round.
+TEST_F(PairsCommandsTest, AClockSetBackOrForwardNeverHidesAPendingRestart)
+{
+    const std::string pending = "restart the service: it started before the list was last written\n";
+    for (long long skew : {-36000000000LL, 36000000000LL}) {
+        SCOPED_TRACE(skew < 0 ? "set back" : "set forward");
+        StandinReset();
+        StorePair("0", "192.168.1.10", "10.0.0.5");
+        StandinScriptService({"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0});
+        EXPECT_EQ(PAIRS_UNCHANGED, RunCommand({"check", "192.168.1.10", "10.0.0.5"}).exitCode);
+        StandinSetClockSkew(skew);
+        EXPECT_EQ(PAIRS_CHANGED, RunCommand({"set", "10.0.0.5", "10.0.0.6"}).exitCode);
+        for (long long now : {skew, 0LL}) {
+            StandinSetClockSkew(now);
+            Outcome check = RunCommand({"check", "10.0.0.5", "10.0.0.6"});
+            EXPECT_EQ(PAIRS_CHANGED, check.exitCode);
+            EXPECT_EQ(pending, check.standardOutput);
+            EXPECT_NE(std::string::npos, RunCommand({"status"}).standardOutput.find("restart pending: yes\n"));
+        }
+    }
+}
+
 // The dry run is the real run: for every store, service and command, --what-if answers with
 // the real run's exit code and lines (its outcome line aside), changes nothing, and after
 // the real run a second one has nothing left to do.
@@ -1105,7 +1139,7 @@ TEST_F(PairsCommandsTest, PendingRestartFromWhatIsKnown)
         {{"set", two[0], two[1], "--restart"}, PAIRS_CHANGED, pending + "The service MdnsTest was restarted.\n"},
         {with("check", two), PAIRS_UNCHANGED, converged, [] { StandinSetClockSkew(0); }},
         // A service (re)started while the clock ran fast, outside our programs.
-        {{"restart"}, PAIRS_UNCHANGED, "The service MdnsTest was restarted.\n", [] { StandinSetClockSkew(3600000); }},
+        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n", [] { StandinSetClockSkew(3600000); }},
         {with("set", one), PAIRS_CHANGED, "*", [] { StandinSetClockSkew(0); }},
         {with("check", one), PAIRS_CHANGED, pending},
         {{"check", "--json", one[0], one[1]}, PAIRS_CHANGED,
@@ -1113,18 +1147,23 @@ TEST_F(PairsCommandsTest, PendingRestartFromWhatIsKnown)
          "\"restartPendingHow\":\"record\"}\n"},
         // A store the process read with Enabled 0 is not the list written over it, though
         // the pairs are the same: what it read is not known, and the restart is pending.
-        {{"restart"}, PAIRS_UNCHANGED, "The service MdnsTest was restarted.\n",
+        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n",
          [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
         {with("set", one), PAIRS_CHANGED, "rewrite: Networks\\\\0\\\\Enabled does not hold \"1\"\n" + kRestart},
         {with("check", one), PAIRS_CHANGED, pending},
         // A writer that is not ours: the clocks decide.
-        {{"restart"}, PAIRS_UNCHANGED, "The service MdnsTest was restarted.\n"},
+        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n"},
         {with("check", one), PAIRS_UNCHANGED, converged},
         {with("check", one), PAIRS_CHANGED, pending, [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "1"); }},
-        // A process that cannot be asked when it started: cannot tell, never "no".
-        {with("check", one), PAIRS_UNCHANGED,
-         converged + "restart pending: cannot tell (the process of the service MdnsTest cannot be asked when it started)\n",
+        // A process that cannot be asked when it started: cannot tell, never "no": check
+        // answers that a restart is due, set --restart restarts it, and set alone says so.
+        {with("check", one), PAIRS_CHANGED,
+         "restart the service: whether it read the list cannot be told (the process of the service MdnsTest cannot "
+         "be asked when it started)\n",
          [hidden] { StandinScriptService(hidden); }},
+        {with("set", one), PAIRS_UNCHANGED,
+         TEXT_PAIRS_ALREADY_SO "\nrestart pending: cannot tell (the process of the service MdnsTest cannot be asked "
+         "when it started)\n"},
         {{"status", "--json"}, PAIRS_UNCHANGED,
          "{\"service\":\"MdnsTest\",\"displayName\":\"Corvane mDNS Repeater\",\"state\":\"running\",\"pid\":104,"
          "\"pairs\":1,\"restartPending\":null,\"restartPendingHow\":\"unreadable\",\"stalePairs\":[]}\n"},
@@ -1204,7 +1243,7 @@ TEST_F(PairsCommandsTest, StalePairsAndTheAuditTrail)
          [] { StandinFailEventLog(1502); }},
         {{"clear"}, PAIRS_UNCHANGED, TEXT_PAIRS_ALREADY_SO "\n", "", {}, {}, [] { StandinFailEventLog(0); }},
         // A restart is an event of its own; restart reads no pairs.
-        {{"restart"}, PAIRS_UNCHANGED, "The service MdnsTest was restarted.\n", "", {},
+        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n", "", {},
          {"1003", "mDNSPairs restart", user, "S-1-5-21-1000-2000-3000-1001", "unknown", "unknown", "(none)",
           "The service MdnsTest was restarted."},
          [] { StandinScriptService({"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0}); }},

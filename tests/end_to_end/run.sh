@@ -588,11 +588,23 @@ pairs 1
 restart pending: no" "$(status)"
 expect_equal "and it did not start" 2 "$(starts)"
 timeout 30 wine sc start CorvaneMdnsTest >/dev/null 2>&1 || true
-expect_equal "a restart that could not happen" "exit 7
+# A --service that names no service is never "as asked": every form refuses with 9, and
+# nothing is written.
+expect_equal "a --service that names no service: check, --what-if and the real run" "exit 9
+error: The service \"Nowhere\" does not exist (a key name or a display name will do).
+exit 9
+exit 9
+exit 9
+exit 4
+error: --service needs a value, not \"--restart\"." \
+    "$(run_pairs check WiFi Ethernet2 --service Nowhere
+       exit_of set WiFi Ethernet2 --service Nowhere --what-if
+       exit_of set WiFi Ethernet2 --restart --service Nowhere
+       exit_of add WiFi Ethernet2 --service Nowhere
+       run_pairs set WiFi Ethernet2 --service --restart | grep -v 'mDNSPairs help')"
+expect_equal "a restart that could not happen: the list saved all the same" "exit 2
 add 10.0.0.5 192.168.1.10
-remove 192.168.1.10 10.0.0.5
-error: The service \"Nowhere\" does not exist (a key name or a display name will do)." \
-    "$(run_pairs set WiFi Ethernet2 --restart --service Nowhere)"
+remove 192.168.1.10 10.0.0.5" "$(run_pairs set WiFi Ethernet2 | grep -v 'must be restarted')"
 expect_equal "is pending" "exit 2
 restart the service: it started before the list was last written
 exit 0
