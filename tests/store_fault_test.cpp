@@ -274,6 +274,25 @@ TEST_F(StoreFaultTest, AnOldListKeptForItsReadersGoesWhenRetiredOrAtTheNextSave)
     EndSession(&session);
 }
 
+// An old list aside whose DACL keeps its values but lets it be deleted is removed all the
+// same; a reading that fails leaves no handle open.
+TEST_F(StoreFaultTest, AnOldListThatKeepsItsValuesIsStillRemoved)
+{
+    const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
+    StorePair("0", "9.9.9.9", "8.8.8.8");
+    CreateKey(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\5");
+    StandinDenyAccess(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME, KEY_SET_VALUE);
+    EXPECT_TRUE(SavePairList(rows, 1));
+    EXPECT_STREQ(nullptr, LastSaveLeftAside());
+    EXPECT_EQ((std::vector<std::string>{"Networks"}), SubkeyNames(PRODUCT_KEY_PATH));
+    DeleteKey(NETWORKS "\\0");
+    DeleteKey(NETWORKS);
+    StoreReading reading;
+    EXPECT_FALSE(ReadStore(READ_TO_CHANGE, &reading));
+    EXPECT_EQ(0, StandinOpenHandleCount());
+    FreeStoreReading(&reading);
+}
+
 // When the keys beside Networks cannot be listed, the save looks for each of its own names
 // itself: one that is not there is no leftover, and nothing is said of it.
 TEST_F(StoreFaultTest, KeysBesideNetworksThatCannotBeListedAreLookedForByName)
