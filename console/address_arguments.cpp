@@ -21,6 +21,28 @@ bool IsAddressText(const char* text)
     return strcmp(canonical, text) == 0;
 }
 
+std::string ThisComputersAddressesText(const OwnAddresses& own)
+{
+    std::string adapters, addresses;
+    for (int i = 0; i < own.adapterCount; ++i) {
+        const AdapterAddress& adapter = own.adapters[i];
+        adapters += (adapters.empty() ? "\"" : ", \"") + ShortenedArgument(adapter.adapterName) + "\"" +
+                    (adapter.address[0] ? std::string(" (") + adapter.address + ")" : " (none)");
+    }
+    if (!own.adaptersKnown) adapters = TEXT_PAIRS_NO_ADAPTERS_KNOWN;
+    auto addOnce = [&addresses](const char* address) {
+        std::string listed = ", " + addresses + ",";
+        if (address[0] != 0 && listed.find(", " + std::string(address) + ",") == std::string::npos)
+            addresses += (addresses.empty() ? "" : ", ") + std::string(address);
+    };
+    for (int i = 0; own.hostListKnown && i < own.hostCount; ++i) addOnce(own.hostList[i]);
+    for (int i = 0; i < own.adapterCount; ++i) addOnce(own.adapters[i].address);
+    char text[2048];
+    snprintf(text, sizeof text, TEXT_PAIRS_THIS_COMPUTER, adapters.empty() ? "none" : adapters.c_str(),
+             addresses.empty() ? "none" : addresses.c_str());
+    return text;
+}
+
 AddressResolution ResolveAddressArgument(const OwnAddresses& own, const char* argument, bool mustBeLocal, char* address,
                                          char* why, size_t whySize)
 {

@@ -4,6 +4,8 @@
 
 #include <stddef.h>
 
+#include <string>
+
 #include "net/adapters.h"
 
 enum AddressResolution {
@@ -14,6 +16,10 @@ enum AddressResolution {
 
 // Dotted-decimal text exactly as the platform writes it ("10.0.0.5", no leading zeros).
 bool IsAddressText(const char* text);
+
+// This computer's adapters with their addresses, and its addresses, as a line that answers a
+// word that named neither.
+std::string ThisComputersAddressesText(const OwnAddresses& own);
 
 // Turns `argument` into an address text. With `mustBeLocal`, the address must be one of this
 // computer's. The reason in `why` when it cannot.

@@ -2,6 +2,7 @@
 // one plan. check answers for "set" (or "import") with --restart, and changes nothing.
 #include <stdio.h>
 
+#include "console/errors_said.h"
 #include "console/command_handlers.h"
 #include "console/import_file.h"
 #include "console/pairs_commands.h"
@@ -30,8 +31,8 @@ static bool Begin(const CommandLine& line, bool restartAsked, PairsPlan* plan, i
     bool begun = BeginPlan(line, restartAsked, READ_TO_CHANGE, plan);
     *exitCode = begun ? PAIRS_NO_SERVICE : PAIRS_STORE_UNUSABLE;
     if (begun && (line.service.empty() || plan->serviceFound || !plan->service.missing)) return true;
-    fprintf(stderr, "%s\n", begun ? plan->serviceWhy.c_str()
-                                  : StoreProblemText(plan->reading.problem).c_str());
+    if (begun) SayError(plan->serviceWhy, line.service);
+    else SayError(StoreProblemText(plan->reading.problem), ProblemKeyPath(plan->reading.problem));
     EndPlan(plan);
     return false;
 }
@@ -60,7 +61,7 @@ int AddPair(const CommandLine& line, const OwnAddresses& own)
         return Converge(line, plan.stored, already, &plan);
     }
     if (verdict != PAIR_ACCEPTED) {
-        fprintf(stderr, "%s\n", PairRuleMessage(verdict));
+        SayError(PairRuleMessage(verdict), std::string(pair.source) + " " + pair.destination);
         EndPlan(&plan);
         return PAIRS_REFUSED;
     }
@@ -121,7 +122,7 @@ int ImportPairs(const CommandLine& line, const OwnAddresses&)
 int PrunePairs(const CommandLine& line, const OwnAddresses& own)
 {
     if (!OwnAddressesKnown(own)) {
-        fprintf(stderr, "%s\n", TEXT_PAIRS_ADDRESSES_UNKNOWN);
+        SayError(TEXT_PAIRS_ADDRESSES_UNKNOWN);
         return PAIRS_ADDRESSES_UNKNOWN;
     }
     PairsPlan plan;

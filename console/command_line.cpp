@@ -2,7 +2,10 @@
 #include <ctype.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "console/command_line.h"
+#include "console/pairs_texts.h"
 #include "store/printable_text.h"
 
 namespace {
@@ -34,14 +37,90 @@ bool UnknownCommand(const char* word, const CommandShape* commands, size_t count
     return false;
 }
 
-int OptionOf(const std::string& option)
+// The options by name, and the names people type for them by habit.
+struct OptionName {
+    const char* name;
+    int option;
+};
+const OptionName kOptionNames[] = {
+    {"--json", OPTION_JSON},         {"--what-if", OPTION_WHAT_IF}, {"--restart", OPTION_RESTART},
+    {"--file", OPTION_FILE},         {"--service", OPTION_SERVICE},
+    // PowerShell's and other tools' words for the same
+    {"--whatif", OPTION_WHAT_IF},    {"--dry-run", OPTION_WHAT_IF}, {"--dryrun", OPTION_WHAT_IF},
+};
+
+// The bytes of dashes a word starts with: "-", or a dash a word processor made of one (an en
+// or em dash, in UTF-8 or in the ANSI code page).
+size_t DashesAt(const char* word)
 {
-    if (option == "--json") return OPTION_JSON;
-    if (option == "--what-if") return OPTION_WHAT_IF;
-    if (option == "--restart") return OPTION_RESTART;
-    if (option == "--file") return OPTION_FILE;
-    if (option == "--service") return OPTION_SERVICE;
+    std::string text = word;
+    size_t dashes = 0;
+    for (;;) {
+        if (text.compare(dashes, 1, "-") == 0) dashes += 1;
+        else if (text.compare(dashes, 3, "\xE2\x80\x93") == 0 || text.compare(dashes, 3, "\xE2\x80\x94") == 0) dashes += 3;
+        else if (text.compare(dashes, 1, "\x96") == 0 || text.compare(dashes, 1, "\x97") == 0) dashes += 1;
+        else return dashes;
+    }
+}
+
+// An option as typed, in the form the table names: "--" and lower case, so that a single dash
+// ("-WhatIf", as PowerShell writes it) and any dash count as "--".
+std::string OptionSpelling(const char* word)
+{
+    std::string spelled = std::string("--") + (word + DashesAt(word));
+    for (char& c : spelled) c = (char)tolower((unsigned char)c);
+    return spelled;
+}
+
+// Whether the word is meant as an option: dashes, then a letter ("-5" and "-" stay words).
+bool LooksLikeOption(const char* word)
+{
+    size_t dashes = DashesAt(word);
+    return dashes > 0 && isalpha((unsigned char)word[dashes]);
+}
+
+int OptionOf(const std::string& spelled)
+{
+    for (const OptionName& known : kOptionNames)
+        if (spelled == known.name) return known.option;
     return 0;
+}
+
+// The edits that turn `a` into `b`: letters inserted, removed or replaced.
+size_t EditDistance(const std::string& a, const std::string& b)
+{
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            size_t above = row[j];
+            row[j] = std::min(std::min(row[j] + 1, row[j - 1] + 1), diagonal + (a[i - 1] == b[j - 1] ? 0 : 1));
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The option of `shape` nearest to what was typed, or "" when none is near.
+std::string NearestOption(const std::string& spelled, const CommandShape* shape)
+{
+    std::string nearest;
+    size_t best = 4;
+    for (const OptionName& known : kOptionNames) {
+        if ((shape->options & known.option) == 0) continue;
+        size_t distance = EditDistance(spelled, known.name);
+        if (distance < best) {
+            best = distance;
+            for (const OptionName& canonical : kOptionNames)
+                if (canonical.option == known.option) {
+                    nearest = canonical.name;
+                    break;
+                }
+        }
+    }
+    return nearest;
 }
 
 }  // namespace
@@ -63,38 +142,55 @@ bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_
             return UnknownCommand(argv[2], commands, count, wrong);
         return true;
     }
-    line->shape = Find(argv[1], commands, count);
-    if (line->shape == nullptr) return UnknownCommand(argv[1], commands, count, wrong);
+    // Options may stand before the command, as other tools take them: the command is the first
+    // word that is not one.
+    int commandAt = 1;
+    while (commandAt < argc && LooksLikeOption(argv[commandAt]) && !IsHelpWord(argv[commandAt]) &&
+           Find(argv[commandAt], commands, count) == nullptr) {
+        int option = OptionOf(OptionSpelling(argv[commandAt]));
+        commandAt += option == OPTION_FILE || option == OPTION_SERVICE ? 2 : 1;
+    }
+    if (commandAt >= argc) {
+        *wrong = "No command was given.";
+        return false;
+    }
+    line->shape = Find(argv[commandAt], commands, count);
+    if (line->shape == nullptr) return UnknownCommand(argv[commandAt], commands, count, wrong);
     const CommandShape* shape = line->shape;
     bool optionsEnded = false;
-    for (int i = 2; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i) {
         const char* word = argv[i];
+        if (i == commandAt) continue;
         if (!optionsEnded && IsHelpWord(word)) {
             line->helpWanted = true;
             return true;
         }
-        if (optionsEnded || strncmp(word, "--", 2) != 0) {
-            line->words.push_back(word);
-            continue;
-        }
-        std::string option = word;
-        if (option == "--") {
+        if (!optionsEnded && strcmp(word, "--") == 0) {
             optionsEnded = true;
             continue;
         }
+        if (optionsEnded || !LooksLikeOption(word)) {
+            line->words.push_back(word);
+            continue;
+        }
+        std::string option = OptionSpelling(word);
         int needed = OptionOf(option);
         if (needed == 0 || (shape->options & needed) == 0) {
-            *wrong = std::string("\"") + shape->name + "\" takes no option " + ShortenedArgument(word) + ".";
+            std::string nearest = NearestOption(option, shape);
+            *wrong = std::string("\"") + shape->name + "\" takes no option " + ShortenedArgument(word) + "." +
+                     (nearest.empty() ? "" : " Did you mean " + nearest + "?");
             return false;
         }
         if ((needed == OPTION_FILE || needed == OPTION_SERVICE) && i + 1 >= argc) {
-            *wrong = option + " needs a value.";
+            *wrong = OptionOf(option) == OPTION_FILE ? "--file needs a value." : "--service needs a value.";
             return false;
         }
         // A flag where the value belongs was a value forgotten: taking it as one would name a
         // service "--restart" and drop the restart.
-        if ((needed == OPTION_FILE || needed == OPTION_SERVICE) && strncmp(argv[i + 1], "--", 2) == 0) {
-            *wrong = option + " needs a value, not \"" + ShortenedArgument(argv[i + 1]) + "\".";
+        if ((needed == OPTION_FILE || needed == OPTION_SERVICE) && LooksLikeOption(argv[i + 1]) &&
+            OptionOf(OptionSpelling(argv[i + 1])) != 0) {
+            *wrong = std::string(needed == OPTION_FILE ? "--file" : "--service") + " needs a value, not \"" +
+                     ShortenedArgument(argv[i + 1]) + "\".";
             return false;
         }
         if (needed == OPTION_JSON) line->json = true;
@@ -112,5 +208,20 @@ bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_
     // check takes pairs or a file, not both and not neither.
     if (shape->options & OPTION_FILE) fits = line->fileGiven ? words == 0 : words >= 2 && words % 2 == 0;
     if (!fits) *wrong = std::string("\"") + shape->name + "\" takes " + shape->takes + ".";
+    // 'Ethernet 2' from a PowerShell recipe reaches cmd's programs as two words.
+    for (size_t i = 0; !fits && i < line->words.size(); ++i) {
+        const char* word = line->words[i];
+        if (word[0] == '\'' || (word[0] != 0 && word[strlen(word) - 1] == '\'')) {
+            *wrong += std::string(" ") + TEXT_PAIRS_QUOTING;
+            break;
+        }
+    }
     return fits;
+}
+
+bool JsonAsked(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (LooksLikeOption(argv[i]) && OptionOf(OptionSpelling(argv[i])) == OPTION_JSON) return true;
+    return false;
 }

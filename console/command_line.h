@@ -49,3 +49,7 @@ struct CommandLine {
 // belong to it, or the word count does not fit.
 bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_t count, CommandLine* line,
                       std::string* wrong);
+
+// Whether the words ask for JSON, read as ParseCommandLine reads options, for a command line
+// it refused.
+bool JsonAsked(int argc, char** argv);

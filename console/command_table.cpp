@@ -1,10 +1,13 @@
 // The companion's commands in one table (name, arguments, options, help, handler), the help
 // made from it, and the dispatch of one command line.
 #include <stdio.h>
+#include <string.h>
 
 #include <new>
 #include <string>
 
+#include "console/errors_said.h"
+#include "console/json_text.h"
 #include "console/command_handlers.h"
 #include "console/command_line.h"
 #include "console/pairs_commands.h"
@@ -62,19 +65,37 @@ static void PrintHelp(const CommandShape* only)
     fputs(TEXT_PAIRS_HELP_TAIL, stdout);
 }
 
+// With --json, an error is answered on standard output too, as one JSON object: the exit
+// code, the message and what it concerned. A script that parses the output then never meets
+// an empty one.
+static void AnswerErrorInJson(int exitCode)
+{
+    std::string text, concerning;
+    if (exitCode == PAIRS_UNCHANGED || exitCode == PAIRS_CHANGED || !FirstErrorSaid(&text, &concerning)) return;
+    fflush(stdout);
+    printf("{\"exitCode\":%d,\"error\":%s,\"concerning\":%s}\n", exitCode, JsonString(text.c_str()).c_str(),
+           concerning.empty() ? "null" : JsonString(concerning.c_str()).c_str());
+}
+
 static int RunParsed(int argc, char** argv, const OwnAddresses& own)
 {
     CommandLine line;
     std::string wrong;
+    ForgetErrorsSaid();
     if (!ParseCommandLine(argc, argv, kCommands, sizeof kCommands / sizeof kCommands[0], &line, &wrong)) {
-        fprintf(stderr, "%s\n%s\n", wrong.c_str(), TEXT_PAIRS_USAGE_HINT);
+        SayError(wrong);
+        fprintf(stderr, "%s\n", TEXT_PAIRS_USAGE_HINT);
+        if (JsonAsked(argc, argv)) AnswerErrorInJson(PAIRS_USAGE);
         return PAIRS_USAGE;
     }
     if (line.helpWanted) {
         PrintHelp(line.shape);
         return PAIRS_UNCHANGED;
     }
-    return line.shape->run(line, own);
+    int exitCode = line.shape->run(line, own);
+    // status --json prints its document whatever it found: that document is its answer.
+    if (line.json && strcmp(line.shape->name, "status") != 0) AnswerErrorInJson(exitCode);
+    return exitCode;
 }
 
 int RunPairsCommand(int argc, char** argv, const OwnAddresses& own)
@@ -84,7 +105,7 @@ int RunPairsCommand(int argc, char** argv, const OwnAddresses& own)
         return RunParsed(argc, argv, own);
     } catch (const std::bad_alloc&) {
         fflush(stdout);
-        fprintf(stderr, "%s\n", TEXT_PAIRS_OUT_OF_MEMORY);
+        SayError(TEXT_PAIRS_OUT_OF_MEMORY);
         return PAIRS_SAVE_FAILED;
     }
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "console/errors_said.h"
 #include "console/address_arguments.h"
 #include "console/import_file.h"
 #include "console/wanted_list.h"
@@ -50,7 +51,8 @@ static std::string PathAsTyped(const char* path)
 
 static bool Usage(const char* message, int* exitCode)
 {
-    fprintf(stderr, "%s\n%s\n", message, TEXT_PAIRS_USAGE_HINT);
+    SayError(message);
+    fprintf(stderr, "%s\n", TEXT_PAIRS_USAGE_HINT);
     *exitCode = PAIRS_USAGE;
     return false;
 }

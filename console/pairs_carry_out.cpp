@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "console/errors_said.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_plan.h"
 #include "console/run_events.h"
@@ -95,13 +96,13 @@ static int Save(const CommandLine& line, PairsPlan& plan, SaveResult* result)
         break;
     }
     case SAVE_STORE_CHANGED:
-        fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_CHANGED);
+        SayError(TEXT_PAIRS_STORE_CHANGED, NETWORKS_REG_PATH);
         LogRun(line, LIST_EVENT_REFUSED, before, -1, changes,
                "Another program changed the list first: its change was kept, and this command was not retried (exit 6).");
         exitCode = PAIRS_STORE_CHANGED;
         break;
     case SAVE_UNCHECKED:
-        fprintf(stderr, "%s\n", TEXT_PAIRS_STORE_UNCHECKED);
+        SayError(TEXT_PAIRS_STORE_UNCHECKED, NETWORKS_REG_PATH);
         LogRun(line, LIST_EVENT_REFUSED, before, before, changes,
                "Whether another program changed the list could not be read: nothing was changed (exit 8).");
         exitCode = PAIRS_STORE_UNCHECKED;
@@ -109,7 +110,7 @@ static int Save(const CommandLine& line, PairsPlan& plan, SaveResult* result)
     default: {
         std::string text = NotSavedText(*result);
         if (result->failure.trouble != STORE_FINE) text += "\n" + SaveStoppedText(result->failure);
-        fprintf(stderr, "%s\n", text.c_str());
+        SayError(text, ProblemKeyPath(result->failure));
         LogRun(line, LIST_EVENT_FAILED, before, result->storeTouched ? -1 : before, changes, text);
         break;
     }
@@ -121,7 +122,8 @@ RestartResult RestartAndLog(const CommandLine& line, int pairs)
 {
     std::string what;
     RestartResult restarted = RestartRepeaterService(line.service, &what);
-    fprintf(restarted == RESTART_FAILED ? stderr : stdout, "%s\n", what.c_str());
+    if (restarted == RESTART_FAILED) SayError(what, line.service.empty() ? REPEATER_DISPLAY_NAME : line.service);
+    else printf("%s\n", what.c_str());
     // A stopped service stays stopped: nothing happened to it, and nothing is logged.
     if (restarted != LEFT_STOPPED)
         LogRun(line, restarted == RESTARTED ? LIST_EVENT_RESTARTED : LIST_EVENT_NOT_RESTARTED, pairs, pairs, "", what);
@@ -131,7 +133,9 @@ RestartResult RestartAndLog(const CommandLine& line, int pairs)
 int RunPlan(const CommandLine& line, PairsPlan& plan, bool dryRun)
 {
     if (plan.refuse) {
-        fprintf(stderr, TEXT_PAIRS_STORE_UNSAVABLE "\n", StoreShownAs().c_str(), plan.unsavable.c_str());
+        char text[2048];
+        snprintf(text, sizeof text, TEXT_PAIRS_STORE_UNSAVABLE, StoreShownAs().c_str(), plan.unsavable.c_str());
+        SayError(text, ProblemKeyPath(plan.reading.unsavable));
         return PlanExitCode(plan);
     }
     fputs(PlanText(plan).c_str(), stdout);

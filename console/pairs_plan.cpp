@@ -2,6 +2,7 @@
 // write times, one question to the service manager.
 #include <stdio.h>
 
+#include "console/errors_said.h"
 #include "console/json_text.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_plan.h"
@@ -21,7 +22,7 @@ bool ReadStoreSaying(StoreReadPurpose purpose, StoreReading* reading)
     bool read = ReadStore(purpose, reading);
     SayInterruptedSave(*reading);
     if (read) return true;
-    fprintf(stderr, "%s\n", StoreProblemText(reading->problem).c_str());
+    SayError(StoreProblemText(reading->problem), ProblemKeyPath(reading->problem));
     return false;
 }
 

@@ -42,6 +42,14 @@
     "The registry key %s holds a pair key named \"%s\" in this computer's code page, whose real name " \
     "the code page cannot hold, so it cannot be read. Rename or remove it (regedit shows its name)."
 #define TEXT_PAIRS_UNKNOWN_ARGUMENT "\"%s\" is neither an IPv4 address nor the name of an adapter of this computer."
+// After a word that names nothing here: what does (%s: the adapters with their addresses, then
+// the addresses).
+#define TEXT_PAIRS_THIS_COMPUTER "This computer's adapters: %s. Its IPv4 addresses: %s."
+#define TEXT_PAIRS_NO_ADAPTERS_KNOWN "(adapter names unavailable)"
+// A word with a single quote, as a cmd line that kept PowerShell's quoting hands it over.
+#define TEXT_PAIRS_QUOTING \
+    "A word starts or ends with ': in cmd, quote a name with spaces in \"double quotes\"; 'single quotes' " \
+    "are PowerShell's."
 #define TEXT_PAIRS_ADAPTER_WITHOUT_ADDRESS "The adapter \"%s\" has no IPv4 address."
 #define TEXT_PAIRS_ADAPTER_WITH_ADDRESSES \
     "The adapter \"%s\" has more than one IPv4 address (%s): name the address instead."

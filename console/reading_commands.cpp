@@ -1,6 +1,7 @@
 // The commands that only read the store, or only ask or restart the service.
 #include <stdio.h>
 
+#include "console/errors_said.h"
 #include "console/command_handlers.h"
 #include "console/json_text.h"
 #include "console/pairs_commands.h"
@@ -128,8 +129,8 @@ int ShowStatus(const CommandLine& line, const OwnAddresses& own)
     }
     if (found && storeThere && plan.pending.answer == PENDING_UNKNOWN)
         fprintf(stderr, "Whether a restart is pending cannot be told: %s.\n", PrintableText(plan.pending.why.c_str()).c_str());
-    if (!storeThere) fprintf(stderr, "%s\n", storeWhy.c_str());
-    if (!found) fprintf(stderr, "%s\n", plan.serviceWhy.c_str());
+    if (!storeThere) SayError(storeWhy, ProblemKeyPath(plan.reading.problem));
+    if (!found) SayError(plan.serviceWhy, line.service);
     EndPlan(&plan);
     return !storeThere ? PAIRS_STORE_UNUSABLE : !found ? PAIRS_NO_SERVICE : PAIRS_UNCHANGED;
 }
@@ -139,7 +140,7 @@ int RestartService(const CommandLine& line, const OwnAddresses&)
     RepeaterService service;
     std::string why;
     if (!FindRepeaterService(line.service, &service, &why)) {
-        fprintf(stderr, "%s\n", why.c_str());
+        SayError(why, line.service);
         return PAIRS_NO_SERVICE;
     }
     RestartResult restarted = RestartAndLog(line, -1);
@@ -150,7 +151,7 @@ int PrintVersion(const CommandLine&, const OwnAddresses&)
 {
     char version[VERSION_TEXT_SIZE];
     if (!ReadProgramVersion(version, sizeof version)) {
-        fprintf(stderr, "%s\n", TEXT_PAIRS_NO_VERSION);
+        SayError(TEXT_PAIRS_NO_VERSION);
         return PAIRS_SAVE_FAILED;
     }
     printf("mDNSPairs %s\n", version);

@@ -20,8 +20,7 @@ static const char* LevelName(StoreKey key)
     }
 }
 
-// The key a problem concerns, as regedit shows its path.
-static std::string KeyPath(const StoreProblem& problem)
+std::string ProblemKeyPath(const StoreProblem& problem)
 {
     switch (problem.key) {
     case STORE_KEY_SOFTWARE: return "HKEY_LOCAL_MACHINE\\" SOFTWARE_KEY_NAME;
@@ -44,7 +43,7 @@ std::string StoreProblemText(const StoreProblem& problem)
         break;
     case STORE_OUT_OF_MEMORY: snprintf(text, sizeof text, "%s", TEXT_PAIRS_OUT_OF_MEMORY); break;
     default:
-        snprintf(text, sizeof text, TEXT_PAIRS_KEY_NOT_READABLE, KeyPath(problem).c_str(), (long)problem.status);
+        snprintf(text, sizeof text, TEXT_PAIRS_KEY_NOT_READABLE, ProblemKeyPath(problem).c_str(), (long)problem.status);
         break;
     }
     return text;
@@ -74,7 +73,7 @@ std::string UnsavableText(const StoreProblem& problem)
 std::string SaveStoppedText(const StoreProblem& failure)
 {
     char text[TEXT_SIZE];
-    snprintf(text, sizeof text, TEXT_PAIRS_SAVE_STOPPED_AT, KeyPath(failure).c_str(), (long)failure.status);
+    snprintf(text, sizeof text, TEXT_PAIRS_SAVE_STOPPED_AT, ProblemKeyPath(failure).c_str(), (long)failure.status);
     return text;
 }
 
@@ -137,7 +136,7 @@ std::string BuildingBlockedLine(const StoreProblem& blocked)
     char why[TEXT_SIZE / 2], text[TEXT_SIZE];
     if (blocked.trouble == STORE_LINK) snprintf(why, sizeof why, "is what Networks links to");
     else snprintf(why, sizeof why, "may not be removed (error %ld)", (long)blocked.status);
-    snprintf(text, sizeof text, TEXT_PAIRS_BUILT_ELSEWHERE, KeyPath(blocked).c_str(), why);
+    snprintf(text, sizeof text, TEXT_PAIRS_BUILT_ELSEWHERE, ProblemKeyPath(blocked).c_str(), why);
     return text;
 }
 
@@ -145,7 +144,7 @@ std::string LeftoverStaysLine(const StoreProblem& stays)
 {
     if (stays.trouble == STORE_FINE) return "";
     char text[TEXT_SIZE];
-    snprintf(text, sizeof text, TEXT_PAIRS_LEFTOVER_STAYS, KeyPath(stays).c_str(), (long)stays.status);
+    snprintf(text, sizeof text, TEXT_PAIRS_LEFTOVER_STAYS, ProblemKeyPath(stays).c_str(), (long)stays.status);
     return text;
 }
 

@@ -6,6 +6,8 @@
 
 #include "store/store.h"
 
+// The key a problem concerns, as regedit shows its path.
+std::string ProblemKeyPath(const StoreProblem& problem);
 // The line for a store that could not be read, naming the key and what to do.
 std::string StoreProblemText(const StoreProblem& problem);
 // Why no save may change the store, for TEXT_PAIRS_STORE_UNSAVABLE.

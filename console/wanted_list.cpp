@@ -1,6 +1,8 @@
 // Turning words into a list, and checking a list pair by pair as the page's Add would.
 #include <stdio.h>
+#include <string.h>
 
+#include "console/errors_said.h"
 #include "console/address_arguments.h"
 #include "console/pairs_commands.h"
 #include "store/printable_text.h"
@@ -10,16 +12,22 @@
 
 #define REASON_SIZE 512
 
+// A pair asked for twice, either way round.
+static void SayDuplicate(const PairRowText& row)
+{
+    char text[REASON_SIZE];
+    snprintf(text, sizeof text, TEXT_PAIRS_DUPLICATE_PAIR, PrintableText(row.source).c_str(),
+             PrintableText(row.destination).c_str());
+    SayError(text, std::string(row.source) + " " + row.destination);
+}
+
 int CheckWantedList(const std::vector<PairRowText>& rows)
 {
     for (size_t i = 0; i < rows.size(); ++i) {
         PairRuleVerdict verdict = CheckAddPair(rows[i].source, rows[i].destination, rows.data(), (int)i);
         if (verdict == PAIR_ACCEPTED) continue;
-        if (verdict == PAIR_DUPLICATE)
-            fprintf(stderr, TEXT_PAIRS_DUPLICATE_PAIR "\n", PrintableText(rows[i].source).c_str(),
-                    PrintableText(rows[i].destination).c_str());
-        else
-            fprintf(stderr, "%s\n", PairRuleMessage(verdict));
+        if (verdict == PAIR_DUPLICATE) SayDuplicate(rows[i]);
+        else SayError(PairRuleMessage(verdict), std::string(rows[i].source) + " " + rows[i].destination);
         return PAIRS_REFUSED;
     }
     return PAIRS_UNCHANGED;
@@ -30,21 +38,26 @@ bool ResolveWord(const OwnAddresses& own, const char* word, bool mustBeLocal, ch
     char why[REASON_SIZE];
     if (word[0] == 0) {
         // A blank side is the rule's to refuse, as the page refuses it.
-        fprintf(stderr, "%s\n", PairRuleMessage(PAIR_BLANK));
+        SayError(PairRuleMessage(PAIR_BLANK), word);
         *exitCode = PAIRS_REFUSED;
         return false;
     }
-    switch (ResolveAddressArgument(own, word, mustBeLocal, address, why, sizeof why)) {
-    case ADDRESS_RESOLVED: return true;
-    case ADDRESS_MALFORMED:
-        fprintf(stderr, "%s\n%s\n", why, TEXT_PAIRS_USAGE_HINT);
+    AddressResolution resolution = ResolveAddressArgument(own, word, mustBeLocal, address, why, sizeof why);
+    if (resolution == ADDRESS_RESOLVED) return true;
+    // A word that names nothing here is answered with what does.
+    bool elsewhere = resolution == ADDRESS_MALFORMED || (IsAddressText(word) && mustBeLocal);
+    std::string known = elsewhere ? "\n" + ThisComputersAddressesText(own) : "";
+    bool quoted = word[0] == '\'' || word[strlen(word) - 1] == '\'';
+    if (quoted) known += "\n" TEXT_PAIRS_QUOTING;
+    if (resolution == ADDRESS_MALFORMED) {
+        SayError(why + known, word);
+        fprintf(stderr, "%s\n", TEXT_PAIRS_USAGE_HINT);
         *exitCode = PAIRS_USAGE;
-        return false;
-    default:
-        fprintf(stderr, "%s\n", why);
+    } else {
+        SayError(why + known, word);
         *exitCode = PAIRS_REFUSED;
-        return false;
     }
+    return false;
 }
 
 bool WantedFromWords(const OwnAddresses& own, const std::vector<const char*>& words, std::vector<PairRowText>* rows,

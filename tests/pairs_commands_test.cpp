@@ -13,6 +13,8 @@
 #include <unistd.h>
 #include <winsock.h>
 
+#include "console/address_arguments.h"
+#include "console/json_text.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_export.h"
 #include "editor/save_answers.h"
@@ -891,6 +893,67 @@ std::string WithoutLastLine(const std::string& text)
 {
     size_t end = text.size() > 1 ? text.rfind('\n', text.size() - 2) : std::string::npos;
     return end == std::string::npos ? "" : text.substr(0, end + 1);
+}
+
+// A word that names nothing here is answered with what does: this computer's adapters and
+// addresses; a word in single quotes, as a cmd line that kept PowerShell's quoting passes it,
+// is told how cmd quotes.
+TEST_F(PairsCommandsTest, AWordThatNamesNothingIsAnsweredWithWhatDoes)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    Outcome unknown = RunCommand({"add", "Eth", "WiFi"});
+    EXPECT_EQ(PAIRS_USAGE, unknown.exitCode);
+    std::string known = ThisComputersAddressesText(g_own);
+    EXPECT_EQ("\"Eth\" is neither an IPv4 address nor the name of an adapter of this computer.\n" + known + "\n" +
+                  TEXT_PAIRS_USAGE_HINT + "\n",
+              unknown.standardError);
+    EXPECT_NE(std::string::npos, known.find("\"WiFi\" (10.0.0.5)")) << known;
+    EXPECT_NE(std::string::npos, known.find("Its IPv4 addresses: ")) << known;
+    Outcome elsewhere = RunCommand({"set", "8.8.8.8", "WiFi"});
+    EXPECT_EQ(PAIRS_REFUSED, elsewhere.exitCode);
+    EXPECT_EQ("8.8.8.8 is not an IPv4 address of this computer.\n" + known + "\n", elsewhere.standardError);
+    Outcome quoted = RunCommand({"set", "'Ethernet", "2'", "WiFi"});
+    EXPECT_EQ(PAIRS_USAGE, quoted.exitCode);
+    EXPECT_NE(std::string::npos, quoted.standardError.find(TEXT_PAIRS_QUOTING)) << quoted.standardError;
+    Outcome single = RunCommand({"set", "'WiFi'", "Ethernet2"});
+    EXPECT_NE(std::string::npos, single.standardError.find(known + "\n" TEXT_PAIRS_QUOTING "\n")) << single.standardError;
+    EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), StoredRows());
+}
+
+// With --json, an error is also one JSON object on standard output: the exit code, the
+// message, and the word or key it concerns; standard error says it as always.
+TEST_F(PairsCommandsTest, AnErrorWithJsonIsAnsweredInJson)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string error, concerning;
+    } cases[] = {
+        {{"check", "--json", "8.8.8.8", "WiFi"}, PAIRS_REFUSED, "8.8.8.8 is not an IPv4 address of this computer.",
+         "\"8.8.8.8\""},
+        {{"check", "--json", "10.0.0.5", "10.0.0.5"}, PAIRS_REFUSED, TEXT_RULE_SAME, "\"10.0.0.5 10.0.0.5\""},
+        {{"--JSON", "list", "extra"}, PAIRS_USAGE, "\"list\" takes no arguments.", "null"},
+        {{"check", "-Json", "--service", "Nothing", "WiFi", "Ethernet2"}, PAIRS_NO_SERVICE,
+         "The service \"Nothing\" does not exist (a key name or a display name will do).", "\"Nothing\""},
+        {{"list", "--json"}, PAIRS_STORE_UNUSABLE, "", JsonString(NETWORKS_REG_PATH)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments[0] + " " + c.arguments[1]);
+        if (c.exitCode == PAIRS_STORE_UNUSABLE) {
+            DeleteKey(NETWORKS "\\0");
+            DeleteKey(NETWORKS);
+        }
+        Outcome outcome = RunCommand(c.arguments);
+        EXPECT_EQ(c.exitCode, outcome.exitCode);
+        std::string error = c.error.empty() ? outcome.standardError.substr(0, outcome.standardError.find('\n')) : c.error;
+        // A word that names nothing here is answered with what does, in the message too.
+        if (c.exitCode == PAIRS_REFUSED && c.error[0] == '8') error += "\n" + ThisComputersAddressesText(g_own);
+        EXPECT_EQ("{\"exitCode\":" + std::to_string(c.exitCode) + ",\"error\":" + JsonString(error.c_str()) +
+                      ",\"concerning\":" + c.concerning + "}\n",
+                  outcome.standardOutput);
+        EXPECT_EQ(0u, outcome.standardError.find(error)) << outcome.standardError;
+    }
 }
 
 // A service that read the list before any save of ours (no record yet), then a clock set back
