@@ -34,6 +34,16 @@
 #define TEXT_PAIRS_PAIR_SECURITY_DIFFERS \
     "security: the pair keys' permissions differ from one another; the new pair keys get the permissions " \
     "Networks passes on"
+// `list` of a store read through a registry link (%s: the key that is one).
+#define TEXT_PAIRS_LIST_THROUGH_LINK \
+    "\"%s\" is a registry link: the list shown is what it names, as the repeater service reads it. A save " \
+    "replaces a link at Networks with the list, and refuses one above it."
+// Where 64-bit Windows shows the keys this 32-bit program uses.
+#define TEXT_PAIRS_WOW64_VIEW \
+    "on 64-bit Windows, regedit shows it as HKEY_LOCAL_MACHINE\\" SOFTWARE_KEY_NAME "\\WOW6432Node\\" COMPANY_KEY_NAME \
+    "\\" PRODUCT_KEY_NAME "\\" NETWORKS_KEY_NAME
+#define TEXT_PAIRS_WOW64_NOTE \
+    "On 64-bit Windows, regedit shows these keys below HKEY_LOCAL_MACHINE\\" SOFTWARE_KEY_NAME "\\WOW6432Node."
 // %s: the key that could not be read, %ld the registry's error.
 #define TEXT_PAIRS_KEY_NOT_READABLE \
     "The registry key %s cannot be read (error %ld). If this account may not read it, run mDNSPairs as an " \

@@ -25,6 +25,10 @@ static bool ReadRows(PairRows* rows)
     StoreReading reading;
     bool read = ReadStoreSaying(READ_TO_SHOW, &reading);
     if (read) *rows = StoredRows(reading);
+    // Read through a link, the list is not where it seems: said, as a save's plan says it.
+    for (DWORD i = 0; read && i < reading.differenceCount; ++i)
+        if (reading.differences[i].kind == DIFFERS_LEVEL_LINK)
+            fprintf(stderr, TEXT_PAIRS_LIST_THROUGH_LINK "\n", reading.differences[i].keyName);
     FreeStoreReading(&reading);
     return read;
 }

@@ -43,7 +43,8 @@ std::string StoreProblemText(const StoreProblem& problem)
         break;
     case STORE_OUT_OF_MEMORY: snprintf(text, sizeof text, "%s", TEXT_PAIRS_OUT_OF_MEMORY); break;
     default:
-        snprintf(text, sizeof text, TEXT_PAIRS_KEY_NOT_READABLE, ProblemKeyPath(problem).c_str(), (long)problem.status);
+        snprintf(text, sizeof text, TEXT_PAIRS_KEY_NOT_READABLE " " TEXT_PAIRS_WOW64_NOTE, ProblemKeyPath(problem).c_str(),
+                 (long)problem.status);
         break;
     }
     return text;

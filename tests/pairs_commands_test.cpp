@@ -828,7 +828,7 @@ TEST_F(PairsCommandsTest, UnusableStoreEndsWithItsOwnCodeOnStandardError)
     EXPECT_EQ(PAIRS_STORE_UNUSABLE, child.exitStatus);
     EXPECT_EQ("", child.standardOutput);
     char expected[512];
-    snprintf(expected, sizeof expected, TEXT_PAIRS_STORE_MISSING "\n", NETWORKS_REG_PATH);
+    snprintf(expected, sizeof expected, TEXT_PAIRS_STORE_MISSING "\n", NETWORKS_REG_PATH " (" TEXT_PAIRS_WOW64_VIEW ")");
     EXPECT_EQ(expected, child.standardError);
     // Every command that reads the store says the same, and no change makes a Networks key.
     const std::vector<std::string> commands[] = {{"export"},
@@ -954,6 +954,22 @@ TEST_F(PairsCommandsTest, AnErrorWithJsonIsAnsweredInJson)
                   outcome.standardOutput);
         EXPECT_EQ(0u, outcome.standardError.find(error)) << outcome.standardError;
     }
+}
+
+// A list read through a registry link is said to be, on standard error; standard output is
+// the list, as the repeater service reads it.
+TEST_F(PairsCommandsTest, AListReadThroughALinkSaysSo)
+{
+    DeleteKey(NETWORKS);
+    SetValue(OUTSIDE "\\0", "IPsource", REG_SZ, "192.168.1.10");
+    SetValue(OUTSIDE "\\0", "IPdestination", REG_SZ, "10.0.0.5");
+    CreateLink(NETWORKS, OUTSIDE);
+    Outcome listed = RunCommand({"list"});
+    EXPECT_EQ(PAIRS_UNCHANGED, listed.exitCode);
+    EXPECT_EQ(0u, listed.standardOutput.find("192.168.1.10\t10.0.0.5\t")) << listed.standardOutput;
+    char said[1024];
+    snprintf(said, sizeof said, TEXT_PAIRS_LIST_THROUGH_LINK "\n", "Networks");
+    EXPECT_EQ(said, listed.standardError);
 }
 
 // A service that read the list before any save of ours (no record yet), then a clock set back

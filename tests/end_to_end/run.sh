@@ -238,7 +238,7 @@ restart='The Corvane mDNS Repeater service must be restarted for any changes to 
 already='The list is already as asked: nothing was changed.'
 hint='error: Run "mDNSPairs help" for the commands and their arguments.'
 converged='The list is as asked: nothing would change.'
-missing="The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks does not exist, so there is no list of pairs. The Corvane mDNS Repeater service's installer creates it: install or repair the service."
+missing="The registry key HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks (on 64-bit Windows, regedit shows it as HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Corvane Software\\mDNS\\Networks) does not exist, so there is no list of pairs. The Corvane mDNS Repeater service's installer creates it: install or repair the service."
 drive reset-store >/dev/null
 expect_equal "set by adapter names says what it changed" "exit 2
 add 192.168.1.10 10.0.0.5
@@ -387,7 +387,7 @@ drive reset-store seed 0 192.168.1.10 10.0.0.5 remove-tree mDNS \
       value 'Outside\mDNS\Networks\0' IPsource 1 "$(hex 192.168.1.10)" \
       value 'Outside\mDNS\Networks\0' IPdestination 1 "$(hex 10.0.0.5)" link mDNS 'Outside\mDNS' >/dev/null
 outside >"$work/outside-before"
-unsavable="error: The list in HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks cannot be saved: \"mDNS\" is a registry link, which the save never writes through. Nothing was changed."
+unsavable="error: The list in HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks (on 64-bit Windows, regedit shows it as HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Corvane Software\\mDNS\\Networks) cannot be saved: \"mDNS\" is a registry link, which the save never writes through. Nothing was changed."
 expect_equal "mDNSPairs with mDNS a link: the dry runs and the real run refuse alike" "exit 5
 $unsavable
 exit 5
@@ -651,7 +651,7 @@ section "read-only: the Networks key readable but not writable"
 drive reset-store seed 0 192.168.1.10 10.0.0.5 deny-writes 'mDNS\Networks' >/dev/null
 expect_equal "list and export need no rights to change" "exit 0
 exit 0" "$(exit_of list; exit_of export)"
-not_replaceable="error: The list in HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks cannot be saved: this account may not replace \"Networks\" (error 5): run mDNSPairs as an administrator. Nothing was changed."
+not_replaceable="error: The list in HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks (on 64-bit Windows, regedit shows it as HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Corvane Software\\mDNS\\Networks) cannot be saved: this account may not replace \"Networks\" (error 5): run mDNSPairs as an administrator. Nothing was changed."
 expect_equal "with Networks readable but not replaceable, check, --what-if and set refuse alike, naming it" "exit 5
 $not_replaceable
 exit 5
@@ -660,7 +660,7 @@ exit 5
 $not_replaceable" "$(run_pairs check Ethernet2 WiFi; run_pairs set Ethernet2 WiFi --what-if; run_pairs set Ethernet2 WiFi)"
 drive deny-writes 'mDNS' >/dev/null
 expect_equal "with the product key closed to changes, --what-if and set refuse alike, naming it" "exit 5
-error: The list in HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks cannot be saved: this account may not change \"mDNS\" (error 5): run mDNSPairs as an administrator. Nothing was changed.
+error: The list in HKEY_LOCAL_MACHINE\\Software\\Corvane Software\\mDNS\\Networks (on 64-bit Windows, regedit shows it as HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Corvane Software\\mDNS\\Networks) cannot be saved: this account may not change \"mDNS\" (error 5): run mDNSPairs as an administrator. Nothing was changed.
 exit 5" "$(run_pairs set Ethernet2 WiFi --what-if; exit_of set Ethernet2 WiFi)"
 drive allow-writes 'mDNS' >/dev/null
 drive allow-writes 'mDNS\Networks' >/dev/null
