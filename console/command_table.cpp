@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/errors_said.h"
+#include "console/restart_record.h"
 #include "console/json_text.h"
 #include "console/command_handlers.h"
 #include "console/command_line.h"
@@ -82,6 +83,9 @@ static int RunParsed(int argc, char** argv, const OwnAddresses& own)
     CommandLine line;
     std::string wrong;
     ForgetErrorsSaid();
+    // The package's uninstall runs this, and only that: the record beside the store is ours,
+    // and goes with the programs. Not in the help; 0 when no record is left.
+    if (argc == 2 && strcmp(argv[1], UNINSTALL_WORD) == 0) return RemoveRestartRecord() ? PAIRS_UNCHANGED : PAIRS_SAVE_FAILED;
     if (!ParseCommandLine(argc, argv, kCommands, sizeof kCommands / sizeof kCommands[0], &line, &wrong)) {
         SayError(wrong);
         fprintf(stderr, "%s\n", TEXT_PAIRS_USAGE_HINT);

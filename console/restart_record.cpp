@@ -97,3 +97,17 @@ bool WriteRestartRecord(const StorePath* path, const RestartRecord* record)
     RegCloseKey(recordKey);
     return written;
 }
+
+bool RemoveRestartRecord(void)
+{
+    HKEY software, company;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SOFTWARE_KEY_NAME, 0, KEY_QUERY_VALUE, &software) != ERROR_SUCCESS) return false;
+    bool held = OpenPlainKey(software, COMPANY_KEY_NAME, KEY_READ, &company);
+    RegCloseKey(software);
+    // No "Corvane Software" as itself: no record of ours to remove.
+    if (!held) return !KeyMayBeLink(HKEY_LOCAL_MACHINE, SOFTWARE_KEY_NAME "\\" COMPANY_KEY_NAME);
+    char path[KEY_TREE_PATH_SIZE] = RESTART_RECORD_KEY_NAME;
+    bool removed = RemoveKeyTreeNoting(company, path, NULL);
+    RegCloseKey(company);
+    return removed;
+}

@@ -8,6 +8,8 @@
 
 #define RESTART_RECORD_KEY_NAME "mDNS Restart Record"
 #define RESTART_RECORD_VALUE_NAME "Record"
+// The word the package's uninstall runs mDNSPairs with to remove the record.
+#define UNINSTALL_WORD "--uninstalling"
 
 struct RestartRecord {
     DWORD processId;              // the service's process at that save; 0 when none ran
@@ -27,3 +29,7 @@ bool ReadRestartRecord(const StorePath* path, RestartRecord* record);
 // a key below it, as a reading for a change holds it. Never through a link; false when it
 // could not be written.
 bool WriteRestartRecord(const StorePath* path, const RestartRecord* record);
+
+// Removes the record, as the package's uninstall asks: "Corvane Software" and the record's key
+// opened as themselves, a link removed as a link. True when there is none afterwards.
+bool RemoveRestartRecord(void);

@@ -4,7 +4,7 @@
 # [ProgramFilesFolder]Corvane Software\mDNS\, that folder on the machine's PATH, a Start-menu
 # shortcut, and an entry in Programs and Features. Never anything at ...\mDNS in the registry.
 #
-# Usage: package.sh [--version X.Y.Z.W]   (default: the programs' own version)
+# Usage: package.sh [--version X.Y.Z.W]   (default 1.2.0.0); the programs are built to say the same
 # With MDNS_SIGN_PFX (a PKCS#12 file) and MDNS_SIGN_PASSWORD set, both programs are signed
 # before they are packed, then the package, with Authenticode and SHA-256; with
 # MDNS_SIGN_TIMESTAMP_URL also timestamped. The password reaches osslsigncode on its standard
@@ -40,7 +40,7 @@ fi
 bash "$root/scripts/install-deps.sh" package
 
 echo "Building the programs ..."
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMDNS_BUILD_TESTS=OFF \
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMDNS_BUILD_TESTS=OFF -DMDNS_VERSION="$version" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build "$build" --target mDNSConfig mDNSPairs -j "$(nproc)" >/dev/null
 
@@ -89,7 +89,14 @@ printf 'Environment\tName\tValue\tComponent_\ns72\tl255\tL255\ts72\nEnvironment\
     >"$work/Environment.idt"
 msiinfo export "$msi" InstallExecuteSequence >"$work/InstallExecuteSequence.idt"
 printf 'RemoveEnvironmentStrings\t\t3300\nWriteEnvironmentStrings\t\t5200\n' >>"$work/InstallExecuteSequence.idt"
-(cd "$work" && at_commit_time msibuild "$msi" -i Environment.idt -i InstallExecuteSequence.idt)
+# The uninstall removes the restart record beside the store through mDNSPairs itself, which
+# opens the keys as themselves (the installer's own removal would follow a registry link): a
+# deferred action without impersonation (1024 + 2048), the installed program (18), whose
+# failure does not stop the uninstall (64); not on an upgrade, which keeps the record.
+printf 'Action\tType\tSource\tTarget\ns72\ti2\tS72\tS255\nCustomAction\tAction\nForgetRestartRecord\t3154\tmDNSPairs.exe\t--uninstalling\n' \
+    >"$work/CustomAction.idt"
+printf 'ForgetRestartRecord\tREMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE\t3450\n' >>"$work/InstallExecuteSequence.idt"
+(cd "$work" && at_commit_time msibuild "$msi" -i Environment.idt -i InstallExecuteSequence.idt -i CustomAction.idt)
 
 package="$out/CorvaneMdnsConfigurator-$version.msi"
 if [ -n "$signing" ]; then

@@ -159,6 +159,8 @@ check "upgrade: one entry, the new version" "1
 1.2.1.0" "$(entries; entry_value DisplayVersion)"
 check "upgrade: the programs" "mDNSConfig.exe
 mDNSPairs.exe" "$(installed)"
+check "upgrade: mDNSPairs says the package's version" "mDNSPairs 1.2.1.0" \
+    "$(timeout 60 wine "${folder}mDNSPairs.exe" --version </dev/null 2>/dev/null | tr -d '\r')"
 check "upgrade: the store as it was" "$store_before" "$(store)"
 
 # 1603, of which Wine passes on the low byte.
@@ -168,7 +170,11 @@ check "downgrade: nothing changed" "1
 $path_before;$folder" "$(entries; entry_value DisplayVersion; environment_path)"
 check "downgrade: the store as it was" "$store_before" "$(store)"
 
+# A restart record, as a save of mDNSPairs leaves it: the uninstall takes it with the programs.
+record='HKLM\Software\Corvane Software\mDNS Restart Record'
+timeout 60 wine reg add "$record" /v Record /t REG_BINARY /d 00 /f >/dev/null 2>&1 || true
 check "uninstall: exit code" 0 "$(msi /x "$work/1.2.1.0.msi")"
+check "uninstall: the restart record removed" "" "$(query "$record")"
 check "uninstall: no programs, no shortcut, no entry" "0
 0" "$(shortcut; entries)$(installed)"
 check "uninstall: PATH as it was" "$path_before" "$(environment_path)"
