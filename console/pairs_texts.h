@@ -88,8 +88,9 @@
 #define TEXT_PAIRS_HELP_TAIL \
     "\n" \
     "SOURCE and DESTINATION are IPv4 addresses of this computer, or names of its adapters\n" \
-    "(\"Ethernet 2\"), each standing for the adapter's one IPv4 address. Commands are read in any\n" \
-    "case. list, check, export, status, help and --version only read, and need no elevation.\n" \
+    "(\"Ethernet 2\"), each standing for the adapter's one IPv4 address. Commands and options are\n" \
+    "read in any case, options before or after the command, -WhatIf as --what-if. list, check,\n" \
+    "export, status, help and --version only read, and need no elevation.\n" \
     "Texts from the store and adapter names are printed with control characters as \\xNN\n" \
     "and backslashes doubled. Every change and every restart is written to the Application log\n" \
     "(source \"Corvane mDNS Configurator\"); dry runs, check, list, status and export write nothing.\n" \
@@ -106,7 +107,8 @@
     "     and nothing of this command's was stored: look, then run it again\n" \
     "  7  changed, but the repeater service did not restart\n" \
     "  8  whether another program changed the list could not be read; nothing was changed\n" \
-    "  9  the repeater service cannot be found or asked (status, restart)\n" \
+    "  9  a --service that names no service (any command), or the repeater service cannot be\n" \
+    "     found or asked (status, restart)\n" \
     " 10  this computer's addresses cannot be read, so no pair can be called stale (prune)\n"
 #define TEXT_PAIRS_NO_FILE "The file \"%s\" cannot be read: %s."
 #define TEXT_PAIRS_EVENT_NOT_WRITTEN \

@@ -114,18 +114,32 @@ else
 fi
 echo "== the installer package: $package_line (checks)"
 
-# The README's Ansible recipe, as ansible-playbook reads it: the block after its marker.
+# The README's Ansible recipes, as ansible-playbook reads them: the blocks after their
+# markers. The package's task uses only options ansible-doc lists for win_package, and
+# leaves the quiet options and the log to the module.
 recipe_log="$logs/recipe.log"
-awk '/^<!-- ansible-recipe -->$/ { found = 1; next } found && /^```$/ { if (inside) exit; inside = 1; next } inside' \
-    "$root/README.md" >"$build/ansible-recipe.yml"
-if [ -s "$build/ansible-recipe.yml" ] &&
-    ansible-playbook --syntax-check -i localhost, "$build/ansible-recipe.yml" >"$recipe_log" 2>&1; then
+recipe() { awk -v marker="<!-- $1 -->" '$0 == marker { found = 1; next } found && /^```$/ { if (inside) exit; inside = 1; next } inside' "$root/README.md"; }
+recipe ansible-recipe >"$build/ansible-recipe.yml"
+recipe ansible-package-recipe >"$build/ansible-package-recipe.yml"
+package_options_known() {
+    local known
+    known=$(ansible-doc ansible.windows.win_package 2>/dev/null | sed -n 's/^- \([a-z_]*\)$/\1/p')
+    [ -n "$known" ] || return 1
+    for option in $(sed -n 's/^ *\([a-z_]*\): .*/\1/p' "$build/ansible-package-recipe.yml" | grep -v -x -e name -e hosts); do
+        grep -q -x "$option" <<<"$known" || { echo "win_package has no option $option"; return 1; }
+    done
+    ! grep -q -e 'arguments:.*/q' -e 'arguments:.*/l' "$build/ansible-package-recipe.yml"
+}
+if [ -s "$build/ansible-recipe.yml" ] && [ -s "$build/ansible-package-recipe.yml" ] &&
+    ansible-playbook --syntax-check -i localhost, "$build/ansible-recipe.yml" >"$recipe_log" 2>&1 &&
+    ansible-playbook --syntax-check -i localhost, "$build/ansible-package-recipe.yml" >>"$recipe_log" 2>&1 &&
+    package_options_known >>"$recipe_log" 2>&1; then
     passed=$((passed + 1))
-    echo "== the README's Ansible recipe: ansible-playbook --syntax-check reads it"
+    echo "== the README's Ansible recipes: ansible-playbook --syntax-check reads them, ansible-doc knows their options"
 else
     failed=$((failed + 1))
     failed_logs+=("$recipe_log")
-    echo "== the README's Ansible recipe: not read (or missing)"
+    echo "== the README's Ansible recipes: not read (or missing)"
 fi
 
 for log in "${failed_logs[@]}"; do
