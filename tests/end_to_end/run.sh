@@ -728,6 +728,22 @@ expect_equal "and draws its row in another colour than a current row's" "differ"
 ip addr del 172.16.6.2/20 dev Lab
 ip addr add 172.16.4.2/20 dev Lab
 
+section "the README's start-up script, as cmd runs it"
+# This very text, the program's path made this run's: it logs each run and returns its exit
+# code. This computer has no adapter "Ethernet 2": the usage error (4) comes back, and is logged.
+awk '$0 == "<!-- cmd-recipe -->" { found = 1; next } found && /^```$/ { if (inside) exit; inside = 1; next } inside' "$readme" |
+    sed "s|\"C:\\\\Program Files (x86)\\\\Corvane Software\\\\mDNS\\\\mDNSPairs.exe\"|\"$(winepath -w "$pairs" | sed 's/\\/\\\\/g')\"|" |
+    sed 's/$/\r/' >"$work/mdns-pairs.cmd"
+recipe_log="$WINEPREFIX/drive_c/windows/temp/mdns-pairs.log"
+rm -f "$recipe_log"
+recipe_status=0
+WINEDEBUG=-all timeout 120 wine cmd /c "$(winepath -w "$work/mdns-pairs.cmd")" >/dev/null 2>&1 </dev/null || recipe_status=$?
+expect_equal "the script returns mDNSPairs' exit code" 4 "$recipe_status"
+expect_equal "and logs its words and that exit code" "\"Ethernet 2\" is neither an IPv4 address nor the name of an adapter of this computer.
+mDNSPairs exited with 4" \
+    "$(tr -d '\r' <"$recipe_log" 2>/dev/null | grep -e '^"Ethernet 2" is neither' -e 'mDNSPairs exited with' |
+       sed 's/.* mDNSPairs exited/mDNSPairs exited/')"
+
 section "Windows' own export of the Networks key imports"
 drive reset-store >/dev/null
 run_pairs set Ethernet2 WiFi Lab WiFi >/dev/null
