@@ -173,7 +173,7 @@ check "downgrade: the store as it was" "$store_before" "$(store)"
 # A restart record, as a save of mDNSPairs leaves it: the uninstall takes it with the programs.
 record='HKLM\Software\Corvane Software\mDNS Restart Record'
 timeout 60 wine reg add "$record" /v Record /t REG_BINARY /d 00 /f >/dev/null 2>&1 || true
-check "before the uninstall: a restart record" 1 "$(query "$record" | grep -c 'Record')"
+check "before the uninstall: a restart record" 1 "$(query "$record" | grep -c 'REG_BINARY')"
 check "uninstall: exit code" 0 "$(msi /x "$work/1.2.1.0.msi")"
 check "uninstall: the restart record removed" "" "$(query "$record")"
 check "uninstall: no programs, no shortcut, no entry" "0
