@@ -7,7 +7,7 @@
 #include <string>
 
 #include "console/errors_said.h"
-#include "console/restart_record.h"
+#include "service/restart_record.h"
 #include "console/json_text.h"
 #include "console/command_handlers.h"
 #include "console/command_line.h"

@@ -1,7 +1,7 @@
 // The pending restart. A process named by its id and creation time either still runs or does
 // not; what it read is known when one of our programs saw it read, or saved while it ran.
 #include "console/restart_pending.h"
-#include "console/restart_record.h"
+#include "service/restart_record.h"
 
 static bool Later(const FILETIME& a, const FILETIME& b)
 {
@@ -46,7 +46,13 @@ PendingRestart FindPendingRestart(bool serviceFound, const RepeaterService& serv
         pending.how = "record";
         return pending;
     }
-    pending.answer = Later(reading.newest, service.startedAt) ? PENDING_YES : PENDING_NO;
+    // The list's content last changed at its newest write, unless our record says the store
+    // was rewritten since with the same list.
+    FILETIME changed = reading.newest;
+    bool rewritten = pending.recordFound && SameTime(record.listWritten, reading.newest) &&
+                     (record.contentSince.dwHighDateTime != 0 || record.contentSince.dwLowDateTime != 0);
+    if (rewritten) changed = record.contentSince;
+    pending.answer = Later(changed, service.startedAt) ? PENDING_YES : PENDING_NO;
     return pending;
 }
 
@@ -71,6 +77,8 @@ void RecordSavedList(const RepeaterService& service, bool serviceFound, const Li
         record.readDigest = DigestOf(*before.stored);
     }
     record.listWritten = *written;
+    // This save changed what the store holds (it saves only what differs).
+    record.contentSince = *written;
     WriteRestartRecord(before.path, &record);  // without it the next look falls back to the clocks
 }
 
@@ -82,6 +90,6 @@ void RecordRestartedService(const std::string& serviceName, const ListReading& n
     if (!now.newestKnown || !FindRepeaterService(serviceName, &service, &why) || service.state != SERVICE_RUNNING ||
         !service.startKnown)
         return;
-    RestartRecord record = {service.processId, service.startedAt, now.newest, now.exact, DigestOf(*now.stored)};
+    RestartRecord record = {service.processId, service.startedAt, now.newest, now.exact, DigestOf(*now.stored), now.newest};
     WriteRestartRecord(now.path, &record);
 }

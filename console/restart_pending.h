@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "console/service_control.h"
-#include "console/restart_record.h"
+#include "service/restart_record.h"
 #include "store/store.h"
 
 enum PendingAnswer {

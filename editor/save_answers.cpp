@@ -5,7 +5,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "editor/pair_list_changes.h"
 #include "editor/save_events.h"
+#include "service/restart_record.h"
 #include "resources/program_texts.h"
 #include "store/store_names.h"
 
@@ -17,6 +19,7 @@ void BeginSheetSession(SheetSession* session, StoreReading* reading)
     memset(&reading->stamps, 0, sizeof reading->stamps);
     session->known.assign(reading->rows, reading->rows + reading->pairCount);
     session->knownValid = true;
+    session->knownExact = reading->differenceCount == 0;
     memset(&session->own, 0, sizeof session->own);
     memset(&session->held, 0, sizeof session->held);
     session->readerGrace = READER_GRACE_BY_SIZE;
@@ -98,10 +101,31 @@ static SaveResult SaveOnce(const PairRowText* rows, int rowCount, SaveRequest* r
     return result;
 }
 
+static unsigned long long Ticks(const FILETIME& time)
+{
+    return (unsigned long long)time.dwHighDateTime << 32 | time.dwLowDateTime;
+}
+
+// The newest write time a set of stamps holds: Networks' own and its pair keys'.
+static bool NewestOf(const StampSet& stamps, FILETIME* newest)
+{
+    if (stamps.state != STAMPS_KNOWN || !stamps.ownKnown) return false;
+    *newest = stamps.own;
+    for (DWORD i = 0; i < stamps.count; ++i)
+        if (Ticks(stamps.stamps[i].lastWrite) > Ticks(*newest)) *newest = stamps.stamps[i].lastWrite;
+    return true;
+}
+
 bool SaveAnswering(const PairRowText* rows, int rowCount, SaveRequest* request, const SaveAnswers* answers,
                    SheetSession* session)
 {
+    // OK rewrites the list whether or not it changed; a rewrite of the very list the store
+    // held is noted, so that the service that read it is not said to need a restart.
+    FILETIME before;
+    bool sameList = session->knownValid && session->knownExact && NewestOf(session->base, &before) &&
+                    PairListUnchanged(ComparePairLists(session->known, std::vector<PairRowText>(rows, rows + rowCount)));
     SaveResult result = SaveOnce(rows, rowCount, request, session, &session->base, answers);
+    if (result.outcome == SAVE_DONE && sameList && result.newestKnown) NoteSameListRewritten(before, result.newest);
     NoteSheetSave(session, result, rows, rowCount, false);
     // Yes replaces what the refused save found; when that changes again meanwhile, ask again.
     while (result.outcome == SAVE_STORE_CHANGED || result.outcome == SAVE_UNCHECKED) {
@@ -122,6 +146,7 @@ bool SaveAnswering(const PairRowText* rows, int rowCount, SaveRequest* request, 
     TellAftermath(answers, result);
     // From a completed save on, the store is compared with what it wrote.
     if (result.outcome == SAVE_DONE) {
+        session->knownExact = true;
         FreeStamps(&session->base);
         session->base = result.next;
         memset(&result.next, 0, sizeof result.next);

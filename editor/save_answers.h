@@ -13,6 +13,7 @@ struct SheetSession {
     StampSet base;                   // what the next save compares the store with
     std::vector<PairRowText> known;  // the list the store is known to hold, for the audit trail
     bool knownValid;
+    bool knownExact;                 // and exactly as a save of it leaves the store
     HeldOldList held;                // the old list the last save kept for its readers
     DWORD readerGrace;               // READER_GRACE_BY_SIZE
 };

@@ -1,7 +1,7 @@
 // The digest the restart record keeps of the list a service process read: one list from another.
 #include <gtest/gtest.h>
 
-#include "console/restart_record.h"
+#include "service/restart_record.h"
 
 namespace {
 

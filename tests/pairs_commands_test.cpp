@@ -26,7 +26,7 @@
 #include "resources/program_texts.h"
 #include "standin.h"
 #include "audit/change_events.h"
-#include "console/restart_record.h"
+#include "service/restart_record.h"
 #include "store/store_names.h"
 #include "tests/child_process.h"
 #include "tests/output_capture.h"
@@ -1497,6 +1497,46 @@ TEST_F(PairsCommandsTest, TheSheetsSaveAsksAndTellsAsTheAdministratorMeetsIt)
 
 // The configurator's saves in the audit trail: the same difference lines as the companion's,
 // measured against the list the sheet last knew; the answer to the question; a failure.
+// The configurator's OK rewrites the list whether or not it changed: a rewrite of the very list
+// the running service read needs no restart, with a record of ours or without; a change does.
+TEST_F(PairsCommandsTest, TheConfiguratorsOkOfTheSameListIsNoPendingRestart)
+{
+    const PairRowText same[] = {{"192.168.1.10", "10.0.0.5"}}, other[] = {{"10.0.0.5", "10.0.0.6"}};
+    const std::string pending = "restart the service: it started before the list was last written\n";
+    auto okInTheSheet = [](const PairRowText* rows) {
+        SheetSession session;
+        BeginTestSheetSession(&session);
+        SaveRequest request = {NULL, NULL, NULL, NULL, NULL, 0, NULL};
+        Conversation talk;
+        SaveAnswers answers = kRecordedAnswers;
+        answers.context = &talk;
+        EXPECT_TRUE(SaveAnswering(rows, 1, &request, &answers, &session));
+        char left[ASIDE_NAME_SIZE], changed[ASIDE_NAME_SIZE];
+        RetireOldList(&session.held, kTestRetireWait, left, changed, NULL);
+        FreeStamps(&session.base);
+    };
+    for (bool recorded : {false, true}) {
+        SCOPED_TRACE(recorded ? "after a restart of ours" : "a service that started after the list was written");
+        StandinReset();
+        StorePair("0", "192.168.1.10", "10.0.0.5");
+        StandinScriptService({"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0});
+        if (recorded) {
+            EXPECT_EQ(PAIRS_CHANGED, RunCommand({"restart"}).exitCode);
+        }
+        okInTheSheet(same);
+        Outcome check = RunCommand({"check", "192.168.1.10", "10.0.0.5"});
+        EXPECT_EQ(PAIRS_UNCHANGED, check.exitCode) << check.standardOutput;
+        okInTheSheet(same);
+        EXPECT_EQ(PAIRS_UNCHANGED, RunCommand({"check", "192.168.1.10", "10.0.0.5"}).exitCode) << "and again";
+        okInTheSheet(other);
+        check = RunCommand({"check", "10.0.0.5", "10.0.0.6"});
+        EXPECT_EQ(PAIRS_CHANGED, check.exitCode);
+        EXPECT_EQ(pending, check.standardOutput);
+        okInTheSheet(other);
+        EXPECT_EQ(PAIRS_CHANGED, RunCommand({"check", "10.0.0.5", "10.0.0.6"}).exitCode) << "still the other list unread";
+    }
+}
+
 TEST_F(PairsCommandsTest, TheConfiguratorsSavesInTheAuditTrail)
 {
     // What an earlier save in this process left aside is not this test's: one clean save first.

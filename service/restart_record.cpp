@@ -3,12 +3,13 @@
 #include <string.h>
 
 #include "store/registry_links.h"
-#include "console/restart_record.h"
+#include "service/restart_record.h"
 #include "store/store_names.h"
 
-// version, process id, start, list written, read known, digest: little-endian, packed.
-#define RECORD_VERSION 1
-#define RECORD_SIZE (1 + 4 + 8 + 8 + 1 + 8)
+// version, process id, start, list written, read known, digest, content since: little-endian,
+// packed. A record of another version reads as none, and the times decide.
+#define RECORD_VERSION 2
+#define RECORD_SIZE (1 + 4 + 8 + 8 + 1 + 8 + 8)
 
 unsigned long long PairListDigest(const PairRowText* rows, int rowCount)
 {
@@ -72,6 +73,7 @@ bool ReadRestartRecord(const StorePath* path, RestartRecord* record)
     record->listWritten = NumberTime(TakeNumber(&at, 8));
     record->readKnown = TakeNumber(&at, 1) != 0;
     record->readDigest = TakeNumber(&at, 8);
+    record->contentSince = NumberTime(TakeNumber(&at, 8));
     return true;
 }
 
@@ -85,6 +87,7 @@ bool WriteRestartRecord(const StorePath* path, const RestartRecord* record)
     PutNumber(&at, TimeNumber(record->listWritten), 8);
     PutNumber(&at, record->readKnown ? 1 : 0, 1);
     PutNumber(&at, record->readDigest, 8);
+    PutNumber(&at, TimeNumber(record->contentSince), 8);
     HKEY company = CompanyKey(path), recordKey;
     DWORD disposition = 0;
     LONG status = company == NULL ? ERROR_FILE_NOT_FOUND
@@ -110,4 +113,47 @@ bool RemoveRestartRecord(void)
     bool removed = RemoveKeyTreeNoting(company, path, NULL);
     RegCloseKey(company);
     return removed;
+}
+
+// "Corvane Software" held as itself, in a path of its own, or false.
+static bool HoldCompany(REGSAM access, StorePath* path)
+{
+    memset(path, 0, sizeof *path);
+    HKEY software;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SOFTWARE_KEY_NAME, 0, KEY_QUERY_VALUE, &software) != ERROR_SUCCESS) return false;
+    bool held = OpenPlainKey(software, COMPANY_KEY_NAME, access, &path->company);
+    RegCloseKey(software);
+    return held;
+}
+
+bool ReadRestartRecordHere(RestartRecord* record)
+{
+    StorePath path;
+    if (!HoldCompany(KEY_QUERY_VALUE, &path)) return false;
+    bool read = ReadRestartRecord(&path, record);
+    RegCloseKey(path.company);
+    return read;
+}
+
+bool WriteRestartRecordHere(const RestartRecord* record)
+{
+    StorePath path;
+    if (!HoldCompany(KEY_QUERY_VALUE | KEY_CREATE_SUB_KEY, &path)) return false;
+    bool written = WriteRestartRecord(&path, record);
+    RegCloseKey(path.company);
+    return written;
+}
+
+void NoteSameListRewritten(const FILETIME& before, const FILETIME& written)
+{
+    RestartRecord record;
+    bool found = ReadRestartRecordHere(&record);
+    bool current = found && TimeNumber(record.listWritten) == TimeNumber(before);
+    // A record of a later write is of another writer's list: the process it names is not known
+    // to have read this one.
+    if (!current) memset(&record, 0, sizeof record);
+    FILETIME since = current && TimeNumber(record.contentSince) != 0 ? record.contentSince : before;
+    record.listWritten = written;
+    record.contentSince = since;
+    WriteRestartRecordHere(&record);  // without it the times decide, as before
 }

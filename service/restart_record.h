@@ -17,6 +17,10 @@ struct RestartRecord {
     FILETIME listWritten;         // the list's newest write time right after that save
     bool readKnown;               // whether `readDigest` says what that process read
     unsigned long long readDigest;
+    // The newest write time at which the list's content last changed, when it is known
+    // (otherwise zero): a save of the same list moves `listWritten`, not this, so that a
+    // process that read the list before such a rewrite still counts as current.
+    FILETIME contentSince;
 };
 
 // A digest of the pair texts in order, to tell one list from another without keeping it.
@@ -33,3 +37,13 @@ bool WriteRestartRecord(const StorePath* path, const RestartRecord* record);
 // Removes the record, as the package's uninstall asks: "Corvane Software" and the record's key
 // opened as themselves, a link removed as a link. True when there is none afterwards.
 bool RemoveRestartRecord(void);
+
+// The same, walking from HKEY_LOCAL_MACHINE to "Corvane Software" as itself, for a program that
+// holds no reading's path.
+bool ReadRestartRecordHere(RestartRecord* record);
+bool WriteRestartRecordHere(const RestartRecord* record);
+
+// After a save that stored the very list the store held (`before`: its newest write time
+// then), notes that the content has not changed since it last did, for the pending restart.
+// A save that changed the list leaves the record to the times.
+void NoteSameListRewritten(const FILETIME& before, const FILETIME& written);
