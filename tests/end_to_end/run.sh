@@ -245,6 +245,19 @@ add 192.168.1.10 10.0.0.5
 $restart" "$(run_pairs set Ethernet2 WiFi)"
 expect_equal "set again changes nothing" "exit 0
 $already" "$(run_pairs set Ethernet2 WiFi)"
+# What administrators type by habit: any case, PowerShell's -WhatIf, a pasted en dash, the
+# option before the command; an option not known gets the nearest suggested, and with --json
+# an error is also a JSON object on standard output.
+expect_equal "habits: -WhatIf, an en dash, --WHAT-IF before the command" "exit 0
+exit 0
+exit 0" "$(exit_of SET Ethernet2 WiFi -WhatIf; exit_of set Ethernet2 WiFi $'\xe2\x80\x93-what-if'
+           exit_of --WHAT-IF set Ethernet2 WiFi)"
+expect_equal "the nearest option suggested" "exit 4
+error: \"set\" takes no option --wat-if. Did you mean --what-if?
+$hint" "$(run_pairs set Ethernet2 WiFi --wat-if)"
+expect_equal "--json with an error: one JSON object on standard output" "exit 3
+{\"exitCode\":3,\"error\":\"8.8.8.8 is not an IPv4 address of this computer.\\u000a" \
+    "$(run_pairs check --json 8.8.8.8 WiFi | sed -n '1p; 2s/\(\\u000a\).*/\1/p')"
 expect_equal "add by adapter names" "exit 2
 add 172.16.4.2 10.0.0.5
 $restart" "$(run_pairs add Lab WiFi)"
@@ -623,6 +636,17 @@ The service CorvaneMdnsTest was restarted.
 exit 0
 $converged" "$(run_pairs set WiFi Ethernet2 --restart; run_pairs check WiFi Ethernet2)"
 expect_equal "started once more" 4 "$(starts)"
+# OK rewrites the list whether or not it changed: the same list is no pending restart.
+start_program
+drive wait-sheet press ok >/dev/null
+dismiss_notice_with_keyboard >/dev/null
+wait_program
+expect_equal "the configurator's OK of the same list: nothing pending" "exit 0
+$converged
+exit 0
+service CorvaneMdnsTest: running
+pairs 1
+restart pending: no" "$(run_pairs check WiFi Ethernet2; status)"
 timeout 30 wine reg add 'HKLM\Software\CorvaneServiceTest' /v IgnoreStop /t REG_DWORD /d 1 /f >/dev/null 2>&1
 began=$(date +%s)
 expect_equal "a service that ignores the stop control" "exit 7
