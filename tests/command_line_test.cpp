@@ -92,6 +92,7 @@ TEST(CommandLineTest, SaysWhatIsWrongAndWhatWasMeant)
         {{"set", "10.0.0.5", "10.0.0.6", "--banana"}, "\"set\" takes no option --banana."},
         {{"set", "10.0.0.5", "10.0.0.6", "--service", "--restart"}, "--service needs a value, not \"--restart\"."},
         {{"check", "--file", "-WhatIf"}, "--file needs a value, not \"-WhatIf\"."},
+        {{"check", "--service", "--json"}, "--service needs a value, not \"--json\"."},
         {{"set", "10.0.0.5", "10.0.0.6", "--service"}, "--service needs a value."},
         {{"--what-if"}, "No command was given."},
         {{"--what-if", "lst"}, "\"lst\" is not a command (the commands are: set, check, list, --version)."},

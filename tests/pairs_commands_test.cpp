@@ -908,7 +908,12 @@ TEST_F(PairsCommandsTest, AWordThatNamesNothingIsAnsweredWithWhatDoes)
                   TEXT_PAIRS_USAGE_HINT + "\n",
               unknown.standardError);
     EXPECT_NE(std::string::npos, known.find("\"WiFi\" (10.0.0.5)")) << known;
-    EXPECT_NE(std::string::npos, known.find("Its IPv4 addresses: ")) << known;
+    // Each address once, in the order the host lookup and then the adapters give them.
+    size_t listed = known.find("Its IPv4 addresses: ");
+    ASSERT_NE(std::string::npos, listed) << known;
+    std::string addresses = known.substr(listed);
+    EXPECT_NE(std::string::npos, addresses.find(" 192.168.1.10,")) << known;
+    EXPECT_EQ(addresses.find("10.0.0.5,"), addresses.rfind("10.0.0.5,")) << known;
     Outcome elsewhere = RunCommand({"set", "8.8.8.8", "WiFi"});
     EXPECT_EQ(PAIRS_REFUSED, elsewhere.exitCode);
     EXPECT_EQ("8.8.8.8 is not an IPv4 address of this computer.\n" + known + "\n", elsewhere.standardError);
