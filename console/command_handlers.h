@@ -20,3 +20,5 @@ int ExportPairs(const CommandLine& line, const OwnAddresses& own);
 int ShowStatus(const CommandLine& line, const OwnAddresses& own);
 int RestartService(const CommandLine& line, const OwnAddresses& own);
 int PrintVersion(const CommandLine& line, const OwnAddresses& own);
+// dsc get|test|set|whatif|export: the DSC resource's operations, the instance on standard input.
+int RunDscOperation(const CommandLine& line, const OwnAddresses& own);

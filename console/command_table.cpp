@@ -47,6 +47,10 @@ static const CommandShape kCommands[] = {
      "the repeater service's state and process, the number of stored pairs, whether a restart is pending, and "
      "the stale pairs: those that name an address this computer does not have now",
      ShowStatus},
+    {"dsc", "get|test|set|whatif|export", "one operation", 1, 1, false, 0,
+     "the DSC resource Corvane.mDNS/Pairs: the operation named, the instance as JSON on standard input, its state "
+     "as JSON on standard output, errors as JSON lines on standard error",
+     RunDscOperation},
     {"restart", "", "no arguments", 0, 0, false, OPTION_SERVICE,
      "restarts the repeater service (a stopped one stays stopped)", RestartService},
     {"--version", "", "no arguments", 0, 0, false, 0, "the version of this program", PrintVersion},
@@ -88,7 +92,7 @@ static int RunParsed(int argc, char** argv, const OwnAddresses& own)
     if (argc == 2 && strcmp(argv[1], UNINSTALL_WORD) == 0) return RemoveRestartRecord() ? PAIRS_UNCHANGED : PAIRS_SAVE_FAILED;
     if (!ParseCommandLine(argc, argv, kCommands, sizeof kCommands / sizeof kCommands[0], &line, &wrong)) {
         SayError(wrong);
-        fprintf(stderr, "%s\n", TEXT_PAIRS_USAGE_HINT);
+        SayUsageHint();
         if (JsonAsked(argc, argv)) AnswerErrorInJson(PAIRS_USAGE);
         return PAIRS_USAGE;
     }

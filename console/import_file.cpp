@@ -52,7 +52,7 @@ static std::string PathAsTyped(const char* path)
 static bool Usage(const char* message, int* exitCode)
 {
     SayError(message);
-    fprintf(stderr, "%s\n", TEXT_PAIRS_USAGE_HINT);
+    SayUsageHint();
     *exitCode = PAIRS_USAGE;
     return false;
 }

@@ -123,7 +123,7 @@ RestartResult RestartAndLog(const CommandLine& line, int pairs)
     std::string what;
     RestartResult restarted = RestartRepeaterService(line.service, &what);
     if (restarted == RESTART_FAILED) SayError(what, line.service.empty() ? REPEATER_DISPLAY_NAME : line.service);
-    else printf("%s\n", what.c_str());
+    else SayToPerson(what + "\n");
     // A stopped service stays stopped: nothing happened to it, and nothing is logged.
     if (restarted != LEFT_STOPPED)
         LogRun(line, restarted == RESTARTED ? LIST_EVENT_RESTARTED : LIST_EVENT_NOT_RESTARTED, pairs, pairs, "", what);
@@ -138,7 +138,7 @@ int RunPlan(const CommandLine& line, PairsPlan& plan, bool dryRun)
         SayError(text, ProblemKeyPath(plan.reading.unsavable));
         return PlanExitCode(plan);
     }
-    fputs(PlanText(plan).c_str(), stdout);
+    SayToPerson(PlanText(plan));
     if (dryRun || (!plan.save && !plan.restart)) return PlanExitCode(plan);
     FILETIME written = plan.reading.newest;
     bool writtenKnown = plan.reading.newestKnown;
@@ -152,7 +152,7 @@ int RunPlan(const CommandLine& line, PairsPlan& plan, bool dryRun)
         RecordSavedList(plan.service, plan.serviceFound, PlanReading(plan), plan.pending, writtenKnown ? &written : NULL);
     }
     if (!plan.restart) {
-        printf("%s\n", TEXT_RESTART_NOTICE);
+        SayToPerson(TEXT_RESTART_NOTICE "\n");
         return PAIRS_CHANGED;
     }
     RestartResult restarted = RestartAndLog(line, (int)plan.wanted.size());

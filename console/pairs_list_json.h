@@ -10,3 +10,7 @@
 // An array of {"source", "destination", "sourceAdapter", "destinationAdapter"}, each adapter
 // {"name", "network"} or null when no adapter of this computer is known to hold the address.
 std::string PairsListJson(const std::vector<PairRowText>& rows, const OwnAddresses& own);
+
+// The pairs that name an address this computer does not have now: {"source", "destination",
+// "missing": [...]}.
+std::string StaleJson(const std::vector<PairRowText>& rows, const OwnAddresses& own);

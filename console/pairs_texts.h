@@ -38,6 +38,21 @@
 #define TEXT_PAIRS_LIST_THROUGH_LINK \
     "\"%s\" is a registry link: the list shown is what it names, as the repeater service reads it. A save " \
     "replaces a link at Networks with the list, and refuses one above it."
+// The DSC resource's refusals of an instance.
+#define TEXT_DSC_UNKNOWN_OPERATION "The DSC operations are get, test, set, whatif and export."
+#define TEXT_DSC_NO_INPUT "No instance was given: the resource reads it as JSON on standard input."
+#define TEXT_DSC_INPUT_TOO_LONG "The instance is longer than 1 MB, far beyond any list of pairs: it was not read."
+#define TEXT_DSC_NOT_JSON "The instance is not JSON: "
+#define TEXT_DSC_NOT_AN_OBJECT "The instance is not a JSON object."
+// %s: the property's name as JSON.
+#define TEXT_DSC_UNKNOWN_PROPERTY \
+    "The instance has a property %s that Corvane.mDNS/Pairs does not have (pairs, service, restartService)."
+#define TEXT_DSC_PAIRS_MISSING "The instance has no pairs: the desired list is its \"pairs\" property."
+#define TEXT_DSC_PAIRS_SHAPE \
+    "The instance's \"pairs\" is not an array of {\"source\": TEXT, \"destination\": TEXT} objects."
+#define TEXT_DSC_NOT_IN_CODE_PAGE "A text of the instance has a character this computer's code page cannot hold."
+#define TEXT_DSC_SERVICE_SHAPE "The instance's \"service\" is not a text."
+#define TEXT_DSC_RESTART_SHAPE "The instance's \"restartService\" is not true or false."
 // Where 64-bit Windows shows the keys this 32-bit program uses.
 #define TEXT_PAIRS_WOW64_VIEW \
     "on 64-bit Windows, regedit shows it as HKEY_LOCAL_MACHINE\\" SOFTWARE_KEY_NAME "\\WOW6432Node\\" COMPANY_KEY_NAME \

@@ -85,7 +85,7 @@ static std::string StaleText(const PairRows& rows, const OwnAddresses& own)
     return text;
 }
 
-static std::string StaleJson(const PairRows& rows, const OwnAddresses& own)
+std::string StaleJson(const PairRows& rows, const OwnAddresses& own)
 {
     if (!OwnAddressesKnown(own)) return "null";
     std::string json = "[";

@@ -51,7 +51,7 @@ bool ResolveWord(const OwnAddresses& own, const char* word, bool mustBeLocal, ch
     if (quoted) known += "\n" TEXT_PAIRS_QUOTING;
     if (resolution == ADDRESS_MALFORMED) {
         SayError(why + known, word);
-        fprintf(stderr, "%s\n", TEXT_PAIRS_USAGE_HINT);
+        SayUsageHint();
         *exitCode = PAIRS_USAGE;
     } else {
         SayError(why + known, word);

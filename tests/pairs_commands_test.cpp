@@ -14,6 +14,7 @@
 #include <winsock.h>
 
 #include "console/address_arguments.h"
+#include "console/json_input.h"
 #include "console/json_text.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_export.h"
@@ -356,7 +357,7 @@ TEST_F(PairsCommandsTest, ASessionOfCommands)
         // Commands in any case; help in every form a person tries.
         {{"LIST"}, PAIRS_UNCHANGED, "192.168.1.10\t10.0.0.5\tEthernet2, 192.168.1.0/24\tWiFi, 10.0.0.0/16\n", "", one},
         {{"lst"}, PAIRS_USAGE, "",
-         "\"lst\" is not a command (the commands are: list, add, remove, set, clear, check, export, import, prune, status, "
+         "\"lst\" is not a command (the commands are: list, add, remove, set, clear, check, export, import, prune, status, dsc, "
          "restart, --version).",
          one},
         {{"help", "nothing"}, PAIRS_USAGE, "", "*", one},
@@ -1539,6 +1540,151 @@ TEST_F(PairsCommandsTest, TheConfiguratorsOkOfTheSameListIsNoPendingRestart)
         EXPECT_EQ(pending, check.standardOutput);
         okInTheSheet(other);
         EXPECT_EQ(PAIRS_CHANGED, RunCommand({"check", "10.0.0.5", "10.0.0.6"}).exitCode) << "still the other list unread";
+    }
+}
+
+// A DSC operation as the manifest declares it: "dsc OPERATION", the instance on standard input.
+Outcome RunDsc(const char* operation, const std::string& instance)
+{
+    TemporaryFile input;
+    input.Write(instance);
+    EXPECT_NE(nullptr, freopen(input.path.c_str(), "rb", stdin));
+    Outcome outcome = RunCommand({"dsc", operation});
+    EXPECT_NE(nullptr, freopen("/dev/null", "rb", stdin));
+    return outcome;
+}
+
+// Line `n` (from 0) of an operation's standard output, parsed.
+JsonValue JsonLine(const Outcome& outcome, int n)
+{
+    std::string text = outcome.standardOutput;
+    for (int i = 0; i < n && text.find('\n') != std::string::npos; ++i) text = text.substr(text.find('\n') + 1);
+    JsonValue value;
+    std::string wrong;
+    EXPECT_TRUE(ParseJson(text.substr(0, text.find('\n')), &value, &wrong)) << wrong << ": " << outcome.standardOutput;
+    return value;
+}
+
+std::string JsonText(const JsonValue& value)
+{
+    switch (value.kind) {
+    case JSON_NULL: return "null";
+    case JSON_BOOLEAN: return value.boolean ? "true" : "false";
+    case JSON_STRING: return "\"" + value.text + "\"";
+    case JSON_NUMBER: return value.text;
+    case JSON_ARRAY: {
+        std::string text = "[";
+        for (size_t i = 0; i < value.items.size(); ++i) text += (i ? "," : "") + JsonText(value.items[i]);
+        return text + "]";
+    }
+    default: {
+        std::string text = "{";
+        for (size_t i = 0; i < value.members.size(); ++i)
+            text += (i ? "," : "") + value.members[i].first + ":" + JsonText(value.members[i].second);
+        return text + "}";
+    }
+    }
+}
+
+std::string Property(const Outcome& outcome, int line, const char* name)
+{
+    JsonValue state = JsonLine(outcome, line);
+    const JsonValue* member = JsonMember(state, name);
+    return member != nullptr ? JsonText(*member) : "(none)";
+}
+
+// The DSC resource: each operation from the plan check and set use. test agrees with check,
+// whatif with --what-if, set with set --restart (or without, as restartService says); a set
+// then a test is in the desired state, as is the test of an export. Refusals are JSON lines
+// on standard error with their exit code, and change nothing.
+TEST_F(PairsCommandsTest, TheDscResourceAnswersFromTheOnePlan)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    const std::string same = "{\"pairs\":[{\"source\":\"Ethernet2\",\"destination\":\"WiFi\"}],\"restartService\":false}";
+    const std::string other = "{\"pairs\":[{\"source\":\"10.0.0.5\",\"destination\":\"10.0.0.6\"}],\"restartService\":false}";
+    Outcome get = RunDsc("get", "{}");
+    EXPECT_EQ(PAIRS_UNCHANGED, get.exitCode) << get.standardError;
+    EXPECT_EQ("[{source:\"192.168.1.10\",destination:\"10.0.0.5\"}]", Property(get, 0, "pairs"));
+    EXPECT_EQ("null", Property(get, 0, "serviceState"));
+    EXPECT_EQ("null", Property(get, 0, "restartPending"));
+    // The stored pairs as addresses, each with its adapter.
+    JsonValue state = JsonLine(get, 0);
+    const JsonValue* stored = JsonMember(state, "storedPairs");
+    ASSERT_TRUE(stored != nullptr && stored->items.size() == 1);
+    const JsonValue* adapter = JsonMember(stored->items[0], "sourceAdapter");
+    ASSERT_TRUE(adapter != nullptr && JsonMember(*adapter, "name") != nullptr);
+    EXPECT_EQ("Ethernet2", JsonMember(*adapter, "name")->text);
+    // test: in the desired state exactly when check answers 0.
+    for (const std::string& instance : {same, other}) {
+        Outcome test = RunDsc("test", instance);
+        bool converged = RunCommand({"check", instance == same ? "Ethernet2" : "10.0.0.5", instance == same ? "WiFi" : "10.0.0.6"})
+                             .exitCode == PAIRS_UNCHANGED;
+        EXPECT_EQ(PAIRS_UNCHANGED, test.exitCode) << test.standardError;
+        EXPECT_EQ(converged ? "true" : "false", Property(test, 0, "_inDesiredState"));
+        EXPECT_EQ(converged ? "[]" : "[\"pairs\",\"storedPairs\"]", JsonText(JsonLine(test, 1)));
+    }
+    // whatif: the state set would leave, nothing written.
+    Outcome whatIf = RunDsc("whatif", other);
+    EXPECT_EQ("[{source:\"10.0.0.5\",destination:\"10.0.0.6\"}]", Property(whatIf, 0, "pairs"));
+    EXPECT_EQ("[\"pairs\",\"storedPairs\"]", JsonText(JsonLine(whatIf, 1)));
+    EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), StoredRows());
+    // set, logged as the command line's are; a second set changes nothing.
+    size_t firstEvent = StandinEventReports().size();
+    Outcome set = RunDsc("set", other);
+    EXPECT_EQ(PAIRS_UNCHANGED, set.exitCode) << set.standardError;
+    EXPECT_EQ("[{source:\"10.0.0.5\",destination:\"10.0.0.6\"}]", Property(set, 0, "pairs"));
+    EXPECT_EQ("[\"pairs\",\"storedPairs\"]", JsonText(JsonLine(set, 1)));
+    EXPECT_EQ((Rows{{"10.0.0.5", "10.0.0.6"}}), StoredRows());
+    ASSERT_EQ(firstEvent + 1, StandinEventReports().size());
+    EXPECT_EQ((DWORD)LIST_EVENT_SAVED, StandinEventReports()[firstEvent].id);
+    EXPECT_EQ("mDNSPairs dsc set", StandinEventReports()[firstEvent].strings[0]);
+    EXPECT_EQ("[]", JsonText(JsonLine(RunDsc("set", other), 1)));
+    EXPECT_EQ("true", Property(RunDsc("test", other), 0, "_inDesiredState"));
+    // export, then the test of that export.
+    Outcome exported = RunDsc("export", "");
+    EXPECT_EQ("{\"pairs\":[{\"source\":\"10.0.0.5\",\"destination\":\"10.0.0.6\"}],\"restartService\":false}\n",
+              exported.standardOutput);
+    EXPECT_EQ("true", Property(RunDsc("test", exported.standardOutput), 0, "_inDesiredState"));
+    // A service that runs an older list: with restartService, not in the desired state, and
+    // set restarts it.
+    StandinScriptService({"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0});
+    StorePair("1", "10.0.0.6", "10.0.0.5");
+    DeleteKey(NETWORKS "\\1");
+    const std::string restarting = "{\"pairs\":[{\"source\":\"10.0.0.5\",\"destination\":\"10.0.0.6\"}]}";
+    Outcome pending = RunDsc("test", restarting);
+    EXPECT_EQ("false", Property(pending, 0, "_inDesiredState"));
+    EXPECT_EQ("[\"restartPending\"]", JsonText(JsonLine(pending, 1)));
+    EXPECT_EQ(RunCommand({"check", "10.0.0.5", "10.0.0.6"}).exitCode, PAIRS_CHANGED);
+    Outcome restarted = RunDsc("set", restarting);
+    EXPECT_EQ(PAIRS_UNCHANGED, restarted.exitCode) << restarted.standardError;
+    EXPECT_EQ("false", Property(restarted, 0, "restartPending"));
+    EXPECT_EQ("\"running\"", Property(restarted, 0, "serviceState"));
+    EXPECT_EQ("true", Property(RunDsc("test", restarting), 0, "_inDesiredState"));
+    // Refused instances: a named exit code, one JSON error line, nothing written or printed.
+    const struct {
+        std::string instance;
+        int exitCode;
+    } refused[] = {
+        {"", PAIRS_USAGE},
+        {"not json", PAIRS_USAGE},
+        {"[1,2]", PAIRS_USAGE},
+        {"{\"pairs\":[],\"colour\":\"red\"}", PAIRS_USAGE},
+        {"{\"pairs\":{\"source\":\"10.0.0.5\"}}", PAIRS_USAGE},
+        {"{\"pairs\":[{\"source\":\"10.0.0.5\",\"destination\":\"banana\"}]}", PAIRS_USAGE},
+        {"{\"pairs\":[{\"source\":\"10.0.0.5\",\"destination\":\"10.0.0.5\"}]}", PAIRS_REFUSED},
+        {"{\"pairs\":[],\"restartService\":\"yes\"}", PAIRS_USAGE},
+        {"{\"pairs\":[],\"service\":\"Nothing\"}", PAIRS_NO_SERVICE},
+        {"{\"restartService\":true}", PAIRS_USAGE},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.instance);
+        Outcome outcome = RunDsc("set", c.instance);
+        EXPECT_EQ(c.exitCode, outcome.exitCode);
+        EXPECT_EQ("", outcome.standardOutput);
+        EXPECT_EQ(0u, outcome.standardError.find("{\"level\":\"error\",\"message\":\"")) << outcome.standardError;
+        EXPECT_EQ(1, (int)std::count(outcome.standardError.begin(), outcome.standardError.end(), '\n'))
+            << outcome.standardError;
+        EXPECT_EQ((Rows{{"10.0.0.5", "10.0.0.6"}}), StoredRows());
     }
 }
 
