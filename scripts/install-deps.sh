@@ -13,7 +13,7 @@ case $purpose in
     run) ;;
     package) packages+=(python3 wixl msitools osslsigncode faketime git) ;;
     test) packages+=(python3 wixl msitools osslsigncode faketime git
-                     g++ googletest clang libclang-rt-14-dev bc openssl ansible) ;;
+                     g++ googletest clang libclang-rt-14-dev bc openssl ansible python3-jsonschema) ;;
     *) echo "Usage: install-deps.sh [run|package|test]" >&2; exit 4 ;;
 esac
 

@@ -59,6 +59,8 @@ sign() {
 for program in mDNSConfig.exe mDNSPairs.exe; do
     if [ -n "$signing" ]; then sign "$build/$program" "$work/programs/$program"; else cp "$build/$program" "$work/programs/"; fi
 done
+# The DSC resource's manifest goes beside mDNSPairs.exe, in the folder on PATH, where dsc finds it.
+cp "$build/Corvane.mDNS.Pairs.dsc.resource.json" "$work/programs/"
 
 # Every time in the package is the commit's: the files' dates, and the clock wixl and msibuild
 # read for the summary (frozen with faketime, in UTC).
@@ -71,12 +73,12 @@ at_commit_time() { TZ=UTC faketime -f "$frozen" "$@"; }
 # the programs packed.
 code() { python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), sys.argv[2])).upper())' "$upgrade_code" "$1"; }
 product_code=$(code "product $version")
-package_code=$(code "package $version $(cat "$work/programs/"*.exe | sha256sum | cut -d' ' -f1)")
+package_code=$(code "package $version $(cat "$work/programs/"* | sha256sum | cut -d' ' -f1)")
 
 msi="$work/package.msi"
 # wixl takes the files by paths relative to where it runs.
 cp "$root/resources/configurator.ico" "$work/"
-touch -d "@$epoch" "$work/configurator.ico" "$work/programs/"*.exe
+touch -d "@$epoch" "$work/configurator.ico" "$work/programs/"*
 (cd "$work" && at_commit_time wixl -a x86 -D Version="$version" -D ProductCode="$product_code" \
     -D Programs=programs -D Icon=configurator.ico -o package.msi "$root/resources/installer/corvane-mdns.wxs")
 # wixl draws a package code of its own; the summary gets ours, at the commit's time.

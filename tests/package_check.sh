@@ -115,7 +115,9 @@ entry_value() {
 }
 entries() { entry_value DisplayName | wc -l; }
 shortcut() { find "$WINEPREFIX/drive_c" -name 'Corvane mDNS Configurator.lnk' | wc -l; }
-installed() { for p in mDNSConfig.exe mDNSPairs.exe; do [ -f "$unix_folder/$p" ] && echo "$p"; done; }
+installed() {
+    for p in mDNSConfig.exe mDNSPairs.exe Corvane.mDNS.Pairs.dsc.resource.json; do [ -f "$unix_folder/$p" ] && echo "$p"; done
+}
 # The Application log's source: its message file and types, as reg shows them.
 event_source() {
     query 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Corvane mDNS Configurator' |
@@ -135,8 +137,11 @@ path_before=$(environment_path)
 [ -n "$store_before" ] && [ -n "$path_before" ] || harness_error "the seeded store or PATH cannot be read"
 
 check "install: exit code" 0 "$(msi /i "$work/1.2.0.0.msi")"
-check "install: the programs" "mDNSConfig.exe
-mDNSPairs.exe" "$(installed)"
+check "install: the programs, and the DSC resource's manifest beside mDNSPairs" "mDNSConfig.exe
+mDNSPairs.exe
+Corvane.mDNS.Pairs.dsc.resource.json" "$(installed)"
+check "install: the manifest names the package's version as semver" '"version": "1.2.0",' \
+    "$(grep -o '"version": "[^"]*",' "$unix_folder/Corvane.mDNS.Pairs.dsc.resource.json")"
 check "install: the folder on PATH" "$path_before;$folder" "$(environment_path)"
 check "install: the shortcut" 1 "$(shortcut)"
 check "install: one entry in Programs and Features" 1 "$(entries)"
@@ -158,7 +163,8 @@ check "upgrade: exit code" 0 "$(msi /i "$work/1.2.1.0.msi")"
 check "upgrade: one entry, the new version" "1
 1.2.1.0" "$(entries; entry_value DisplayVersion)"
 check "upgrade: the programs" "mDNSConfig.exe
-mDNSPairs.exe" "$(installed)"
+mDNSPairs.exe
+Corvane.mDNS.Pairs.dsc.resource.json" "$(installed)"
 check "upgrade: mDNSPairs says the package's version" "mDNSPairs 1.2.1.0" \
     "$(timeout 60 wine "${folder}mDNSPairs.exe" --version </dev/null 2>/dev/null | tr -d '\r')"
 check "upgrade: the store as it was" "$store_before" "$(store)"
