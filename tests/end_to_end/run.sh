@@ -770,6 +770,49 @@ mDNSPairs exited with 4" \
     "$(tr -d '\r' <"$recipe_log" 2>/dev/null | grep -e '^"Ethernet 2" is neither' -e 'mDNSPairs exited with' |
        sed 's/.* mDNSPairs exited/mDNSPairs exited/')"
 
+section "the DSC resource, each operation run as its manifest declares"
+manifest="$(dirname "$pairs")/Corvane.mDNS.Pairs.dsc.resource.json"
+# dsc_run OPERATION INSTANCE: "exit N", then standard output; standard error in $work/dsc.err.
+dsc_run() {
+    local status=0
+    printf '%s' "$2" | WINEDEBUG=-all wine "$pairs" dsc "$1" >"$work/dsc.out" 2>"$work/dsc.err" || status=$?
+    echo "exit $status"
+    tr -d '\r' <"$work/dsc.out"
+}
+# valid OPERATION: what is wrong with the last operation's output, as dsc_check.py reads it.
+valid() { tr -d '\r' <"$work/dsc.out" | python3 "$here/../dsc_check.py" output "$manifest" "$1"; }
+desired() { sed -n 2p | python3 -c 'import json, sys; print(json.load(sys.stdin)["_inDesiredState"])'; }
+expect_equal "the manifest, as the resource manifest reference describes it" "" \
+    "$(python3 "$here/../dsc_check.py" manifest "$manifest")"
+drive reset-store >/dev/null
+run_pairs set Ethernet2 WiFi >/dev/null
+same='{"pairs":[{"source":"Ethernet2","destination":"WiFi"}],"restartService":false}'
+other='{"pairs":[{"source":"Lab","destination":"WiFi"}],"restartService":false}'
+for operation in get export; do
+    dsc_run "$operation" '{}' >/dev/null
+    expect_equal "$operation: its output as the instance schema says" "" "$(valid "$operation")"
+done
+for instance in "$same" "$other"; do
+    for operation in test whatif; do
+        dsc_run "$operation" "$instance" >/dev/null
+        expect_equal "$operation of $instance: its output as the schemas say" "" "$(valid "$operation")"
+    done
+done
+expect_equal "test agrees with check: in the desired state, then not" "True
+exit 0
+False
+exit 2" "$(dsc_run test "$same" | desired; exit_of check Ethernet2 WiFi
+           dsc_run test "$other" | desired; exit_of check Lab WiFi)"
+expect_equal "set" "exit 0" "$(dsc_run set "$other" | sed -n 1p)"
+expect_equal "set: its output as the schemas say" "" "$(valid set)"
+expect_equal "then test: in the desired state, as check says" "True
+exit 0" "$(dsc_run test "$other" | desired; exit_of check Lab WiFi)"
+exported=$(dsc_run export '' | sed -n 2p)
+expect_equal "the test of an export is in the desired state" "True" "$(dsc_run test "$exported" | desired)"
+expect_equal "a malformed address: exit 4, one JSON error line, nothing on standard output" "exit 4
+1 1" "$(dsc_run set '{"pairs":[{"source":"Lab","destination":"banana"}]}'
+        echo "$(grep -c '^{"level":"error","message":' "$work/dsc.err") $(tr -d '\r' <"$work/dsc.err" | grep -c .)")"
+
 section "Windows' own export of the Networks key imports"
 drive reset-store >/dev/null
 run_pairs set Ethernet2 WiFi Lab WiFi >/dev/null
