@@ -75,8 +75,9 @@ def check_output(manifest, operation, text):
         wrong.append("test's state has no _inDesiredState")
     if diff:
         names = json.loads(lines[1])
-        if not isinstance(names, list) or not all(name in schema["properties"] for name in names):
-            wrong.append("the second line is not an array of the instance's properties")
+        if not isinstance(names, list) or not all(name in schema["properties"] for name in names) or \
+                len(set(names)) != len(names):
+            wrong.append("the second line is not an array of the instance's properties, each once")
     return wrong
 
 
