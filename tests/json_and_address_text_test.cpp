@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "console/address_arguments.h"
+#include "console/json_input.h"
 #include "console/json_text.h"
 
 namespace {
@@ -37,6 +38,47 @@ TEST(JsonStringTest, QuotedEscapedAndPlainAscii)
         {"~\x7f", "\"~\\u007f\""},
     };
     for (const auto& test : cases) EXPECT_EQ(test.json, JsonString(test.text)) << "\"" << test.text << "\"";
+}
+
+// A resource's instance as it arrives: one strict document, or where it goes wrong.
+TEST(JsonInputTest, OneStrictDocumentOrWhereItGoesWrong)
+{
+    const struct {
+        const char* text;
+        const char* wrong;  // "" when it parses
+    } cases[] = {
+        {"{}", ""},
+        {" { \"a\" : [ 1 , -2.5e3 , true , false , null ] } \r\n", ""},
+        {"{\"a\":\"\\u00e9\\ud83d\\ude00\\n\\\"\"}", ""},
+        {"", "no value at character 1"},
+        {"{} {}", "more after the JSON document at character 4"},
+        {"{\"a\":1,\"a\":2}", "a member named twice at character 11"},
+        {"{\"a\":1,}", "an object member without a quoted name at character 8"},
+        {"{a:1}", "an object member without a quoted name at character 2"},
+        {"[1 2]", "an array that does not go on with , or end with ] at character 4"},
+        {"\"abc", "a string that does not end at character 5"},
+        {"\"a\tb\"", "a control character in a string at character 3"},
+        {"\"\\x\"", "an unknown escape in a string at character 4"},
+        {"\"\\ud83d\"", "a broken surrogate pair at character 8"},
+        {"\"\\u12g4\"", "a \\u escape without four hex digits at character 6"},
+        {"tru", "not a JSON value at character 1"},
+        {"-", "not a JSON value at character 2"},
+        {"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]", "nesting too deep at character 34"},
+    };
+    for (const auto& test : cases) {
+        JsonValue value;
+        std::string wrong;
+        EXPECT_EQ(test.wrong[0] == 0, ParseJson(test.text, &value, &wrong)) << test.text;
+        EXPECT_EQ(test.wrong, wrong) << test.text;
+    }
+    JsonValue value;
+    std::string wrong;
+    ASSERT_TRUE(ParseJson("{\"pairs\":[{\"source\":\"\\u00e9\\ud83d\\ude00\"}],\"on\":true}", &value, &wrong));
+    const JsonValue* pairs = JsonMember(value, "pairs");
+    ASSERT_TRUE(pairs != nullptr && pairs->kind == JSON_ARRAY && pairs->items.size() == 1);
+    EXPECT_EQ("\xc3\xa9\xf0\x9f\x98\x80", JsonMember(pairs->items[0], "source")->text);
+    EXPECT_TRUE(JsonMember(value, "on")->boolean);
+    EXPECT_EQ(nullptr, JsonMember(value, "off"));
 }
 
 }  // namespace
