@@ -64,6 +64,11 @@ TEST(JsonInputTest, OneStrictDocumentOrWhereItGoesWrong)
         {"tru", "not a JSON value at character 1"},
         {"-", "not a JSON value at character 2"},
         {"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]", "nesting too deep at character 34"},
+        {"{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":"
+         "{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":{\"a\":"
+         "{\"a\":1}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}",
+         "nesting too deep at character 166"},
+        {"\"\\ud83d\\udfff\"", ""},
     };
     for (const auto& test : cases) {
         JsonValue value;
@@ -79,6 +84,9 @@ TEST(JsonInputTest, OneStrictDocumentOrWhereItGoesWrong)
     EXPECT_EQ("\xc3\xa9\xf0\x9f\x98\x80", JsonMember(pairs->items[0], "source")->text);
     EXPECT_TRUE(JsonMember(value, "on")->boolean);
     EXPECT_EQ(nullptr, JsonMember(value, "off"));
+    // Each length of UTF-8, at its edges.
+    ASSERT_TRUE(ParseJson("\"\\u007f\\u0080\\u00e0\\u20ac\\uffff\"", &value, &wrong));
+    EXPECT_EQ("\x7f\xc2\x80\xc3\xa0\xe2\x82\xac\xef\xbf\xbf", value.text);
 }
 
 }  // namespace

@@ -1607,6 +1607,9 @@ TEST_F(PairsCommandsTest, TheDscResourceAnswersFromTheOnePlan)
     EXPECT_EQ("[{source:\"192.168.1.10\",destination:\"10.0.0.5\"}]", Property(get, 0, "pairs"));
     EXPECT_EQ("null", Property(get, 0, "serviceState"));
     EXPECT_EQ("null", Property(get, 0, "restartPending"));
+    EXPECT_EQ("(none)", Property(get, 0, "service"));
+    EXPECT_EQ("\"MdnsTest\"", Property(RunDsc("get", "{\"service\":\"MdnsTest\"}"), 0, "service"));
+    EXPECT_EQ(0, StandinOpenHandleCount()) << "a registry handle left open";
     // The stored pairs as addresses, each with its adapter.
     JsonValue state = JsonLine(get, 0);
     const JsonValue* stored = JsonMember(state, "storedPairs");
@@ -1632,6 +1635,12 @@ TEST_F(PairsCommandsTest, TheDscResourceAnswersFromTheOnePlan)
     size_t firstEvent = StandinEventReports().size();
     Outcome set = RunDsc("set", other);
     EXPECT_EQ(PAIRS_UNCHANGED, set.exitCode) << set.standardError;
+    // What the run says for a person goes to standard error as info lines, one a line.
+    EXPECT_EQ("{\"level\":\"info\",\"message\":\"add 10.0.0.5 10.0.0.6\"}\n"
+              "{\"level\":\"info\",\"message\":\"remove 192.168.1.10 10.0.0.5\"}\n"
+              "{\"level\":\"info\",\"message\":\"" TEXT_RESTART_NOTICE "\"}\n",
+              set.standardError);
+    EXPECT_EQ(0, StandinOpenHandleCount()) << "a registry handle left open";
     EXPECT_EQ("[{source:\"10.0.0.5\",destination:\"10.0.0.6\"}]", Property(set, 0, "pairs"));
     EXPECT_EQ("[\"pairs\",\"storedPairs\"]", JsonText(JsonLine(set, 1)));
     EXPECT_EQ((Rows{{"10.0.0.5", "10.0.0.6"}}), StoredRows());
@@ -1651,6 +1660,9 @@ TEST_F(PairsCommandsTest, TheDscResourceAnswersFromTheOnePlan)
     StorePair("1", "10.0.0.6", "10.0.0.5");
     DeleteKey(NETWORKS "\\1");
     const std::string restarting = "{\"pairs\":[{\"source\":\"10.0.0.5\",\"destination\":\"10.0.0.6\"}]}";
+    Outcome whatIfRestart = RunDsc("whatif", restarting);
+    EXPECT_EQ("true", Property(RunDsc("get", "{}"), 0, "restartPending"));
+    EXPECT_EQ("false", Property(whatIfRestart, 0, "restartPending")) << "the state set leaves";
     Outcome pending = RunDsc("test", restarting);
     EXPECT_EQ("false", Property(pending, 0, "_inDesiredState"));
     EXPECT_EQ("[\"restartPending\"]", JsonText(JsonLine(pending, 1)));
@@ -1660,6 +1672,16 @@ TEST_F(PairsCommandsTest, TheDscResourceAnswersFromTheOnePlan)
     EXPECT_EQ("false", Property(restarted, 0, "restartPending"));
     EXPECT_EQ("\"running\"", Property(restarted, 0, "serviceState"));
     EXPECT_EQ("true", Property(RunDsc("test", restarting), 0, "_inDesiredState"));
+    // A store that cannot be read: get and export say so, as the companion does, with 5.
+    DeleteKey(NETWORKS "\\0");
+    DeleteKey(NETWORKS);
+    for (const char* operation : {"get", "export"}) {
+        Outcome missing = RunDsc(operation, "{}");
+        EXPECT_EQ(PAIRS_STORE_UNUSABLE, missing.exitCode) << operation;
+        EXPECT_EQ(0u, missing.standardError.find("{\"level\":\"error\",\"message\":")) << missing.standardError;
+        EXPECT_EQ(0, StandinOpenHandleCount()) << operation;
+    }
+    StorePair("0", "10.0.0.5", "10.0.0.6");
     // Refused instances: a named exit code, one JSON error line, nothing written or printed.
     const struct {
         std::string instance;
