@@ -1707,6 +1707,7 @@ TEST_F(PairsCommandsTest, TheDscResourceAnswersFromTheOnePlan)
         EXPECT_EQ(1, (int)std::count(outcome.standardError.begin(), outcome.standardError.end(), '\n'))
             << outcome.standardError;
         EXPECT_EQ((Rows{{"10.0.0.5", "10.0.0.6"}}), StoredRows());
+        EXPECT_EQ(0, StandinOpenHandleCount()) << "a registry handle left open";
     }
 }
 
