@@ -123,6 +123,72 @@ std::string NearestOption(const std::string& spelled, const CommandShape* shape)
     return nearest;
 }
 
+// The word at `commandAt` among leading options, skipping an option's value: options may
+// stand before the command, as other tools take them. `argc` when there is none.
+int CommandWordAt(int argc, char** argv, const CommandShape* commands, size_t count)
+{
+    int at = 1;
+    while (at < argc && LooksLikeOption(argv[at]) && !IsHelpWord(argv[at]) && Find(argv[at], commands, count) == nullptr) {
+        int option = OptionOf(OptionSpelling(argv[at]));
+        at += option == OPTION_FILE || option == OPTION_SERVICE ? 2 : 1;
+    }
+    return at;
+}
+
+// Takes the option argv[*i] into the line, and its value; false, with what was wrong.
+bool TakeOption(int argc, char** argv, int* i, const CommandShape* shape, CommandLine* line, std::string* wrong)
+{
+    const char* word = argv[*i];
+    std::string option = OptionSpelling(word);
+    int needed = OptionOf(option);
+    if (needed == 0 || (shape->options & needed) == 0) {
+        std::string nearest = NearestOption(option, shape);
+        *wrong = std::string("\"") + shape->name + "\" takes no option " + ShortenedArgument(word) + "." +
+                 (nearest.empty() ? "" : " Did you mean " + nearest + "?");
+        return false;
+    }
+    bool valued = needed == OPTION_FILE || needed == OPTION_SERVICE;
+    const char* name = needed == OPTION_FILE ? "--file" : "--service";
+    if (valued && *i + 1 >= argc) {
+        *wrong = std::string(name) + " needs a value.";
+        return false;
+    }
+    // A flag where the value belongs was a value forgotten: taking it as one would name a
+    // service "--restart" and drop the restart.
+    if (valued && LooksLikeOption(argv[*i + 1]) && OptionOf(OptionSpelling(argv[*i + 1])) != 0) {
+        *wrong = std::string(name) + " needs a value, not \"" + ShortenedArgument(argv[*i + 1]) + "\".";
+        return false;
+    }
+    if (needed == OPTION_JSON) line->json = true;
+    if (needed == OPTION_WHAT_IF) line->whatIf = true;
+    if (needed == OPTION_RESTART) line->restart = true;
+    if (needed == OPTION_SERVICE) line->service = argv[++*i];
+    if (needed == OPTION_FILE) {
+        line->file = argv[++*i];
+        line->fileGiven = true;
+    }
+    return true;
+}
+
+// Whether the words fit the command; what was wrong otherwise.
+bool WordsFit(const CommandShape* shape, const CommandLine* line, std::string* wrong)
+{
+    int words = (int)line->words.size();
+    bool fits = words >= shape->minimum && (shape->maximum < 0 || words <= shape->maximum) &&
+                (!shape->inPairs || words % 2 == 0);
+    // check takes pairs or a file, not both and not neither.
+    if (shape->options & OPTION_FILE) fits = line->fileGiven ? words == 0 : words >= 2 && words % 2 == 0;
+    if (fits) return true;
+    *wrong = std::string("\"") + shape->name + "\" takes " + shape->takes + ".";
+    // 'Ethernet 2' from a PowerShell recipe reaches cmd's programs as two words.
+    for (const char* word : line->words)
+        if (word[0] == '\'' || (word[0] != 0 && word[strlen(word) - 1] == '\'')) {
+            *wrong += std::string(" ") + TEXT_PAIRS_QUOTING;
+            break;
+        }
+    return false;
+}
+
 }  // namespace
 
 bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_t count, CommandLine* line,
@@ -142,21 +208,13 @@ bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_
             return UnknownCommand(argv[2], commands, count, wrong);
         return true;
     }
-    // Options may stand before the command, as other tools take them: the command is the first
-    // word that is not one.
-    int commandAt = 1;
-    while (commandAt < argc && LooksLikeOption(argv[commandAt]) && !IsHelpWord(argv[commandAt]) &&
-           Find(argv[commandAt], commands, count) == nullptr) {
-        int option = OptionOf(OptionSpelling(argv[commandAt]));
-        commandAt += option == OPTION_FILE || option == OPTION_SERVICE ? 2 : 1;
-    }
+    int commandAt = CommandWordAt(argc, argv, commands, count);
     if (commandAt >= argc) {
         *wrong = "No command was given.";
         return false;
     }
     line->shape = Find(argv[commandAt], commands, count);
     if (line->shape == nullptr) return UnknownCommand(argv[commandAt], commands, count, wrong);
-    const CommandShape* shape = line->shape;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const char* word = argv[i];
@@ -165,58 +223,11 @@ bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_
             line->helpWanted = true;
             return true;
         }
-        if (!optionsEnded && strcmp(word, "--") == 0) {
-            optionsEnded = true;
-            continue;
-        }
-        if (optionsEnded || !LooksLikeOption(word)) {
-            line->words.push_back(word);
-            continue;
-        }
-        std::string option = OptionSpelling(word);
-        int needed = OptionOf(option);
-        if (needed == 0 || (shape->options & needed) == 0) {
-            std::string nearest = NearestOption(option, shape);
-            *wrong = std::string("\"") + shape->name + "\" takes no option " + ShortenedArgument(word) + "." +
-                     (nearest.empty() ? "" : " Did you mean " + nearest + "?");
-            return false;
-        }
-        if ((needed == OPTION_FILE || needed == OPTION_SERVICE) && i + 1 >= argc) {
-            *wrong = OptionOf(option) == OPTION_FILE ? "--file needs a value." : "--service needs a value.";
-            return false;
-        }
-        // A flag where the value belongs was a value forgotten: taking it as one would name a
-        // service "--restart" and drop the restart.
-        if ((needed == OPTION_FILE || needed == OPTION_SERVICE) && LooksLikeOption(argv[i + 1]) &&
-            OptionOf(OptionSpelling(argv[i + 1])) != 0) {
-            *wrong = std::string(needed == OPTION_FILE ? "--file" : "--service") + " needs a value, not \"" +
-                     ShortenedArgument(argv[i + 1]) + "\".";
-            return false;
-        }
-        if (needed == OPTION_JSON) line->json = true;
-        if (needed == OPTION_WHAT_IF) line->whatIf = true;
-        if (needed == OPTION_RESTART) line->restart = true;
-        if (needed == OPTION_SERVICE) line->service = argv[++i];
-        if (needed == OPTION_FILE) {
-            line->file = argv[++i];
-            line->fileGiven = true;
-        }
+        if (!optionsEnded && strcmp(word, "--") == 0) optionsEnded = true;
+        else if (optionsEnded || !LooksLikeOption(word)) line->words.push_back(word);
+        else if (!TakeOption(argc, argv, &i, line->shape, line, wrong)) return false;
     }
-    int words = (int)line->words.size();
-    bool fits = words >= shape->minimum && (shape->maximum < 0 || words <= shape->maximum) &&
-                (!shape->inPairs || words % 2 == 0);
-    // check takes pairs or a file, not both and not neither.
-    if (shape->options & OPTION_FILE) fits = line->fileGiven ? words == 0 : words >= 2 && words % 2 == 0;
-    if (!fits) *wrong = std::string("\"") + shape->name + "\" takes " + shape->takes + ".";
-    // 'Ethernet 2' from a PowerShell recipe reaches cmd's programs as two words.
-    for (size_t i = 0; !fits && i < line->words.size(); ++i) {
-        const char* word = line->words[i];
-        if (word[0] == '\'' || (word[0] != 0 && word[strlen(word) - 1] == '\'')) {
-            *wrong += std::string(" ") + TEXT_PAIRS_QUOTING;
-            break;
-        }
-    }
-    return fits;
+    return WordsFit(line->shape, line, wrong);
 }
 
 bool JsonAsked(int argc, char** argv)
