@@ -1597,7 +1597,7 @@ std::string Property(const Outcome& outcome, int line, const char* name)
 // whatif with --what-if, set with set --restart (or without, as restartService says); a set
 // then a test is in the desired state, as is the test of an export. Refusals are JSON lines
 // on standard error with their exit code, and change nothing.
-TEST_F(PairsCommandsTest, TheDscResourceAnswersFromTheOnePlan)
+TEST_F(PairsCommandsTest, TheDscResourceGetsTestsAndWhatIfsFromThePlan)
 {
     StorePair("0", "192.168.1.10", "10.0.0.5");
     const std::string same = "{\"pairs\":[{\"source\":\"Ethernet2\",\"destination\":\"WiFi\"}],\"restartService\":false}";
@@ -1631,6 +1631,14 @@ TEST_F(PairsCommandsTest, TheDscResourceAnswersFromTheOnePlan)
     EXPECT_EQ("[{source:\"10.0.0.5\",destination:\"10.0.0.6\"}]", Property(whatIf, 0, "pairs"));
     EXPECT_EQ("[\"pairs\",\"storedPairs\"]", JsonText(JsonLine(whatIf, 1)));
     EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), StoredRows());
+}
+
+// set from the same plan, logged as the command line's are; export gives an instance whose
+// test is in the desired state; restartService makes a pending restart part of the state.
+TEST_F(PairsCommandsTest, TheDscResourceSetsAndExportsAsSetDoes)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    const std::string other = "{\"pairs\":[{\"source\":\"10.0.0.5\",\"destination\":\"10.0.0.6\"}],\"restartService\":false}";
     // set, logged as the command line's are; a second set changes nothing.
     size_t firstEvent = StandinEventReports().size();
     Outcome set = RunDsc("set", other);
@@ -1672,6 +1680,12 @@ TEST_F(PairsCommandsTest, TheDscResourceAnswersFromTheOnePlan)
     EXPECT_EQ("false", Property(restarted, 0, "restartPending"));
     EXPECT_EQ("\"running\"", Property(restarted, 0, "serviceState"));
     EXPECT_EQ("true", Property(RunDsc("test", restarting), 0, "_inDesiredState"));
+}
+
+// Refusals: a named exit code, one JSON error line, nothing written or printed.
+TEST_F(PairsCommandsTest, TheDscResourceRefusesWhatItCannotDo)
+{
+    StorePair("0", "10.0.0.5", "10.0.0.6");
     // A store that cannot be read: get and export say so, as the companion does, with 5.
     DeleteKey(NETWORKS "\\0");
     DeleteKey(NETWORKS);
