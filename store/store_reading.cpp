@@ -10,6 +10,7 @@
 #include "store/key_security.h"
 #include "store/list_aside.h"
 #include "store/pair_row_order.h"
+#include "store/reading_beside_networks.h"
 #include "store/pair_values.h"
 #include "store/registry_links.h"
 #include "store/store_names.h"
@@ -243,50 +244,6 @@ static LONG OpenNetworksFor(StoreReading* reading, bool held, REGSAM access, HKE
     return status;
 }
 
-// Beside a Networks with no pairs, a list an interrupted save left aside is said: it may be
-// the only copy of the list the service read.
-static void NoteListLeftAside(StoreReading* reading)
-{
-    if (reading->interrupted.networksMissing || reading->pairCount != 0) return;
-    AsideNames names;
-    FindAsideNames(reading->path.product, &names);
-    HKEY aside;
-    if (!OpenInterruptedList(reading->path.product, &names, KEY_READ, &aside, reading->interrupted.oldList)) return;
-    DWORD keys = 0;
-    RegQueryInfoKeyA(aside, NULL, NULL, NULL, &keys, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
-    RegCloseKey(aside);
-    if (keys == 0) reading->interrupted.oldList[0] = 0;
-    reading->interrupted.oldPairs = keys;
-}
-
-// Whether the save may use `name` beside Networks to build under: it is not there, or it may
-// be removed; not when a link at Networks names it.
-static LONG BuildingNameUsable(HKEY product, const AsideNames* linked, const char* name)
-{
-    if (!AsideNameFree(linked, name)) return ERROR_ALREADY_EXISTS;
-    HKEY key;
-    LONG status = RegOpenKeyExA(product, name, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key);
-    if (status == ERROR_SUCCESS) RegCloseKey(key);
-    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
-}
-
-// The names a save would build under, when the first may not be used: one that a link at
-// Networks names, or a key there that may not be removed. When neither may, no save can.
-static void NoteBuildingBlocked(StoreReading* reading, HKEY networksKey, bool link)
-{
-    AsideNames linked;
-    memset(&linked, 0, sizeof linked);
-    if (link) LinkTargetLastName(networksKey, linked.kept, sizeof linked.kept);
-    LONG status = BuildingNameUsable(reading->path.product, &linked, BUILDING_KEY_NAME);
-    if (status == ERROR_SUCCESS) return;
-    StoreProblem* blocked = &reading->buildingBlocked;
-    ProblemFromStatus(blocked, STORE_KEY_ASIDE, status, BUILDING_KEY_NAME);
-    if (status == ERROR_ALREADY_EXISTS) blocked->trouble = STORE_LINK;
-    status = BuildingNameUsable(reading->path.product, &linked, BUILDING_KEY_NAME_2);
-    if (status != ERROR_SUCCESS && reading->unsavable.trouble == STORE_FINE)
-        ProblemFromStatus(&reading->unsavable, STORE_KEY_ASIDE, status, BUILDING_KEY_NAME_2);
-}
-
 bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
 {
     memset(reading, 0, sizeof *reading);
@@ -309,12 +266,7 @@ bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
     if (read && reading->interrupted.networksMissing)
         AddDifference(&differences, DIFFERS_NETWORKS_MISSING, reading->interrupted.oldList);
     if (read && link) AddDifference(&differences, DIFFERS_LEVEL_LINK, NETWORKS_KEY_NAME);
-    if (read && held) {
-        NoteBuildingBlocked(reading, networksKey, link);
-        AsideNames names;
-        FindAsideNames(reading->path.product, &names);
-        FindStayingList(reading->path.product, &names, &reading->leftoverStays);
-    }
+    if (read && held) NoteWhatBlocksASave(reading, networksKey, link);
     if (read) read = ReadNetworks(networksKey, content, access, reading, &differences);
     if (read) NoteListLeftAside(reading);
     // Whether a save can give the new pair keys the security the old ones had: only when they agree.
