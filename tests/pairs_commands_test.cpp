@@ -1002,6 +1002,56 @@ TEST_F(PairsCommandsTest, AClockSetBackOrForwardNeverHidesAPendingRestart)
     }
 }
 
+// A DSC operation as the manifest declares it: "dsc OPERATION", the instance on standard input.
+Outcome RunDsc(const char* operation, const std::string& instance)
+{
+    TemporaryFile input;
+    input.Write(instance);
+    EXPECT_NE(nullptr, freopen(input.path.c_str(), "rb", stdin));
+    Outcome outcome = RunCommand({"dsc", operation});
+    EXPECT_NE(nullptr, freopen("/dev/null", "rb", stdin));
+    return outcome;
+}
+
+// Line `n` (from 0) of an operation's standard output, parsed.
+JsonValue JsonLine(const Outcome& outcome, int n)
+{
+    std::string text = outcome.standardOutput;
+    for (int i = 0; i < n && text.find('\n') != std::string::npos; ++i) text = text.substr(text.find('\n') + 1);
+    JsonValue value;
+    std::string wrong;
+    EXPECT_TRUE(ParseJson(text.substr(0, text.find('\n')), &value, &wrong)) << wrong << ": " << outcome.standardOutput;
+    return value;
+}
+
+std::string JsonText(const JsonValue& value)
+{
+    switch (value.kind) {
+    case JSON_NULL: return "null";
+    case JSON_BOOLEAN: return value.boolean ? "true" : "false";
+    case JSON_STRING: return "\"" + value.text + "\"";
+    case JSON_NUMBER: return value.text;
+    case JSON_ARRAY: {
+        std::string text = "[";
+        for (size_t i = 0; i < value.items.size(); ++i) text += (i ? "," : "") + JsonText(value.items[i]);
+        return text + "]";
+    }
+    default: {
+        std::string text = "{";
+        for (size_t i = 0; i < value.members.size(); ++i)
+            text += (i ? "," : "") + value.members[i].first + ":" + JsonText(value.members[i].second);
+        return text + "}";
+    }
+    }
+}
+
+std::string Property(const Outcome& outcome, int line, const char* name)
+{
+    JsonValue state = JsonLine(outcome, line);
+    const JsonValue* member = JsonMember(state, name);
+    return member != nullptr ? JsonText(*member) : "(none)";
+}
+
 // The dry run is the real run: for every store, service and command, --what-if answers with
 // the real run's exit code and lines (its outcome line aside), changes nothing, and after
 // the real run a second one has nothing left to do.
@@ -1162,6 +1212,21 @@ TEST_F(PairsCommandsTest, TheDryRunIsTheRealRun)
                             << dry.standardError;
                     }
                     EXPECT_EQ(before, DescribeStore()) << "the dry run changed the store";
+                    // The DSC resource's test answers from the same plan: in the desired state
+                    // exactly when the dry run has nothing to do, or refused alike.
+                    if (command[0] == "set") {
+                        std::string instance = "{\"pairs\":[{\"source\":\"" + command[1] + "\",\"destination\":\"" +
+                                               command[2] + "\"}],\"restartService\":" + (restart ? "true" : "false") + "}";
+                        arm();
+                        Outcome test = RunDsc("test", instance);
+                        StandinDropFaults();
+                        bool answered = dry.exitCode == PAIRS_UNCHANGED || dry.exitCode == PAIRS_CHANGED;
+                        EXPECT_EQ(answered ? PAIRS_UNCHANGED : dry.exitCode, test.exitCode) << test.standardError;
+                        if (answered) {
+                            EXPECT_EQ(dry.exitCode == PAIRS_UNCHANGED ? "true" : "false", Property(test, 0, "_inDesiredState"));
+                        }
+                        EXPECT_EQ(before, DescribeStore()) << "the DSC test changed the store";
+                    }
                     arm();
                     Outcome real = RunCommand(words);
                     StandinDropFaults();
@@ -1541,56 +1606,6 @@ TEST_F(PairsCommandsTest, TheConfiguratorsOkOfTheSameListIsNoPendingRestart)
         okInTheSheet(other);
         EXPECT_EQ(PAIRS_CHANGED, RunCommand({"check", "10.0.0.5", "10.0.0.6"}).exitCode) << "still the other list unread";
     }
-}
-
-// A DSC operation as the manifest declares it: "dsc OPERATION", the instance on standard input.
-Outcome RunDsc(const char* operation, const std::string& instance)
-{
-    TemporaryFile input;
-    input.Write(instance);
-    EXPECT_NE(nullptr, freopen(input.path.c_str(), "rb", stdin));
-    Outcome outcome = RunCommand({"dsc", operation});
-    EXPECT_NE(nullptr, freopen("/dev/null", "rb", stdin));
-    return outcome;
-}
-
-// Line `n` (from 0) of an operation's standard output, parsed.
-JsonValue JsonLine(const Outcome& outcome, int n)
-{
-    std::string text = outcome.standardOutput;
-    for (int i = 0; i < n && text.find('\n') != std::string::npos; ++i) text = text.substr(text.find('\n') + 1);
-    JsonValue value;
-    std::string wrong;
-    EXPECT_TRUE(ParseJson(text.substr(0, text.find('\n')), &value, &wrong)) << wrong << ": " << outcome.standardOutput;
-    return value;
-}
-
-std::string JsonText(const JsonValue& value)
-{
-    switch (value.kind) {
-    case JSON_NULL: return "null";
-    case JSON_BOOLEAN: return value.boolean ? "true" : "false";
-    case JSON_STRING: return "\"" + value.text + "\"";
-    case JSON_NUMBER: return value.text;
-    case JSON_ARRAY: {
-        std::string text = "[";
-        for (size_t i = 0; i < value.items.size(); ++i) text += (i ? "," : "") + JsonText(value.items[i]);
-        return text + "]";
-    }
-    default: {
-        std::string text = "{";
-        for (size_t i = 0; i < value.members.size(); ++i)
-            text += (i ? "," : "") + value.members[i].first + ":" + JsonText(value.members[i].second);
-        return text + "}";
-    }
-    }
-}
-
-std::string Property(const Outcome& outcome, int line, const char* name)
-{
-    JsonValue state = JsonLine(outcome, line);
-    const JsonValue* member = JsonMember(state, name);
-    return member != nullptr ? JsonText(*member) : "(none)";
 }
 
 // The DSC resource: each operation from the plan check and set use. test agrees with check,
