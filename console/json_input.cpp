@@ -25,6 +25,13 @@ struct Reader {
     {
         while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\n' || text[at] == '\r')) ++at;
     }
+    // Whether the next character is `end`, taken when it is.
+    bool Closes(char end)
+    {
+        if (at >= text.size() || text[at] != end) return false;
+        ++at;
+        return true;
+    }
     bool Literal(const char* word)
     {
         for (size_t i = 0; word[i]; ++i)
@@ -141,7 +148,7 @@ struct Reader {
         value->kind = JSON_ARRAY;
         ++at;
         SkipSpace();
-        if (at < text.size() && text[at] == ']') return ++at, true;
+        if (Closes(']')) return true;
         for (;;) {
             value->items.emplace_back();
             if (!Value(&value->items.back(), depth + 1)) return false;
@@ -150,7 +157,7 @@ struct Reader {
                 ++at;
                 continue;
             }
-            if (at < text.size() && text[at] == ']') return ++at, true;
+            if (Closes(']')) return true;
             return Fail("an array that does not go on with , or end with ]");
         }
     }
@@ -159,7 +166,7 @@ struct Reader {
         value->kind = JSON_OBJECT;
         ++at;
         SkipSpace();
-        if (at < text.size() && text[at] == '}') return ++at, true;
+        if (Closes('}')) return true;
         for (;;) {
             SkipSpace();
             if (at >= text.size() || text[at] != '"') return Fail("an object member without a quoted name");
@@ -176,7 +183,7 @@ struct Reader {
                 ++at;
                 continue;
             }
-            if (at < text.size() && text[at] == '}') return ++at, true;
+            if (Closes('}')) return true;
             return Fail("an object that does not go on with , or end with }");
         }
     }
