@@ -27,10 +27,18 @@ const int kMaxLinkHops = 16;
 const char kLinkValueName[] = "SYMBOLICLINKVALUE";
 const char kMachinePrefix[] = "\\REGISTRY\\MACHINE";
 
+// Names compare without regard to case, as Windows compares them: in code page 1252 that
+// folds the accented letters too ("\xE9t\xE9" is "\xC9t\xC9").
 std::string Folded(const std::string& name)
 {
     std::string folded(name);
-    for (char& c : folded) c = (char)toupper((unsigned char)c);
+    for (char& c : folded) {
+        unsigned char byte = (unsigned char)c;
+        if (byte < 0x80) c = (char)toupper(byte);
+        else if ((byte >= 0xE0 && byte <= 0xFE && byte != 0xF7)) c = (char)(byte - 0x20);
+        else if (byte == 0x9A || byte == 0x9C || byte == 0x9E) c = (char)(byte - 0x10);
+        else if (byte == 0xFF) c = (char)0x9F;
+    }
     return folded;
 }
 

@@ -9,6 +9,7 @@
 #include "standin.h"
 #include "standin/standin_faults.h"
 #include "standin/standin_registry_clock.h"
+#include "standin/standin_processes.h"
 #include "standin/standin_reset.h"
 
 namespace {
@@ -32,11 +33,31 @@ void Start(StandinService* service)
     ++service->starts;
 }
 
-// A service handle is its index plus one.
-StandinService* OfHandle(SC_HANDLE handle)
+// A service handle, as Windows keeps it: the service, the access it was opened with, and
+// whether it is still open. Handles are their place in this list plus a base.
+struct ServiceHandle {
+    size_t service;
+    DWORD access;
+    bool open;
+};
+std::vector<ServiceHandle> g_serviceHandles;
+const uintptr_t kServiceHandleBase = 0x1000;
+
+// The service behind an open handle that was opened with `needed`; NULL, with the error Windows
+// gives, otherwise.
+StandinService* OfHandle(SC_HANDLE handle, DWORD needed)
 {
-    size_t index = (size_t)(uintptr_t)handle;
-    return index >= 1 && index <= g_services.size() ? &g_services[index - 1] : nullptr;
+    size_t index = (size_t)((uintptr_t)handle - kServiceHandleBase);
+    if ((uintptr_t)handle < kServiceHandleBase || index >= g_serviceHandles.size() || !g_serviceHandles[index].open ||
+        g_serviceHandles[index].service >= g_services.size()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if ((g_serviceHandles[index].access & needed) != needed) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return &g_services[g_serviceHandles[index].service];
 }
 
 }  // namespace
@@ -46,7 +67,7 @@ SC_HANDLE WINAPI OpenSCManagerA(LPCSTR, LPCSTR, DWORD)
     return (SC_HANDLE)&g_manager;
 }
 
-SC_HANDLE WINAPI OpenServiceA(SC_HANDLE, LPCSTR name, DWORD)
+SC_HANDLE WINAPI OpenServiceA(SC_HANDLE, LPCSTR name, DWORD access)
 {
     LONG status;
     if (StandinTakeFault("OpenServiceA", name, &status)) {
@@ -58,7 +79,8 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE, LPCSTR name, DWORD)
         SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
         return nullptr;
     }
-    return (SC_HANDLE)(uintptr_t)(service - g_services.data() + 1);
+    g_serviceHandles.push_back(ServiceHandle{(size_t)(service - g_services.data()), access, true});
+    return (SC_HANDLE)(kServiceHandleBase + g_serviceHandles.size() - 1);
 }
 
 BOOL WINAPI GetServiceKeyNameA(SC_HANDLE, LPCSTR displayName, LPSTR name, LPDWORD size)
@@ -92,10 +114,11 @@ BOOL WINAPI GetServiceDisplayNameA(SC_HANDLE, LPCSTR name, LPSTR displayName, LP
 
 BOOL WINAPI QueryServiceStatusEx(SC_HANDLE handle, SC_STATUS_TYPE, LPBYTE buffer, DWORD size, LPDWORD needed)
 {
-    StandinService* service = OfHandle(handle);
+    StandinService* service = OfHandle(handle, SERVICE_QUERY_STATUS);
     *needed = sizeof(SERVICE_STATUS_PROCESS);
-    if (service == nullptr || size < sizeof(SERVICE_STATUS_PROCESS)) {
-        SetLastError(service == nullptr ? ERROR_INVALID_HANDLE : ERROR_INSUFFICIENT_BUFFER);
+    if (service == nullptr) return FALSE;
+    if (size < sizeof(SERVICE_STATUS_PROCESS)) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
     SERVICE_STATUS_PROCESS status = {};
@@ -105,14 +128,18 @@ BOOL WINAPI QueryServiceStatusEx(SC_HANDLE handle, SC_STATUS_TYPE, LPBYTE buffer
     return TRUE;
 }
 
-BOOL WINAPI ControlService(SC_HANDLE handle, DWORD, LPSERVICE_STATUS status)
+// Stop needs SERVICE_STOP and a service that runs; interrogate needs SERVICE_INTERROGATE and
+// never stops anything.
+BOOL WINAPI ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS status)
 {
-    StandinService* service = OfHandle(handle);
-    if (service == nullptr || service->refusesStop) {
-        SetLastError(service == nullptr ? ERROR_INVALID_HANDLE : ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+    bool stop = control == SERVICE_CONTROL_STOP;
+    StandinService* service = OfHandle(handle, stop ? SERVICE_STOP : SERVICE_INTERROGATE);
+    if (service == nullptr) return FALSE;
+    if (service->state == SERVICE_STOPPED || (stop && service->refusesStop)) {
+        SetLastError(service->state == SERVICE_STOPPED ? ERROR_SERVICE_NOT_ACTIVE : ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
         return FALSE;
     }
-    if (!service->ignoresStop) service->state = SERVICE_STOPPED;
+    if (stop && !service->ignoresStop) service->state = SERVICE_STOPPED;
     memset(status, 0, sizeof *status);
     status->dwCurrentState = service->state;
     return TRUE;
@@ -120,21 +147,32 @@ BOOL WINAPI ControlService(SC_HANDLE handle, DWORD, LPSERVICE_STATUS status)
 
 BOOL WINAPI StartServiceA(SC_HANDLE handle, DWORD, LPCSTR*)
 {
-    StandinService* service = OfHandle(handle);
-    if (service == nullptr || service->failsStart) {
-        SetLastError(service == nullptr ? ERROR_INVALID_HANDLE : ERROR_SERVICE_REQUEST_TIMEOUT);
+    StandinService* service = OfHandle(handle, SERVICE_START);
+    if (service == nullptr) return FALSE;
+    if (service->state != SERVICE_STOPPED || service->failsStart) {
+        SetLastError(service->state != SERVICE_STOPPED ? ERROR_SERVICE_ALREADY_RUNNING : ERROR_SERVICE_REQUEST_TIMEOUT);
         return FALSE;
     }
     Start(service);
     return TRUE;
 }
 
-BOOL WINAPI CloseServiceHandle(SC_HANDLE)
+BOOL WINAPI CloseServiceHandle(SC_HANDLE handle)
 {
+    if (handle == (SC_HANDLE)&g_manager) return TRUE;
+    if (OfHandle(handle, 0) == nullptr) return FALSE;
+    g_serviceHandles[(size_t)((uintptr_t)handle - kServiceHandleBase)].open = false;
     return TRUE;
 }
 
 // A process handle is the process id; its times are those of the service that runs it.
+bool StandinIsProcessHandle(HANDLE handle)
+{
+    for (const StandinService& service : g_services)
+        if (service.processId != 0 && (HANDLE)(uintptr_t)service.processId == handle) return true;
+    return false;
+}
+
 HANDLE WINAPI OpenProcess(DWORD, BOOL, DWORD processId)
 {
     for (const StandinService& service : g_services) {
@@ -188,5 +226,6 @@ void StandinScriptService(const StandinService& service)
 void StandinResetServices(void)
 {
     g_services.clear();
+    g_serviceHandles.clear();
     g_nextProcessId = 100;
 }

@@ -9,6 +9,7 @@
 
 #include "standin.h"
 #include "standin/standin_faults.h"
+#include "standin/standin_processes.h"
 #include "standin/standin_reset.h"
 
 namespace {
@@ -100,11 +101,17 @@ BOOL WINAPI ReleaseMutex(HANDLE)
     return TRUE;
 }
 
+// Closes the mutex, an event or a process handle; a handle that is none of these is refused,
+// as Windows refuses it.
 BOOL WINAPI CloseHandle(HANDLE object)
 {
-    if (object == &g_mutexObject) --g_openMutexHandles;
-    g_events.erase(object);
-    return TRUE;
+    if (object == &g_mutexObject) {
+        --g_openMutexHandles;
+        return TRUE;
+    }
+    if (g_events.erase(object) > 0 || StandinIsProcessHandle(object)) return TRUE;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
 }
 
 int StandinOpenMutexHandleCount(void)

@@ -1,6 +1,18 @@
 // Controls of the native stand-in that only tests use: resetting the in-memory registry,
 // making a chosen call fail, scripting the host name and addresses, reading what the
 // message boxes were asked to show.
+//
+// Where the stand-in still allows what Windows refuses (tests/platform_conformance_test.cpp
+// holds the rules it keeps as rows, run here and under Wine):
+// - a create makes any number of new levels in one call, and keys nest without limit
+//   (Windows: 32 new levels a call, 512 in all; Wine 8 allows both too);
+// - a DACL is opaque text: StandinDenyAccess denies rights, RegSetKeySecurity's text is kept
+//   but enforces nothing, and a create named from above a key that denies it succeeds;
+// - key names are what the code page holds: the W calls go through the A calls;
+// - a refused non-volatile child of a volatile key still fires a notification;
+// - a wait on any handle but an event is the save lock's, a registry key's included;
+// - Sleep only counts (GetTickCount tells the count), and a stop takes effect at once;
+// - faults for the W calls are counted and injected under the A names.
 #pragma once
 
 #include <functional>
