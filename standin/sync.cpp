@@ -84,6 +84,11 @@ DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds)
         if (!event->second.manualReset) event->second.set = false;
         return WAIT_OBJECT_0;
     }
+    // Only the save lock and the events can be waited for here; a registry key is not waitable.
+    if (object != &g_mutexObject) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return WAIT_FAILED;
+    }
     g_waits.push_back(milliseconds);
     DWORD answer = WAIT_OBJECT_0;
     if (!g_waitAnswers.empty()) {

@@ -33,7 +33,7 @@ TEST_F(ConformanceTest, KeyNamesFoldCaseAsTheCodePageDoes)
     EXPECT_EQ(3u, SubkeyNames(OUTSIDE).size());
 }
 
-// A handle nobody gave is refused, not closed.
+// A handle nobody gave is refused, not closed, and a registry key is not waited for.
 TEST_F(ConformanceTest, AHandleNobodyGaveIsRefused)
 {
     EXPECT_FALSE(CloseHandle((HANDLE)(uintptr_t)0x7FFF0123));
@@ -41,6 +41,11 @@ TEST_F(ConformanceTest, AHandleNobodyGaveIsRefused)
     HANDLE event = CreateEventA(NULL, TRUE, FALSE, NULL);
     ASSERT_NE((HANDLE)NULL, event);
     EXPECT_TRUE(CloseHandle(event));
+    // A registry key is not an object to wait for.
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS, 0, KEY_READ, &key));
+    EXPECT_EQ((DWORD)WAIT_FAILED, WaitForSingleObject((HANDLE)key, 0));
+    RegCloseKey(key);
 }
 
 #ifndef _WIN32

@@ -10,7 +10,6 @@
 //   but enforces nothing, and a create named from above a key that denies it succeeds;
 // - key names are what the code page holds: the W calls go through the A calls;
 // - a refused non-volatile child of a volatile key still fires a notification;
-// - a wait on any handle but an event is the save lock's, a registry key's included;
 // - Sleep only counts (GetTickCount tells the count), and a stop takes effect at once;
 // - faults for the W calls are counted and injected under the A names.
 #pragma once
