@@ -9,6 +9,19 @@
 #include "store/store_names.h"
 #include "store/store_path.h"
 
+bool FindInterruptedLists(StoreReading* reading, REGSAM access)
+{
+    InterruptedSave* interrupted = &reading->interrupted;
+    interrupted->networksMissing = true;
+    AsideNames names;
+    FindAsideNames(reading->path.product, &names);
+    if (names.building[0]) snprintf(interrupted->newList, sizeof interrupted->newList, "%s", BUILDING_KEY_NAME);
+    HKEY aside;
+    if (!OpenInterruptedList(reading->path.product, &names, access, &aside, interrupted->oldList)) return false;
+    RegCloseKey(aside);
+    return true;
+}
+
 // Beside a Networks with no pairs, a list an interrupted save left aside is said: it may be
 // the only copy of the list the service read.
 void NoteListLeftAside(StoreReading* reading)

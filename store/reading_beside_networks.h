@@ -3,6 +3,9 @@
 
 #include "store/store.h"
 
+// Networks missing: notes in the reading's `interrupted` where an interrupted save left the
+// lists. True when the list the service last read is there and opens with `access`.
+bool FindInterruptedLists(StoreReading* reading, REGSAM access);
 // Beside a Networks with no pairs, a list an interrupted save left aside, in the reading's
 // `interrupted`: it may be the only copy of the list the service read.
 void NoteListLeftAside(StoreReading* reading);

@@ -194,6 +194,24 @@ static bool KeepInterruptedLists(SaveWork* work, HKEY oldKey, bool link)
                         ERROR_SUCCESS && keys == 0;
 }
 
+// Builds the new list aside with the old keys' security: as the reading of this path found it,
+// or read now.
+static Look BuildWithTheOldSecurity(SaveWork* work, AsideNames* names, HKEY oldKey, bool link, const PairRowText* rows,
+                                    int rowCount, HKEY* newKey, StampSet* written)
+{
+    ListSecurity read;
+    memset(&read, 0, sizeof read);
+    work->security = work->request->security;
+    if (work->security == NULL || work->request->path == NULL) {
+        ReadListSecurity(oldKey, link, &read);
+        work->security = &read;
+    }
+    Look look = BuildAside(work, names, rows, rowCount, newKey, written);
+    FreeListSecurity(&read);
+    work->security = NULL;
+    return look;
+}
+
 // The save proper, with the path held.
 static Look ReplacePairList(SaveWork* work, const PairRowText* rows, int rowCount)
 {
@@ -213,16 +231,7 @@ static Look ReplacePairList(SaveWork* work, const PairRowText* rows, int rowCoun
                             result->changedAside, &result->notes);
     HKEY newKey = NULL;
     StampSet written = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
-    // The old keys' security, as the reading of this path found it, or read now.
-    ListSecurity read;
-    memset(&read, 0, sizeof read);
-    work->security = work->request->security;
-    if (work->security == NULL || work->request->path == NULL) {
-        if (look == LOOK_SAME) ReadListSecurity(oldKey, link, &read);
-        work->security = &read;
-    }
-    if (look == LOOK_SAME) look = BuildAside(work, &names, rows, rowCount, &newKey, &written);
-    FreeListSecurity(&read);
+    if (look == LOOK_SAME) look = BuildWithTheOldSecurity(work, &names, oldKey, link, rows, rowCount, &newKey, &written);
     // The old list's name aside is found before the last look, so that the rename follows it.
     // A list an interrupted save put aside stays where it is.
     char asideName[ASIDE_NAME_SIZE] = "";

@@ -206,20 +206,11 @@ static LONG OpenNetworks(HKEY productKey, const char* name, REGSAM access, REGSA
 static LONG OpenInterrupted(StoreReading* reading, REGSAM access, REGSAM contentAccess, HKEY* key, HKEY* content,
                             bool* link)
 {
-    InterruptedSave* interrupted = &reading->interrupted;
-    interrupted->networksMissing = true;
-    AsideNames found;
-    const AsideNames* names = &found;
-    FindAsideNames(reading->path.product, &found);
-    if (names->building[0]) snprintf(interrupted->newList, sizeof interrupted->newList, "%s", BUILDING_KEY_NAME);
-    HKEY aside;
-    if (!OpenInterruptedList(reading->path.product, names, access, &aside, interrupted->oldList))
-        return ERROR_FILE_NOT_FOUND;
-    RegCloseKey(aside);
-    LONG status =
-        OpenNetworks(reading->path.product, interrupted->oldList, access, contentAccess, key, content, link);
+    if (!FindInterruptedLists(reading, access)) return ERROR_FILE_NOT_FOUND;
+    const char* oldList = reading->interrupted.oldList;
+    LONG status = OpenNetworks(reading->path.product, oldList, access, contentAccess, key, content, link);
     if (status == ERROR_SUCCESS)
-        snprintf(reading->path.networksAside, sizeof reading->path.networksAside, "%s", interrupted->oldList);
+        snprintf(reading->path.networksAside, sizeof reading->path.networksAside, "%s", oldList);
     return status;
 }
 
