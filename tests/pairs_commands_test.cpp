@@ -1017,6 +1017,183 @@ std::string Property(const Outcome& outcome, int line, const char* name)
     return member != nullptr ? JsonText(*member) : "(none)";
 }
 
+// The stores the dry run is compared with the real run over.
+struct DryRunStore {
+    const char* name;
+    void (*make)(void);
+};
+
+const DryRunStore kDryRunStores[] = {
+    {"exact", [] { StorePair("0", "192.168.1.10", "10.0.0.5"); }},
+    {"differing", [] { StorePair("0", "192.168.1.10", "10.0.0.5"), SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
+    {"empty", [] {}},
+    {"odd values", [] { StorePair("0", "192.168.1.10", "10.0.0.5"), SetValue(NETWORKS "\\0", "Direction", REG_DWORD, "2222"); }},
+    {"link at mDNS",
+     [] {
+         StorePair("0", "192.168.1.10", "10.0.0.5");
+         SetValue(OUTSIDE "\\Networks\\0", "IPsource", REG_SZ, "10.0.0.6");
+         DeleteKey("Software\\Corvane Software\\mDNS\\Networks\\0");
+         DeleteKey("Software\\Corvane Software\\mDNS\\Networks");
+         DeleteKey("Software\\Corvane Software\\mDNS");
+         CreateLink("Software\\Corvane Software\\mDNS", OUTSIDE);
+     }},
+    {"link at Networks",
+     [] {
+         DeleteKey(NETWORKS);
+         SetValue(OUTSIDE "\\0", "IPsource", REG_SZ, "192.168.1.10");
+         SetValue(OUTSIDE "\\0", "IPdestination", REG_SZ, "10.0.0.6");
+         CreateLink(NETWORKS, OUTSIDE);
+     }},
+    {"product key refuses", [] { StorePair("0", "10.0.0.6", "10.0.0.5"); }},
+    // The save's own names: one it may not remove is built around, and said; a link to
+    // one, or to a key above, is replaced as a link; a store between the two renames is
+    // read from the old list and recovered.
+    {"Networks (new) refuses removal",
+     [] {
+         StorePair("0", "192.168.1.10", "10.0.0.5");
+         CreateKey(PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME "\\x");
+         StandinDenyAccess(PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, DELETE);
+     }},
+    {"both new names refuse removal",
+     [] {
+         StorePair("0", "10.0.0.6", "10.0.0.5");
+         for (const char* name : {BUILDING_KEY_NAME, BUILDING_KEY_NAME_2}) {
+             CreateKey(std::string(PRODUCT_KEY_PATH "\\") + name);
+             StandinDenyAccess((std::string(PRODUCT_KEY_PATH "\\") + name).c_str(), DELETE);
+         }
+     }},
+    {"Networks (replaced) refuses removal",
+     [] {
+         StorePair("0", "192.168.1.10", "10.0.0.5");
+         CreateKey(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\x");
+         StandinDenyAccess(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME, DELETE);
+     }},
+    {"link at Networks to Networks (replaced)",
+     [] {
+         DeleteKey(NETWORKS);
+         SetValue(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", "IPsource", REG_SZ, "192.168.1.10");
+         SetValue(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", "IPdestination", REG_SZ, "10.0.0.5");
+         CreateLink(NETWORKS, PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME);
+     }},
+    {"link at Networks to Networks (new)",
+     [] {
+         DeleteKey(NETWORKS);
+         SetValue(PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME "\\0", "IPsource", REG_SZ, "192.168.1.10");
+         SetValue(PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME "\\0", "IPdestination", REG_SZ, "10.0.0.5");
+         CreateLink(NETWORKS, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME);
+     }},
+    {"link at Networks to mDNS", [] { DeleteKey(NETWORKS), CreateLink(NETWORKS, PRODUCT_KEY_PATH); }},
+    {"between the two renames",
+     [] {
+         DeleteKey(NETWORKS);
+         SetValue(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", "IPsource", REG_SZ, "192.168.1.10");
+         SetValue(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", "IPdestination", REG_SZ, "10.0.0.5");
+         SetValue(PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME "\\0", "IPsource", REG_SZ, "10.0.0.9");
+     }},
+    // Networks reads, but this account may not write it, so no save can replace it.
+    {"Networks not replaceable",
+     [] {
+         StorePair("0", "10.0.0.6", "10.0.0.5");
+         StandinDenyAccess(NETWORKS, KEY_SET_VALUE);
+     }},
+};
+
+const StandinService kRepeater = {"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0};
+
+// The service as each run meets it: none, stopped, current, or running an older list (it
+// started before the store was written).
+void MakeService(size_t service)
+{
+    StandinService stopped = kRepeater;
+    stopped.state = SERVICE_STOPPED;
+    if (service == 1) StandinScriptService(stopped);
+    if (service == 2) StandinScriptService(kRepeater);
+}
+
+// A store no save may change is refused while planning, naming the cause; a name the save
+// cannot use is said.
+void ExpectThePlanNamesWhatBlocksIt(const std::string& storeName, const std::string& command, const Outcome& dry)
+{
+    if (storeName == "link at mDNS") {
+        EXPECT_EQ(PAIRS_STORE_UNUSABLE, dry.exitCode);
+        EXPECT_NE(std::string::npos, dry.standardError.find("\"mDNS\" is a registry link")) << dry.standardError;
+    }
+    if (storeName == "Networks not replaceable" && command == "set") {
+        EXPECT_EQ(PAIRS_STORE_UNUSABLE, dry.exitCode);
+        EXPECT_NE(std::string::npos,
+                  dry.standardError.find("may not replace \"Networks\" (error 5): run mDNSPairs as an "
+                                         "administrator"))
+            << dry.standardError;
+    }
+    if (storeName == "Networks (new) refuses removal" && dry.exitCode == PAIRS_CHANGED &&
+        dry.standardOutput.find("add ") != std::string::npos) {
+        EXPECT_NE(std::string::npos,
+                  dry.standardOutput.find("may not be removed (error 5); the new list is built in "
+                                          "\"" BUILDING_KEY_NAME_2 "\" instead"))
+            << dry.standardOutput;
+    }
+    if (storeName == "both new names refuse removal" && command == "set") {
+        EXPECT_EQ(PAIRS_SAVE_FAILED, dry.exitCode);
+        EXPECT_NE(std::string::npos, dry.standardError.find("\"" BUILDING_KEY_NAME_2 "\" beside Networks "
+                                                            "may be removed (error 5)"))
+            << dry.standardError;
+    }
+    if (storeName == "between the two renames") {
+        EXPECT_NE(std::string::npos, dry.standardError.find("a save was stopped between its two renames. "
+                                                            "HKEY_LOCAL_MACHINE\\" PRODUCT_KEY_PATH "\\"
+                                                            REPLACED_KEY_NAME " holds the list"))
+            << dry.standardError;
+    }
+}
+
+// The DSC resource's test answers from the same plan: in the desired state exactly when the
+// dry run has nothing to do, or refused alike.
+void ExpectTheDscTestAgrees(const std::vector<std::string>& command, bool restart, const Outcome& dry,
+                            const std::function<void()>& arm)
+{
+    std::string instance = "{\"pairs\":[{\"source\":\"" + command[1] + "\",\"destination\":\"" + command[2] +
+                           "\"}],\"restartService\":" + (restart ? "true" : "false") + "}";
+    const std::string before = DescribeStore();
+    arm();
+    Outcome test = RunDsc("test", instance);
+    StandinDropFaults();
+    bool answered = dry.exitCode == PAIRS_UNCHANGED || dry.exitCode == PAIRS_CHANGED;
+    EXPECT_EQ(answered ? PAIRS_UNCHANGED : dry.exitCode, test.exitCode) << test.standardError;
+    if (answered) {
+        EXPECT_EQ(dry.exitCode == PAIRS_UNCHANGED ? "true" : "false", Property(test, 0, "_inDesiredState"));
+    }
+    EXPECT_EQ(before, DescribeStore()) << "the DSC test changed the store";
+}
+
+// The real run answers as the dry run did (its outcome line aside), changes the store exactly
+// when the dry run said it would, and a second run has nothing left to do.
+void ExpectTheRealRunAsTheDryRunSaid(const std::vector<std::string>& words, const Outcome& dry,
+                                     const std::function<void()>& arm)
+{
+    const std::string before = DescribeStore();
+    arm();
+    Outcome real = RunCommand(words);
+    StandinDropFaults();
+    bool carried = real.exitCode == PAIRS_CHANGED || real.exitCode == PAIRS_NOT_RESTARTED;
+    EXPECT_EQ(dry.exitCode, real.exitCode == PAIRS_NOT_RESTARTED ? PAIRS_CHANGED : real.exitCode);
+    EXPECT_EQ(dry.standardOutput, carried && real.exitCode == PAIRS_CHANGED
+                                      ? WithoutLastLine(real.standardOutput) : real.standardOutput);
+    // What the store says comes first; a restart that failed, after it.
+    EXPECT_EQ(dry.standardError, real.exitCode == PAIRS_NOT_RESTARTED
+                                     ? real.standardError.substr(0, dry.standardError.size())
+                                     : real.standardError);
+    bool saved = dry.standardOutput.find("add ") == 0 || dry.standardOutput.find("remove ") == 0 ||
+                 dry.standardOutput.find("rewrite: ") != std::string::npos ||
+                 dry.standardOutput.find("reorder") != std::string::npos;
+    EXPECT_EQ(saved, before != DescribeStore()) << dry.standardOutput << before << DescribeStore();
+    arm();
+    Outcome again = RunCommand(words);
+    StandinDropFaults();
+    bool refused = dry.exitCode == PAIRS_STORE_UNUSABLE || dry.exitCode == PAIRS_SAVE_FAILED;
+    EXPECT_EQ(refused ? dry.exitCode : PAIRS_UNCHANGED, again.exitCode)
+        << again.standardOutput << again.standardError;
+}
+
 // The dry run is the real run: for every store, service and command, --what-if answers with
 // the real run's exit code and lines (its outcome line aside), changes nothing, and after
 // the real run a second one has nothing left to do.
@@ -1025,98 +1202,10 @@ TEST_F(PairsCommandsTest, TheDryRunIsTheRealRun)
     TemporaryFile file;
     const PairRowText filePair = {"10.0.0.5", "10.0.0.6"};
     file.Write(PairsExportText(&filePair, 1));
-    struct Store {
-        const char* name;
-        std::function<void()> make;
-    };
-    const Store stores[] = {
-        {"exact", [] { StorePair("0", "192.168.1.10", "10.0.0.5"); }},
-        {"differing", [] { StorePair("0", "192.168.1.10", "10.0.0.5"), SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
-        {"empty", [] {}},
-        {"odd values", [] { StorePair("0", "192.168.1.10", "10.0.0.5"), SetValue(NETWORKS "\\0", "Direction", REG_DWORD, "2222"); }},
-        {"link at mDNS",
-         [] {
-             StorePair("0", "192.168.1.10", "10.0.0.5");
-             SetValue(OUTSIDE "\\Networks\\0", "IPsource", REG_SZ, "10.0.0.6");
-             DeleteKey("Software\\Corvane Software\\mDNS\\Networks\\0");
-             DeleteKey("Software\\Corvane Software\\mDNS\\Networks");
-             DeleteKey("Software\\Corvane Software\\mDNS");
-             CreateLink("Software\\Corvane Software\\mDNS", OUTSIDE);
-         }},
-        {"link at Networks",
-         [] {
-             DeleteKey(NETWORKS);
-             SetValue(OUTSIDE "\\0", "IPsource", REG_SZ, "192.168.1.10");
-             SetValue(OUTSIDE "\\0", "IPdestination", REG_SZ, "10.0.0.6");
-             CreateLink(NETWORKS, OUTSIDE);
-         }},
-        {"product key refuses", [] { StorePair("0", "10.0.0.6", "10.0.0.5"); }},
-        // The save's own names: one it may not remove is built around, and said; a link to
-        // one, or to a key above, is replaced as a link; a store between the two renames is
-        // read from the old list and recovered.
-        {"Networks (new) refuses removal",
-         [] {
-             StorePair("0", "192.168.1.10", "10.0.0.5");
-             CreateKey(PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME "\\x");
-             StandinDenyAccess(PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME, DELETE);
-         }},
-        {"both new names refuse removal",
-         [] {
-             StorePair("0", "10.0.0.6", "10.0.0.5");
-             for (const char* name : {BUILDING_KEY_NAME, BUILDING_KEY_NAME_2}) {
-                 CreateKey(std::string(PRODUCT_KEY_PATH "\\") + name);
-                 StandinDenyAccess((std::string(PRODUCT_KEY_PATH "\\") + name).c_str(), DELETE);
-             }
-         }},
-        {"Networks (replaced) refuses removal",
-         [] {
-             StorePair("0", "192.168.1.10", "10.0.0.5");
-             CreateKey(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\x");
-             StandinDenyAccess(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME, DELETE);
-         }},
-        {"link at Networks to Networks (replaced)",
-         [] {
-             DeleteKey(NETWORKS);
-             SetValue(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", "IPsource", REG_SZ, "192.168.1.10");
-             SetValue(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", "IPdestination", REG_SZ, "10.0.0.5");
-             CreateLink(NETWORKS, PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME);
-         }},
-        {"link at Networks to Networks (new)",
-         [] {
-             DeleteKey(NETWORKS);
-             SetValue(PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME "\\0", "IPsource", REG_SZ, "192.168.1.10");
-             SetValue(PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME "\\0", "IPdestination", REG_SZ, "10.0.0.5");
-             CreateLink(NETWORKS, PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME);
-         }},
-        {"link at Networks to mDNS", [] { DeleteKey(NETWORKS), CreateLink(NETWORKS, PRODUCT_KEY_PATH); }},
-        {"between the two renames",
-         [] {
-             DeleteKey(NETWORKS);
-             SetValue(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", "IPsource", REG_SZ, "192.168.1.10");
-             SetValue(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", "IPdestination", REG_SZ, "10.0.0.5");
-             SetValue(PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME "\\0", "IPsource", REG_SZ, "10.0.0.9");
-         }},
-        // Networks reads, but this account may not write it, so no save can replace it.
-        {"Networks not replaceable",
-         [] {
-             StorePair("0", "10.0.0.6", "10.0.0.5");
-             StandinDenyAccess(NETWORKS, KEY_SET_VALUE);
-         }},
-    };
-    struct Service {
-        const char* name;
-        std::function<void()> make;
-    };
-    const StandinService repeater = {"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0};
-    const Service services[] = {
-        {"none", [] {}},
-        {"stopped", [&] { StandinService stopped = repeater; stopped.state = SERVICE_STOPPED; StandinScriptService(stopped); }},
-        {"current", [&] { StandinScriptService(repeater); }},
-    };
     const std::vector<std::vector<std::string>> commands = {
         {"set", "192.168.1.10", "10.0.0.5"}, {"add", "10.0.0.6", "192.168.1.10"}, {"remove", "192.168.1.10", "10.0.0.5"},
         {"clear"}, {"import", file.path}};
-    for (const Store& store : stores)
+    for (const DryRunStore& store : kDryRunStores)
         for (size_t service = 0; service < 4; ++service)
             for (const std::vector<std::string>& command : commands)
                 for (bool restart : {false, true}) {
@@ -1128,10 +1217,9 @@ TEST_F(PairsCommandsTest, TheDryRunIsTheRealRun)
                         continue;
                     StandinReset();
                     CreateKey(NETWORKS);
-                    // A running service that started before the store was written runs an older list.
-                    if (service == 3) StandinScriptService(repeater);
+                    if (service == 3) StandinScriptService(kRepeater);
                     store.make();
-                    if (service < 3) services[service].make();
+                    MakeService(service);
                     std::vector<std::string> words = command;
                     if (restart) words.push_back("--restart");
                     std::vector<std::string> dryWords = words;
@@ -1144,77 +1232,16 @@ TEST_F(PairsCommandsTest, TheDryRunIsTheRealRun)
                     arm();
                     Outcome dry = RunCommand(dryWords);
                     StandinDropFaults();
-                    // A store no save may change is refused while planning, naming the cause.
-                    if (std::string(store.name) == "link at mDNS") {
-                        EXPECT_EQ(PAIRS_STORE_UNUSABLE, dry.exitCode);
-                        EXPECT_NE(std::string::npos, dry.standardError.find("\"mDNS\" is a registry link")) << dry.standardError;
-                    }
-                    if (std::string(store.name) == "Networks not replaceable" && command[0] == "set") {
-                        EXPECT_EQ(PAIRS_STORE_UNUSABLE, dry.exitCode);
-                        EXPECT_NE(std::string::npos,
-                                  dry.standardError.find("may not replace \"Networks\" (error 5): run mDNSPairs as an "
-                                                         "administrator"))
-                            << dry.standardError;
-                    }
-                    std::string storeName = store.name;
-                    if (storeName == "Networks (new) refuses removal" && dry.exitCode == PAIRS_CHANGED &&
-                        dry.standardOutput.find("add ") != std::string::npos) {
-                        EXPECT_NE(std::string::npos,
-                                  dry.standardOutput.find("may not be removed (error 5); the new list is built in "
-                                                          "\"" BUILDING_KEY_NAME_2 "\" instead"))
-                            << dry.standardOutput;
-                    }
-                    if (storeName == "both new names refuse removal" && command[0] == "set") {
-                        EXPECT_EQ(PAIRS_SAVE_FAILED, dry.exitCode);
-                        EXPECT_NE(std::string::npos, dry.standardError.find("\"" BUILDING_KEY_NAME_2 "\" beside Networks "
-                                                                            "may be removed (error 5)"))
-                            << dry.standardError;
-                    }
-                    if (storeName == "between the two renames") {
-                        EXPECT_NE(std::string::npos, dry.standardError.find("a save was stopped between its two renames. "
-                                                                            "HKEY_LOCAL_MACHINE\\" PRODUCT_KEY_PATH "\\"
-                                                                            REPLACED_KEY_NAME " holds the list"))
-                            << dry.standardError;
-                    }
+                    ExpectThePlanNamesWhatBlocksIt(store.name, command[0], dry);
                     EXPECT_EQ(before, DescribeStore()) << "the dry run changed the store";
-                    // The DSC resource's test answers from the same plan: in the desired state
-                    // exactly when the dry run has nothing to do, or refused alike.
-                    if (command[0] == "set") {
-                        std::string instance = "{\"pairs\":[{\"source\":\"" + command[1] + "\",\"destination\":\"" +
-                                               command[2] + "\"}],\"restartService\":" + (restart ? "true" : "false") + "}";
-                        arm();
-                        Outcome test = RunDsc("test", instance);
-                        StandinDropFaults();
-                        bool answered = dry.exitCode == PAIRS_UNCHANGED || dry.exitCode == PAIRS_CHANGED;
-                        EXPECT_EQ(answered ? PAIRS_UNCHANGED : dry.exitCode, test.exitCode) << test.standardError;
-                        if (answered) {
-                            EXPECT_EQ(dry.exitCode == PAIRS_UNCHANGED ? "true" : "false", Property(test, 0, "_inDesiredState"));
-                        }
-                        EXPECT_EQ(before, DescribeStore()) << "the DSC test changed the store";
-                    }
-                    arm();
-                    Outcome real = RunCommand(words);
-                    StandinDropFaults();
-                    bool carried = real.exitCode == PAIRS_CHANGED || real.exitCode == PAIRS_NOT_RESTARTED;
-                    EXPECT_EQ(dry.exitCode, real.exitCode == PAIRS_NOT_RESTARTED ? PAIRS_CHANGED : real.exitCode);
-                    EXPECT_EQ(dry.standardOutput, carried && real.exitCode == PAIRS_CHANGED
-                                                      ? WithoutLastLine(real.standardOutput) : real.standardOutput);
-                    // What the store says comes first; a restart that failed, after it.
-                    EXPECT_EQ(dry.standardError, real.exitCode == PAIRS_NOT_RESTARTED
-                                                     ? real.standardError.substr(0, dry.standardError.size())
-                                                     : real.standardError);
-                    bool saved = dry.standardOutput.find("add ") == 0 || dry.standardOutput.find("remove ") == 0 ||
-                                 dry.standardOutput.find("rewrite: ") != std::string::npos ||
-                                 dry.standardOutput.find("reorder") != std::string::npos;
-                    EXPECT_EQ(saved, before != DescribeStore()) << dry.standardOutput << before << DescribeStore();
-                    arm();
-                    Outcome again = RunCommand(words);
-                    StandinDropFaults();
-                    bool refused = dry.exitCode == PAIRS_STORE_UNUSABLE || dry.exitCode == PAIRS_SAVE_FAILED;
-                    EXPECT_EQ(refused ? dry.exitCode : PAIRS_UNCHANGED, again.exitCode)
-                        << again.standardOutput << again.standardError;
+                    if (command[0] == "set") ExpectTheDscTestAgrees(command, restart, dry, arm);
+                    ExpectTheRealRunAsTheDryRunSaid(words, dry, arm);
                 }
-    // A missing store ends both runs alike, before anything is planned.
+}
+
+// A missing store ends both runs alike, before anything is planned.
+TEST_F(PairsCommandsTest, AMissingStoreEndsTheDryRunAsTheRealRun)
+{
     for (const char* dryRun : {"--what-if", ""}) {
         StandinReset();
         ChildResult child = RunInChild([dryRun] {
