@@ -1257,73 +1257,31 @@ TEST_F(PairsCommandsTest, AMissingStoreEndsTheDryRunAsTheRealRun)
 
 namespace {
 
-// The pending restart from what is known: our saves record the service process that was
-// running and what it read; clocks decide only for writers that are not ours.
-TEST_F(PairsCommandsTest, PendingRestartFromWhatIsKnown)
+// One command of a pending-restart scenario, and what it answers.
+struct PendingStep {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string standardOutput;  // "*" for any
+    std::function<void()> before = nullptr;
+};
+
+const std::vector<std::string> kOnePair = {"192.168.1.10", "10.0.0.5"}, kOtherPair = {"10.0.0.5", "10.0.0.6"};
+const std::string kConverged = TEXT_PAIRS_CONVERGED "\n";
+const std::string kPending = "restart the service: it started before the list was last written\n";
+
+std::vector<std::string> With(std::string command, const std::vector<std::string>& pair)
 {
-    struct Step {
-        std::vector<std::string> arguments;
-        int exitCode;
-        std::string standardOutput;
-        std::function<void()> before = nullptr;
-    };
-    const std::vector<std::string> onePair = {"192.168.1.10", "10.0.0.5"}, otherPair = {"10.0.0.5", "10.0.0.6"};
-    auto with = [](std::string command, const std::vector<std::string>& pair) {
-        std::vector<std::string> words = {command};
-        words.insert(words.end(), pair.begin(), pair.end());
-        return words;
-    };
-    const std::string converged = TEXT_PAIRS_CONVERGED "\n", pending = "restart the service: it started before the list was last written\n";
-    StorePair("0", "192.168.1.10", "10.0.0.5");
+    std::vector<std::string> words = {command};
+    words.insert(words.end(), pair.begin(), pair.end());
+    return words;
+}
+
+// Runs the steps over `stored` and the repeater service, running since before it was stored.
+void RunPendingSteps(const std::vector<std::string>& stored, const std::vector<PendingStep>& steps)
+{
+    StorePair("0", stored[0].c_str(), stored[1].c_str());
     StandinScriptService({"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0});
-    StandinService hidden = {"MdnsTest", "", 0, false, false, false, 0, 0, 0};
-    hidden.processHidden = true;
-    const Step steps[] = {
-        {with("check", onePair), PAIRS_UNCHANGED, converged},
-        // The same content written again needs no restart.
-        {{"clear"}, PAIRS_CHANGED, "*"},
-        {with("set", onePair), PAIRS_CHANGED, "*"},
-        {with("check", onePair), PAIRS_UNCHANGED, converged},
-        {{"status"}, PAIRS_UNCHANGED, "service MdnsTest: running\npid 100\npairs 1\nrestart pending: no\n"},
-        // The clock set back an hour: the record, not the clock, says the new list is unread.
-        {with("set", otherPair), PAIRS_CHANGED, "*", [] { StandinSetClockSkew(-3600000); }},
-        {with("check", otherPair), PAIRS_CHANGED, pending},
-        {with("set", otherPair), PAIRS_UNCHANGED, TEXT_PAIRS_ALREADY_SO "\nrestart pending: the service started before the list was "
-                                            "last written (--restart restarts it)\n"},
-        {{"set", otherPair[0], otherPair[1], "--restart", "--what-if"}, PAIRS_CHANGED, pending},
-        {{"set", otherPair[0], otherPair[1], "--restart"}, PAIRS_CHANGED, pending + "The service MdnsTest was restarted.\n"},
-        {with("check", otherPair), PAIRS_UNCHANGED, converged, [] { StandinSetClockSkew(0); }},
-        // A service (re)started while the clock ran fast, outside our programs.
-        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n", [] { StandinSetClockSkew(3600000); }},
-        {with("set", onePair), PAIRS_CHANGED, "*", [] { StandinSetClockSkew(0); }},
-        {with("check", onePair), PAIRS_CHANGED, pending},
-        {{"check", "--json", onePair[0], onePair[1]}, PAIRS_CHANGED,
-         "{\"converged\":false,\"add\":[],\"remove\":[],\"reorder\":false,\"store\":[],\"restartPending\":true,"
-         "\"restartPendingHow\":\"record\"}\n"},
-        // A store the process read with Enabled 0 is not the list written over it, though
-        // the pairs are the same: what it read is not known, and the restart is pending.
-        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n",
-         [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
-        {with("set", onePair), PAIRS_CHANGED, "rewrite: Networks\\\\0\\\\Enabled does not hold \"1\"\n" + kRestart},
-        {with("check", onePair), PAIRS_CHANGED, pending},
-        // A writer that is not ours: the clocks decide.
-        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n"},
-        {with("check", onePair), PAIRS_UNCHANGED, converged},
-        {with("check", onePair), PAIRS_CHANGED, pending, [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "1"); }},
-        // A process that cannot be asked when it started: cannot tell, never "no": check
-        // answers that a restart is due, set --restart restarts it, and set alone says so.
-        {with("check", onePair), PAIRS_CHANGED,
-         "restart the service: whether it read the list cannot be told (the process of the service MdnsTest cannot "
-         "be asked when it started)\n",
-         [hidden] { StandinScriptService(hidden); }},
-        {with("set", onePair), PAIRS_UNCHANGED,
-         TEXT_PAIRS_ALREADY_SO "\nrestart pending: cannot tell (the process of the service MdnsTest cannot be asked "
-         "when it started)\n"},
-        {{"status", "--json"}, PAIRS_UNCHANGED,
-         "{\"service\":\"MdnsTest\",\"displayName\":\"Corvane mDNS Repeater\",\"state\":\"running\",\"pid\":104,"
-         "\"pairs\":1,\"restartPending\":null,\"restartPendingHow\":\"unreadable\",\"stalePairs\":[]}\n"},
-    };
-    for (const Step& step : steps) {
+    for (const PendingStep& step : steps) {
         std::string command;
         for (const std::string& word : step.arguments) command += " " + word;
         SCOPED_TRACE(command);
@@ -1334,6 +1292,77 @@ TEST_F(PairsCommandsTest, PendingRestartFromWhatIsKnown)
             EXPECT_EQ(step.standardOutput, outcome.standardOutput);
         }
     }
+}
+
+// Our saves record the service process that was running and what it read: the same content
+// written again needs no restart, and with the clock set back an hour the record, not the
+// clock, says the new list is unread.
+TEST_F(PairsCommandsTest, OurSavesRecordWhatTheRunningServiceRead)
+{
+    RunPendingSteps(kOnePair, {
+        {With("check", kOnePair), PAIRS_UNCHANGED, kConverged},
+        {{"clear"}, PAIRS_CHANGED, "*"},
+        {With("set", kOnePair), PAIRS_CHANGED, "*"},
+        {With("check", kOnePair), PAIRS_UNCHANGED, kConverged},
+        {{"status"}, PAIRS_UNCHANGED, "service MdnsTest: running\npid 100\npairs 1\nrestart pending: no\n"},
+        {With("set", kOtherPair), PAIRS_CHANGED, "*", [] { StandinSetClockSkew(-3600000); }},
+        {With("check", kOtherPair), PAIRS_CHANGED, kPending},
+        {With("set", kOtherPair), PAIRS_UNCHANGED, TEXT_PAIRS_ALREADY_SO "\nrestart pending: the service started before the list was "
+                                            "last written (--restart restarts it)\n"},
+        {{"set", kOtherPair[0], kOtherPair[1], "--restart", "--what-if"}, PAIRS_CHANGED, kPending},
+        {{"set", kOtherPair[0], kOtherPair[1], "--restart"}, PAIRS_CHANGED, kPending + "The service MdnsTest was restarted.\n"},
+        {With("check", kOtherPair), PAIRS_UNCHANGED, kConverged, [] { StandinSetClockSkew(0); }},
+    });
+}
+
+// A service (re)started while the clock ran fast, outside our programs: our save after it is
+// still unread.
+TEST_F(PairsCommandsTest, AServiceRestartedUnderAFastClockStillNeedsARestart)
+{
+    RunPendingSteps(kOtherPair, {
+        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n", [] { StandinSetClockSkew(3600000); }},
+        {With("set", kOnePair), PAIRS_CHANGED, "*", [] { StandinSetClockSkew(0); }},
+        {With("check", kOnePair), PAIRS_CHANGED, kPending},
+        {{"check", "--json", kOnePair[0], kOnePair[1]}, PAIRS_CHANGED,
+         "{\"converged\":false,\"add\":[],\"remove\":[],\"reorder\":false,\"store\":[],\"restartPending\":true,"
+         "\"restartPendingHow\":\"record\"}\n"},
+    });
+}
+
+// A store the process read with Enabled 0 is not the list written over it, though the pairs
+// are the same: what it read is not known, and the restart is kPending. A writer that is not
+// ours: the clocks decide.
+TEST_F(PairsCommandsTest, WhatTheServiceReadIsTheWholeStoreAndOthersWritesGoByTheClock)
+{
+    RunPendingSteps(kOnePair, {
+        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n",
+         [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
+        {With("set", kOnePair), PAIRS_CHANGED, "rewrite: Networks\\\\0\\\\Enabled does not hold \"1\"\n" + kRestart},
+        {With("check", kOnePair), PAIRS_CHANGED, kPending},
+        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n"},
+        {With("check", kOnePair), PAIRS_UNCHANGED, kConverged},
+        {With("check", kOnePair), PAIRS_CHANGED, kPending, [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "1"); }},
+    });
+}
+
+// A process that cannot be asked when it started: cannot tell, never "no": check answers that
+// a restart is due, set alone says so, and status answers null.
+TEST_F(PairsCommandsTest, AServiceThatCannotBeAskedIsNeverSaidCurrent)
+{
+    StandinService hidden = {"MdnsTest", "", 0, false, false, false, 0, 0, 0};
+    hidden.processHidden = true;
+    RunPendingSteps(kOnePair, {
+        {With("check", kOnePair), PAIRS_CHANGED,
+         "restart the service: whether it read the list cannot be told (the process of the service MdnsTest cannot "
+         "be asked when it started)\n",
+         [hidden] { StandinScriptService(hidden); }},
+        {With("set", kOnePair), PAIRS_UNCHANGED,
+         TEXT_PAIRS_ALREADY_SO "\nrestart pending: cannot tell (the process of the service MdnsTest cannot be asked "
+         "when it started)\n"},
+        {{"status", "--json"}, PAIRS_UNCHANGED,
+         "{\"service\":\"MdnsTest\",\"displayName\":\"Corvane mDNS Repeater\",\"state\":\"running\",\"pid\":100,"
+         "\"pairs\":1,\"restartPending\":null,\"restartPendingHow\":\"unreadable\",\"stalePairs\":[]}\n"},
+    });
 }
 
 }  // namespace
