@@ -1369,79 +1369,31 @@ TEST_F(PairsCommandsTest, AServiceThatCannotBeAskedIsNeverSaidCurrent)
 
 namespace {
 
-// Stale pairs and their pruning, and what each change leaves in the Application log.
-TEST_F(PairsCommandsTest, StalePairsAndTheAuditTrail)
+// One command over a list with stale pairs, and the one event it leaves, if any.
+struct AuditStep {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string standardOutput;  // "*" for any
+    std::string standardError;   // the first line, "" for none
+    Rows storedAfter;
+    std::vector<std::string> event;  // the one event's id and strings, or empty for none
+    std::function<void()> before = nullptr;
+};
+
+const Rows mixed = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.5", "172.16.0.9"}, {"10.0.0.6", "192.168.1.10"},
+                    {"172.16.0.1", "172.16.0.2"}};
+const std::string user = "STANDIN\\tester";
+
+void StoreMixed(void)
 {
-    struct Step {
-        std::vector<std::string> arguments;
-        int exitCode;
-        std::string standardOutput;  // "*" for any
-        std::string standardError;   // the first line, "" for none
-        Rows storedAfter;
-        std::vector<std::string> event;  // the one event's id and strings, or empty for none
-        std::function<void()> before = nullptr;
-    };
-    const Rows mixed = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.5", "172.16.0.9"}, {"10.0.0.6", "192.168.1.10"},
-                        {"172.16.0.1", "172.16.0.2"}};
-    const Rows fresh = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
-    const std::string user = "STANDIN\\tester";
-    const std::string staleLines =
-        "stale pair 10.0.0.5 172.16.0.9: 172.16.0.9 is not an address of this computer\n"
-        "stale pair 172.16.0.1 172.16.0.2: 172.16.0.1 and 172.16.0.2 are not addresses of this computer\n";
-    auto storeMixed = [mixed] {
-        for (size_t i = 0; i < mixed.size(); ++i)
-            StorePair(std::to_string(i), mixed[i].first.c_str(), mixed[i].second.c_str());
-    };
-    const Step steps[] = {
-        {{"status"}, PAIRS_NO_SERVICE, "pairs 4\n" + staleLines, "*", mixed, {}, storeMixed},
-        {{"status", "--json"}, PAIRS_NO_SERVICE,
-         "{\"service\":null,\"displayName\":null,\"state\":null,\"pid\":null,\"pairs\":4,\"restartPending\":null,"
-         "\"restartPendingHow\":\"no service\",\"stalePairs\":[{\"source\":\"10.0.0.5\",\"destination\":\"172.16.0.9\","
-         "\"missing\":[\"172.16.0.9\"]},{\"source\":\"172.16.0.1\",\"destination\":\"172.16.0.2\",\"missing\":"
-         "[\"172.16.0.1\",\"172.16.0.2\"]}]}\n",
-         "*", mixed, {}},
-        {{"prune", "--what-if"}, PAIRS_CHANGED, "remove 10.0.0.5 172.16.0.9\nremove 172.16.0.1 172.16.0.2\n", "", mixed, {}},
-        {{"prune"}, PAIRS_CHANGED, "remove 10.0.0.5 172.16.0.9\nremove 172.16.0.1 172.16.0.2\n" + kRestart, "", fresh,
-         {"1000", "mDNSPairs prune", user, "S-1-5-21-1000-2000-3000-1001", "4", "2",
-          "remove 10.0.0.5 172.16.0.9\r\nremove 172.16.0.1 172.16.0.2\r\n", ""}},
-        {{"prune"}, PAIRS_UNCHANGED, TEXT_PAIRS_NONE_STALE "\n", "", fresh, {}},
-        {{"status"}, PAIRS_NO_SERVICE, "pairs 2\n", "*", fresh, {}},
-        // All stale: the list empties, as asked.
-        {{"prune"}, PAIRS_CHANGED, "*", "", {}, {"1000", "mDNSPairs prune", user, "S-1-5-21-1000-2000-3000-1001", "2", "0",
-                                               "remove 192.168.1.10 10.0.0.5\r\nremove 10.0.0.6 192.168.1.10\r\n", ""},
-         [] {
-             StandinScriptHostAddresses({});
-             StandinScriptAdapters({{"Other", "10.7.0.1", 16}});
-             DiscoverOwnAddresses();
-         }},
-        // Addresses that cannot be read are not "none": nothing is stale, and prune refuses.
-        {{"set", "--", "10.7.0.1", "10.7.0.1"}, PAIRS_REFUSED, "", TEXT_RULE_SAME, {}, {}},
-        {{"prune"}, PAIRS_ADDRESSES_UNKNOWN, "", TEXT_PAIRS_ADDRESSES_UNKNOWN, mixed, {},
-         [storeMixed] { LoseOwnAddresses(); storeMixed(); }},
-        {{"prune", "--what-if"}, PAIRS_ADDRESSES_UNKNOWN, "", TEXT_PAIRS_ADDRESSES_UNKNOWN, mixed, {}},
-        {{"status"}, PAIRS_NO_SERVICE, "pairs 4\nstale pairs: cannot tell (this computer's addresses cannot be read)\n",
-         "*", mixed, {}},
-        // An event that cannot be written: said, and the change stands with its exit code.
-        {{"clear"}, PAIRS_CHANGED, "*",
-         "The event for this run could not be written to the Application log (error 1502); what was done stands.", {}, {},
-         [] { StandinFailEventLog(1502); }},
-        {{"clear"}, PAIRS_UNCHANGED, TEXT_PAIRS_ALREADY_SO "\n", "", {}, {}, [] { StandinFailEventLog(0); }},
-        // A restart is an event of its own; restart reads no pairs.
-        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n", "", {},
-         {"1003", "mDNSPairs restart", user, "S-1-5-21-1000-2000-3000-1001", "unknown", "unknown", "(none)",
-          "The service MdnsTest was restarted."},
-         [] { StandinScriptService({"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0}); }},
-        // A stopped service has no process: its pid is null; nothing is logged for a look.
-        {{"status", "--json", "--service", "Stopped"}, PAIRS_UNCHANGED,
-         "{\"service\":\"Stopped\",\"displayName\":\"\",\"state\":\"stopped\",\"pid\":null,"
-         "\"pairs\":0,\"restartPending\":false,\"restartPendingHow\":\"stopped\",\"stalePairs\":null}\n",
-         "", {}, {},
-         [] {
-             StandinService stopped = {"Stopped", "", SERVICE_STOPPED, false, false, false, 0, 0, 0};
-             StandinScriptService(stopped);
-         }},
-    };
-    for (const Step& step : steps) {
+    for (size_t i = 0; i < mixed.size(); ++i) StorePair(std::to_string(i), mixed[i].first.c_str(), mixed[i].second.c_str());
+}
+
+// Runs the steps over the list with two stale pairs, each checked with what it logged.
+void RunAuditSteps(const std::vector<AuditStep>& steps)
+{
+    StoreMixed();
+    for (const AuditStep& step : steps) {
         std::string command;
         for (const std::string& word : step.arguments) command += " " + word;
         SCOPED_TRACE(command);
@@ -1468,6 +1420,81 @@ TEST_F(PairsCommandsTest, StalePairsAndTheAuditTrail)
         EXPECT_EQ(step.event, event);
         EXPECT_GE(firstEvent + 1, StandinEventReports().size()) << "one event at most";
     }
+}
+
+// Stale pairs are said and pruned, and each change leaves its event in the Application log.
+TEST_F(PairsCommandsTest, StalePairsAreSaidAndPrunedAndLogged)
+{
+    const Rows fresh = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
+    const std::string staleLines =
+        "stale pair 10.0.0.5 172.16.0.9: 172.16.0.9 is not an address of this computer\n"
+        "stale pair 172.16.0.1 172.16.0.2: 172.16.0.1 and 172.16.0.2 are not addresses of this computer\n";
+    RunAuditSteps({
+        {{"status"}, PAIRS_NO_SERVICE, "pairs 4\n" + staleLines, "*", mixed, {}},
+        {{"status", "--json"}, PAIRS_NO_SERVICE,
+         "{\"service\":null,\"displayName\":null,\"state\":null,\"pid\":null,\"pairs\":4,\"restartPending\":null,"
+         "\"restartPendingHow\":\"no service\",\"stalePairs\":[{\"source\":\"10.0.0.5\",\"destination\":\"172.16.0.9\","
+         "\"missing\":[\"172.16.0.9\"]},{\"source\":\"172.16.0.1\",\"destination\":\"172.16.0.2\",\"missing\":"
+         "[\"172.16.0.1\",\"172.16.0.2\"]}]}\n",
+         "*", mixed, {}},
+        {{"prune", "--what-if"}, PAIRS_CHANGED, "remove 10.0.0.5 172.16.0.9\nremove 172.16.0.1 172.16.0.2\n", "", mixed, {}},
+        {{"prune"}, PAIRS_CHANGED, "remove 10.0.0.5 172.16.0.9\nremove 172.16.0.1 172.16.0.2\n" + kRestart, "", fresh,
+         {"1000", "mDNSPairs prune", user, "S-1-5-21-1000-2000-3000-1001", "4", "2",
+          "remove 10.0.0.5 172.16.0.9\r\nremove 172.16.0.1 172.16.0.2\r\n", ""}},
+        {{"prune"}, PAIRS_UNCHANGED, TEXT_PAIRS_NONE_STALE "\n", "", fresh, {}},
+        {{"status"}, PAIRS_NO_SERVICE, "pairs 2\n", "*", fresh, {}},
+        // All stale: the list empties, as asked.
+        {{"prune"}, PAIRS_CHANGED, "*", "", {}, {"1000", "mDNSPairs prune", user, "S-1-5-21-1000-2000-3000-1001", "2", "0",
+                                               "remove 192.168.1.10 10.0.0.5\r\nremove 10.0.0.6 192.168.1.10\r\n", ""},
+         [] {
+             StandinScriptHostAddresses({});
+             StandinScriptAdapters({{"Other", "10.7.0.1", 16}});
+             DiscoverOwnAddresses();
+         }},
+        {{"set", "--", "10.7.0.1", "10.7.0.1"}, PAIRS_REFUSED, "", TEXT_RULE_SAME, {}, {}},
+    });
+}
+
+// Addresses that cannot be read are not "none": nothing is stale, and prune refuses.
+TEST_F(PairsCommandsTest, UnreadableAddressesMakeNoPairStale)
+{
+    RunAuditSteps({
+        // Addresses that cannot be read are not "none": nothing is stale, and prune refuses.
+        {{"prune"}, PAIRS_ADDRESSES_UNKNOWN, "", TEXT_PAIRS_ADDRESSES_UNKNOWN, mixed, {},
+         [] { LoseOwnAddresses(); }},
+        {{"prune", "--what-if"}, PAIRS_ADDRESSES_UNKNOWN, "", TEXT_PAIRS_ADDRESSES_UNKNOWN, mixed, {}},
+        {{"status"}, PAIRS_NO_SERVICE, "pairs 4\nstale pairs: cannot tell (this computer's addresses cannot be read)\n",
+         "*", mixed, {}},
+    });
+}
+
+// An event that cannot be written is said and the change stands; a restart is an event of
+// its own; a look logs nothing.
+TEST_F(PairsCommandsTest, TheAuditTrailOfFailuresRestartsAndLooks)
+{
+    RunAuditSteps({
+        // An event that cannot be written: said, and the change stands with its exit code.
+        {{"clear"}, PAIRS_CHANGED, "*",
+         "The event for this run could not be written to the Application log (error 1502); what was done stands.", {}, {},
+         [] { StandinFailEventLog(1502); }},
+        {{"clear"}, PAIRS_UNCHANGED, TEXT_PAIRS_ALREADY_SO "\n", "", {}, {}, [] { StandinFailEventLog(0); }},
+        // A restart is an event of its own; restart reads no pairs.
+        {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n", "", {},
+         {"1003", "mDNSPairs restart", user, "S-1-5-21-1000-2000-3000-1001", "unknown", "unknown", "(none)",
+          "The service MdnsTest was restarted."},
+         [] { StandinScriptService({"MdnsTest", "Corvane mDNS Repeater", SERVICE_RUNNING, false, false, false, 0, 0, 0}); }},
+        // A stopped service has no process: its pid is null; nothing is logged for a look; with
+        // this computer's addresses unknown, the stale pairs are null.
+        {{"status", "--json", "--service", "Stopped"}, PAIRS_UNCHANGED,
+         "{\"service\":\"Stopped\",\"displayName\":\"\",\"state\":\"stopped\",\"pid\":null,"
+         "\"pairs\":0,\"restartPending\":false,\"restartPendingHow\":\"stopped\",\"stalePairs\":null}\n",
+         "", {}, {},
+         [] {
+             StandinService stopped = {"Stopped", "", SERVICE_STOPPED, false, false, false, 0, 0, 0};
+             StandinScriptService(stopped);
+             LoseOwnAddresses();
+         }},
+    });
 }
 
 }  // namespace
