@@ -1678,6 +1678,56 @@ TEST_F(PairsCommandsTest, TheDscResourceRefusesWhatItCannotDo)
 
 namespace {
 
+// A command, the words that fit it and the options it takes.
+struct CommandShape {
+    const char* name;
+    std::vector<std::string> words;  // a fitting set of words
+    std::vector<std::string> options;
+    bool moreWordsFit;                // pairs: two more words fit too
+};
+
+// Every option on every command: the documented ones are taken, the others refused by name.
+void ExpectOptionsTakenOrRefused(const CommandShape& command, const std::string& file)
+{
+    for (const char* option : {"--json", "--what-if", "--restart", "--service", "--file"}) {
+        // check's --file stands instead of its pairs: below.
+        if (std::string(command.name) == "check" && std::string(option) == "--file") continue;
+        SCOPED_TRACE(std::string(command.name) + " " + option);
+        std::vector<std::string> words = {command.name};
+        words.insert(words.end(), command.words.begin(), command.words.end());
+        words.push_back(option);
+        if (std::string(option) == "--service") words.push_back("Corvane mDNS Repeater");
+        if (std::string(option) == "--file") words.push_back(file);
+        bool documented = std::find(command.options.begin(), command.options.end(), option) != command.options.end();
+        Outcome outcome = RunCommand(words);
+        if (documented) {
+            EXPECT_NE(PAIRS_USAGE, outcome.exitCode) << outcome.standardError;
+        } else {
+            EXPECT_EQ(PAIRS_USAGE, outcome.exitCode);
+            EXPECT_EQ(0u, outcome.standardError.find("\"" + std::string(command.name) + "\" takes no option " + option))
+                << outcome.standardError;
+        }
+    }
+}
+
+// One word fewer and one more do not fit; for pairs, two more do.
+void ExpectOnlyFittingWords(const CommandShape& command)
+{
+    std::vector<std::string> fewer = {command.name}, more = {command.name}, pairMore = {command.name};
+    fewer.insert(fewer.end(), command.words.begin(), command.words.end());
+    more.insert(more.end(), command.words.begin(), command.words.end());
+    pairMore.insert(pairMore.end(), command.words.begin(), command.words.end());
+    more.push_back("10.0.0.6");
+    pairMore.insert(pairMore.end(), {"10.0.0.5", "10.0.0.6"});
+    SCOPED_TRACE(command.name);
+    if (!command.words.empty()) {
+        fewer.pop_back();
+        EXPECT_EQ(PAIRS_USAGE, RunCommand(fewer).exitCode) << "one word fewer";
+    }
+    EXPECT_EQ(PAIRS_USAGE, RunCommand(more).exitCode) << "one word more";
+    EXPECT_EQ(command.moreWordsFit, RunCommand(pairMore).exitCode != PAIRS_USAGE) << "two words more";
+}
+
 // The command table as the help documents it: every command takes exactly the options its
 // help names, and exactly its number of words.
 TEST_F(PairsCommandsTest, EveryCommandTakesItsOptionsAndWords)
@@ -1686,14 +1736,8 @@ TEST_F(PairsCommandsTest, EveryCommandTakesItsOptionsAndWords)
     const PairRowText pair = {"192.168.1.10", "10.0.0.5"};
     file.Write(PairsExportText(&pair, 1));
     StorePair("0", "192.168.1.10", "10.0.0.5");
-    struct Command {
-        const char* name;
-        std::vector<std::string> words;  // a fitting set of words
-        std::vector<std::string> options;
-        bool moreWordsFit;                // pairs: two more words fit too
-    };
     const std::vector<std::string> changing = {"--what-if", "--restart", "--service"};
-    const Command commands[] = {
+    const CommandShape commands[] = {
         {"list", {}, {"--json"}, false},
         {"add", {"192.168.1.10", "10.0.0.5"}, changing, false},
         {"remove", {"192.168.1.10", "10.0.0.5"}, changing, false},
@@ -1707,40 +1751,9 @@ TEST_F(PairsCommandsTest, EveryCommandTakesItsOptionsAndWords)
         {"restart", {}, {"--service"}, false},
         {"--version", {}, {}, false},
     };
-    for (const Command& command : commands) {
-        for (const char* option : {"--json", "--what-if", "--restart", "--service", "--file"}) {
-            // check's --file stands instead of its pairs: below.
-            if (std::string(command.name) == "check" && std::string(option) == "--file") continue;
-            SCOPED_TRACE(std::string(command.name) + " " + option);
-            std::vector<std::string> words = {command.name};
-            words.insert(words.end(), command.words.begin(), command.words.end());
-            words.push_back(option);
-            if (std::string(option) == "--service") words.push_back("Corvane mDNS Repeater");
-            if (std::string(option) == "--file") words.push_back(file.path);
-            bool documented = std::find(command.options.begin(), command.options.end(), option) != command.options.end();
-            Outcome outcome = RunCommand(words);
-            if (documented) {
-                EXPECT_NE(PAIRS_USAGE, outcome.exitCode) << outcome.standardError;
-            } else {
-                EXPECT_EQ(PAIRS_USAGE, outcome.exitCode);
-                EXPECT_EQ(0u, outcome.standardError.find("\"" + std::string(command.name) + "\" takes no option " + option))
-                    << outcome.standardError;
-            }
-        }
-        // One word fewer and one more do not fit; for pairs, two more do.
-        std::vector<std::string> fewer = {command.name}, more = {command.name}, pairMore = {command.name};
-        fewer.insert(fewer.end(), command.words.begin(), command.words.end());
-        more.insert(more.end(), command.words.begin(), command.words.end());
-        pairMore.insert(pairMore.end(), command.words.begin(), command.words.end());
-        more.push_back("10.0.0.6");
-        pairMore.insert(pairMore.end(), {"10.0.0.5", "10.0.0.6"});
-        SCOPED_TRACE(command.name);
-        if (!command.words.empty()) {
-            fewer.pop_back();
-            EXPECT_EQ(PAIRS_USAGE, RunCommand(fewer).exitCode) << "one word fewer";
-        }
-        EXPECT_EQ(PAIRS_USAGE, RunCommand(more).exitCode) << "one word more";
-        EXPECT_EQ(command.moreWordsFit, RunCommand(pairMore).exitCode != PAIRS_USAGE) << "two words more";
+    for (const CommandShape& command : commands) {
+        ExpectOptionsTakenOrRefused(command, file.path);
+        ExpectOnlyFittingWords(command);
     }
     // check takes --file or pairs, never both.
     EXPECT_EQ(PAIRS_USAGE, RunCommand({"check", "--file", file.path, "192.168.1.10", "10.0.0.5"}).exitCode);

@@ -21,6 +21,44 @@ namespace {
 
 class SheetSaveTest : public StoreTest {};
 
+// One save of the sheet over a store of one pair, with what `before` did to it: what was
+// asked and told, whether the rows were saved, and the events.
+struct ConversationCase {
+    const char* name;
+    std::function<void()> before;
+    Conversation talk;
+    std::vector<std::string> asked, told;
+    bool saved;
+    std::vector<DWORD> events;
+};
+
+void RunConversationCase(const PairRowText* rows, ConversationCase* testCase)
+{
+    ConversationCase& c = *testCase;
+    SCOPED_TRACE(c.name);
+    StandinReset();
+    StorePair("0", "1.1.1.1", "2.2.2.2");
+    SheetSession session;
+    BeginTestSheetSession(&session);
+    c.before();
+    size_t firstEvent = StandinEventReports().size();
+    SaveRequest request = {NULL, NULL, NULL, NULL, NULL, 0, NULL};
+    SaveAnswers answers = kRecordedAnswers;
+    answers.context = &c.talk;
+    BeginStdoutCapture();
+    EXPECT_EQ(c.saved, SaveAnswering(rows, 1, &request, &answers, &session));
+    EndStdoutCapture();
+    RetireAnswering(&answers, &session);
+    FreeStamps(&session.base);
+    StandinDropFaults();
+    EXPECT_EQ(c.asked, c.talk.asked);
+    EXPECT_EQ(c.told, c.talk.told);
+    EXPECT_EQ(c.saved, StoreHoldsExactly(rows, 1));
+    std::vector<DWORD> events;
+    for (size_t i = firstEvent; i < StandinEventReports().size(); ++i) events.push_back(StandinEventReports()[i].id);
+    EXPECT_EQ(c.events, events);
+}
+
 // The sheet's save as the administrator meets it: the question when another program changed
 // the pairs or they could not be checked, Yes saving again over what that save found (and
 // asking again when it changes meanwhile), No keeping the sheet open; then the box that says
@@ -33,15 +71,7 @@ TEST_F(SheetSaveTest, TheSaveAsksAndTellsAsTheAdministratorMeetsIt)
     char oldAside[1024], leftAside[1024];
     snprintf(oldAside, sizeof oldAside, TEXT_SAVE_ERROR_OLD_ASIDE, NETWORKS_REG_PATH, replaced.c_str());
     snprintf(leftAside, sizeof leftAside, TEXT_SAVE_LEFT_ASIDE, replaced.c_str());
-    struct Case {
-        const char* name;
-        std::function<void()> before;
-        Conversation talk;
-        std::vector<std::string> asked, told;
-        bool saved;
-        std::vector<DWORD> events;
-    };
-    Case cases[] = {
+    ConversationCase cases[] = {
         {"nothing else changed", [] {}, {}, {}, {}, true, {1000}},
         {"another program's change, No", change, {{false}, nullptr, {}, {}}, {"changed"}, {}, false, {1001}},
         {"another program's change, Yes", change, {{true}, nullptr, {}, {}}, {"changed"}, {}, true, {1001, 1000}},
@@ -66,30 +96,7 @@ TEST_F(SheetSaveTest, TheSaveAsksAndTellsAsTheAdministratorMeetsIt)
          },
          {}, {}, {std::string("warning: ") + leftAside}, true, {1000}},
     };
-    for (Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        StandinReset();
-        StorePair("0", "1.1.1.1", "2.2.2.2");
-        SheetSession session;
-        BeginTestSheetSession(&session);
-        c.before();
-        size_t firstEvent = StandinEventReports().size();
-        SaveRequest request = {NULL, NULL, NULL, NULL, NULL, 0, NULL};
-        SaveAnswers answers = kRecordedAnswers;
-        answers.context = &c.talk;
-        BeginStdoutCapture();
-        EXPECT_EQ(c.saved, SaveAnswering(rows, 1, &request, &answers, &session));
-        EndStdoutCapture();
-        RetireAnswering(&answers, &session);
-        FreeStamps(&session.base);
-        StandinDropFaults();
-        EXPECT_EQ(c.asked, c.talk.asked);
-        EXPECT_EQ(c.told, c.talk.told);
-        EXPECT_EQ(c.saved, StoreHoldsExactly(rows, 1));
-        std::vector<DWORD> events;
-        for (size_t i = firstEvent; i < StandinEventReports().size(); ++i) events.push_back(StandinEventReports()[i].id);
-        EXPECT_EQ(c.events, events);
-    }
+    for (ConversationCase& c : cases) RunConversationCase(rows, &c);
 }
 
 // When the sheet closes, the old list Apply kept aside goes; what cannot is said.
