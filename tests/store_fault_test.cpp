@@ -525,9 +525,111 @@ void PlantLink(const std::string& path, const std::string& target)
     CreateLink(path, target);
 }
 
+// What another process does in the middle of a save, and, for a writer, whether its change
+// is in the store.
+struct Interference {
+    const char* name;
+    void (*act)(void);
+    bool (*changeKept)(void);
+};
+
+const Interference kInterferences[] = {
+    {"a link at Corvane Software", [] { PlantLink("Software\\Corvane Software", ELSEWHERE "\\Company"); }, nullptr},
+    {"a link at mDNS", [] { PlantLink(PRODUCT, ELSEWHERE "\\Company\\mDNS"); }, nullptr},
+    {"a link at Networks", [] { PlantLink(NETWORKS, ELSEWHERE "\\Company\\mDNS\\Networks"); }, nullptr},
+    {"a link at a row key", [] { PlantLink(NETWORKS "\\0", ELSEWHERE "\\Company\\mDNS\\Networks\\0"); }, nullptr},
+    {"a writer adding a key", [] { StorePair("extra", "7.7.7.7", "8.8.8.8"); },
+     [] { return KeyExists(NETWORKS "\\extra"); }},
+    {"a writer changing row 0", [] { SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "9.9.9.9"); },
+     [] { return GetValue(NETWORKS "\\0", "IPsource") == std::string("9.9.9.9", 8); }},
+    {"a writer disabling row 1", [] { SetValue(NETWORKS "\\1", "Enabled", REG_SZ, "0"); },
+     [] { return GetValue(NETWORKS "\\1", "Enabled") == std::string("0", 2); }},
+    {"a writer setting a value on Networks", [] { SetValue(NETWORKS, "Note", REG_SZ, "mine"); },
+     [] { return GetValue(NETWORKS, "Note") == std::string("mine", 5); }},
+    {"a writer recreating row 1",
+     [] {
+         RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\1");
+         StorePair("1", "3.3.3.3", "4.4.4.4");
+     },
+     [] { return GetValue(NETWORKS "\\1", "IPsource") == std::string("3.3.3.3", 8); }},
+    {"a writer deleting Networks",
+     [] {
+         char tree[KEY_TREE_PATH_SIZE];
+         BoundedCopy(tree, NETWORKS);
+         RemoveKeyTreeNoting(HKEY_LOCAL_MACHINE, tree, NULL);
+     },
+     [] { return !KeyExists(NETWORKS); }},
+    {"a writer deleting the last pair", [] { RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\1"); },
+     [] { return !KeyExists(NETWORKS "\\1"); }},
+    {"a key made in the list being built",
+     [] {
+         if (KeyExists(PRODUCT "\\" BUILDING_KEY_NAME)) CreateKey(PRODUCT "\\" BUILDING_KEY_NAME "\\1");
+     },
+     nullptr},
+};
+
+const PairRowText kInterleavedRows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
+
+// In a child: the save of two rows with `interference` run before registry call `call`,
+// printed as one line of what it left.
+void SaveWithInterference(const Interference& interference, int call, unsigned tick)
+{
+    const PairRowText* rows = kInterleavedRows;
+    StandinReset();
+    StandinSetClockTick(tick);
+    BuildStoreAndCopy();
+    std::string elsewhere = StandinDescribeRegistry(ELSEWHERE);
+    SaveSession session;
+    BeginSession(&session, true);
+    std::string storeAfterAction;
+    bool storeChanged = false;
+    StandinBeforeCall(call, [&] {
+        std::string storeBefore = StandinDescribeRegistry(NETWORKS);
+        interference.act();
+        storeChanged = StandinDescribeRegistry(NETWORKS) != storeBefore;
+        storeAfterAction = StandinDescribeRegistry(NETWORKS) + "-";
+    });
+    SaveOutcome outcome = SaveInSession(&session, rows, 2);
+    EndSession(&session);
+    StandinDropFaults();  // a racer that did not get its turn during the save gets none
+    bool acted = !storeAfterAction.empty();
+    bool exact = StoreHoldsExactly(rows, 2);
+    bool kept = !storeChanged || !interference.changeKept || interference.changeKept();
+    printf("outcome %d, elsewhere unchanged %d, exact %d, acted %d, kept %d, locks held %d, "
+           "handles open %d, %s\n",
+           (int)outcome, StandinDescribeRegistry(ELSEWHERE) == elsewhere, exact, acted, kept,
+           StandinHeldMutexCount(), StandinOpenHandleCount(), acted ? StandinActionCall() : "-");
+}
+
+// The child's line: nothing outside the store changed, no lock or handle held, an untouched
+// save exact, another writer's change never answered "failed". The call a kept change was
+// lost at goes to `lost`.
+void ExpectInterferenceHarmless(const Interference& interference, const std::string& output,
+                                std::vector<std::string>* lost)
+{
+    int outcome = -1, elsewhereUnchanged = 0, exact = 0, acted = 0, kept = 0, locksHeld = -1, handles = -1;
+    char lastCallText[64] = "";
+    ASSERT_EQ(8, sscanf(output.c_str(),
+                        "outcome %d, elsewhere unchanged %d, exact %d, acted %d, kept %d, locks held %d, "
+                        "handles open %d, %63s",
+                        &outcome, &elsewhereUnchanged, &exact, &acted, &kept, &locksHeld, &handles,
+                        lastCallText))
+        << output;
+    EXPECT_EQ(1, elsewhereUnchanged);
+    EXPECT_EQ(0, locksHeld);
+    EXPECT_EQ(0, handles) << "every key the save opened is closed";
+    if (outcome == SAVE_DONE && !acted) {
+        EXPECT_EQ(1, exact);
+    }
+    // Another writer's change is never answered "failed".
+    if (kept == 0 || outcome == SAVE_FAILED) {
+        EXPECT_TRUE(outcome != SAVE_FAILED || interference.changeKept == nullptr) << "outcome " << outcome;
+    }
+    if (outcome == SAVE_DONE && !kept) lost->push_back(lastCallText);
+}
+
 TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheStore)
 {
-    const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.1.10"}};
     StandinReset();
     BuildStoreAndCopy();
     // No grace: the old list's mark is no row being written.
@@ -535,106 +637,22 @@ TEST(InterleavingSweepTest, NothingAnotherProcessDoesMidSaveReachesOutsideTheSto
     SaveSession counting;
     BeginSession(&counting, true);
     int before = StandinRegistryCallCount();
-    ASSERT_EQ(SAVE_DONE, SaveInSession(&counting, rows, 2, &noGrace));
+    ASSERT_EQ(SAVE_DONE, SaveInSession(&counting, kInterleavedRows, 2, &noGrace));
     int calls = StandinRegistryCallCount() - before;
     EndSession(&counting);
     ASSERT_GT(calls, 20);
-
-    struct Interference {
-        const char* name;
-        std::function<void()> act;
-        // For a writer: whether its change is in the store.
-        std::function<bool()> changeKept;
-    };
-    const Interference interferences[] = {
-        {"a link at Corvane Software", [] { PlantLink("Software\\Corvane Software", ELSEWHERE "\\Company"); }, nullptr},
-        {"a link at mDNS", [] { PlantLink(PRODUCT, ELSEWHERE "\\Company\\mDNS"); }, nullptr},
-        {"a link at Networks", [] { PlantLink(NETWORKS, ELSEWHERE "\\Company\\mDNS\\Networks"); }, nullptr},
-        {"a link at a row key", [] { PlantLink(NETWORKS "\\0", ELSEWHERE "\\Company\\mDNS\\Networks\\0"); }, nullptr},
-        {"a writer adding a key", [] { StorePair("extra", "7.7.7.7", "8.8.8.8"); },
-         [] { return KeyExists(NETWORKS "\\extra"); }},
-        {"a writer changing row 0", [] { SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "9.9.9.9"); },
-         [] { return GetValue(NETWORKS "\\0", "IPsource") == std::string("9.9.9.9", 8); }},
-        {"a writer disabling row 1", [] { SetValue(NETWORKS "\\1", "Enabled", REG_SZ, "0"); },
-         [] { return GetValue(NETWORKS "\\1", "Enabled") == std::string("0", 2); }},
-        {"a writer setting a value on Networks", [] { SetValue(NETWORKS, "Note", REG_SZ, "mine"); },
-         [] { return GetValue(NETWORKS, "Note") == std::string("mine", 5); }},
-        {"a writer recreating row 1",
-         [] {
-             RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\1");
-             StorePair("1", "3.3.3.3", "4.4.4.4");
-         },
-         [] { return GetValue(NETWORKS "\\1", "IPsource") == std::string("3.3.3.3", 8); }},
-        {"a writer deleting Networks",
-         [] {
-             char tree[KEY_TREE_PATH_SIZE];
-             BoundedCopy(tree, NETWORKS);
-             RemoveKeyTreeNoting(HKEY_LOCAL_MACHINE, tree, NULL);
-         },
-         [] { return !KeyExists(NETWORKS); }},
-        {"a writer deleting the last pair", [] { RegDeleteKeyA(HKEY_LOCAL_MACHINE, NETWORKS "\\1"); },
-         [] { return !KeyExists(NETWORKS "\\1"); }},
-        {"a key made in the list being built",
-         [] {
-             if (KeyExists(PRODUCT "\\" BUILDING_KEY_NAME)) CreateKey(PRODUCT "\\" BUILDING_KEY_NAME "\\1");
-         },
-         nullptr},
-    };
     int cases = 0;
     // Every write its own time, as under Wine, and a clock that moves once per 1,024 writes,
     // as Windows' moves once per tick: there a change leaves the times as they were.
     for (unsigned tick : {1u, 1024u}) {
-        for (const Interference& interference : interferences) {
+        for (const Interference& interference : kInterferences) {
             std::vector<std::string> lost;
             for (int call = 0; call <= calls; ++call) {
                 SCOPED_TRACE(testing::Message() << interference.name << " before call " << call << ", tick " << tick);
-                ChildResult child = RunInChild([&] {
-                    StandinReset();
-                    StandinSetClockTick(tick);
-                    BuildStoreAndCopy();
-                    std::string elsewhere = StandinDescribeRegistry(ELSEWHERE);
-                    SaveSession session;
-                    BeginSession(&session, true);
-                    std::string storeAfterAction;
-                    bool storeChanged = false;
-                    StandinBeforeCall(call, [&] {
-                        std::string storeBefore = StandinDescribeRegistry(NETWORKS);
-                        interference.act();
-                        storeChanged = StandinDescribeRegistry(NETWORKS) != storeBefore;
-                        storeAfterAction = StandinDescribeRegistry(NETWORKS) + "-";
-                    });
-                    SaveOutcome outcome = SaveInSession(&session, rows, 2);
-                    EndSession(&session);
-                    StandinDropFaults();  // a racer that did not get its turn during the save gets none
-                    bool acted = !storeAfterAction.empty();
-                    bool exact = StoreHoldsExactly(rows, 2);
-                    bool kept = !storeChanged || !interference.changeKept || interference.changeKept();
-                    printf("outcome %d, elsewhere unchanged %d, exact %d, acted %d, kept %d, locks held %d, "
-                           "handles open %d, %s\n",
-                           (int)outcome, StandinDescribeRegistry(ELSEWHERE) == elsewhere, exact, acted, kept,
-                           StandinHeldMutexCount(), StandinOpenHandleCount(), acted ? StandinActionCall() : "-");
-                });
+                ChildResult child = RunInChild([&] { SaveWithInterference(interference, call, tick); });
                 ++cases;
                 ASSERT_EQ(0, child.exitStatus) << child.standardOutput << child.standardError;
-                int outcome = -1, elsewhereUnchanged = 0, exact = 0, acted = 0, kept = 0, locksHeld = -1, handles = -1;
-                char lastCallText[64] = "";
-                ASSERT_EQ(8, sscanf(child.standardOutput.c_str(),
-                                    "outcome %d, elsewhere unchanged %d, exact %d, acted %d, kept %d, locks held %d, "
-                                    "handles open %d, %63s",
-                                    &outcome, &elsewhereUnchanged, &exact, &acted, &kept, &locksHeld, &handles,
-                                    lastCallText))
-                    << child.standardOutput;
-                EXPECT_EQ(1, elsewhereUnchanged);
-                EXPECT_EQ(0, locksHeld);
-                EXPECT_EQ(0, handles) << "every key the save opened is closed";
-                if (outcome == SAVE_DONE && !acted) {
-                    EXPECT_EQ(1, exact);
-                }
-                // Another writer's change is never answered "failed".
-                if (kept == 0 || outcome == SAVE_FAILED) {
-                    EXPECT_TRUE(outcome != SAVE_FAILED || interference.changeKept == nullptr) << "outcome " << outcome;
-                }
-                if (outcome == SAVE_DONE && !kept) lost.push_back(lastCallText);
+                ExpectInterferenceHarmless(interference, child.standardOutput, &lost);
             }
             // One window remains, one call wide: a write between the last look at the old
             // list and the rename that puts it aside.
