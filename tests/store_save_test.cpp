@@ -163,84 +163,86 @@ void SetWideValue(const std::string& pairKey, const wchar_t* name, const wchar_t
 }
 #endif
 
+// Ways a store of the saved texts differs from what the save writes, made on pair 0.
+struct Shape {
+    const char* name;
+    void (*make)(const std::string& pair0);
+};
+const Shape kOtherShapes[] = {
+    {"Enabled 0", [](const std::string& p) { SetValue(p, "Enabled", REG_SZ, "0"); }},
+    {"Direction 5", [](const std::string& p) { SetValue(p, "Direction", REG_SZ, "5"); }},
+    {"source as binary", [](const std::string& p) { SetValue(p, "IPsource", REG_BINARY, "192.168.1.10"); }},
+    {"destination as a number", [](const std::string& p) { SetValue(p, "IPdestination", REG_DWORD, "10.0.0.5"); }},
+    {"text one short", [](const std::string& p) { SetValue(p, "IPsource", REG_SZ, "192.168.1.1"); }},
+    {"text one long", [](const std::string& p) { SetValue(p, "IPsource", REG_SZ, "192.168.1.100"); }},
+    {"two NULs", [](const std::string& p) { SetValue(p, "IPsource", REG_SZ, std::string("192.168.1.10\0\0", 14)); }},
+    {"name in other case", [](const std::string& p) {
+         DeleteKey(p);
+         WritePairValues(p, "192.168.1.10", "10.0.0.5");
+         HKEY key;
+         ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, p.c_str(), 0, KEY_ALL_ACCESS, &key));
+         RegDeleteValueA(key, "IPsource");
+         RegCloseKey(key);
+         SetValue(p, "ipsource", REG_SZ, "192.168.1.10");
+     }},
+    {"a fifth value", [](const std::string& p) { SetValue(p, "Comment", REG_SZ, "x"); }},
+    {"a value missing", [](const std::string&) {
+         HKEY key;
+         ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS "\\1", 0, KEY_ALL_ACCESS, &key));
+         RegDeleteValueA(key, "Enabled");
+         RegCloseKey(key);
+     }},
+    {"a value on Networks", [](const std::string&) { SetValue(NETWORKS, "Stray", REG_SZ, "x"); }},
+    {"a subkey below a pair", [](const std::string& p) { CreateKey(p + "\\nested"); }},
+    {"a third pair key", [](const std::string&) { StorePair("2", "1.1.1.1", "2.2.2.2"); }},
+    {"a pair key named 00", [](const std::string&) { StorePair("00", "1.1.1.1", "2.2.2.2"); }},
+    {"a pair key that is a link", [](const std::string&) {
+         WritePairValues(OUTSIDE "\\Pair", "10.0.0.6", "192.168.100.200");
+         DeleteKey(NETWORKS "\\1");
+         CreateLink(NETWORKS "\\1", OUTSIDE "\\Pair");
+     }},
+#ifdef _WIN32
+    // What the code page maps onto our names and texts, but is not them.
+    {"a fullwidth letter in a value's name", [](const std::string& p) {
+         HKEY key;
+         ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, p.c_str(), 0, KEY_ALL_ACCESS, &key));
+         RegDeleteValueA(key, "IPsource");
+         RegCloseKey(key);
+         SetWideValue(p, L"\xFF29Psource", L"192.168.1.10");
+     }},
+    {"a fullwidth digit in a text", [](const std::string& p) { SetWideValue(p, L"IPsource", L"\xFF11" L"92.168.1.10"); }},
+    {"a fullwidth Direction", [](const std::string& p) { SetWideValue(p, L"Direction", L"\xFF12"); }},
+    {"a row key with a fullwidth name", [](const std::string&) {
+         DeleteKey(NETWORKS "\\1");
+         HKEY key;
+         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                                                  L"Software\\Corvane Software\\mDNS\\Networks\\\xFF11", 0, NULL, 0,
+                                                  KEY_ALL_ACCESS, NULL, &key, NULL));
+         RegCloseKey(key);
+     }},
+#endif
+    {"Networks a link to a copy", [](const std::string&) {
+         WritePairValues(OUTSIDE "\\Networks\\0", "192.168.1.10", "10.0.0.5");
+         WritePairValues(OUTSIDE "\\Networks\\1", "10.0.0.6", "192.168.100.200");
+         char tree[KEY_TREE_PATH_SIZE];
+         BoundedCopy(tree, NETWORKS);
+         ASSERT_TRUE(RemoveKeyTree(HKEY_LOCAL_MACHINE, tree));
+         CreateLink(NETWORKS, OUTSIDE "\\Networks");
+     }},
+};
+
 // Every shape a hand, a tool or an attacker can leave that a save would not: the check
 // behind "nothing changed" must see each, and the save must mend each.
 TEST_F(SaveTest, OnlyTheSavesOwnShapeCountsAsHoldingTheList)
 {
     const PairRowText rows[] = {{"192.168.1.10", "10.0.0.5"}, {"10.0.0.6", "192.168.100.200"}};
     const std::string pair0 = NETWORKS "\\0";
-    struct Shape {
-        const char* name;
-        void (*make)(const std::string& pair0);
-    };
-    const Shape shapes[] = {
-        {"Enabled 0", [](const std::string& p) { SetValue(p, "Enabled", REG_SZ, "0"); }},
-        {"Direction 5", [](const std::string& p) { SetValue(p, "Direction", REG_SZ, "5"); }},
-        {"source as binary", [](const std::string& p) { SetValue(p, "IPsource", REG_BINARY, "192.168.1.10"); }},
-        {"destination as a number", [](const std::string& p) { SetValue(p, "IPdestination", REG_DWORD, "10.0.0.5"); }},
-        {"text one short", [](const std::string& p) { SetValue(p, "IPsource", REG_SZ, "192.168.1.1"); }},
-        {"text one long", [](const std::string& p) { SetValue(p, "IPsource", REG_SZ, "192.168.1.100"); }},
-        {"two NULs", [](const std::string& p) { SetValue(p, "IPsource", REG_SZ, std::string("192.168.1.10\0\0", 14)); }},
-        {"name in other case", [](const std::string& p) {
-             DeleteKey(p);
-             WritePairValues(p, "192.168.1.10", "10.0.0.5");
-             HKEY key;
-             ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, p.c_str(), 0, KEY_ALL_ACCESS, &key));
-             RegDeleteValueA(key, "IPsource");
-             RegCloseKey(key);
-             SetValue(p, "ipsource", REG_SZ, "192.168.1.10");
-         }},
-        {"a fifth value", [](const std::string& p) { SetValue(p, "Comment", REG_SZ, "x"); }},
-        {"a value missing", [](const std::string&) {
-             HKEY key;
-             ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, NETWORKS "\\1", 0, KEY_ALL_ACCESS, &key));
-             RegDeleteValueA(key, "Enabled");
-             RegCloseKey(key);
-         }},
-        {"a value on Networks", [](const std::string&) { SetValue(NETWORKS, "Stray", REG_SZ, "x"); }},
-        {"a subkey below a pair", [](const std::string& p) { CreateKey(p + "\\nested"); }},
-        {"a third pair key", [](const std::string&) { StorePair("2", "1.1.1.1", "2.2.2.2"); }},
-        {"a pair key named 00", [](const std::string&) { StorePair("00", "1.1.1.1", "2.2.2.2"); }},
-        {"a pair key that is a link", [](const std::string&) {
-             WritePairValues(OUTSIDE "\\Pair", "10.0.0.6", "192.168.100.200");
-             DeleteKey(NETWORKS "\\1");
-             CreateLink(NETWORKS "\\1", OUTSIDE "\\Pair");
-         }},
-#ifdef _WIN32
-        // What the code page maps onto our names and texts, but is not them.
-        {"a fullwidth letter in a value's name", [](const std::string& p) {
-             HKEY key;
-             ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, p.c_str(), 0, KEY_ALL_ACCESS, &key));
-             RegDeleteValueA(key, "IPsource");
-             RegCloseKey(key);
-             SetWideValue(p, L"\xFF29Psource", L"192.168.1.10");
-         }},
-        {"a fullwidth digit in a text", [](const std::string& p) { SetWideValue(p, L"IPsource", L"\xFF11" L"92.168.1.10"); }},
-        {"a fullwidth Direction", [](const std::string& p) { SetWideValue(p, L"Direction", L"\xFF12"); }},
-        {"a row key with a fullwidth name", [](const std::string&) {
-             DeleteKey(NETWORKS "\\1");
-             HKEY key;
-             ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE,
-                                                      L"Software\\Corvane Software\\mDNS\\Networks\\\xFF11", 0, NULL, 0,
-                                                      KEY_ALL_ACCESS, NULL, &key, NULL));
-             RegCloseKey(key);
-         }},
-#endif
-        {"Networks a link to a copy", [](const std::string&) {
-             WritePairValues(OUTSIDE "\\Networks\\0", "192.168.1.10", "10.0.0.5");
-             WritePairValues(OUTSIDE "\\Networks\\1", "10.0.0.6", "192.168.100.200");
-             char tree[KEY_TREE_PATH_SIZE];
-             BoundedCopy(tree, NETWORKS);
-             ASSERT_TRUE(RemoveKeyTree(HKEY_LOCAL_MACHINE, tree));
-             CreateLink(NETWORKS, OUTSIDE "\\Networks");
-         }},
-    };
     ASSERT_TRUE(SavePairList(rows, 2));
     EXPECT_TRUE(StoreHoldsExactly(rows, 2));
     const PairRowText swapped[] = {rows[1], rows[0]};
     EXPECT_FALSE(StoreHoldsExactly(swapped, 2)) << "the order is part of the list";
     EXPECT_FALSE(StoreHoldsExactly(rows, 1));
-    for (const Shape& shape : shapes) {
+    for (const Shape& shape : kOtherShapes) {
         SCOPED_TRACE(shape.name);
         BeginStdoutCapture();
         bool saved = SavePairList(rows, 2);
