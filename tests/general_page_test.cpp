@@ -102,6 +102,15 @@ protected:
 
     // Loads the store as start-up does and opens the sheet, modeless so that the test
     // keeps the thread. `own`: what the start-up found of this computer's adapters.
+    // Thirty pairs of addresses no adapter has, on a computer with two adapters.
+    void OpenWithThirtyStalePairs(void)
+    {
+        for (int i = 0; i < 30; ++i)
+            StorePair(std::to_string(100 + i), ("172.16.0." + std::to_string(i)).c_str(), "172.16.9.9");
+        static AdapterAddress adapters[] = {{"Ethernet 2", "192.168.1.10", 24}, {"Wi-Fi", "10.0.0.5", 16}};
+        static const OwnAddresses own = {false, NULL, 0, adapters, 2, true};
+        OpenSheet(&own);
+    }
     void OpenSheet(const OwnAddresses* own = nullptr)
     {
         BeginSession();
@@ -610,12 +619,11 @@ std::string AccessibleName(HWND control)
     return text;
 }
 
-TEST_F(GeneralPageTest, KeyboardScrollingExplanationsAndNames)
+// The line below the list explains the chosen addresses and the selected row, or counts the
+// stale pairs; the choosers and the list have names for a screen reader.
+TEST_F(GeneralPageTest, TheLineExplainsTheChosenAndSelectedAddresses)
 {
-    for (int i = 0; i < 30; ++i) StorePair(std::to_string(100 + i), ("172.16.0." + std::to_string(i)).c_str(), "172.16.9.9");
-    AdapterAddress adapters[] = {{"Ethernet 2", "192.168.1.10", 24}, {"Wi-Fi", "10.0.0.5", 16}};
-    const OwnAddresses own = {false, NULL, 0, adapters, 2, true};
-    ASSERT_NO_FATAL_FAILURE(OpenSheet(&own));
+    ASSERT_NO_FATAL_FAILURE(OpenWithThirtyStalePairs());
     HWND line = GetDlgItem(page_, IDC_ADDRESS_LINE);
     char text[1024] = "";
     // As the sheet opens, nothing chosen, nothing selected: the line counts the stale pairs.
@@ -642,10 +650,24 @@ TEST_F(GeneralPageTest, KeyboardScrollingExplanationsAndNames)
     EXPECT_STREQ("Source 192.168.1.10: Ethernet 2, 192.168.1.0/24. Destination 10.0.0.6: not on this computer.\r\n"
                  "Selected pair: 172.16.0.0: not on this computer; 172.16.9.9: not on this computer.",
                  text);
+
+    // Names for a screen reader. Known difference: Wine's accessibility layer has no dynamic
+    // annotation and names a combo box by its selected text.
+    EXPECT_EQ("Address pairs", AccessibleName(list_));
+    EXPECT_EQ(RunningOnWine() ? "192.168.1.10" : "Source address", AccessibleName(GetDlgItem(page_, IDC_SOURCE_CHOOSER)));
+    EXPECT_EQ(RunningOnWine() ? "10.0.0.6" : "Destination address",
+              AccessibleName(GetDlgItem(page_, IDC_DESTINATION_CHOOSER)));
+}
+
+// Once Apply is on, Alt and Add's mnemonic still add, apply nothing, and scroll the new row
+// into view.
+TEST_F(GeneralPageTest, AltAndAddsMnemonicAddWithoutApplying)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenWithThirtyStalePairs());
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "192.168.1.10"));
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "10.0.0.6"));
     SelectRow(1);
     PumpMessages();
-
-    // Once Apply is on, Alt and Add's mnemonic still add, and apply nothing.
     Click(IDC_REMOVE_BUTTON);
     ASSERT_TRUE(ApplyEnabled());
     SetFocus(GetDlgItem(page_, IDC_SOURCE_CHOOSER));
@@ -660,31 +682,27 @@ TEST_F(GeneralPageTest, KeyboardScrollingExplanationsAndNames)
     int top = (int)SendMessageA(list_, LVM_GETTOPINDEX, 0, 0);
     int perPage = (int)SendMessageA(list_, LVM_GETCOUNTPERPAGE, 0, 0);
     EXPECT_LT(29, top + perPage) << "top " << top << ", " << perPage << " rows a page";
+}
 
-    // Delete in the list removes the selected row, as Remove does, and says so when none is;
-    // like Remove it enables Apply and refreshes the line.
-    Press(PSBTN_APPLYNOW);
-    ASSERT_FALSE(ApplyEnabled());
+// Delete in the list removes the selected row, as Remove does, and says so when none is;
+// like Remove it enables Apply and refreshes the line.
+TEST_F(GeneralPageTest, DeleteInTheListRemovesTheSelectedRow)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenWithThirtyStalePairs());
     SelectRow(0);
     SetFocus(list_);
     PostMessageA(list_, WM_KEYDOWN, VK_DELETE, 1);
     PumpMessages();
     EXPECT_EQ(29u, ListRows().size());
-    EXPECT_EQ("172.16.0.2", ListRows()[0].first);
+    EXPECT_EQ("172.16.0.1", ListRows()[0].first);
     EXPECT_TRUE(ApplyEnabled());
-    GetWindowTextA(line, text, sizeof text);
+    char text[1024] = "";
+    GetWindowTextA(GetDlgItem(page_, IDC_ADDRESS_LINE), text, sizeof text);
     EXPECT_EQ(nullptr, strstr(text, "Selected pair")) << text;
     EXPECT_TRUE(g_seenBoxes.empty());
     PostMessageA(list_, WM_KEYDOWN, VK_DELETE, 1);
     PumpMessages();
     ExpectOneBox("No item was selected to remove.");
-
-    // Names for a screen reader. Known difference: Wine's accessibility layer has no dynamic
-    // annotation and names a combo box by its selected text.
-    EXPECT_EQ("Address pairs", AccessibleName(list_));
-    EXPECT_EQ(RunningOnWine() ? "192.168.1.10" : "Source address", AccessibleName(GetDlgItem(page_, IDC_SOURCE_CHOOSER)));
-    EXPECT_EQ(RunningOnWine() ? "10.0.0.6" : "Destination address",
-              AccessibleName(GetDlgItem(page_, IDC_DESTINATION_CHOOSER)));
 }
 
 // The modal sheet as the program runs it: a thread timer looks at it from inside its
