@@ -17,7 +17,31 @@ struct Fault {
     std::string pathPart;
     int callsToSkip;
     LONG status;
+    StandinWhen when = STANDIN_ANY_TIME;
+    bool sawSave = false;  // the save's lock was held since the fault was armed
 };
+
+// Another process's action, run before the call a fault point names.
+struct NamedAction {
+    std::string function;
+    std::string pathPart;
+    StandinWhen when;
+    std::function<void()> action;
+    bool sawSave;
+};
+
+// Whether a point armed `when` is met now: `sawSave` keeps whether the save's lock was held
+// since it was armed.
+bool TimeMatches(StandinWhen when, bool* sawSave)
+{
+    bool saving = StandinHeldMutexCount() > 0;
+    if (saving) *sawSave = true;
+    if (when == STANDIN_WHILE_SAVING) return saving;
+    if (when == STANDIN_AFTER_SAVING) return !saving && *sawSave;
+    return true;
+}
+
+std::vector<NamedAction> g_namedActions;
 
 std::vector<Fault> g_faults;
 std::function<void()> g_action;
@@ -39,7 +63,33 @@ bool PathMatches(LPCSTR path, const std::string& part)
     return length == part.size() || path[length - part.size() - 1] == '\\';
 }
 
+// Runs `action` as another process's, its calls neither counted nor failed.
+void RunAsOtherProcess(const char* function, const std::function<void()>& action)
+{
+    g_actionCall = function;
+    g_inAction = true;
+    action();
+    g_inAction = false;
+}
+
+bool FunctionMatches(const std::string& wanted, const char* function)
+{
+    return wanted == "*" ? strncmp(function, "Reg", 3) == 0 || strncmp(function, "Nt", 2) == 0 : wanted == function;
+}
+
 }  // namespace
+
+void StandinFailAt(const char* function, const char* where, LONG status, StandinWhen when)
+{
+    Fault fault = {function, where ? where : "", 0, status};
+    fault.when = when;
+    g_faults.push_back(fault);
+}
+
+void StandinBeforeAt(const char* function, const char* where, const std::function<void()>& action, StandinWhen when)
+{
+    g_namedActions.push_back(NamedAction{function, where ? where : "", when, action, false});
+}
 
 void StandinFailCall(const char* function, int skipCalls, LONG status, const char* pathPart)
 {
@@ -65,17 +115,23 @@ bool StandinTakeFault(const char* function, LPCSTR path, LONG* status)
             return true;
         }
         if (g_action && g_registryCalls == g_actionAt) {
-            g_actionCall = function;
             std::function<void()> action = g_action;
             g_action = nullptr;
-            g_inAction = true;
-            action();
-            g_inAction = false;
+            RunAsOtherProcess(function, action);
         }
+    }
+    for (size_t i = 0; i < g_namedActions.size(); ++i) {
+        NamedAction& named = g_namedActions[i];
+        if (!TimeMatches(named.when, &named.sawSave) || !FunctionMatches(named.function, function)) continue;
+        if (!named.pathPart.empty() && !PathMatches(path, named.pathPart)) continue;
+        std::function<void()> action = named.action;
+        g_namedActions.erase(g_namedActions.begin() + (long)i);
+        RunAsOtherProcess(function, action);
+        break;
     }
     for (size_t i = 0; i < g_faults.size(); ++i) {
         Fault& fault = g_faults[i];
-        if (fault.function != function) continue;
+        if (!TimeMatches(fault.when, &fault.sawSave) || fault.function != function) continue;
         if (!fault.pathPart.empty() && !PathMatches(path, fault.pathPart)) continue;
         if (fault.callsToSkip > 0) {
             --fault.callsToSkip;
@@ -118,6 +174,7 @@ void StandinFailRegistryCall(int callNumber, LONG status)
 void StandinDropFaults(void)
 {
     g_faults.clear();
+    g_namedActions.clear();
     g_failAt = 0;
     g_action = nullptr;
 }
@@ -125,6 +182,7 @@ void StandinDropFaults(void)
 void StandinResetFaults(void)
 {
     g_faults.clear();
+    g_namedActions.clear();
     g_failAt = 0;
     g_actionCall.clear();
     g_callCounts.clear();

@@ -210,6 +210,14 @@ std::string HandlePath(HKEY handle)
     return path;
 }
 
+// Where a call names a key or a value below a handle: the handle's path and the name, as a
+// fault point names it.
+std::string PathBelow(HKEY handle, LPCSTR name)
+{
+    std::string path = HandlePath(handle), below = name ? name : "";
+    return path.empty() ? below : path + "\\" + below;
+}
+
 // The key behind a handle that was opened with `needed` access; a status otherwise.
 LONG UsableKey(HKEY handle, REGSAM needed, Handle** result)
 {
@@ -450,7 +458,7 @@ std::string StandinDescribeRegistry(const char* path)
 LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, REGSAM access, PHKEY result)
 {
     LONG injected;
-    if (StandinTakeFault("RegOpenKeyExA", path, &injected)) return injected;
+    if (StandinTakeFault("RegOpenKeyExA", PathBelow(root, path).c_str(), &injected)) return injected;
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
     RecordOpen(path, options, access);
     std::shared_ptr<Key> key;
@@ -464,7 +472,7 @@ LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR path, DWORD reserved, LPSTR, DWORD
                             LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition)
 {
     LONG injected;
-    if (StandinTakeFault("RegCreateKeyExA", path, &injected)) return injected;
+    if (StandinTakeFault("RegCreateKeyExA", PathBelow(root, path).c_str(), &injected)) return injected;
     // As Windows and Wine: the reserved word must be zero.
     if (result == nullptr || reserved != 0) return ERROR_INVALID_PARAMETER;
     Handle* parent = nullptr;
@@ -481,7 +489,7 @@ LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR path, DWORD reserved, LPSTR, DWORD
 LONG WINAPI RegCreateKeyA(HKEY root, LPCSTR path, PHKEY result)
 {
     LONG injected;
-    if (StandinTakeFault("RegCreateKeyA", path, &injected)) return injected;
+    if (StandinTakeFault("RegCreateKeyA", PathBelow(root, path).c_str(), &injected)) return injected;
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
     Handle* parent = nullptr;
     LONG rights = UsableKey(root, KEY_CREATE_SUB_KEY, &parent);
@@ -514,7 +522,7 @@ LONG WINAPI RegCloseKey(HKEY handle)
 LONG WINAPI RegDeleteKeyA(HKEY root, LPCSTR path)
 {
     LONG injected;
-    if (StandinTakeFault("RegDeleteKeyA", path, &injected)) return injected;
+    if (StandinTakeFault("RegDeleteKeyA", PathBelow(root, path).c_str(), &injected)) return injected;
     if (path == nullptr) return ERROR_INVALID_PARAMETER;
     std::shared_ptr<Key> key;
     LONG status = Resolve(root, path, false, 0, &key);
@@ -527,7 +535,7 @@ LONG WINAPI RegDeleteKeyA(HKEY root, LPCSTR path)
 NTSTATUS NTAPI NtDeleteKey(HANDLE handle)
 {
     LONG injected;
-    if (StandinTakeFault("NtDeleteKey", "", &injected)) return injected;
+    if (StandinTakeFault("NtDeleteKey", HandlePath((HKEY)handle).c_str(), &injected)) return injected;
     Handle* open = nullptr;
     LONG status = UsableKey((HKEY)handle, DELETE, &open);
     if (status == ERROR_INVALID_HANDLE || status == ERROR_KEY_DELETED) return STATUS_INVALID_HANDLE;
@@ -611,7 +619,7 @@ LONG WINAPI RegQueryValueExA(HKEY handle, LPCSTR valueName, LPDWORD, LPDWORD typ
                              LPDWORD dataLength)
 {
     LONG injected;
-    if (StandinTakeFault("RegQueryValueExA", valueName, &injected)) return injected;
+    if (StandinTakeFault("RegQueryValueExA", PathBelow(handle, valueName).c_str(), &injected)) return injected;
     Handle* open = nullptr;
     LONG status = UsableKey(handle, KEY_QUERY_VALUE, &open);
     if (status != ERROR_SUCCESS) return status;
@@ -639,7 +647,7 @@ LONG WINAPI RegSetValueExA(HKEY handle, LPCSTR valueName, DWORD, DWORD type, con
                            DWORD dataLength)
 {
     LONG injected;
-    if (StandinTakeFault("RegSetValueExA", valueName, &injected)) return injected;
+    if (StandinTakeFault("RegSetValueExA", PathBelow(handle, valueName).c_str(), &injected)) return injected;
     Handle* open = nullptr;
     LONG status = UsableKey(handle, KEY_SET_VALUE, &open);
     if (status != ERROR_SUCCESS) return status;
@@ -662,7 +670,7 @@ LONG WINAPI RegSetValueExA(HKEY handle, LPCSTR valueName, DWORD, DWORD type, con
 LONG WINAPI RegDeleteValueA(HKEY handle, LPCSTR valueName)
 {
     LONG injected;
-    if (StandinTakeFault("RegDeleteValueA", valueName, &injected)) return injected;
+    if (StandinTakeFault("RegDeleteValueA", PathBelow(handle, valueName).c_str(), &injected)) return injected;
     Handle* open = nullptr;
     LONG status = UsableKey(handle, KEY_SET_VALUE, &open);
     if (status != ERROR_SUCCESS) return status;

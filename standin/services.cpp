@@ -79,6 +79,10 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE, LPCSTR name, DWORD access)
         SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
         return nullptr;
     }
+    if ((access & service->deniedAccess) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
     g_serviceHandles.push_back(ServiceHandle{(size_t)(service - g_services.data()), access, true});
     return (SC_HANDLE)(kServiceHandleBase + g_serviceHandles.size() - 1);
 }
@@ -217,6 +221,7 @@ void StandinScriptService(const StandinService& service)
         known->ignoresStop = service.ignoresStop;
         known->failsStart = service.failsStart;
         known->processHidden = service.processHidden;
+        known->deniedAccess = service.deniedAccess;
         return;
     }
     g_services.push_back(service);

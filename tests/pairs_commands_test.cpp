@@ -60,7 +60,7 @@ void DiscoverOwnAddresses(void)
 void LoseOwnAddresses(void)
 {
     StandinScriptHostLookupFailure();
-    StandinFailCall("GetAdaptersAddresses", 0, ERROR_NOT_ENOUGH_MEMORY);
+    StandinFailAt("GetAdaptersAddresses", "", ERROR_NOT_ENOUGH_MEMORY);
     DiscoverOwnAddresses();
 }
 
@@ -426,19 +426,15 @@ TEST_F(PairsCommandsTest, AnotherWriterOrAnUnreadableCompareOrTheLockMeetsTheSav
         {{"add", "10.0.0.6", "192.168.1.10"}, PAIRS_STORE_CHANGED, "*", TEXT_PAIRS_STORE_CHANGED,
          {{"192.168.1.10", "10.0.0.6"}, {"10.0.0.5", "10.0.0.6"}},
          [] {
-             // Right after the command's reading of the store.
-             int before = StandinRegistryCallCount();
-             StoreReading reading;
-             ReadStore(READ_TO_CHANGE, &reading);
-             int readingCalls = StandinRegistryCallCount() - before;
-             FreeStoreReading(&reading);
-             StandinBeforeCall(readingCalls, [] { SetValue(NETWORKS "\\0", "IPdestination", REG_SZ, "10.0.0.6"); });
+             // Right after the command's reading of the store, as the save takes its lock.
+             StandinBeforeAt("*", "", [] { SetValue(NETWORKS "\\0", "IPdestination", REG_SZ, "10.0.0.6"); },
+                             STANDIN_WHILE_SAVING);
          }},
         // The compare could not read the store: nothing changed, and a code of its own.
         {{"add", "192.168.1.10", "10.0.0.5"}, PAIRS_STORE_UNCHECKED, "add 192.168.1.10 10.0.0.5\n", TEXT_PAIRS_STORE_UNCHECKED,
          {{"192.168.1.10", "10.0.0.6"}, {"10.0.0.5", "10.0.0.6"}},
          // The reading's look at Networks' count goes well; the save's compare's fails.
-         [] { StandinFailCall("RegQueryInfoKeyA", 1, ERROR_ACCESS_DENIED, "Networks"); }},
+         [] { StandinFailAt("RegQueryInfoKeyA", "Networks", ERROR_ACCESS_DENIED, STANDIN_WHILE_SAVING); }},
         // Another program's save holds the lock for a while: said, waited for, then saved.
         {{"set", "192.168.1.10", "10.0.0.5", "10.0.0.5", "10.0.0.6"}, PAIRS_CHANGED, "*", TEXT_PAIRS_LOCK_WAITING,
          two, [] { StandinScriptMutex(false, {WAIT_TIMEOUT, WAIT_OBJECT_0}); }},
@@ -474,7 +470,7 @@ TEST_F(PairsCommandsTest, AnOldListThatCannotBeRemovedStaysAsideUntilTheNextSave
         {setOne, PAIRS_CHANGED, "rewrite: Networks\\\\0 has subkeys\n" + kRestart, "Error opening key.", one,
          [] {
              CreateKey(NETWORKS "\\0\\nested");
-             StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "nested");
+             StandinFailAt("RegOpenKeyExA", "nested", ERROR_ACCESS_DENIED);
          }},
         {{"check", "192.168.1.10", "10.0.0.5"}, PAIRS_UNCHANGED, TEXT_PAIRS_CONVERGED "\n", "", one,
          [] { EXPECT_TRUE(KeyExists(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0\\nested")); }},
@@ -593,7 +589,11 @@ TEST_F(PairsCommandsTest, AServiceNamedWrongOrNotOursToRestartIsSaid)
         // Found, but not to be stopped and started by this account: not restarted, and said.
         {{"restart"}, PAIRS_NOT_RESTARTED, "",
          "The service \"Corvane mDNS Repeater\" cannot be opened (error 5) (a key name or a display name will do).", one,
-         [] { StandinFailCall("OpenServiceA", 1, ERROR_ACCESS_DENIED, "MdnsTest"); }},
+         [] {
+             StandinService guarded = {"MdnsTest", "", 0, false, false, false, 0, 0, 0};
+             guarded.deniedAccess = SERVICE_STOP | SERVICE_START;
+             StandinScriptService(guarded);
+         }},
     });
 }
 
@@ -649,7 +649,7 @@ TEST_F(PairsCommandsTest, ASaveThatCannotFinishNamesWhereItStopped)
     // An old list an earlier save left aside, still there: the old list stands all the same.
     CreateKey(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\x");
     StandinDenyAccess(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\x", DELETE);
-    StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, BUILDING_KEY_NAME);
+    StandinFailAt("RegCreateKeyExA", BUILDING_KEY_NAME, ERROR_ACCESS_DENIED);
     Outcome outcome = RunCommand({"set", "10.0.0.6", "10.0.0.5"});
     EXPECT_EQ(PAIRS_SAVE_FAILED, outcome.exitCode);
     EXPECT_EQ(std::string("Error opening key.\n") + TEXT_PAIRS_NOT_SAVED + "\nThe save stopped at the registry key HKEY_LOCAL_MACHINE\\Software\\"
@@ -657,7 +657,7 @@ TEST_F(PairsCommandsTest, ASaveThatCannotFinishNamesWhereItStopped)
               outcome.standardError);
     EXPECT_EQ((Rows{{"192.168.1.10", "10.0.0.5"}}), StoredRows());
     // A row that cannot be written: the key being built is named, with its cause.
-    StandinFailCall("RegSetValueExA", 2, ERROR_ACCESS_DENIED);
+    StandinFailAt("RegSetValueExA", BUILDING_KEY_NAME "\\0\\Direction", ERROR_ACCESS_DENIED);
     outcome = RunCommand({"set", "10.0.0.6", "10.0.0.5"});
     EXPECT_EQ(PAIRS_SAVE_FAILED, outcome.exitCode);
     EXPECT_NE(std::string::npos, outcome.standardError.find("The save stopped at the registry key HKEY_LOCAL_MACHINE\\"
@@ -694,7 +694,8 @@ TEST_F(PairsCommandsTest, AConfirmedSaveComparesWithWhatTheRefusedOneSaw)
     SaveSession session;
     BeginSession(&session, true);
     SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "5.5.5.5");
-    // The save's own look at Networks reads; the look at what it found does not.
+    // The save's own look at Networks reads; its look at what it found does not. Both open
+    // Networks as itself to read, one after the other: the second such open is that look.
     StandinFailCall("RegOpenKeyExA", 1, ERROR_ACCESS_DENIED, "Networks");
     EXPECT_EQ(SAVE_STORE_CHANGED, SaveInSession(&session, rows, 1));
     SetValue(NETWORKS "\\0", "IPsource", REG_SZ, "3.3.3.3");
@@ -1115,6 +1116,12 @@ void MakeService(size_t service)
 // cannot use is said.
 void ExpectThePlanNamesWhatBlocksIt(const std::string& storeName, const std::string& command, const Outcome& dry)
 {
+    // Refused wherever the list would change; a restart alone changes no list.
+    if (storeName == "product key refuses" && dry.exitCode != PAIRS_UNCHANGED &&
+        dry.standardOutput.find("restart the service:") != 0) {
+        EXPECT_EQ(PAIRS_STORE_UNUSABLE, dry.exitCode);
+        EXPECT_NE(std::string::npos, dry.standardError.find("may not change \"mDNS\" (error 5)")) << dry.standardError;
+    }
     if (storeName == "link at mDNS") {
         EXPECT_EQ(PAIRS_STORE_UNUSABLE, dry.exitCode);
         EXPECT_NE(std::string::npos, dry.standardError.find("\"mDNS\" is a registry link")) << dry.standardError;
@@ -1227,7 +1234,7 @@ TEST_F(PairsCommandsTest, TheDryRunIsTheRealRun)
                     dryWords.push_back("--what-if");
                     auto arm = [&] {
                         if (std::string(store.name) == "product key refuses")
-                            StandinFailCall("RegOpenKeyExA", 1, ERROR_ACCESS_DENIED, "mDNS");
+                            StandinFailAt("RegOpenKeyExA", "mDNS", ERROR_ACCESS_DENIED);
                     };
                     const std::string before = DescribeStore();
                     arm();

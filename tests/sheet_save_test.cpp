@@ -79,14 +79,14 @@ TEST_F(SheetSaveTest, TheSaveAsksAndTellsAsTheAdministratorMeetsIt)
          true, {1001, 1001, 1000}},
         {"changed again while asked, then No", change, {{true, false}, change, {}, {}}, {"changed", "changed"}, {},
          false, {1001, 1001}},
-        {"could not be checked, No", [] { StandinFailCall("RegEnumKeyExW", 0, ERROR_ACCESS_DENIED, "Networks"); },
+        {"could not be checked, No", [] { StandinFailAt("RegEnumKeyExW", "Networks", ERROR_ACCESS_DENIED); },
          {{false}, nullptr, {}, {}}, {"unchecked"}, {}, false, {1001}},
-        {"the new list cannot be built", [] { StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, BUILDING_KEY_NAME); },
+        {"the new list cannot be built", [] { StandinFailAt("RegCreateKeyExA", BUILDING_KEY_NAME, ERROR_ACCESS_DENIED); },
          {}, {}, {std::string("error: ") + TEXT_SAVE_ERROR}, false, {1002}},
         {"the old list cannot be put back",
          [] {
-             StandinFailCall("RegRenameKey", 1, ERROR_ACCESS_DENIED);
-             StandinFailCall("RegRenameKey", 1, ERROR_ACCESS_DENIED);
+             StandinFailAt("RegRenameKey", BUILDING_KEY_NAME, ERROR_ACCESS_DENIED);
+             StandinFailAt("RegRenameKey", REPLACED_KEY_NAME, ERROR_ACCESS_DENIED);
          },
          {}, {}, {std::string("error: ") + oldAside}, false, {1002}},
         {"an earlier old list stays aside",
@@ -161,7 +161,7 @@ TEST_F(SheetSaveTest, EachSaveOfTheSheetIsInTheAuditTrail)
          {"4", "1000", "mDNSConfig", "unknown", "1", "(none)", "The administrator chose to replace another program's change."}},
         // A save that failed left the old list as it was: its count stands.
         {[&] {
-             StandinFailCall("RegCreateKeyExA", 0, ERROR_ACCESS_DENIED, BUILDING_KEY_NAME);
+             StandinFailAt("RegCreateKeyExA", BUILDING_KEY_NAME, ERROR_ACCESS_DENIED);
              ASSERT_FALSE(SavePairList(changed, 2));
              NoteSheetSave(&session, failed, changed, 2, false);
          },

@@ -37,7 +37,7 @@ TEST_F(StoreFaultTest, MissingNetworksKeyIsFatalAtStartUp)
 
 TEST_F(StoreFaultTest, NetworksKeyWithoutFullAccessIsFatal)
 {
-    StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "Networks");
+    StandinFailAt("RegOpenKeyExA", "Networks", ERROR_ACCESS_DENIED);
     ExpectFatalSettingsError(RunInChild([] { LoadTable(); }));
 }
 
@@ -45,7 +45,7 @@ TEST_F(StoreFaultTest, PairKeyThatCannotBeOpenedIsFatal)
 {
     StorePair("0", "1.1.1.1", "2.2.2.2");
     StorePair("1", "3.3.3.3", "4.4.4.4");
-    StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "1");
+    StandinFailAt("RegOpenKeyExA", "1", ERROR_ACCESS_DENIED);
     ExpectFatalSettingsError(RunInChild([] { LoadTable(); }));
 }
 
@@ -75,7 +75,7 @@ TEST_F(StoreFaultTest, TheLoadAsksForFullAccessToWhatItReads)
 TEST_F(StoreFaultTest, FailedSubkeyCountGivesEmptyTable)
 {
     StorePair("0", "1.1.1.1", "2.2.2.2");
-    StandinFailCall("RegQueryInfoKeyA", 0, ERROR_ACCESS_DENIED);
+    StandinFailAt("RegQueryInfoKeyA", "", ERROR_ACCESS_DENIED);
     LoadTable();
     EXPECT_EQ(0u, PairTableCount);
     EXPECT_EQ(0, StandinOpenHandleCount());
@@ -86,6 +86,7 @@ TEST_F(StoreFaultTest, SubkeyThatCannotBeEnumeratedLeavesAnEmptyRecord)
     StorePair("0", "1.1.1.1", "2.2.2.2");
     StorePair("1", "3.3.3.3", "4.4.4.4");
     StorePair("2", "5.5.5.5", "6.6.6.6");
+    // The enumeration of Networks' second subkey.
     StandinFailCall("RegEnumKeyExW", 1, ERROR_MORE_DATA, "Networks");
     LoadTable();
     ASSERT_EQ(3u, PairTableCount);
@@ -102,8 +103,8 @@ TEST_F(StoreFaultTest, SubkeyThatCannotBeEnumeratedLeavesAnEmptyRecord)
 TEST_F(StoreFaultTest, FailedValueReadsLeaveEmptyFields)
 {
     StorePair("0", "1.1.1.1", "2.2.2.2");
-    StandinFailCall("RegEnumValueW", 0, ERROR_MORE_DATA, "IPdestination");
-    StandinFailCall("RegEnumValueW", 0, ERROR_ACCESS_DENIED, "Enabled");
+    StandinFailAt("RegEnumValueW", "IPdestination", ERROR_MORE_DATA);
+    StandinFailAt("RegEnumValueW", "Enabled", ERROR_ACCESS_DENIED);
     LoadTable();
     ASSERT_EQ(1u, PairTableCount);
     EXPECT_STREQ("1.1.1.1", PairTable[0].sourceAddress);
@@ -115,7 +116,7 @@ TEST_F(StoreFaultTest, FailedValueReadsLeaveEmptyFields)
 TEST_F(StoreFaultTest, ProductKeyWithoutFullAccessGetsTheRowsThenTheFatalError)
 {
     // The path is held with the rights the save uses; full access is asked for at the end.
-    StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "Software\\Corvane Software\\mDNS");
+    StandinFailAt("RegOpenKeyExA", "mDNS", ERROR_ACCESS_DENIED, STANDIN_AFTER_SAVING);
     ChildResult child = RunInChild([] {
         atexit([] { printf("values written %zu\n", StandinValueWrites().size()); });
         const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
@@ -132,24 +133,24 @@ TEST_F(StoreFaultTest, ANewListThatCannotBeBuiltLeavesTheOldOneAsItWas)
 {
     struct Case {
         const char* call;
-        int skip;
-        const char* pathPart;
+        const char* where;
     };
     const Case cases[] = {
-        {"RegCreateKeyExA", 0, "1"},
-        {"RegCreateKeyExA", 0, "Networks (new)"},
-        {"RegSetValueExA", 1, "IPdestination"},
-        {"RegSetValueExA", 1, "Enabled"},
-        {"RegQueryInfoKeyA", 3, ""},
+        {"RegCreateKeyExA", BUILDING_KEY_NAME "\\1"},
+        {"RegCreateKeyExA", BUILDING_KEY_NAME},
+        {"RegSetValueExA", BUILDING_KEY_NAME "\\1\\IPdestination"},
+        {"RegSetValueExA", BUILDING_KEY_NAME "\\1\\Enabled"},
+        // The read-back of the list built.
+        {"RegQueryInfoKeyA", BUILDING_KEY_NAME},
     };
     const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}, {"3.3.3.3", "4.4.4.4"}, {"5.5.5.5", "6.6.6.6"}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.call << " " << c.skip << " " << c.pathPart);
+        SCOPED_TRACE(testing::Message() << c.call << " " << c.where);
         StandinReset();
         StorePair("0", "9.9.9.9", "8.8.8.8");
         StorePair("7", "7.7.7.7", "6.6.6.6");
         std::string before = StandinDescribeRegistry("Software\\Corvane Software\\mDNS");
-        StandinFailCall(c.call, c.skip, ERROR_ACCESS_DENIED, c.pathPart);
+        StandinFailAt(c.call, c.where, ERROR_ACCESS_DENIED);
         EXPECT_FALSE(SavePairList(rows, 3));
         EXPECT_FALSE(LastSaveTouchedStore());
         EXPECT_EQ(before, StandinDescribeRegistry("Software\\Corvane Software\\mDNS"));
@@ -304,7 +305,7 @@ TEST_F(StoreFaultTest, KeysBesideNetworksThatCannotBeListedAreLookedForByName)
 {
     StorePair("0", "9.9.9.9", "8.8.8.8");
     const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
-    StandinFailCall("RegEnumKeyExW", 0, ERROR_ACCESS_DENIED, "mDNS");
+    StandinFailAt("RegEnumKeyExW", "mDNS", ERROR_ACCESS_DENIED);
     BeginStdoutCapture();
     EXPECT_TRUE(SavePairList(rows, 1));
     EXPECT_EQ("", EndStdoutCapture());
@@ -316,7 +317,7 @@ TEST_F(StoreFaultTest, RemovalStopsAtTheFirstSubtreeThatFails)
 {
     CreateKey(NETWORKS "\\a\\inner");
     CreateKey(NETWORKS "\\b");
-    StandinFailCall("RegOpenKeyExA", 0, ERROR_ACCESS_DENIED, "a");
+    StandinFailAt("RegOpenKeyExA", "a", ERROR_ACCESS_DENIED);
     char path[KEY_TREE_PATH_SIZE];
     BoundedCopy(path, NETWORKS);
     BeginStdoutCapture();
@@ -333,7 +334,7 @@ TEST_F(StoreFaultTest, RemovalDoesNotSpinOnASubkeyThatStays)
 {
     // A delete that claims success but leaves the key would hand us the same name again.
     CreateKey(NETWORKS "\\stuck");
-    StandinFailCall("NtDeleteKey", 1, STATUS_SUCCESS);  // the first tries Networks itself
+    StandinFailAt("NtDeleteKey", "Networks\\stuck", STATUS_SUCCESS);
     char path[KEY_TREE_PATH_SIZE];
     BoundedCopy(path, NETWORKS);
     EXPECT_FALSE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
@@ -342,7 +343,7 @@ TEST_F(StoreFaultTest, RemovalDoesNotSpinOnASubkeyThatStays)
     DeleteKey(NETWORKS "\\stuck");
     CreateKey(NETWORKS "\\aa");
     CreateKey(NETWORKS "\\b");
-    StandinFailCall("NtDeleteKey", 2, STATUS_SUCCESS);  // Networks, then "aa"
+    StandinFailAt("NtDeleteKey", "Networks\\b", STATUS_SUCCESS);
     EXPECT_FALSE(RemoveKeyTree(HKEY_LOCAL_MACHINE, path));
     EXPECT_EQ((std::vector<std::string>{"b"}), SubkeyNames(NETWORKS));
 }
@@ -831,7 +832,7 @@ TEST_F(StoreFaultTest, WithoutTheNotificationTheTimesStillTell)
         StandinReset();
         StorePair("0", "1.1.1.1", "2.2.2.2");
         StorePair("1", "3.3.3.3", "4.4.4.4");
-        StandinFailCall("RegNotifyChangeKeyValue", 0, ERROR_ACCESS_DENIED);
+        StandinFailAt("RegNotifyChangeKeyValue", "", ERROR_ACCESS_DENIED);
         SaveSession session;
         BeginSession(&session, true);
         std::string before = StandinDescribeRegistry(NETWORKS);

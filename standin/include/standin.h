@@ -24,9 +24,26 @@
 void StandinReset(void);
 
 // The call number `skipCalls` + 1 (counted from now) of `function`, among the calls whose
-// path or value name is `pathPart` or ends in a backslash and `pathPart` (any call when
-// empty), returns `status` and does nothing else.
+// path (as StandinFailAt names it) is `pathPart` or ends in a backslash and `pathPart` (any
+// call when empty), returns `status` and does nothing else. For the sweeps, which fail every
+// call in turn; a test of one fault names it with StandinFailAt.
 void StandinFailCall(const char* function, int skipCalls, LONG status, const char* pathPart = "");
+// When a fault point is met: at any time, while the save's lock is held, or once it was held
+// and is released again (after the save).
+enum StandinWhen {
+    STANDIN_ANY_TIME,
+    STANDIN_WHILE_SAVING,
+    STANDIN_AFTER_SAVING,
+};
+// A fault point named by what it hits: the next call of `function` on the key or value at
+// `where` (the end of its path below HKEY_LOCAL_MACHINE, whole components: "Networks (new)",
+// "Networks\\0\\IPsource"; any when empty), met `when`. It returns `status` and does
+// nothing else.
+void StandinFailAt(const char* function, const char* where, LONG status, StandinWhen when = STANDIN_ANY_TIME);
+// Another process's `action`, run just before the call such a point names ("*": any registry
+// call); its own calls are neither counted nor failed.
+void StandinBeforeAt(const char* function, const char* where, const std::function<void()>& action,
+                     StandinWhen when = STANDIN_ANY_TIME);
 // Runs `action` just before the registry call number `callNumber` + 1 (counted from now,
 // every registry call of the stand-in counting one): another process's interleaving. The
 // action's own calls are not counted and meet no faults.
@@ -133,6 +150,7 @@ struct StandinService {
     unsigned long long startedAt;
     int starts;
     bool processHidden = false;  // OpenProcess on its process is refused
+    DWORD deniedAccess = 0;      // OpenServiceA asking any of these fails, as under the service's DACL
 };
 // Sets the system clock `skew` ticks away from true time (negative: behind) for every time
 // read from now on; 0 puts it right.
