@@ -22,6 +22,10 @@ const size_t kMaxKeyNameLength = 255;
 // The ANSI calls convert a path in a fixed buffer of the thread (Wine's, as Windows's):
 // a longer path fails before it reaches the registry.
 const size_t kMaxAnsiPathLength = 260;
+// How deep the registry's tree goes below the hive's root, and how many new levels one call
+// may make (Windows' documented limits; Wine 8 keeps neither, which the conformance test marks).
+const size_t kMaxTreeDepth = 512;
+const size_t kMaxLevelsPerCall = 32;
 // Windows gives up on a chain of links after a few hops; a loop must not hang us.
 const int kMaxLinkHops = 16;
 const char kLinkValueName[] = "SYMBOLICLINKVALUE";
@@ -292,6 +296,16 @@ LONG FollowLinks(std::shared_ptr<Key>* key, int* hops);
 // Walks `components` from `key`. Links on the way are followed; the last key is followed
 // too unless `openLink`. With `create`, missing keys are made (the last one a link when
 // `createLink`).
+bool AccessDenied(const Key* key, REGSAM access);
+
+// Levels below the hive's root: HKEY_LOCAL_MACHINE\Software is 1.
+size_t Depth(const Key* key)
+{
+    size_t depth = 0;
+    for (; key->parent != nullptr; key = key->parent) ++depth;
+    return depth;
+}
+
 LONG Walk(std::shared_ptr<Key> key, const std::vector<std::string>& components, bool create, bool createLink,
           bool openLink, int* hops, std::shared_ptr<Key>* result, DWORD* disposition, bool createVolatile = false)
 {
@@ -305,8 +319,14 @@ LONG Walk(std::shared_ptr<Key> key, const std::vector<std::string>& components, 
         auto found = key->subkeys.find(Folded(components[i]));
         if (found == key->subkeys.end()) {
             if (!create) return ERROR_FILE_NOT_FOUND;
-            Notify(key.get(), REG_NOTIFY_CHANGE_NAME);
+            // The code Windows answers for a limit is not documented; the stand-in's is this.
+            if (!created && (components.size() - i > kMaxLevelsPerCall || Depth(key.get()) + components.size() - i > kMaxTreeDepth))
+                return ERROR_INVALID_PARAMETER;
+            // Creating is the parent's right to grant, however the path was named.
+            if (AccessDenied(key.get(), KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+            // A refused child changes nothing, and nobody is told of it.
             if (key->isVolatile && !createVolatile) return ERROR_CHILD_MUST_BE_VOLATILE;
+            Notify(key.get(), REG_NOTIFY_CHANGE_NAME);
             auto child = std::make_shared<Key>();
             child->isVolatile = createVolatile;
             child->name = components[i];
@@ -528,6 +548,8 @@ LONG WINAPI RegDeleteKeyA(HKEY root, LPCSTR path)
     LONG status = Resolve(root, path, false, 0, &key);
     if (status != ERROR_SUCCESS) return status;
     if (key->parent == nullptr || !key->subkeys.empty()) return ERROR_ACCESS_DENIED;
+    // The key is opened for DELETE before it goes: its DACL decides.
+    if (AccessDenied(key.get(), DELETE)) return ERROR_ACCESS_DENIED;
     Detach(key.get());
     return ERROR_SUCCESS;
 }
@@ -778,6 +800,8 @@ LONG WINAPI RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLen
     return ERROR_SUCCESS;
 }
 
+// Differs from Windows: a name here is one the code page holds (the W calls go through the A
+// calls), so a key named outside it cannot be opened, and never exists.
 LONG WINAPI RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY result)
 {
     if (path == nullptr) return RegOpenKeyExA(root, nullptr, options, access, result);

@@ -5,9 +5,12 @@
 
 #include "store/store_names.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <sddl.h>
+#else
 #include "standin.h"
 #endif
+#include "tests/wine_check.h"
 
 namespace {
 
@@ -47,6 +50,108 @@ TEST_F(ConformanceTest, AHandleNobodyGaveIsRefused)
     EXPECT_EQ((DWORD)WAIT_FAILED, WaitForSingleObject((HANDLE)key, 0));
     RegCloseKey(key);
 }
+
+// One call makes at most 32 new levels, and the tree ends 512 levels below the hive's root.
+// Known difference: Wine 8 keeps neither limit.
+TEST_F(ConformanceTest, ACreateMakesAtMost32LevelsAndTheTreeEnds512Deep)
+{
+    CreateKey(OUTSIDE);
+    std::string levels;
+    for (int i = 0; i < 41; ++i) levels += "\\l";
+    HKEY key;
+    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, (OUTSIDE + levels).c_str(), 0, NULL, 0, KEY_READ, NULL, &key, NULL);
+    if (status == ERROR_SUCCESS) RegCloseKey(key);
+    EXPECT_EQ(RunningOnWine(), status == ERROR_SUCCESS) << "41 new levels in one call";
+    EXPECT_EQ(RunningOnWine(), KeyExists(OUTSIDE "\\l")) << "a refused create makes nothing";
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, (OUTSIDE + levels.substr(0, 64)).c_str(), 0, NULL, 0,
+                                             KEY_READ, NULL, &key, NULL))
+        << "32 levels";
+    RegCloseKey(key);
+    // Outside is level 3; down a level at a time from there.
+    HKEY parent;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, OUTSIDE, 0, KEY_CREATE_SUB_KEY, &parent));
+    int depth = 3;
+    for (; depth < 520; ++depth) {
+        HKEY child;
+        if (RegCreateKeyExA(parent, "d", 0, NULL, 0, KEY_CREATE_SUB_KEY, NULL, &child, NULL) != ERROR_SUCCESS) break;
+        RegCloseKey(parent);
+        parent = child;
+    }
+    RegCloseKey(parent);
+    EXPECT_EQ(RunningOnWine() ? 520 : 512, depth);
+}
+
+// A DACL that denies rights: to make a key below it, however the path names it, and to
+// delete it. The stand-in's DACLs are its own (StandinDenyAccess); here both ways are set.
+void DenyOnKey(const char* path, REGSAM denied, const char* sddl)
+{
+#ifdef _WIN32
+    (void)denied;
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, WRITE_DAC, &key));
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, NULL));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
+    LocalFree(descriptor);
+    RegCloseKey(key);
+#else
+    (void)sddl;
+    StandinDenyAccess(path, denied);
+#endif
+}
+
+TEST_F(ConformanceTest, AKeysDaclDecidesWhoMakesKeysBelowItAndWhoDeletesIt)
+{
+    CreateKey(OUTSIDE "\\Guarded");
+    CreateKey(OUTSIDE "\\Kept");
+    DenyOnKey(OUTSIDE "\\Guarded", KEY_CREATE_SUB_KEY, "D:P(D;;0x4;;;WD)(A;;KA;;;WD)");
+    DenyOnKey(OUTSIDE "\\Kept", DELETE, "D:P(D;;SD;;;WD)(A;;KA;;;WD)");
+    HKEY key;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyExA(HKEY_LOCAL_MACHINE, OUTSIDE "\\Guarded\\child", 0, NULL, 0, KEY_READ,
+                                                   NULL, &key, NULL));
+    EXPECT_FALSE(KeyExists(OUTSIDE "\\Guarded\\child"));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_LOCAL_MACHINE, OUTSIDE "\\Kept"));
+    EXPECT_TRUE(KeyExists(OUTSIDE "\\Kept"));
+    // What the test denied, it gives back, so that the clean-up can remove the keys.
+    DenyOnKey(OUTSIDE "\\Kept", 0, "D:P(A;;KA;;;WD)");
+}
+
+// A volatile key takes only volatile children; one it refuses changes nothing, and nobody
+// watching is told.
+TEST_F(ConformanceTest, ARefusedChildOfAVolatileKeyIsNoChange)
+{
+    CreateKey(OUTSIDE);
+    HKEY key, child;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, OUTSIDE "\\Volatile", 0, NULL, REG_OPTION_VOLATILE,
+                                             KEY_ALL_ACCESS, NULL, &key, NULL));
+    HANDLE event = CreateEventA(NULL, TRUE, FALSE, NULL);
+    ASSERT_EQ(ERROR_SUCCESS, RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, event,
+                                                     TRUE));
+    EXPECT_EQ(ERROR_CHILD_MUST_BE_VOLATILE, RegCreateKeyExA(key, "lasting", 0, NULL, 0, KEY_READ, NULL, &child, NULL));
+    EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(event, 0));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(key, "passing", 0, NULL, REG_OPTION_VOLATILE, KEY_READ, NULL, &child, NULL));
+    RegCloseKey(child);
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(event, 1000)) << "a child made is a change";
+    RegCloseKey(key);
+    CloseHandle(event);
+}
+
+#ifdef _WIN32
+// A key named outside the code page exists; its ANSI name is not its name. Differs natively:
+// the stand-in's names are the code page's (marked at its RegOpenKeyExW).
+TEST_F(ConformanceTest, AKeyNamedOutsideTheCodePageExists)
+{
+    CreateKey(OUTSIDE);
+    HKEY key;
+    const WCHAR name[] = L"Software\\Corvane Software\\Outside\\\x4E2D";
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, name, 0, NULL, 0, KEY_READ, NULL, &key, NULL));
+    RegCloseKey(key);
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, name, 0, KEY_READ, &key));
+    RegCloseKey(key);
+    EXPECT_EQ((std::vector<std::string>{"?"}), SubkeyNames(OUTSIDE));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, OUTSIDE "\\?", 0, KEY_READ, &key));
+}
+#endif
 
 #ifndef _WIN32
 // The service manager's rules, over the stand-in's services (under Wine the end-to-end run
