@@ -206,18 +206,19 @@ TEST(PairsImportTest, TheFilesBytesAreReadInTheirOwnEncoding)
         << "U+2200 has no byte in code page 1252";
 }
 
-// A file of the test's own, removed when the test ends.
+// A file of the test's own in the working folder, removed when the test ends.
 struct ImportFile {
-    char path[32] = "/tmp/mdnspairs-import.XXXXXX";
+    char path[64];
     explicit ImportFile(const std::string& bytes)
     {
-        int fd = mkstemp(path);
-        if (fd >= 0) {
-            EXPECT_EQ((ssize_t)bytes.size(), write(fd, bytes.data(), bytes.size()));
-            close(fd);
-        }
+        snprintf(path, sizeof path, "mdnspairs-import-%ld.reg", (long)getpid());
+        FILE* file = fopen(path, "wb");
+        EXPECT_NE(nullptr, file);
+        if (file == nullptr) return;
+        EXPECT_EQ(bytes.size(), fwrite(bytes.data(), 1, bytes.size(), file));
+        fclose(file);
     }
-    ~ImportFile() { unlink(path); }
+    ~ImportFile() { remove(path); }
 };
 
 // The import's answer for a whole file: a list it saves, or a usage error or a refusal,
