@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "console/address_arguments.h"
-#include "store/printable_text.h"
+#include "audit/printable_text.h"
 #include "net/own_addresses.h"
 #include "console/pairs_texts.h"
 

@@ -6,7 +6,7 @@
 
 #include "console/command_line.h"
 #include "console/pairs_texts.h"
-#include "store/printable_text.h"
+#include "audit/printable_text.h"
 
 namespace {
 

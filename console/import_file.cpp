@@ -12,7 +12,7 @@
 #include "console/wanted_list.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_export.h"
-#include "store/printable_text.h"
+#include "audit/printable_text.h"
 #include "console/pairs_texts.h"
 #include "store/store_names.h"
 

@@ -8,10 +8,9 @@
 #include "console/pairs_plan.h"
 #include "console/run_events.h"
 #include "console/store_words.h"
-#include "store/printable_text.h"
+#include "audit/printable_text.h"
 #include "store/store_names.h"
 #include "console/pairs_texts.h"
-#include "resources/program_texts.h"
 
 // The save's words about its lock, on standard error: a script's log shows why a run waited.
 static void NoteLock(SaveLockNote note, void*)
@@ -152,7 +151,7 @@ int RunPlan(const CommandLine& line, PairsPlan& plan, bool dryRun)
         RecordSavedList(plan.service, plan.serviceFound, PlanReading(plan), plan.pending, writtenKnown ? &written : NULL);
     }
     if (!plan.restart) {
-        SayToPerson(TEXT_RESTART_NOTICE "\n");
+        SayToPerson(TEXT_PAIRS_RESTART_NOTICE "\n");
         return PAIRS_CHANGED;
     }
     RestartResult restarted = RestartAndLog(line, (int)plan.wanted.size());

@@ -7,7 +7,7 @@
 #include "console/pairs_commands.h"
 #include "console/pairs_plan.h"
 #include "console/store_words.h"
-#include "store/printable_text.h"
+#include "audit/printable_text.h"
 #include "console/pairs_texts.h"
 
 // Where an interrupted save left the lists, on standard error, whatever else is said.

@@ -1,9 +1,13 @@
 // Every text the console companion shows, in one place: its results, its refusals, its
 // diagnostics and its help. The configurator's texts are in resources/program_texts.h; the
-// companion also prints the restart notice and the rules' messages from there.
+// rules' messages come with the rules (PairRuleMessage), in the configurator's words.
 #pragma once
 
 #include "store/store_names.h"
+
+// After a change, as the configurator says it when its sheet closes.
+#define TEXT_PAIRS_RESTART_NOTICE \
+    "The Corvane mDNS Repeater service must be restarted for any changes to take effect."
 
 #define TEXT_PAIRS_NOT_LOCAL "%s is not an IPv4 address of this computer."
 // %s: the Networks key as StoreShownAs() names it.

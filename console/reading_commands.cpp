@@ -9,7 +9,7 @@
 #include "console/pairs_list_json.h"
 #include "console/pairs_plan.h"
 #include "console/store_words.h"
-#include "store/printable_text.h"
+#include "audit/printable_text.h"
 #include "console/program_version.h"
 #include "net/adapters.h"
 #include "net/own_addresses.h"

@@ -1,7 +1,7 @@
 // Finding, asking and restarting the repeater service, each wait bounded.
 #include <stdio.h>
 
-#include "store/printable_text.h"
+#include "audit/printable_text.h"
 #include "console/service_control.h"
 
 // About half a minute each way, as the service control manager allows a service to answer.

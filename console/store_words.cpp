@@ -5,7 +5,7 @@
 #include "console/pairs_commands.h"
 #include "console/store_words.h"
 #include "console/pairs_texts.h"
-#include "store/printable_text.h"
+#include "audit/printable_text.h"
 #include "store/store_names.h"
 
 #define TEXT_SIZE 1024

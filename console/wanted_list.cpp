@@ -5,7 +5,7 @@
 #include "console/errors_said.h"
 #include "console/address_arguments.h"
 #include "console/pairs_commands.h"
-#include "store/printable_text.h"
+#include "audit/printable_text.h"
 #include "console/wanted_list.h"
 #include "editor/pair_rules.h"
 #include "console/pairs_texts.h"

@@ -2,6 +2,7 @@
 #include <string.h>
 
 #include "editor/pair_list_changes.h"
+#include "resources/program_texts.h"
 
 static bool SamePair(const PairRowText& a, const PairRowText& b)
 {
@@ -46,9 +47,10 @@ bool PairListUnchanged(const PairListChanges& changes)
 std::string PairListChangeLines(const PairListChanges& changes, std::string (*shown)(const char* text))
 {
     std::string lines;
-    for (const PairRowText& pair : changes.added) lines += "add " + shown(pair.source) + " " + shown(pair.destination) + "\n";
+    for (const PairRowText& pair : changes.added)
+        lines += TEXT_CHANGE_ADD " " + shown(pair.source) + " " + shown(pair.destination) + "\n";
     for (const PairRowText& pair : changes.removed)
-        lines += "remove " + shown(pair.source) + " " + shown(pair.destination) + "\n";
-    if (changes.reordered) lines += "reorder the pairs\n";
+        lines += TEXT_CHANGE_REMOVE " " + shown(pair.source) + " " + shown(pair.destination) + "\n";
+    if (changes.reordered) lines += TEXT_CHANGE_REORDER "\n";
     return lines;
 }

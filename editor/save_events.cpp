@@ -8,7 +8,7 @@
 #include "audit/change_events.h"
 #include "editor/pair_list_changes.h"
 #include "resources/program_texts.h"
-#include "store/printable_text.h"
+#include "audit/printable_text.h"
 
 #define CONFIGURATOR_NAME "mDNSConfig"
 
@@ -17,11 +17,6 @@ static void Report(ListEvent event, int before, int after, const std::string& ch
     ListEventReport report = {event, CONFIGURATOR_NAME, before, after, changes, detail};
     DWORD error;
     ReportListEvent(report, &error);  // the configurator's boxes say nothing more: lost events stay unsaid
-}
-
-static std::string Shown(const char* text)
-{
-    return PrintableText(text);
 }
 
 // The words of a saved list's event beyond its changes.
@@ -39,7 +34,7 @@ void NoteSheetSave(SheetSession* session, const SaveResult& result, const PairRo
 {
     std::vector<PairRowText> saved(rows, rows + rowCount);
     bool known = session->knownValid && !overAnotherChange;
-    std::string changes = known ? PairListChangeLines(ComparePairLists(session->known, saved), Shown) : "";
+    std::string changes = known ? PairListChangeLines(ComparePairLists(session->known, saved), PrintableText) : "";
     int before = known ? (int)session->known.size() : -1;
     switch (result.outcome) {
     case SAVE_DONE:
@@ -75,7 +70,7 @@ void NoteSheetSaveQuestion(SheetSession* session, SaveOutcome outcome, const Pai
 {
     std::vector<PairRowText> shown(rows, rows + rowCount);
     std::string changes =
-        session->knownValid ? PairListChangeLines(ComparePairLists(session->known, shown), Shown) : "";
+        session->knownValid ? PairListChangeLines(ComparePairLists(session->known, shown), PrintableText) : "";
     std::string found = outcome == SAVE_STORE_CHANGED ? "Another program changed the list first"
                                                       : "Whether another program changed the list could not be read";
     Report(LIST_EVENT_REFUSED, session->knownValid ? (int)session->known.size() : -1, -1, changes,

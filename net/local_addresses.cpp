@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "net/local_addresses.h"
+#include "resources/diagnostic_texts.h"
 
 AddressText* LocalAddressList = NULL;
 int LocalAddressCount = 0;
@@ -25,15 +26,15 @@ int DiscoverLocalAddressesWritingTo(FILE* diagnostics)
     char hostName[HOST_NAME_SIZE];
     memset(hostName, 0, sizeof hostName);
     if (gethostname(hostName, HOST_NAME_SIZE) != 0) {
-        if (diagnostics) fprintf(diagnostics, "Error %d in gethostname()\r\n", WSAGetLastError());
+        if (diagnostics) fprintf(diagnostics, DIAGNOSTIC_HOST_NAME_ERROR, WSAGetLastError());
         return -1;
     }
     hostName[HOST_NAME_SIZE - 1] = 0;
-    if (diagnostics) fprintf(diagnostics, "Host name is %s \r\n", hostName);
+    if (diagnostics) fprintf(diagnostics, DIAGNOSTIC_HOST_NAME, hostName);
 
     struct hostent* entry = gethostbyname(hostName);
     if (entry == NULL) {
-        if (diagnostics) fprintf(diagnostics, "Error in gethostbyname()\r\n");
+        if (diagnostics) fprintf(diagnostics, DIAGNOSTIC_HOST_LOOKUP_ERROR);
         return -1;
     }
 
@@ -41,7 +42,7 @@ int DiscoverLocalAddressesWritingTo(FILE* diagnostics)
     for (int index = 0; index < count; ++index) {
         struct in_addr address;
         memcpy(&address, entry->h_addr_list[index], sizeof address);
-        if (diagnostics) fprintf(diagnostics, "IP Address %d: %s\r\n", index, inet_ntoa(address));
+        if (diagnostics) fprintf(diagnostics, DIAGNOSTIC_ADDRESS, index, inet_ntoa(address));
     }
 
     // Discovery runs once in the program; a second run (tests) replaces the list.

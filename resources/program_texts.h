@@ -34,6 +34,12 @@
 #define CAPTION_SAVE_ERROR "Corvane mDNS Configurator"
 
 #define CAPTION_RULE_ERROR "mDNS Error"
+// How one list differs from another, a line a change ("add S D", "remove S D", "reorder the
+// pairs"): what the companion prints and both programs write to the Application log.
+#define TEXT_CHANGE_ADD "add"
+#define TEXT_CHANGE_REMOVE "remove"
+#define TEXT_CHANGE_REORDER "reorder the pairs"
+
 #define TEXT_RULE_BLANK "The source address or destination address cannot be blank."
 #define TEXT_RULE_SAME "The source address and destination address cannot be the same."
 #define TEXT_RULE_DUPLICATE "The address pair you are attempting to add already exists in the list."

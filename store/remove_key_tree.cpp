@@ -6,6 +6,7 @@
 #include "store/key_tree_removal.h"
 #include "store/registry_links.h"
 #include "store/store.h"
+#include "resources/diagnostic_texts.h"
 
 #define SUBKEY_NAME_CAPACITY MAX_PATH
 // Enough to walk the subkeys and to delete the key; links are opened as links.
@@ -91,7 +92,7 @@ bool RemoveKeyTree(HKEY root, char* path)
     RemovalNotes notes = {0, 0};
     bool removed = RemoveKeyTreeNoting(root, path, &notes);
     // In the order the walk met them: it stops at the first key it cannot open.
-    for (int i = 0; i < notes.keysNotFound; ++i) printf("Key not found.\n");
-    for (int i = 0; i < notes.keysNotOpened; ++i) printf("Error opening key.\n");
+    for (int i = 0; i < notes.keysNotFound; ++i) printf(DIAGNOSTIC_KEY_NOT_FOUND);
+    for (int i = 0; i < notes.keysNotOpened; ++i) printf(DIAGNOSTIC_KEY_NOT_OPENED);
     return removed;
 }

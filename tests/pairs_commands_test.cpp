@@ -138,7 +138,7 @@ std::vector<std::string> FifteenPairs(Rows* rows)
     return arguments;
 }
 
-const std::string kRestart = std::string(TEXT_RESTART_NOTICE) + "\n";
+const std::string kRestart = std::string(TEXT_PAIRS_RESTART_NOTICE) + "\n";
 
 const std::string kHint = "Run \"mDNSPairs help\" for the commands and their arguments.";
 
@@ -1602,7 +1602,7 @@ TEST_F(PairsCommandsTest, TheDscResourceSetsAndExportsAsSetDoes)
     // What the run says for a person goes to standard error as info lines, one a line.
     EXPECT_EQ("{\"level\":\"info\",\"message\":\"add 10.0.0.5 10.0.0.6\"}\n"
               "{\"level\":\"info\",\"message\":\"remove 192.168.1.10 10.0.0.5\"}\n"
-              "{\"level\":\"info\",\"message\":\"" TEXT_RESTART_NOTICE "\"}\n",
+              "{\"level\":\"info\",\"message\":\"" TEXT_PAIRS_RESTART_NOTICE "\"}\n",
               set.standardError);
     EXPECT_EQ(0, StandinOpenHandleCount()) << "a registry handle left open";
     EXPECT_EQ("[{source:\"10.0.0.5\",destination:\"10.0.0.6\"}]", Property(set, 0, "pairs"));

@@ -1,5 +1,7 @@
 // Texts from the store, from adapter names and from the command line as both programs show
-// them: a stored text may hold any byte, and a terminal or a log viewer acts on control characters.
+// them to a person, on a terminal or in the Application log: a stored text may hold any byte,
+// and a terminal or a log viewer acts on control characters. The one escaper for both; JSON
+// has its own (console/json_text.h).
 #pragma once
 
 #include <string>

@@ -1,8 +1,8 @@
-// Escaping and shortening texts for the terminal.
+// Escaping and shortening texts for a person.
 #include <stdio.h>
 #include <string.h>
 
-#include "store/printable_text.h"
+#include "audit/printable_text.h"
 
 // Enough to recognise an argument; a 5,000-character one would bury the reason.
 #define ECHOED_ARGUMENT_LENGTH 60
