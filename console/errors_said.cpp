@@ -1,11 +1,28 @@
 // The first error of a run, kept for its JSON answer.
+#include <stdarg.h>
 #include <stdio.h>
+
+#include <vector>
 
 #include "console/errors_said.h"
 #include "console/json_text.h"
 #include "console/pairs_texts.h"
 
 static bool g_said, g_asJson;
+
+std::string Worded(const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    va_list again;
+    va_copy(again, arguments);
+    int length = vsnprintf(NULL, 0, format, arguments);
+    va_end(arguments);
+    std::vector<char> text(length > 0 ? (size_t)length + 1 : 1, 0);
+    if (length > 0) vsnprintf(text.data(), text.size(), format, again);
+    va_end(again);
+    return text.data();
+}
 static std::string g_text, g_concerning;
 
 void SayError(const std::string& text, const std::string& concerning)

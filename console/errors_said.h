@@ -4,6 +4,17 @@
 
 #include <string>
 
+#if defined(__MINGW32__)
+#define PRINTF_LIKE(at, first) __attribute__((format(__MINGW_PRINTF_FORMAT, at, first)))
+#elif defined(__GNUC__)
+#define PRINTF_LIKE(at, first) __attribute__((format(printf, at, first)))
+#else
+#define PRINTF_LIKE(at, first)
+#endif
+
+// A text of console/pairs_texts.h with its blanks filled, as printf fills them.
+std::string Worded(const char* format, ...) PRINTF_LIKE(1, 2);
+
 // Says `text` on standard error; `concerning` is the word, key or service it is about.
 void SayError(const std::string& text, const std::string& concerning = "");
 // The first error said in this run, and what it concerned; false when none was.

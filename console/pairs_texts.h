@@ -189,3 +189,19 @@
 // Where `list` says no adapter holds an address, or that the adapters are not known.
 #define TEXT_PAIRS_NOT_ON_THIS_COMPUTER "not on this computer"
 #define TEXT_PAIRS_ADAPTERS_UNAVAILABLE "adapter names unavailable"
+
+// The repeater service (%s: the service's name as given or found, then the manager's error
+// as "error N", or the state it is in).
+#define TEXT_PAIRS_NO_SERVICE_MANAGER "The service control manager cannot be reached (%s)."
+#define TEXT_PAIRS_SERVICE_MISSING "The service \"%s\" does not exist (a key name or a display name will do)."
+#define TEXT_PAIRS_SERVICE_UNOPENED "The service \"%s\" cannot be opened (%s) (a key name or a display name will do)."
+#define TEXT_PAIRS_SERVICE_UNASKED "The service %s cannot be asked for its state (%s)."
+#define TEXT_PAIRS_SERVICE_STAYS_STOPPED \
+    "The service %s is stopped; it stays stopped and reads the new list when it starts."
+#define TEXT_PAIRS_SERVICE_LEFT_AS_IT_IS "The service %s is %s and was not restarted."
+#define TEXT_PAIRS_SERVICE_REFUSED_STOP "The service %s refused to stop (%s)."
+#define TEXT_PAIRS_SERVICE_DID_NOT_STOP "The service %s did not stop within 30 seconds (it is %s)."
+#define TEXT_PAIRS_SERVICE_FAILED_START "The service %s stopped but failed to start again (%s)."
+#define TEXT_PAIRS_SERVICE_DID_NOT_START "The service %s stopped but did not start again within 30 seconds (it is %s)."
+#define TEXT_PAIRS_SERVICE_RESTARTED "The service %s was restarted."
+#define TEXT_PAIRS_STATE_UNKNOWN "in an unknown state"

@@ -2,6 +2,8 @@
 #include <stdio.h>
 
 #include "audit/printable_text.h"
+#include "console/errors_said.h"
+#include "console/pairs_texts.h"
 #include "console/service_control.h"
 
 // About half a minute each way, as the service control manager allows a service to answer.
@@ -59,16 +61,16 @@ bool OpenRepeater(const std::string& service, DWORD access, SC_HANDLE* manager, 
     *handle = NULL;
     *manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
     if (*manager == NULL) {
-        *why = "The service control manager cannot be reached (" + ErrorText(GetLastError()) + ").";
+        *why = Worded(TEXT_PAIRS_NO_SERVICE_MANAGER, ErrorText(GetLastError()).c_str());
         return false;
     }
     std::string wanted = service.empty() ? REPEATER_DISPLAY_NAME : service;
     *handle = OpenByEitherName(*manager, wanted, access, name);
     if (*handle != NULL) return true;
     DWORD error = GetLastError();
-    *why = "The service \"" + PrintableText(wanted.c_str()) + "\" " +
-           (error == ERROR_SERVICE_DOES_NOT_EXIST ? "does not exist" : "cannot be opened (" + ErrorText(error) + ")") +
-           " (a key name or a display name will do).";
+    std::string shown = PrintableText(wanted.c_str());
+    *why = error == ERROR_SERVICE_DOES_NOT_EXIST ? Worded(TEXT_PAIRS_SERVICE_MISSING, shown.c_str())
+                                                 : Worded(TEXT_PAIRS_SERVICE_UNOPENED, shown.c_str(), ErrorText(error).c_str());
     CloseServiceHandle(*manager);
     *manager = NULL;
     SetLastError(error);
@@ -87,7 +89,7 @@ const char* ServiceStateWord(DWORD state)
     case SERVICE_CONTINUE_PENDING: return "continuing";
     case SERVICE_PAUSE_PENDING: return "pausing";
     case SERVICE_PAUSED: return "paused";
-    default: return "in an unknown state";
+    default: return TEXT_PAIRS_STATE_UNKNOWN;
     }
 }
 
@@ -104,8 +106,8 @@ bool FindRepeaterService(const std::string& service, RepeaterService* found, std
     found->displayName = GetServiceDisplayNameA(manager, found->name.c_str(), displayName, &size) ? displayName : "";
     SERVICE_STATUS_PROCESS status;
     bool asked = QueryStatus(handle, &status);
-    if (!asked) *why = "The service " + PrintableText(found->name.c_str()) + " cannot be asked for its state (" +
-                       ErrorText(GetLastError()) + ").";
+    if (!asked)
+        *why = Worded(TEXT_PAIRS_SERVICE_UNASKED, PrintableText(found->name.c_str()).c_str(), ErrorText(GetLastError()).c_str());
     found->state = asked ? status.dwCurrentState : 0;
     found->processId = asked ? status.dwProcessId : 0;
     found->startKnown = false;
@@ -133,26 +135,25 @@ RestartResult RestartRepeaterService(const std::string& service, std::string* wh
     SERVICE_STATUS_PROCESS current;
     DWORD state = 0;
     if (!QueryStatus(handle, &current)) {
-        *what = "The service " + shown + " cannot be asked for its state (" + ErrorText(GetLastError()) + ").";
+        *what = Worded(TEXT_PAIRS_SERVICE_UNASKED, shown.c_str(), ErrorText(GetLastError()).c_str());
     } else if ((state = current.dwCurrentState) == SERVICE_STOPPED) {
         // A stopped service stays stopped: starting it is the administrator's decision.
-        *what = "The service " + shown + " is stopped; it stays stopped and reads the new list when it starts.";
+        *what = Worded(TEXT_PAIRS_SERVICE_STAYS_STOPPED, shown.c_str());
         result = LEFT_STOPPED;
     } else if (state != SERVICE_RUNNING) {
-        *what = "The service " + shown + " is " + ServiceStateWord(state) + " and was not restarted.";
+        *what = Worded(TEXT_PAIRS_SERVICE_LEFT_AS_IT_IS, shown.c_str(), ServiceStateWord(state));
     } else {
         SERVICE_STATUS status;
         if (!ControlService(handle, SERVICE_CONTROL_STOP, &status))
-            *what = "The service " + shown + " refused to stop (" + ErrorText(GetLastError()) + ").";
+            *what = Worded(TEXT_PAIRS_SERVICE_REFUSED_STOP, shown.c_str(), ErrorText(GetLastError()).c_str());
         else if (!WaitForState(handle, SERVICE_STOPPED, &state))
-            *what = "The service " + shown + " did not stop within 30 seconds (it is " + ServiceStateWord(state) + ").";
+            *what = Worded(TEXT_PAIRS_SERVICE_DID_NOT_STOP, shown.c_str(), ServiceStateWord(state));
         else if (!StartServiceA(handle, 0, NULL))
-            *what = "The service " + shown + " stopped but failed to start again (" + ErrorText(GetLastError()) + ").";
+            *what = Worded(TEXT_PAIRS_SERVICE_FAILED_START, shown.c_str(), ErrorText(GetLastError()).c_str());
         else if (!WaitForState(handle, SERVICE_RUNNING, &state))
-            *what = "The service " + shown + " stopped but did not start again within 30 seconds (it is " +
-                    ServiceStateWord(state) + ").";
+            *what = Worded(TEXT_PAIRS_SERVICE_DID_NOT_START, shown.c_str(), ServiceStateWord(state));
         else {
-            *what = "The service " + shown + " was restarted.";
+            *what = Worded(TEXT_PAIRS_SERVICE_RESTARTED, shown.c_str());
             result = RESTARTED;
         }
     }
