@@ -79,10 +79,10 @@ bool ReadHexString(const char* data, std::string* text)
 
 bool ReadValueLine(ImportState* state, const char* line)
 {
-    if (!state->inRow) return Fail(state, "a value outside a pair's section");
+    if (!state->inRow) return Fail(state, TEXT_IMPORT_VALUE_OUTSIDE);
     std::string name, text;
     ++line;
-    if (!ReadQuoted(&line, &name) || *line++ != '=') return Fail(state, "not a value line");
+    if (!ReadQuoted(&line, &name) || *line++ != '=') return Fail(state, TEXT_IMPORT_NOT_A_VALUE_LINE);
     bool read = false;
     if (*line == '"') {
         ++line;
@@ -90,9 +90,9 @@ bool ReadValueLine(ImportState* state, const char* line)
     } else if (strncmp(line, "hex(1):", 7) == 0) {
         read = ReadHexString(line + 7, &text);
     }
-    if (!read || text.size() >= ADDRESS_TEXT_SIZE) return Fail(state, "a value that the export does not write");
+    if (!read || text.size() >= ADDRESS_TEXT_SIZE) return Fail(state, TEXT_IMPORT_UNWRITTEN_VALUE);
     int which = PairValueByName(name.c_str());
-    if (which < 0 || state->seen[which]) return Fail(state, "an unknown or repeated value name");
+    if (which < 0 || state->seen[which]) return Fail(state, TEXT_IMPORT_VALUE_NAME);
     state->seen[which] = true;
     PairRowText& row = state->rows->back();
     if (which == PAIR_VALUE_SOURCE) snprintf(row.source, ADDRESS_TEXT_SIZE, "%s", text.c_str());
@@ -109,7 +109,7 @@ bool RowComplete(ImportState* state)
 {
     if (!state->inRow) return true;
     for (bool seen : state->seen)
-        if (!seen) return Fail(state, "a pair's section without all four values");
+        if (!seen) return Fail(state, TEXT_IMPORT_VALUES_MISSING);
     return true;
 }
 
@@ -140,8 +140,8 @@ bool ReadSectionLine(ImportState* state, const char* line)
     if (!RowComplete(state)) return false;
     size_t length = strlen(line);
     size_t pathLength = length >= 2 && line[length - 1] == ']' ? NetworksPathLength(line + 1) : 0;
-    if (line[1] == '-') return Fail(state, "a section that deletes a key, which an import never needs");
-    if (pathLength == 0 || pathLength + 2 > length) return Fail(state, "a key outside the Networks key");
+    if (line[1] == '-') return Fail(state, TEXT_IMPORT_DELETING_SECTION);
+    if (pathLength == 0 || pathLength + 2 > length) return Fail(state, TEXT_IMPORT_KEY_OUTSIDE);
     std::string rest(line + 1 + pathLength, length - 2 - pathLength);
     if (rest.empty()) {
         state->networksSeen = true;
@@ -149,9 +149,9 @@ bool ReadSectionLine(ImportState* state, const char* line)
         return true;
     }
     long number = rest[0] == '\\' ? RowNumber(rest.substr(1)) : -1;
-    if (number < 0) return Fail(state, "a key below Networks that is not a pair's number");
+    if (number < 0) return Fail(state, TEXT_IMPORT_KEY_NOT_A_PAIR);
     for (long seen : state->numbers)
-        if (seen == number) return Fail(state, "a pair's number twice");
+        if (seen == number) return Fail(state, TEXT_IMPORT_PAIR_NUMBER_TWICE);
     state->numbers.push_back(number);
     state->lines.push_back(state->lineNumber);
     state->rows->push_back(PairRowText());
@@ -181,7 +181,7 @@ bool PutInOrder(ImportState* state, std::vector<int>* rowLines)
     // Numbers are unique: n of them, each below n, are 0 to n-1.
     for (size_t i = 0; i < count; ++i) {
         long number = state->numbers[i];
-        if (number >= (long)count) return Fail(state, "pairs not numbered 0, 1, 2, ... without a gap");
+        if (number >= (long)count) return Fail(state, TEXT_IMPORT_NUMBERING_GAP);
         ordered[number] = (*state->rows)[i];
         lines[number] = state->lines[i];
     }
@@ -212,10 +212,10 @@ bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, s
         if (line.find('\0') != std::string::npos) return Fail(&state, "a NUL character");
         if (state.lineNumber == 1) {
             if (line != "REGEDIT4" && line != "Windows Registry Editor Version 5.00")
-                return Fail(&state, "neither a REGEDIT4 file nor a Windows Registry Editor Version 5.00 file");
+                return Fail(&state, TEXT_IMPORT_NOT_A_REG_FILE);
             continue;
         }
-        if (counted && !line.empty()) return Fail(&state, "a line after the export's last");
+        if (counted && !line.empty()) return Fail(&state, TEXT_IMPORT_LINE_AFTER_COUNT);
         bool read = true;
         if (line.empty()) {
             blankAfterValue = blankAfterValue || state.inRow;
@@ -229,21 +229,21 @@ bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, s
         }
         if (line[0] == '[') read = ReadSectionLine(&state, line.c_str());
         else if (line[0] == '"') read = ReadValueLine(&state, line.c_str());
-        else read = Fail(&state, "a line that the export does not write");
+        else read = Fail(&state, TEXT_IMPORT_UNWRITTEN_LINE);
         if (!read) return false;
     }
-    if (state.lineNumber == 0) return Fail(&state, "an empty file");
+    if (state.lineNumber == 0) return Fail(&state, TEXT_IMPORT_EMPTY_FILE);
     if (!RowComplete(&state)) return false;
-    if (!state.networksSeen) return Fail(&state, "no section for the Networks key");
+    if (!state.networksSeen) return Fail(&state, TEXT_IMPORT_NO_NETWORKS_SECTION);
     // An export of ours ends by counting its pairs: a file cut short is not a shorter list.
-    if (ours && !counted) return Fail(&state, "the export's last line, which counts its pairs, is missing: cut short?");
-    if (counted && count != (long)rows->size()) return Fail(&state, "not as many pairs as the export's last line counts");
+    if (ours && !counted) return Fail(&state, TEXT_IMPORT_COUNT_LINE_MISSING);
+    if (counted && count != (long)rows->size()) return Fail(&state, TEXT_IMPORT_COUNT_DIFFERS);
     // Without a count, only a file that ends as reg export ends one, and never an empty
     // list: a file cut after its Networks line cannot be told from an empty export.
     if (!counted && !blankAfterValue)
-        return Fail(&state, "the file does not end as reg export ends one (a blank line after the last values): cut short?");
+        return Fail(&state, TEXT_IMPORT_CUT_SHORT);
     if (!counted && rows->empty())
-        return Fail(&state, "no pairs and no count line: to empty the list, use \"clear\" or an export of ours");
+        return Fail(&state, TEXT_IMPORT_NO_PAIRS);
     return PutInOrder(&state, rowLines);
 }
 
@@ -264,7 +264,7 @@ bool DecodeRegFile(const std::string& bytes, std::string* text, std::string* why
     }
     if (utf16) {
         if (bytes.size() % 2 != 0) {
-            *why = "UTF-16 with an odd number of bytes";
+            *why = TEXT_IMPORT_ODD_UTF16;
             return false;
         }
         wide.resize((bytes.size() - 2) / 2);
@@ -274,7 +274,7 @@ bool DecodeRegFile(const std::string& bytes, std::string* text, std::string* why
         int units = bytes.size() == skip ? 0
                   : MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + skip, (int)(bytes.size() - skip), NULL, 0);
         if (units <= 0 && bytes.size() > skip) {
-            *why = "text that is not UTF-8";
+            *why = TEXT_IMPORT_NOT_UTF8;
             return false;
         }
         wide.resize(units);
@@ -286,11 +286,11 @@ bool DecodeRegFile(const std::string& bytes, std::string* text, std::string* why
     if (!wide.empty() &&
         WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), (int)wide.size(), &(*text)[0], (int)text->size(),
                             NULL, &lost) != (int)wide.size()) {
-        *why = "text that cannot be converted";
+        *why = TEXT_IMPORT_UNCONVERTIBLE;
         return false;
     }
     if (lost) {
-        *why = "a character that this computer's code page cannot hold";
+        *why = TEXT_IMPORT_OUTSIDE_CODE_PAGE;
         return false;
     }
     return true;

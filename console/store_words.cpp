@@ -84,27 +84,27 @@ std::string DifferenceText(const StoreDifference& difference)
     const char* key = difference.keyName;
     const char* value = difference.valueName;
     switch (difference.kind) {
-    case DIFFERS_LEVEL_LINK: snprintf(text, sizeof text, "%s is missing or a registry link", key); break;
-    case DIFFERS_NETWORKS_MISSING: snprintf(text, sizeof text, "Networks is missing; the list is in \"%s\"", key); break;
-    case DIFFERS_NETWORKS_UNREADABLE: snprintf(text, sizeof text, "Networks cannot be read"); break;
-    case DIFFERS_NETWORKS_VALUES: snprintf(text, sizeof text, "Networks has values of its own"); break;
-    case DIFFERS_NETWORKS_UNLISTABLE: snprintf(text, sizeof text, "Networks cannot be listed"); break;
-    case DIFFERS_FOREIGN_SUBKEY: snprintf(text, sizeof text, "Networks has a subkey \"%s\" that is not a row's", key); break;
-    case DIFFERS_ROW_MISSING: snprintf(text, sizeof text, "Networks\\%s is missing or a registry link", key); break;
-    case DIFFERS_PAIR_UNREADABLE: snprintf(text, sizeof text, "Networks\\%s cannot be read", key); break;
-    case DIFFERS_PAIR_SUBKEYS: snprintf(text, sizeof text, "Networks\\%s has subkeys", key); break;
+    case DIFFERS_LEVEL_LINK: snprintf(text, sizeof text, TEXT_DIFFERS_LEVEL_LINK, key); break;
+    case DIFFERS_NETWORKS_MISSING: snprintf(text, sizeof text, TEXT_DIFFERS_NETWORKS_MISSING, key); break;
+    case DIFFERS_NETWORKS_UNREADABLE: snprintf(text, sizeof text, TEXT_DIFFERS_NETWORKS_UNREADABLE); break;
+    case DIFFERS_NETWORKS_VALUES: snprintf(text, sizeof text, TEXT_DIFFERS_NETWORKS_VALUES); break;
+    case DIFFERS_NETWORKS_UNLISTABLE: snprintf(text, sizeof text, TEXT_DIFFERS_NETWORKS_UNLISTABLE); break;
+    case DIFFERS_FOREIGN_SUBKEY: snprintf(text, sizeof text, TEXT_DIFFERS_FOREIGN_SUBKEY, key); break;
+    case DIFFERS_ROW_MISSING: snprintf(text, sizeof text, TEXT_DIFFERS_ROW_MISSING, key); break;
+    case DIFFERS_PAIR_UNREADABLE: snprintf(text, sizeof text, TEXT_DIFFERS_PAIR_UNREADABLE, key); break;
+    case DIFFERS_PAIR_SUBKEYS: snprintf(text, sizeof text, TEXT_DIFFERS_PAIR_SUBKEYS, key); break;
     case DIFFERS_PAIR_ODD_VALUE:
-        snprintf(text, sizeof text, "Networks\\%s has a value that is not one the save writes", key);
+        snprintf(text, sizeof text, TEXT_DIFFERS_PAIR_ODD_VALUE, key);
         break;
-    case DIFFERS_PAIR_EXTRA_VALUE: snprintf(text, sizeof text, "Networks\\%s has an extra value \"%s\"", key, value); break;
+    case DIFFERS_PAIR_EXTRA_VALUE: snprintf(text, sizeof text, TEXT_DIFFERS_PAIR_EXTRA_VALUE, key, value); break;
     case DIFFERS_PAIR_VALUE_TYPE:
-        snprintf(text, sizeof text, "Networks\\%s\\%s is of type %lu, not REG_SZ", key, value,
+        snprintf(text, sizeof text, TEXT_DIFFERS_PAIR_VALUE_TYPE, key, value,
                  (unsigned long)difference.type);
         break;
     case DIFFERS_PAIR_VALUE_TEXT:
-        snprintf(text, sizeof text, "Networks\\%s\\%s does not hold \"%s\"", key, value, difference.expected);
+        snprintf(text, sizeof text, TEXT_DIFFERS_PAIR_VALUE_TEXT, key, value, difference.expected);
         break;
-    default: snprintf(text, sizeof text, "Networks\\%s has no value \"%s\"", key, value); break;
+    default: snprintf(text, sizeof text, TEXT_DIFFERS_PAIR_VALUE_MISSING, key, value); break;
     }
     return text;
 }
@@ -135,8 +135,8 @@ std::string BuildingBlockedLine(const StoreProblem& blocked)
 {
     if (blocked.trouble == STORE_FINE) return "";
     char why[TEXT_SIZE / 2], text[TEXT_SIZE];
-    if (blocked.trouble == STORE_LINK) snprintf(why, sizeof why, "is what Networks links to");
-    else snprintf(why, sizeof why, "may not be removed (error %ld)", (long)blocked.status);
+    if (blocked.trouble == STORE_LINK) snprintf(why, sizeof why, TEXT_PAIRS_BLOCKED_BY_LINK);
+    else snprintf(why, sizeof why, TEXT_PAIRS_BLOCKED_UNREMOVABLE, (long)blocked.status);
     snprintf(text, sizeof text, TEXT_PAIRS_BUILT_ELSEWHERE, ProblemKeyPath(blocked).c_str(), why);
     return text;
 }
@@ -151,6 +151,6 @@ std::string LeftoverStaysLine(const StoreProblem& stays)
 
 void SayRemovalNotes(const RemovalNotes& notes)
 {
-    for (int i = 0; i < notes.keysNotFound; ++i) fprintf(stderr, "Key not found.\n");
-    for (int i = 0; i < notes.keysNotOpened; ++i) fprintf(stderr, "Error opening key.\n");
+    for (int i = 0; i < notes.keysNotFound; ++i) fprintf(stderr, TEXT_PAIRS_KEY_NOT_FOUND);
+    for (int i = 0; i < notes.keysNotOpened; ++i) fprintf(stderr, TEXT_PAIRS_KEY_NOT_OPENED);
 }

@@ -8,6 +8,7 @@
 #include "editor/pair_list_changes.h"
 #include "editor/save_events.h"
 #include "service/restart_record.h"
+#include "resources/diagnostic_texts.h"
 #include "resources/program_texts.h"
 #include "store/store_names.h"
 
@@ -73,8 +74,8 @@ static void TellAftermath(const SaveAnswers* answers, const SaveResult& result)
 // The key removal's diagnostics, where the configurator writes its diagnostics.
 static void PrintNotes(const RemovalNotes& notes)
 {
-    for (int i = 0; i < notes.keysNotFound; ++i) printf("Key not found.\n");
-    for (int i = 0; i < notes.keysNotOpened; ++i) printf("Error opening key.\n");
+    for (int i = 0; i < notes.keysNotFound; ++i) printf(DIAGNOSTIC_KEY_NOT_FOUND);
+    for (int i = 0; i < notes.keysNotOpened; ++i) printf(DIAGNOSTIC_KEY_NOT_OPENED);
 }
 
 // One save over `base`. An old list the session held goes first when its readers' grace is
