@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "console/pairs_export.h"
+#include "console/pairs_texts.h"
 #include "store/store_names.h"
 
 namespace {
