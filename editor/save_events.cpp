@@ -22,11 +22,12 @@ static void Report(ListEvent event, int before, int after, const std::string& ch
 // The words of a saved list's event beyond its changes.
 static std::string SavedDetail(const SaveResult& result, bool overAnotherChange)
 {
-    std::string detail = overAnotherChange ? "The administrator chose to replace another program's change." : "";
+    std::string detail = overAnotherChange ? TEXT_EVENT_REPLACED_ANOTHER : "";
     const char* aside = result.leftAside;
     if (aside[0] == 0) return detail;
-    return detail + (detail.empty() ? "" : " ") + "The old list could not be removed entirely and was left aside as \"" +
-           aside + "\".";
+    char leftAside[512];
+    snprintf(leftAside, sizeof leftAside, TEXT_EVENT_LEFT_ASIDE, aside);
+    return detail + (detail.empty() ? "" : " ") + leftAside;
 }
 
 void NoteSheetSave(SheetSession* session, const SaveResult& result, const PairRowText* rows, int rowCount,
@@ -47,10 +48,8 @@ void NoteSheetSave(SheetSession* session, const SaveResult& result, const PairRo
     case SAVE_FAILED:
         // Nearly always the old list is as it was, and what is known of it stands.
         Report(LIST_EVENT_FAILED, before, result.storeTouched ? -1 : before, changes,
-               result.storeTouched ? "The save did not complete, and the old list could not be put back in its place; "
-                                     "the sheet showed its error and stays open."
-                                   : "The save did not complete and nothing was changed; the sheet showed its error "
-                                     "and stays open.");
+               result.storeTouched ? TEXT_EVENT_SAVE_FAILED_TOUCHED
+                                   : TEXT_EVENT_SAVE_FAILED);
         if (result.storeTouched) session->knownValid = false;
         break;
     default:
@@ -71,10 +70,10 @@ void NoteSheetSaveQuestion(SheetSession* session, SaveOutcome outcome, const Pai
     std::vector<PairRowText> shown(rows, rows + rowCount);
     std::string changes =
         session->knownValid ? PairListChangeLines(ComparePairLists(session->known, shown), PrintableText) : "";
-    std::string found = outcome == SAVE_STORE_CHANGED ? "Another program changed the list first"
-                                                      : "Whether another program changed the list could not be read";
+    std::string found = outcome == SAVE_STORE_CHANGED ? TEXT_EVENT_CHANGED_FIRST
+                                                      : TEXT_EVENT_UNCHECKED;
     Report(LIST_EVENT_REFUSED, session->knownValid ? (int)session->known.size() : -1, -1, changes,
-           found + (answeredYes ? "; the administrator answered Yes: the list shown replaces it."
-                                : "; the administrator answered No: nothing was saved, and the sheet stays open."));
+           found + (answeredYes ? TEXT_EVENT_ANSWERED_YES
+                                : TEXT_EVENT_ANSWERED_NO));
     if (outcome == SAVE_STORE_CHANGED) session->knownValid = false;  // the store holds another program's list now
 }

@@ -27,6 +27,18 @@
     "in the registry key %s, which the repeater service does not read: no save removes that key. Look " \
     "at it, and remove it when it is not needed."
 // The same, as the audit trail says it (%s: the key's name beside Networks).
+// The configurator's events in the Application log: what a save did beyond its changes.
+#define TEXT_EVENT_REPLACED_ANOTHER "The administrator chose to replace another program's change."
+#define TEXT_EVENT_LEFT_ASIDE "The old list could not be removed entirely and was left aside as \"%s\"."
+#define TEXT_EVENT_SAVE_FAILED_TOUCHED \
+    "The save did not complete, and the old list could not be put back in its place; the sheet showed its " \
+    "error and stays open."
+#define TEXT_EVENT_SAVE_FAILED \
+    "The save did not complete and nothing was changed; the sheet showed its error and stays open."
+#define TEXT_EVENT_CHANGED_FIRST "Another program changed the list first"
+#define TEXT_EVENT_UNCHECKED "Whether another program changed the list could not be read"
+#define TEXT_EVENT_ANSWERED_YES "; the administrator answered Yes: the list shown replaces it."
+#define TEXT_EVENT_ANSWERED_NO "; the administrator answered No: nothing was saved, and the sheet stays open."
 #define TEXT_EVENT_ASIDE_CHANGED \
     "Another program wrote to the old list after it was replaced; its change is kept in \"%s\", which no " \
     "save removes."
