@@ -15,45 +15,26 @@
 #include "console/pairs_texts.h"
 
 static const CommandShape kCommands[] = {
-    {"list", "[--json]", "no arguments", 0, 0, false, OPTION_JSON,
-     "the stored pairs, one a line: source, destination, and the adapter of this computer that holds each "
-     "(tab-separated)",
-     ListPairs},
-    {"add", "SOURCE DESTINATION", "a SOURCE and a DESTINATION", 2, 2, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE,
-     "appends a pair, under the configurator's rules; a pair already in the list, either way round, needs no change",
-     AddPair},
-    {"remove", "SOURCE DESTINATION", "a SOURCE and a DESTINATION", 2, 2, false,
-     OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, "removes the pair, whichever way round it is stored", RemovePair},
-    {"set", "SOURCE DESTINATION [SOURCE DESTINATION]...",
-     "SOURCE DESTINATION pairs, at least one (\"clear\" empties the list)", 2, -1, true,
-     OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, "makes the list exactly these pairs, in this order", SetPairs},
-    {"clear", "", "no arguments", 0, 0, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, "empties the list",
+    {"list", "[--json]", TEXT_TAKES_NOTHING, 0, 0, false, OPTION_JSON, TEXT_HELP_LIST, ListPairs},
+    {"add", "SOURCE DESTINATION", TEXT_TAKES_ONE_PAIR, 2, 2, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE,
+     TEXT_HELP_ADD, AddPair},
+    {"remove", "SOURCE DESTINATION", TEXT_TAKES_ONE_PAIR, 2, 2, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE,
+     TEXT_HELP_REMOVE, RemovePair},
+    {"set", "SOURCE DESTINATION [SOURCE DESTINATION]...", TEXT_TAKES_PAIRS, 2, -1, true,
+     OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, TEXT_HELP_SET, SetPairs},
+    {"clear", "", TEXT_TAKES_NOTHING, 0, 0, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, TEXT_HELP_CLEAR,
      ClearPairs},
-    {"check", "SOURCE DESTINATION [SOURCE DESTINATION]... | --file FILE  [--json]",
-     "SOURCE DESTINATION pairs, at least one, or --file FILE", 0, -1, true, OPTION_JSON | OPTION_FILE | OPTION_SERVICE,
-     "says what \"set ... --restart\" (or \"import FILE --restart\") would do: the changes, and a restart of a "
-     "service that runs an older list; changes nothing",
-     CheckPairs},
-    {"export", "", "no arguments", 0, 0, false, 0, "the list as a .reg file, on standard output", ExportPairs},
-    {"import", "FILE", "one FILE", 1, 1, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE,
-     "makes the list exactly the pairs of a .reg file of the export's shape (this program's export, or reg export "
-     "of the Networks key), each text a dotted IPv4 address as it stands",
+    {"check", "SOURCE DESTINATION [SOURCE DESTINATION]... | --file FILE  [--json]", TEXT_TAKES_PAIRS_OR_FILE, 0, -1,
+     true, OPTION_JSON | OPTION_FILE | OPTION_SERVICE, TEXT_HELP_CHECK, CheckPairs},
+    {"export", "", TEXT_TAKES_NOTHING, 0, 0, false, 0, TEXT_HELP_EXPORT, ExportPairs},
+    {"import", "FILE", TEXT_TAKES_FILE, 1, 1, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, TEXT_HELP_IMPORT,
      ImportPairs},
-    {"prune", "", "no arguments", 0, 0, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE,
-     "removes the pairs that name an address this computer does not have now, and keeps the others in their "
-     "order; refused (exit 10) when this computer's addresses cannot be read",
+    {"prune", "", TEXT_TAKES_NOTHING, 0, 0, false, OPTION_WHAT_IF | OPTION_RESTART | OPTION_SERVICE, TEXT_HELP_PRUNE,
      PrunePairs},
-    {"status", "[--json]", "no arguments", 0, 0, false, OPTION_JSON | OPTION_SERVICE,
-     "the repeater service's state and process, the number of stored pairs, whether a restart is pending, and "
-     "the stale pairs: those that name an address this computer does not have now",
-     ShowStatus},
-    {"dsc", "get|test|set|whatif|export", "one operation", 1, 1, false, 0,
-     "the DSC resource Corvane.mDNS/Pairs: the operation named, the instance as JSON on standard input, its state "
-     "as JSON on standard output, errors as JSON lines on standard error",
-     RunDscOperation},
-    {"restart", "", "no arguments", 0, 0, false, OPTION_SERVICE,
-     "restarts the repeater service (a stopped one stays stopped)", RestartService},
-    {"--version", "", "no arguments", 0, 0, false, 0, "the version of this program", PrintVersion},
+    {"status", "[--json]", TEXT_TAKES_NOTHING, 0, 0, false, OPTION_JSON | OPTION_SERVICE, TEXT_HELP_STATUS, ShowStatus},
+    {"dsc", "get|test|set|whatif|export", TEXT_TAKES_OPERATION, 1, 1, false, 0, TEXT_HELP_DSC, RunDscOperation},
+    {"restart", "", TEXT_TAKES_NOTHING, 0, 0, false, OPTION_SERVICE, TEXT_HELP_RESTART, RestartService},
+    {"--version", "", TEXT_TAKES_NOTHING, 0, 0, false, 0, TEXT_HELP_VERSION, PrintVersion},
 };
 
 static void PrintHelp(const CommandShape* only)

@@ -253,3 +253,37 @@
 #define TEXT_IMPORT_NOT_UTF8 "text that is not UTF-8"
 #define TEXT_IMPORT_UNCONVERTIBLE "text that cannot be converted"
 #define TEXT_IMPORT_OUTSIDE_CODE_PAGE "a character that this computer's code page cannot hold"
+
+// The help: what each command takes when its words do not fit, and what it does.
+#define TEXT_TAKES_NOTHING "no arguments"
+#define TEXT_TAKES_ONE_PAIR "a SOURCE and a DESTINATION"
+#define TEXT_TAKES_PAIRS "SOURCE DESTINATION pairs, at least one (\"clear\" empties the list)"
+#define TEXT_TAKES_PAIRS_OR_FILE "SOURCE DESTINATION pairs, at least one, or --file FILE"
+#define TEXT_TAKES_FILE "one FILE"
+#define TEXT_TAKES_OPERATION "one operation"
+#define TEXT_HELP_LIST \
+    "the stored pairs, one a line: source, destination, and the adapter of this computer that holds each " \
+    "(tab-separated)"
+#define TEXT_HELP_ADD \
+    "appends a pair, under the configurator's rules; a pair already in the list, either way round, needs no change"
+#define TEXT_HELP_REMOVE "removes the pair, whichever way round it is stored"
+#define TEXT_HELP_SET "makes the list exactly these pairs, in this order"
+#define TEXT_HELP_CLEAR "empties the list"
+#define TEXT_HELP_CHECK \
+    "says what \"set ... --restart\" (or \"import FILE --restart\") would do: the changes, and a restart of a " \
+    "service that runs an older list; changes nothing"
+#define TEXT_HELP_EXPORT "the list as a .reg file, on standard output"
+#define TEXT_HELP_IMPORT \
+    "makes the list exactly the pairs of a .reg file of the export's shape (this program's export, or reg export " \
+    "of the Networks key), each text a dotted IPv4 address as it stands"
+#define TEXT_HELP_PRUNE \
+    "removes the pairs that name an address this computer does not have now, and keeps the others in their " \
+    "order; refused (exit 10) when this computer's addresses cannot be read"
+#define TEXT_HELP_STATUS \
+    "the repeater service's state and process, the number of stored pairs, whether a restart is pending, and " \
+    "the stale pairs: those that name an address this computer does not have now"
+#define TEXT_HELP_DSC \
+    "the DSC resource Corvane.mDNS/Pairs: the operation named, the instance as JSON on standard input, its state " \
+    "as JSON on standard output, errors as JSON lines on standard error"
+#define TEXT_HELP_RESTART "restarts the repeater service (a stopped one stays stopped)"
+#define TEXT_HELP_VERSION "the version of this program"
