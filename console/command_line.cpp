@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "console/errors_said.h"
+#include "console/pairs_texts.h"
 #include "console/command_line.h"
 #include "console/pairs_texts.h"
 #include "audit/printable_text.h"
@@ -31,9 +33,9 @@ const CommandShape* Find(const char* name, const CommandShape* commands, size_t 
 
 bool UnknownCommand(const char* word, const CommandShape* commands, size_t count, std::string* wrong)
 {
-    *wrong = "\"" + ShortenedArgument(word) + "\" is not a command (the commands are";
-    for (size_t i = 0; i < count; ++i) *wrong += std::string(i ? ", " : ": ") + commands[i].name;
-    *wrong += ").";
+    std::string names;
+    for (size_t i = 0; i < count; ++i) names += std::string(i ? ", " : "") + commands[i].name;
+    *wrong = Worded(TEXT_PAIRS_NOT_A_COMMAND, ShortenedArgument(word).c_str(), names.c_str());
     return false;
 }
 
@@ -143,20 +145,20 @@ bool TakeOption(int argc, char** argv, int* i, const CommandShape* shape, Comman
     int needed = OptionOf(option);
     if (needed == 0 || (shape->options & needed) == 0) {
         std::string nearest = NearestOption(option, shape);
-        *wrong = std::string("\"") + shape->name + "\" takes no option " + ShortenedArgument(word) + "." +
-                 (nearest.empty() ? "" : " Did you mean " + nearest + "?");
+        *wrong = Worded(TEXT_PAIRS_NO_SUCH_OPTION, shape->name, ShortenedArgument(word).c_str()) +
+                 (nearest.empty() ? "" : Worded(TEXT_PAIRS_DID_YOU_MEAN, nearest.c_str()));
         return false;
     }
     bool valued = needed == OPTION_FILE || needed == OPTION_SERVICE;
     const char* name = needed == OPTION_FILE ? "--file" : "--service";
     if (valued && *i + 1 >= argc) {
-        *wrong = std::string(name) + " needs a value.";
+        *wrong = Worded(TEXT_PAIRS_OPTION_VALUE_MISSING, name);
         return false;
     }
     // A flag where the value belongs was a value forgotten: taking it as one would name a
     // service "--restart" and drop the restart.
     if (valued && LooksLikeOption(argv[*i + 1]) && OptionOf(OptionSpelling(argv[*i + 1])) != 0) {
-        *wrong = std::string(name) + " needs a value, not \"" + ShortenedArgument(argv[*i + 1]) + "\".";
+        *wrong = Worded(TEXT_PAIRS_OPTION_VALUE_IS_A_FLAG, name, ShortenedArgument(argv[*i + 1]).c_str());
         return false;
     }
     if (needed == OPTION_JSON) line->json = true;
@@ -195,7 +197,7 @@ bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_
                       std::string* wrong)
 {
     if (argc < 2) {
-        *wrong = "No command was given.";
+        *wrong = TEXT_PAIRS_NO_COMMAND;
         return false;
     }
     line->text = "mDNSPairs";
@@ -210,7 +212,7 @@ bool ParseCommandLine(int argc, char** argv, const CommandShape* commands, size_
     }
     int commandAt = CommandWordAt(argc, argv, commands, count);
     if (commandAt >= argc) {
-        *wrong = "No command was given.";
+        *wrong = TEXT_PAIRS_NO_COMMAND;
         return false;
     }
     line->shape = Find(argv[commandAt], commands, count);

@@ -97,13 +97,13 @@ static int Save(const CommandLine& line, PairsPlan& plan, SaveResult* result)
     case SAVE_STORE_CHANGED:
         SayError(TEXT_PAIRS_STORE_CHANGED, NETWORKS_REG_PATH);
         LogRun(line, LIST_EVENT_REFUSED, before, -1, changes,
-               "Another program changed the list first: its change was kept, and this command was not retried (exit 6).");
+               TEXT_PAIRS_EVENT_CHANGED_FIRST);
         exitCode = PAIRS_STORE_CHANGED;
         break;
     case SAVE_UNCHECKED:
         SayError(TEXT_PAIRS_STORE_UNCHECKED, NETWORKS_REG_PATH);
         LogRun(line, LIST_EVENT_REFUSED, before, before, changes,
-               "Whether another program changed the list could not be read: nothing was changed (exit 8).");
+               TEXT_PAIRS_EVENT_UNCHECKED);
         exitCode = PAIRS_STORE_UNCHECKED;
         break;
     default: {

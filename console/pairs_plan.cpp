@@ -3,6 +3,8 @@
 #include <stdio.h>
 
 #include "console/errors_said.h"
+#include "console/pairs_texts.h"
+#include "console/errors_said.h"
 #include "console/json_text.h"
 #include "console/pairs_commands.h"
 #include "console/pairs_plan.h"
@@ -89,13 +91,11 @@ static std::string PendingLine(const PairsPlan& plan)
 {
     if (plan.save) return "";
     if (plan.pending.answer == PENDING_YES)
-        return plan.restart ? "restart the service: it started before the list was last written\n"
-                            : "restart pending: the service started before the list was last written (--restart "
-                              "restarts it)\n";
+        return plan.restart ? TEXT_PAIRS_RESTART_DUE "\n" : TEXT_PAIRS_RESTART_PENDING "\n";
     if (plan.pending.answer == PENDING_UNKNOWN && plan.serviceFound)
-        return (plan.restart ? "restart the service: whether it read the list cannot be told ("
-                             : "restart pending: cannot tell (") +
-               PrintableText(plan.pending.why.c_str()) + ")\n";
+        return Worded(plan.restart ? TEXT_PAIRS_RESTART_UNTOLD : TEXT_PAIRS_PENDING_UNTOLD,
+                      PrintableText(plan.pending.why.c_str()).c_str()) +
+               "\n";
     return "";
 }
 

@@ -287,3 +287,32 @@
     "as JSON on standard output, errors as JSON lines on standard error"
 #define TEXT_HELP_RESTART "restarts the repeater service (a stopped one stays stopped)"
 #define TEXT_HELP_VERSION "the version of this program"
+
+// The command line's usage errors.
+#define TEXT_PAIRS_NOT_A_COMMAND "\"%s\" is not a command (the commands are: %s)."
+#define TEXT_PAIRS_NO_SUCH_OPTION "\"%s\" takes no option %s."
+#define TEXT_PAIRS_DID_YOU_MEAN " Did you mean %s?"
+#define TEXT_PAIRS_OPTION_VALUE_MISSING "%s needs a value."
+#define TEXT_PAIRS_OPTION_VALUE_IS_A_FLAG "%s needs a value, not \"%s\"."
+#define TEXT_PAIRS_NO_COMMAND "No command was given."
+
+// The pending restart, as a plan line or said on standard error (%s: why it cannot be told).
+#define TEXT_PAIRS_RESTART_DUE "restart the service: it started before the list was last written"
+#define TEXT_PAIRS_RESTART_PENDING \
+    "restart pending: the service started before the list was last written (--restart restarts it)"
+#define TEXT_PAIRS_RESTART_UNTOLD "restart the service: whether it read the list cannot be told (%s)"
+#define TEXT_PAIRS_PENDING_UNTOLD "restart pending: cannot tell (%s)"
+#define TEXT_PAIRS_PENDING_CANNOT_BE_TOLD "Whether a restart is pending cannot be told: %s."
+#define TEXT_PAIRS_WHY_START_UNKNOWN "the process of the service %s cannot be asked when it started"
+#define TEXT_PAIRS_WHY_TIMES_UNKNOWN "the times the list was written cannot be read"
+
+// The stale pairs in status (%s: the pair's texts, then the address or addresses missing).
+#define TEXT_PAIRS_STALE_UNTOLD "stale pairs: cannot tell (this computer's addresses cannot be read)"
+#define TEXT_PAIRS_STALE_ONE "stale pair %s %s: %s is not an address of this computer"
+#define TEXT_PAIRS_STALE_BOTH "stale pair %s %s: %s and %s are not addresses of this computer"
+
+// The companion's refused saves in the Application log.
+#define TEXT_PAIRS_EVENT_CHANGED_FIRST \
+    "Another program changed the list first: its change was kept, and this command was not retried (exit 6)."
+#define TEXT_PAIRS_EVENT_UNCHECKED \
+    "Whether another program changed the list could not be read: nothing was changed (exit 8)."

@@ -2,6 +2,8 @@
 #include <stdio.h>
 
 #include "console/errors_said.h"
+#include "console/pairs_texts.h"
+#include "console/errors_said.h"
 #include "console/command_handlers.h"
 #include "console/json_text.h"
 #include "console/pairs_commands.h"
@@ -71,16 +73,17 @@ static std::string JsonNumberOrNull(bool known, unsigned long number)
 // array (null when this computer's addresses cannot be read).
 static std::string StaleText(const PairRows& rows, const OwnAddresses& own)
 {
-    if (!OwnAddressesKnown(own)) return "stale pairs: cannot tell (this computer's addresses cannot be read)\n";
+    if (!OwnAddressesKnown(own)) return TEXT_PAIRS_STALE_UNTOLD "\n";
     std::string text;
     for (const PairRowText& row : rows) {
         const char* missing[2];
         int count = MissingPairAddresses(own, row.source, row.destination, missing);
         if (count == 0) continue;
-        text += "stale pair " + PrintableText(row.source) + " " + PrintableText(row.destination) + ": " +
-                PrintableText(missing[0]) + (count > 1 ? " and " + PrintableText(missing[1]) + " are not addresses"
-                                                       : std::string(" is not an address")) +
-                " of this computer\n";
+        std::string source = PrintableText(row.source), destination = PrintableText(row.destination);
+        std::string first = PrintableText(missing[0]), second = count > 1 ? PrintableText(missing[1]) : "";
+        text += (count > 1 ? Worded(TEXT_PAIRS_STALE_BOTH, source.c_str(), destination.c_str(), first.c_str(), second.c_str())
+                           : Worded(TEXT_PAIRS_STALE_ONE, source.c_str(), destination.c_str(), first.c_str())) +
+                "\n";
     }
     return text;
 }
@@ -132,7 +135,7 @@ int ShowStatus(const CommandLine& line, const OwnAddresses& own)
         if (storeThere) fputs(StaleText(plan.stored, own).c_str(), stdout);
     }
     if (found && storeThere && plan.pending.answer == PENDING_UNKNOWN)
-        fprintf(stderr, "Whether a restart is pending cannot be told: %s.\n", PrintableText(plan.pending.why.c_str()).c_str());
+        fprintf(stderr, TEXT_PAIRS_PENDING_CANNOT_BE_TOLD "\n", PrintableText(plan.pending.why.c_str()).c_str());
     if (!storeThere) SayError(storeWhy, ProblemKeyPath(plan.reading.problem));
     if (!found) SayError(plan.serviceWhy, line.service);
     EndPlan(&plan);

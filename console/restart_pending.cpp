@@ -1,5 +1,7 @@
 // The pending restart. A process named by its id and creation time either still runs or does
 // not; what it read is known when one of our programs saw it read, or saved while it ran.
+#include "console/errors_said.h"
+#include "console/pairs_texts.h"
 #include "console/restart_pending.h"
 #include "service/restart_record.h"
 
@@ -33,9 +35,9 @@ PendingRestart FindPendingRestart(bool serviceFound, const RepeaterService& serv
     if (service.state != SERVICE_RUNNING) return PendingRestart{PENDING_NO, "not running", ""};
     if (!service.startKnown)
         return PendingRestart{PENDING_UNKNOWN, "unreadable",
-                              "the process of the service " + service.name + " cannot be asked when it started"};
+                              Worded(TEXT_PAIRS_WHY_START_UNKNOWN, service.name.c_str())};
     if (!reading.newestKnown)
-        return PendingRestart{PENDING_UNKNOWN, "unreadable", "the times the list was written cannot be read"};
+        return PendingRestart{PENDING_UNKNOWN, "unreadable", TEXT_PAIRS_WHY_TIMES_UNKNOWN};
     PendingRestart pending = {PENDING_NO, "clock", "", true, false, {}};
     pending.recordFound = ReadRestartRecord(reading.path, &pending.record);
     const RestartRecord& record = pending.record;
