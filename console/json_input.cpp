@@ -1,5 +1,6 @@
 // A small strict JSON reader: what DSC sends is one compact object.
 #include "console/json_input.h"
+#include "console/pairs_texts.h"
 
 #include <ctype.h>
 #include <stdio.h>
@@ -17,7 +18,7 @@ struct Reader {
     bool Fail(const char* what)
     {
         char where[64];
-        snprintf(where, sizeof where, " at character %u", (unsigned)at + 1);
+        snprintf(where, sizeof where, TEXT_JSON_AT_CHARACTER, (unsigned)at + 1);
         *wrong = std::string(what) + where;
         return false;
     }
@@ -35,7 +36,7 @@ struct Reader {
     bool Literal(const char* word)
     {
         for (size_t i = 0; word[i]; ++i)
-            if (at + i >= text.size() || text[at + i] != word[i]) return Fail("not a JSON value");
+            if (at + i >= text.size() || text[at + i] != word[i]) return Fail(TEXT_JSON_NOT_A_VALUE);
         for (size_t i = 0; word[i]; ++i) ++at;
         return true;
     }
@@ -61,7 +62,7 @@ struct Reader {
     {
         *code = 0;
         for (int i = 0; i < 4; ++i, ++at) {
-            if (at >= text.size() || !isxdigit((unsigned char)text[at])) return Fail("a \\u escape without four hex digits");
+            if (at >= text.size() || !isxdigit((unsigned char)text[at])) return Fail(TEXT_JSON_SHORT_ESCAPE);
             char c = text[at];
             *code = *code * 16 + (unsigned)(isdigit((unsigned char)c) ? c - '0' : tolower((unsigned char)c) - 'a' + 10);
         }
@@ -71,19 +72,19 @@ struct Reader {
     {
         ++at;  // the opening quote
         for (;;) {
-            if (at >= text.size()) return Fail("a string that does not end");
+            if (at >= text.size()) return Fail(TEXT_JSON_UNENDED_STRING);
             unsigned char c = (unsigned char)text[at];
             if (c == '"') {
                 ++at;
                 return true;
             }
-            if (c < 0x20) return Fail("a control character in a string");
+            if (c < 0x20) return Fail(TEXT_JSON_CONTROL_CHARACTER);
             if (c != '\\') {
                 *out += (char)c;
                 ++at;
                 continue;
             }
-            if (++at >= text.size()) return Fail("a string that does not end");
+            if (++at >= text.size()) return Fail(TEXT_JSON_UNENDED_STRING);
             char escape = text[at++];
             const char* simple = "\"\\/bfnrt";
             const char* meant = "\"\\/\b\f\n\r\t";
@@ -93,17 +94,17 @@ struct Reader {
                 *out += meant[which];
                 continue;
             }
-            if (escape != 'u') return Fail("an unknown escape in a string");
+            if (escape != 'u') return Fail(TEXT_JSON_UNKNOWN_ESCAPE);
             unsigned code;
             if (!Hex4(&code)) return false;
             if (code >= 0xD800 && code < 0xDC00 && text.compare(at, 2, "\\u") == 0) {
                 at += 2;
                 unsigned low;
                 if (!Hex4(&low)) return false;
-                if (low < 0xDC00 || low > 0xDFFF) return Fail("a broken surrogate pair");
+                if (low < 0xDC00 || low > 0xDFFF) return Fail(TEXT_JSON_BROKEN_SURROGATE);
                 code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
             } else if (code >= 0xD800 && code < 0xE000) {
-                return Fail("a broken surrogate pair");
+                return Fail(TEXT_JSON_BROKEN_SURROGATE);
             }
             PutUtf8(code, out);
         }
@@ -117,12 +118,12 @@ struct Reader {
             ++at;
         value->kind = JSON_NUMBER;
         value->text = text.substr(start, at - start);
-        return at > start + (text[start] == '-' ? 1 : 0) || Fail("not a JSON value");
+        return at > start + (text[start] == '-' ? 1 : 0) || Fail(TEXT_JSON_NOT_A_VALUE);
     }
     bool Value(JsonValue* value, int depth)
     {
         SkipSpace();
-        if (depth > kMaxDepth) return Fail("nesting too deep");
+        if (depth > kMaxDepth) return Fail(TEXT_JSON_TOO_DEEP);
         if (at >= text.size()) return Fail("no value");
         char c = text[at];
         if (c == '{') return Object(value, depth);
@@ -141,7 +142,7 @@ struct Reader {
             return Literal("null");
         }
         if (c == '-' || isdigit((unsigned char)c)) return Number(value);
-        return Fail("not a JSON value");
+        return Fail(TEXT_JSON_NOT_A_VALUE);
     }
     bool Array(JsonValue* value, int depth)
     {
@@ -158,7 +159,7 @@ struct Reader {
                 continue;
             }
             if (Closes(']')) return true;
-            return Fail("an array that does not go on with , or end with ]");
+            return Fail(TEXT_JSON_ARRAY_BROKEN);
         }
     }
     bool Object(JsonValue* value, int depth)
@@ -169,12 +170,12 @@ struct Reader {
         if (Closes('}')) return true;
         for (;;) {
             SkipSpace();
-            if (at >= text.size() || text[at] != '"') return Fail("an object member without a quoted name");
+            if (at >= text.size() || text[at] != '"') return Fail(TEXT_JSON_UNQUOTED_NAME);
             std::string name;
             if (!String(&name)) return false;
-            if (JsonMember(*value, name.c_str()) != nullptr) return Fail("a member named twice");
+            if (JsonMember(*value, name.c_str()) != nullptr) return Fail(TEXT_JSON_MEMBER_TWICE);
             SkipSpace();
-            if (at >= text.size() || text[at] != ':') return Fail("a member name without :");
+            if (at >= text.size() || text[at] != ':') return Fail(TEXT_JSON_NAME_WITHOUT_COLON);
             ++at;
             value->members.emplace_back(name, JsonValue());
             if (!Value(&value->members.back().second, depth + 1)) return false;
@@ -184,7 +185,7 @@ struct Reader {
                 continue;
             }
             if (Closes('}')) return true;
-            return Fail("an object that does not go on with , or end with }");
+            return Fail(TEXT_JSON_OBJECT_BROKEN);
         }
     }
 };
@@ -197,7 +198,7 @@ bool ParseJson(const std::string& text, JsonValue* value, std::string* wrong)
     *value = JsonValue();
     if (!reader.Value(value, 0)) return false;
     reader.SkipSpace();
-    return reader.at == text.size() || reader.Fail("more after the JSON document");
+    return reader.at == text.size() || reader.Fail(TEXT_JSON_MORE_AFTER);
 }
 
 const JsonValue* JsonMember(const JsonValue& object, const char* name)

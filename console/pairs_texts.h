@@ -316,3 +316,19 @@
     "Another program changed the list first: its change was kept, and this command was not retried (exit 6)."
 #define TEXT_PAIRS_EVENT_UNCHECKED \
     "Whether another program changed the list could not be read: nothing was changed (exit 8)."
+
+// Where a JSON document goes wrong (then " at character N").
+#define TEXT_JSON_NOT_A_VALUE "not a JSON value"
+#define TEXT_JSON_SHORT_ESCAPE "a \\u escape without four hex digits"
+#define TEXT_JSON_UNENDED_STRING "a string that does not end"
+#define TEXT_JSON_CONTROL_CHARACTER "a control character in a string"
+#define TEXT_JSON_UNKNOWN_ESCAPE "an unknown escape in a string"
+#define TEXT_JSON_BROKEN_SURROGATE "a broken surrogate pair"
+#define TEXT_JSON_TOO_DEEP "nesting too deep"
+#define TEXT_JSON_ARRAY_BROKEN "an array that does not go on with , or end with ]"
+#define TEXT_JSON_UNQUOTED_NAME "an object member without a quoted name"
+#define TEXT_JSON_MEMBER_TWICE "a member named twice"
+#define TEXT_JSON_NAME_WITHOUT_COLON "a member name without :"
+#define TEXT_JSON_OBJECT_BROKEN "an object that does not go on with , or end with }"
+#define TEXT_JSON_MORE_AFTER "more after the JSON document"
+#define TEXT_JSON_AT_CHARACTER " at character %u"
