@@ -43,8 +43,8 @@ std::string PairsExportText(const PairRowText* rows, int rowCount)
     std::string text;
     AppendLine(&text, "REGEDIT4");
     AppendLine(&text, "");
-    AppendLine(&text, EXPORT_FIRST_COMMENT " \"mDNSPairs import FILE\" makes the list");
-    AppendLine(&text, "; exactly these pairs. A registry import deletes nothing: pairs numbered past these stay.");
+    AppendLine(&text, EXPORT_FIRST_COMMENT EXPORT_FIRST_COMMENT_END);
+    AppendLine(&text, EXPORT_SECOND_COMMENT);
     AppendLine(&text, "");
     AppendLine(&text, "[" NETWORKS_REG_PATH "]");
     AppendLine(&text, "");

@@ -15,6 +15,8 @@ std::string PairsExportText(const PairRowText* rows, int rowCount);
 
 // The export's first comment, and its last line, which counts the pairs.
 #define EXPORT_FIRST_COMMENT "; The address pairs of the Corvane mDNS Repeater."
+#define EXPORT_FIRST_COMMENT_END " \"mDNSPairs import FILE\" makes the list"
+#define EXPORT_SECOND_COMMENT "; exactly these pairs. A registry import deletes nothing: pairs numbered past these stay."
 #define EXPORT_COUNT_PREFIX "; The end of the export. Pairs: "
 #define EXPORT_COUNT_SUFFIX "."
 
