@@ -555,6 +555,93 @@ void RemoveTree(const std::string& path)
     if (!RemoveKeyTreeNoting(HKEY_LOCAL_MACHINE, tree, NULL)) Fail("cannot remove", path.c_str());
 }
 
+// A command about the sheet and its page; false when `command` is none of them. `i` moves
+// past the arguments it takes.
+bool RunSheetCommand(const std::string& command, int argc, char** argv, int* at)
+{
+    int& i = *at;
+    const char* next = i + 1 < argc ? argv[i + 1] : "";
+    if (command == "wait-sheet") WaitForSheet();
+    else if (command == "apply?")
+        printf("apply %s\n", IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)) ? "enabled" : "disabled");
+    else if (command == "rows") PrintRows();
+    else if (command == "row-place") PrintRowPlace(atoi(argv[++i]));
+    else if (command == "columns") {
+        HWND list = GetDlgItem(Page(), IDC_PAIR_LIST);
+        printf("column widths %d %d\n", (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0),
+               (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0));
+    } else if (command == "line") {
+        char text[1024] = "";
+        GetDlgItemTextA(Page(), IDC_ADDRESS_LINE, text, sizeof text);
+        for (char* c = text; *c; ++c)
+            if (*c == '\r' || *c == '\n') *c = '|';
+        printf("line: %s\n", text);
+    }
+    else if (command == "choosers") {
+        PrintChooser("source", IDC_SOURCE_CHOOSER);
+        PrintChooser("destination", IDC_DESTINATION_CHOOSER);
+    } else if (command == "source") Choose(IDC_SOURCE_CHOOSER, argv[++i]);
+    else if (command == "destination") Choose(IDC_DESTINATION_CHOOSER, argv[++i]);
+    else if (command == "add") ClickButton(Page(), IDC_ADD_BUTTON, "add");
+    else if (command == "remove") ClickButton(Page(), IDC_REMOVE_BUTTON, "remove");
+    else if (command == "select") SelectRow(atoi(argv[++i]));
+    else if (command == "press") PressSheetButton(argv[++i]);
+    else if (command == "close") {
+        PostMessageA(g_sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+        printf("closed the sheet\n");
+    } else if (command == "box") ReadMessageBox(argv[++i], true);
+    else if (command == "read-box") ReadMessageBox(argv[++i], false);
+    else if (command == "answer") {  // CAPTION yes|no
+        AnswerQuestion(argv[i + 1], argv[i + 2]);
+        i += 2;
+    } else if (command == "answers?") AskSheet();
+    else if (command == "seed-many") SeedMany(atoi(argv[++i]));
+    else if (command == "write-during-save") WriteDuringSave(argv[++i]);
+    else if (command == "read-during-save") ReadDuringSave(atoi(argv[++i]));
+    else if (command == "hold-lock") HoldSaveLock(argv[++i]);
+    else if (command == "apply-answering") AnswersDuringApply();
+    else if (command == "no-box") {
+        if (WaitForMessageBox(next, 500) != NULL) Fail("unexpected message box", next);
+        ++i;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A command about the registry; false when `command` is none of them.
+bool RunStoreCommand(const std::string& command, char** argv, int* at)
+{
+    int& i = *at;
+    if (command == "store") PrintStore();
+    else if (command == "reset-store") ResetStore(true);
+    else if (command == "reset-store-without-networks") ResetStore(false);
+    else if (command == "seed") {
+        SeedPair(argv[i + 1], argv[i + 2], argv[i + 3]);
+        i += 3;
+    } else if (command == "value") {  // PATH NAME TYPE HEX, PATH below the Corvane key
+        SetRawValue(argv[i + 1], argv[i + 2], (DWORD)atoi(argv[i + 3]), argv[i + 4]);
+        i += 4;
+    } else if (command == "key") RegCloseKey(CreatePath(argv[++i]));
+    else if (command == "link") {  // PATH TARGET
+        CreateLinkKey(argv[i + 1], argv[i + 2]);
+        i += 2;
+    } else if (command == "remove-tree") RemoveTree(argv[++i]);
+    else if (command == "wide-key") {  // PATH CODE-POINT: a subkey of PATH named by one UTF-16 unit
+        WCHAR name[2] = {(WCHAR)strtoul(argv[i + 2], NULL, 16), 0};
+        HKEY parent = CreatePath(argv[i + 1]), key;
+        if (RegCreateKeyExW(parent, name, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
+            Fail("cannot create a key named", argv[i + 2]);
+        RegCloseKey(key);
+        RegCloseKey(parent);
+        i += 2;
+    } else if (command == "deny-writes") SetKeyRights(argv[++i], KEY_READ);
+    else if (command == "allow-writes") SetKeyRights(argv[++i], KEY_ALL_ACCESS);
+    else if (command == "deny-delete") DenyDelete(argv[++i]);
+    else return false;
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -563,75 +650,8 @@ int main(int argc, char** argv)
     if (!RunningOnWine()) Fail("the driver rewrites the product's registry key: it runs only under Wine");
     for (int i = 1; i < argc; ++i) {
         std::string command = argv[i];
-        const char* next = i + 1 < argc ? argv[i + 1] : "";
-        if (command == "wait-sheet") WaitForSheet();
-        else if (command == "apply?")
-            printf("apply %s\n", IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)) ? "enabled" : "disabled");
-        else if (command == "rows") PrintRows();
-        else if (command == "row-place") PrintRowPlace(atoi(argv[++i]));
-        else if (command == "columns") {
-            HWND list = GetDlgItem(Page(), IDC_PAIR_LIST);
-            printf("column widths %d %d\n", (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0),
-                   (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0));
-        } else if (command == "line") {
-            char text[1024] = "";
-            GetDlgItemTextA(Page(), IDC_ADDRESS_LINE, text, sizeof text);
-            for (char* c = text; *c; ++c)
-                if (*c == '\r' || *c == '\n') *c = '|';
-            printf("line: %s\n", text);
-        }
-        else if (command == "choosers") {
-            PrintChooser("source", IDC_SOURCE_CHOOSER);
-            PrintChooser("destination", IDC_DESTINATION_CHOOSER);
-        } else if (command == "source") Choose(IDC_SOURCE_CHOOSER, argv[++i]);
-        else if (command == "destination") Choose(IDC_DESTINATION_CHOOSER, argv[++i]);
-        else if (command == "add") ClickButton(Page(), IDC_ADD_BUTTON, "add");
-        else if (command == "remove") ClickButton(Page(), IDC_REMOVE_BUTTON, "remove");
-        else if (command == "select") SelectRow(atoi(argv[++i]));
-        else if (command == "press") PressSheetButton(argv[++i]);
-        else if (command == "close") {
-            PostMessageA(g_sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
-            printf("closed the sheet\n");
-        } else if (command == "box") ReadMessageBox(argv[++i], true);
-        else if (command == "read-box") ReadMessageBox(argv[++i], false);
-        else if (command == "answer") {  // CAPTION yes|no
-            AnswerQuestion(argv[i + 1], argv[i + 2]);
-            i += 2;
-        } else if (command == "answers?") AskSheet();
-        else if (command == "seed-many") SeedMany(atoi(argv[++i]));
-        else if (command == "write-during-save") WriteDuringSave(argv[++i]);
-        else if (command == "read-during-save") ReadDuringSave(atoi(argv[++i]));
-        else if (command == "hold-lock") HoldSaveLock(argv[++i]);
-        else if (command == "apply-answering") AnswersDuringApply();
-        else if (command == "no-box") {
-            if (WaitForMessageBox(next, 500) != NULL) Fail("unexpected message box", next);
-            ++i;
-        } else if (command == "store") PrintStore();
-        else if (command == "reset-store") ResetStore(true);
-        else if (command == "reset-store-without-networks") ResetStore(false);
-        else if (command == "seed") {
-            SeedPair(argv[i + 1], argv[i + 2], argv[i + 3]);
-            i += 3;
-        } else if (command == "value") {  // PATH NAME TYPE HEX, PATH below the Corvane key
-            SetRawValue(argv[i + 1], argv[i + 2], (DWORD)atoi(argv[i + 3]), argv[i + 4]);
-            i += 4;
-        } else if (command == "key") RegCloseKey(CreatePath(argv[++i]));
-        else if (command == "link") {  // PATH TARGET
-            CreateLinkKey(argv[i + 1], argv[i + 2]);
-            i += 2;
-        } else if (command == "remove-tree") RemoveTree(argv[++i]);
-        else if (command == "wide-key") {  // PATH CODE-POINT: a subkey of PATH named by one UTF-16 unit
-            WCHAR name[2] = {(WCHAR)strtoul(argv[i + 2], NULL, 16), 0};
-            HKEY parent = CreatePath(argv[i + 1]), key;
-            if (RegCreateKeyExW(parent, name, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
-                Fail("cannot create a key named", argv[i + 2]);
-            RegCloseKey(key);
-            RegCloseKey(parent);
-            i += 2;
-        } else if (command == "deny-writes") SetKeyRights(argv[++i], KEY_READ);
-        else if (command == "allow-writes") SetKeyRights(argv[++i], KEY_ALL_ACCESS);
-        else if (command == "deny-delete") DenyDelete(argv[++i]);
-        else Fail("unknown command", command.c_str());
+        if (!RunSheetCommand(command, argc, argv, &i) && !RunStoreCommand(command, argv, &i))
+            Fail("unknown command", command.c_str());
     }
     return 0;
 }

@@ -63,8 +63,9 @@ void PlantLink(HKEY parent, const std::string& name, const char* target)
     RegCloseKey(link);
 }
 
-// Builds the store and returns the call that is to fail during the save ("" for none).
-void BuildStore(Input* input, std::string* failingCall, int* failingIndex, LONG* failingStatus)
+// The keys around the store: sometimes a link above Networks to a copy of the product key
+// elsewhere, and always a key outside the store that nothing may change.
+void BuildAroundTheStore(Input* input)
 {
     HKEY outside, key;
     // A level above Networks, sometimes a link to a copy of the product key elsewhere: the
@@ -88,25 +89,21 @@ void BuildStore(Input* input, std::string* failingCall, int* failingIndex, LONG*
     RegCreateKeyA(HKEY_LOCAL_MACHINE, OUTSIDE_PATH, &outside);
     RegSetValueExA(outside, "IPsource", 0, REG_SZ, (const BYTE*)"9.9.9.9", 7);
     RegCloseKey(outside);
+}
 
-    // The Networks key itself, sometimes a link.
-    std::vector<HKEY> keys;
-    if (input->Next() % 8 == 0) {
-        HKEY product;
-        RegCreateKeyA(HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH, &product);
-        PlantLink(product, "Networks", kLinkTargets[input->Next() % 2]);
-        RegCloseKey(product);
-    }
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, &key) == ERROR_SUCCESS) keys.push_back(key);
-
-    while (!input->Done() && !keys.empty()) {
+// Keys, values, links and the one failing call, as the input asks, below the keys open.
+void GrowTheStore(Input* input, std::vector<HKEY>* keys, std::string* failingCall, int* failingIndex,
+                  LONG* failingStatus)
+{
+    HKEY key;
+    while (!input->Done() && !keys->empty()) {
         uint8_t operation = input->Next();
-        HKEY parent = keys[input->Next() % keys.size()];
+        HKEY parent = (*keys)[input->Next() % keys->size()];
         switch (operation % 5) {
         case 0:
         case 1:
-            if (RegCreateKeyA(parent, NameFrom(input).c_str(), &key) == ERROR_SUCCESS && keys.size() < 64)
-                keys.push_back(key);
+            if (RegCreateKeyA(parent, NameFrom(input).c_str(), &key) == ERROR_SUCCESS && keys->size() < 64)
+                keys->push_back(key);
             break;
         case 2: {
             const char* name = kValueNames[input->Next() % 6];
@@ -126,6 +123,23 @@ void BuildStore(Input* input, std::string* failingCall, int* failingIndex, LONG*
             break;
         }
     }
+}
+
+// Builds the store and returns the call that is to fail during the save ("" for none).
+void BuildStore(Input* input, std::string* failingCall, int* failingIndex, LONG* failingStatus)
+{
+    BuildAroundTheStore(input);
+    HKEY key;
+    // The Networks key itself, sometimes a link.
+    std::vector<HKEY> keys;
+    if (input->Next() % 8 == 0) {
+        HKEY product;
+        RegCreateKeyA(HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH, &product);
+        PlantLink(product, "Networks", kLinkTargets[input->Next() % 2]);
+        RegCloseKey(product);
+    }
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, NETWORKS_KEY_PATH, &key) == ERROR_SUCCESS) keys.push_back(key);
+    GrowTheStore(input, &keys, failingCall, failingIndex, failingStatus);
     for (HKEY open : keys) RegCloseKey(open);
 }
 
