@@ -191,6 +191,23 @@ bool PutInOrder(ImportState* state, std::vector<int>* rowLines)
     return true;
 }
 
+// Whether the file, read to its end, is a whole export: `ours` whether it began as ours,
+// `counted` whether it ended with a count line, and `count` what that said.
+bool EndsWhole(ImportState* state, bool ours, bool counted, long count, bool blankAfterValue)
+{
+    if (state->lineNumber == 0) return Fail(state, TEXT_IMPORT_EMPTY_FILE);
+    if (!RowComplete(state)) return false;
+    if (!state->networksSeen) return Fail(state, TEXT_IMPORT_NO_NETWORKS_SECTION);
+    // An export of ours ends by counting its pairs: a file cut short is not a shorter list.
+    if (ours && !counted) return Fail(state, TEXT_IMPORT_COUNT_LINE_MISSING);
+    if (counted && count != (long)state->rows->size()) return Fail(state, TEXT_IMPORT_COUNT_DIFFERS);
+    // Without a count, only a file that ends as reg export ends one, and never an empty
+    // list: a file cut after its Networks line cannot be told from an empty export.
+    if (!counted && !blankAfterValue) return Fail(state, TEXT_IMPORT_CUT_SHORT);
+    if (!counted && state->rows->empty()) return Fail(state, TEXT_IMPORT_NO_PAIRS);
+    return true;
+}
+
 }  // namespace
 
 bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, std::string* why,
@@ -210,7 +227,7 @@ bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, s
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         ++state.lineNumber;
-        if (line.find('\0') != std::string::npos) return Fail(&state, "a NUL character");
+        if (line.find('\0') != std::string::npos) return Fail(&state, TEXT_IMPORT_NUL);
         if (state.lineNumber == 1) {
             if (line != "REGEDIT4" && line != "Windows Registry Editor Version 5.00")
                 return Fail(&state, TEXT_IMPORT_NOT_A_REG_FILE);
@@ -233,19 +250,32 @@ bool ParsePairsExport(const std::string& text, std::vector<PairRowText>* rows, s
         else read = Fail(&state, TEXT_IMPORT_UNWRITTEN_LINE);
         if (!read) return false;
     }
-    if (state.lineNumber == 0) return Fail(&state, TEXT_IMPORT_EMPTY_FILE);
-    if (!RowComplete(&state)) return false;
-    if (!state.networksSeen) return Fail(&state, TEXT_IMPORT_NO_NETWORKS_SECTION);
-    // An export of ours ends by counting its pairs: a file cut short is not a shorter list.
-    if (ours && !counted) return Fail(&state, TEXT_IMPORT_COUNT_LINE_MISSING);
-    if (counted && count != (long)rows->size()) return Fail(&state, TEXT_IMPORT_COUNT_DIFFERS);
-    // Without a count, only a file that ends as reg export ends one, and never an empty
-    // list: a file cut after its Networks line cannot be told from an empty export.
-    if (!counted && !blankAfterValue)
-        return Fail(&state, TEXT_IMPORT_CUT_SHORT);
-    if (!counted && rows->empty())
-        return Fail(&state, TEXT_IMPORT_NO_PAIRS);
-    return PutInOrder(&state, rowLines);
+    return EndsWhole(&state, ours, counted, count, blankAfterValue) && PutInOrder(&state, rowLines);
+}
+
+// The UTF-16 of a file in UTF-16LE after its mark, or in UTF-8 (with or without its mark).
+static bool WideFromBytes(const std::string& bytes, bool utf16, std::vector<WCHAR>* wide, std::string* why)
+{
+    if (utf16) {
+        if (bytes.size() % 2 != 0) {
+            *why = TEXT_IMPORT_ODD_UTF16;
+            return false;
+        }
+        wide->resize((bytes.size() - 2) / 2);
+        if (!wide->empty()) memcpy(wide->data(), bytes.data() + 2, wide->size() * sizeof(WCHAR));
+        return true;
+    }
+    size_t skip = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    int units = bytes.size() == skip ? 0
+              : MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + skip, (int)(bytes.size() - skip), NULL, 0);
+    if (units <= 0 && bytes.size() > skip) {
+        *why = TEXT_IMPORT_NOT_UTF8;
+        return false;
+    }
+    wide->resize(units);
+    if (units > 0)
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + skip, (int)(bytes.size() - skip), wide->data(), units);
+    return true;
 }
 
 bool DecodeRegFile(const std::string& bytes, std::string* text, std::string* why)
@@ -263,25 +293,7 @@ bool DecodeRegFile(const std::string& bytes, std::string* text, std::string* why
             return true;
         }
     }
-    if (utf16) {
-        if (bytes.size() % 2 != 0) {
-            *why = TEXT_IMPORT_ODD_UTF16;
-            return false;
-        }
-        wide.resize((bytes.size() - 2) / 2);
-        if (!wide.empty()) memcpy(wide.data(), bytes.data() + 2, wide.size() * sizeof(WCHAR));
-    } else {
-        size_t skip = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-        int units = bytes.size() == skip ? 0
-                  : MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + skip, (int)(bytes.size() - skip), NULL, 0);
-        if (units <= 0 && bytes.size() > skip) {
-            *why = TEXT_IMPORT_NOT_UTF8;
-            return false;
-        }
-        wide.resize(units);
-        if (units > 0)
-            MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + skip, (int)(bytes.size() - skip), wide.data(), units);
-    }
+    if (!WideFromBytes(bytes, utf16, &wide, why)) return false;
     text->assign(wide.size(), '\0');
     BOOL lost = FALSE;
     if (!wide.empty() &&

@@ -243,6 +243,7 @@
 #define TEXT_IMPORT_NOT_A_REG_FILE "neither a REGEDIT4 file nor a Windows Registry Editor Version 5.00 file"
 #define TEXT_IMPORT_LINE_AFTER_COUNT "a line after the export's last"
 #define TEXT_IMPORT_UNWRITTEN_LINE "a line that the export does not write"
+#define TEXT_IMPORT_NUL "a NUL character"
 #define TEXT_IMPORT_EMPTY_FILE "an empty file"
 #define TEXT_IMPORT_NO_NETWORKS_SECTION "no section for the Networks key"
 #define TEXT_IMPORT_COUNT_LINE_MISSING "the export's last line, which counts its pairs, is missing: cut short?"
