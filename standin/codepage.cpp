@@ -57,7 +57,11 @@ int DecodeUtf8(const unsigned char* text, int length, WCHAR* wide, int size)
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD, const char* text, int length, WCHAR* wide, int size)
 {
-    if (text == nullptr || (codePage != CP_ACP && codePage != CP_UTF8)) return 0;
+    // As Windows: a size with no buffer is no size.
+    if (text == nullptr || (codePage != CP_ACP && codePage != CP_UTF8) || (wide == nullptr && size != 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     if (length < 0) {
         length = 0;
         while (text[length] != 0) ++length;
@@ -77,7 +81,10 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD, const char* text, int lengt
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD, const WCHAR* wide, int wideLength, char* text, int size,
                                const char* defaultChar, BOOL* usedDefault)
 {
-    if (wide == nullptr || codePage != CP_ACP) return 0;
+    if (wide == nullptr || codePage != CP_ACP || (text == nullptr && size != 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     int length = 0;
     if (wideLength < 0) {
         while (wide[length] != 0) ++length;

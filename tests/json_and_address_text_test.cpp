@@ -2,6 +2,7 @@
 // and any stored text as a plain-ASCII JSON string.
 #include <gtest/gtest.h>
 
+#include "audit/printable_text.h"
 #include "console/address_arguments.h"
 #include "console/json_input.h"
 #include "console/json_text.h"
@@ -87,6 +88,18 @@ TEST(JsonInputTest, OneStrictDocumentOrWhereItGoesWrong)
     // Each length of UTF-8, at its edges.
     ASSERT_TRUE(ParseJson("\"\\u007f\\u0080\\u00e0\\u20ac\\uffff\"", &value, &wrong));
     EXPECT_EQ("\x7f\xc2\x80\xc3\xa0\xe2\x82\xac\xef\xbf\xbf", value.text);
+}
+
+// A stored text or an argument shown to a person: control characters and backslashes escaped,
+// an argument cut after sixty characters and said to be.
+TEST(PrintableTextTest, EscapesAndShortens)
+{
+    EXPECT_EQ("a\\x1b[2J\\\\b\\x7f", PrintableText("a\x1b[2J\\b\x7f"));
+    EXPECT_EQ("caf\xe9", PrintableText("caf\xe9")) << "a letter of the code page is a letter";
+    const std::string sixty(60, 'x');
+    EXPECT_EQ(sixty, ShortenedArgument(sixty.c_str()));
+    EXPECT_EQ(sixty + "...", ShortenedArgument((sixty + "y").c_str()));
+    EXPECT_EQ("\\x01" + std::string(59, 'x') + "...", ShortenedArgument(("\x01" + sixty).c_str()));
 }
 
 }  // namespace

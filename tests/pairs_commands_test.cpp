@@ -1151,6 +1151,9 @@ void ExpectThePlanNamesWhatBlocksIt(const std::string& storeName, const std::str
                                                             "HKEY_LOCAL_MACHINE\\" PRODUCT_KEY_PATH "\\"
                                                             REPLACED_KEY_NAME " holds the list"))
             << dry.standardError;
+        EXPECT_NE(std::string::npos, dry.standardError.find("; HKEY_LOCAL_MACHINE\\" PRODUCT_KEY_PATH "\\" BUILDING_KEY_NAME
+                                                            " holds the list that save was putting in place"))
+            << dry.standardError;
     }
 }
 
@@ -1331,6 +1334,10 @@ TEST_F(PairsCommandsTest, AServiceRestartedUnderAFastClockStillNeedsARestart)
         {{"restart"}, PAIRS_CHANGED, "The service MdnsTest was restarted.\n", [] { StandinSetClockSkew(3600000); }},
         {With("set", kOnePair), PAIRS_CHANGED, "*", [] { StandinSetClockSkew(0); }},
         {With("check", kOnePair), PAIRS_CHANGED, kPending},
+        // A save while a restart is pending says what it changed, and the notice: no line of
+        // its own for the restart.
+        {With("set", kOtherPair), PAIRS_CHANGED, "add 10.0.0.5 10.0.0.6\nremove 192.168.1.10 10.0.0.5\n" + kRestart},
+        {With("set", kOnePair), PAIRS_CHANGED, "*"},
         {{"check", "--json", kOnePair[0], kOnePair[1]}, PAIRS_CHANGED,
          "{\"converged\":false,\"add\":[],\"remove\":[],\"reorder\":false,\"store\":[],\"restartPending\":true,"
          "\"restartPendingHow\":\"record\"}\n"},
@@ -1679,6 +1686,12 @@ TEST_F(PairsCommandsTest, TheDscResourceRefusesWhatItCannotDo)
         EXPECT_EQ((Rows{{"10.0.0.5", "10.0.0.6"}}), StoredRows());
         EXPECT_EQ(0, StandinOpenHandleCount()) << "a registry handle left open";
     }
+    // A store no save may change: set is refused with 5 and says why, as the companion does.
+    StandinDenyAccess(NETWORKS, KEY_SET_VALUE);
+    Outcome unsavable = RunDsc("set", "{\"pairs\":[{\"source\":\"10.0.0.6\",\"destination\":\"10.0.0.5\"}]}");
+    EXPECT_EQ(PAIRS_STORE_UNUSABLE, unsavable.exitCode);
+    EXPECT_EQ("", unsavable.standardOutput);
+    EXPECT_NE(std::string::npos, unsavable.standardError.find("may not replace \\\"Networks\\\"")) << unsavable.standardError;
 }
 
 }  // namespace
