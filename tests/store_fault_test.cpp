@@ -158,6 +158,27 @@ TEST_F(StoreFaultTest, ANewListThatCannotBeBuiltLeavesTheOldOneAsItWas)
     }
 }
 
+// Both names the save builds in taken, and not to be removed, after the reading: the save
+// fails, and the old list is as it was.
+TEST_F(StoreFaultTest, BothBuildingNamesTakenAfterTheReadingFailTheSave)
+{
+    const PairRowText rows[] = {{"1.1.1.1", "2.2.2.2"}};
+    StorePair("0", "9.9.9.9", "8.8.8.8");
+    SaveSession session;
+    BeginSession(&session, true);
+    for (const char* name : {BUILDING_KEY_NAME, BUILDING_KEY_NAME_2}) {
+        std::string path = std::string(PRODUCT_KEY_PATH "\\") + name;
+        CreateKey(path + "\\x");
+        StandinDenyAccess(path.c_str(), DELETE);
+    }
+    BeginStdoutCapture();
+    EXPECT_EQ(SAVE_FAILED, SaveInSession(&session, rows, 1));
+    EndStdoutCapture();
+    EndSession(&session);
+    EXPECT_EQ((std::vector<std::string>{"9.9.9.9"}), std::vector<std::string>{GetValue(NETWORKS "\\0", "IPsource").c_str()});
+    EXPECT_EQ(0, StandinOpenHandleCount());
+}
+
 // What keeps an old list from being removed, and what the save then does and says.
 struct Hindrance {
     const char* name;

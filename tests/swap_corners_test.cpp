@@ -238,6 +238,8 @@ TEST_F(SwapCornersTest, AStoreBetweenTheTwoRenamesIsReadFromTheOldListAndRecover
     SaveResult result = SaveOverReading(rows, 1, 0);
     EXPECT_EQ(SAVE_DONE, result.outcome);
     EXPECT_STREQ(REPLACED_KEY_NAME, result.recoveredFrom);
+    // The list the service last read is held for its readers until the grace ends.
+    EXPECT_EQ(2u, SubkeyNames(kReplaced).size());
     char left[ASIDE_NAME_SIZE], changed[ASIDE_NAME_SIZE];
     EXPECT_TRUE(RetireOldList(&result.held, 0, left, changed, NULL));
     FreeSaveResult(&result);
