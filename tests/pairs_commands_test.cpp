@@ -642,6 +642,34 @@ TEST_F(PairsCommandsTest, AnOldListLeftAsideIsSaid)
     EXPECT_EQ(said, outcome.standardError);
 }
 
+// An old list another program's save held for its readers, written to since: once its grace
+// has ended, the companion's save keeps it, and says so on standard error and in the log.
+TEST_F(PairsCommandsTest, AHeldListWrittenToIsKeptAndSaid)
+{
+    StorePair("0", "10.0.0.5", "10.0.0.6");
+    const PairRowText rows[] = {{"10.0.0.6", "10.0.0.5"}};
+    StoreReading reading;
+    ASSERT_TRUE(ReadStore(READ_TO_CHANGE, &reading));
+    SaveRequest request = {&reading.stamps, &reading.path, NULL, NULL, NULL, 60000, &reading.security};
+    SaveResult held = SavePairListOver(rows, 1, &request);
+    FreeStoreReading(&reading);
+    ASSERT_EQ(SAVE_DONE, held.outcome);
+    char left[ASIDE_NAME_SIZE], changed[ASIDE_NAME_SIZE];
+    RetireOldList(&held.held, 0, left, changed, NULL);  // that program ends within the grace
+    FreeSaveResult(&held);
+    SetValue(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", "IPsource", REG_SZ, "10.0.0.9");
+    StandinSetClockSkew(1200000000LL);  // two minutes on: the grace has ended
+    size_t firstEvent = StandinEventReports().size();
+    Outcome outcome = RunCommand({"set", "192.168.1.10", "10.0.0.5"});
+    EXPECT_EQ(PAIRS_CHANGED, outcome.exitCode);
+    EXPECT_NE(std::string::npos, outcome.standardError.find("Another program wrote to the old list of address pairs"))
+        << outcome.standardError;
+    std::vector<DWORD> events;
+    for (size_t i = firstEvent; i < StandinEventReports().size(); ++i) events.push_back(StandinEventReports()[i].id);
+    EXPECT_NE(events.end(), std::find(events.begin(), events.end(), (DWORD)LIST_EVENT_REFUSED));
+    EXPECT_EQ("10.0.0.9", GetValue(PRODUCT_KEY_PATH "\\" REPLACED_KEY_NAME "\\0", "IPsource").substr(0, 8));
+}
+
 // A save that cannot finish says where it stopped: the key, and the registry's error.
 TEST_F(PairsCommandsTest, ASaveThatCannotFinishNamesWhereItStopped)
 {
