@@ -275,6 +275,8 @@ TEST_F(PairsCommandsTest, SetIsSafeToRunAgainAndRewritesWhatIsNotTheSavesShape)
          [] { SetValue(NETWORKS "\\0", "Enabled", REG_SZ, "0"); }},
         {setOne, PAIRS_CHANGED, "rewrite: Networks has values of its own\n" + kRestart, "", one,
          [] { SetValue(NETWORKS, "Stray", REG_SZ, ""); }},
+        {setOne, PAIRS_CHANGED, "rewrite: Networks\\\\0 has an extra value \"Comment\"\n" + kRestart, "", one,
+         [] { SetValue(NETWORKS "\\0", "Comment", REG_SZ, "x"); }},
         {setOne, PAIRS_UNCHANGED, already, "", one},
         // An address that only an adapter holds is this computer's too.
         {{"set", "10.1.0.1", "10.0.0.6"}, PAIRS_CHANGED, "add 10.1.0.1 10.0.0.6\nremove 192.168.1.10 10.0.0.5\n" + kRestart,
