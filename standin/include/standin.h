@@ -2,16 +2,18 @@
 // making a chosen call fail, scripting the host name and addresses, reading what the
 // message boxes were asked to show.
 //
-// Where the stand-in still allows what Windows refuses (tests/platform_conformance_test.cpp
-// holds the rules it keeps as rows, run here and under Wine):
-// - a create makes any number of new levels in one call, and keys nest without limit
-//   (Windows: 32 new levels a call, 512 in all; Wine 8 allows both too);
-// - a DACL is opaque text: StandinDenyAccess denies rights, RegSetKeySecurity's text is kept
-//   but enforces nothing, and a create named from above a key that denies it succeeds;
-// - key names are what the code page holds: the W calls go through the A calls;
-// - a refused non-volatile child of a volatile key still fires a notification;
-// - Sleep only counts (GetTickCount tells the count), and a stop takes effect at once;
+// Where the stand-in still differs from Windows (tests/platform_conformance_test.cpp holds the
+// rules it keeps as rows, run here and under Wine, each difference of Wine's marked there):
+// - a DACL is its own: StandinDenyAccess denies rights (to opens, to a create below the key,
+//   to a delete of it); what RegSetKeySecurity is given is kept as text and enforces nothing;
+// - key names are what the code page holds: the W calls go through the A calls, so a name
+//   outside it never exists (marked at RegOpenKeyExW);
+// - Sleep only counts (GetTickCount tells the count), and a stop takes effect at once, with
+//   no STOP_PENDING;
 // - faults for the W calls are counted and injected under the A names.
+// It keeps, as Windows does: 32 new levels a call and 512 in all; a refused child of a
+// volatile key changes nothing and notifies nobody; service handles do what their access
+// allows; a closed or made-up handle is refused; a registry key is not waited for.
 #pragma once
 
 #include <functional>
