@@ -1692,6 +1692,14 @@ TEST_F(PairsCommandsTest, TheDscResourceRefusesWhatItCannotDo)
         EXPECT_EQ(0u, missing.standardError.find("{\"level\":\"error\",\"message\":")) << missing.standardError;
         EXPECT_EQ(0, StandinOpenHandleCount()) << operation;
     }
+    // A pair that cannot be read: refused alike, and nothing of the reading is kept.
+    StorePair("0", "10.0.0.5", "10.0.0.6");
+    StandinDenyAccess(NETWORKS "\\0", KEY_QUERY_VALUE);
+    Outcome unreadable = RunDsc("get", "{}");
+    EXPECT_EQ(PAIRS_STORE_UNUSABLE, unreadable.exitCode) << unreadable.standardError;
+    EXPECT_EQ(0, StandinOpenHandleCount());
+    StandinReset();
+    CreateKey(NETWORKS);
     StorePair("0", "10.0.0.5", "10.0.0.6");
     // Refused instances: a named exit code, one JSON error line, nothing written or printed.
     const struct {
