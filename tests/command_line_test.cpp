@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/command_line.h"
+#include "console/pairs_texts.h"
 
 namespace {
 
@@ -97,6 +98,11 @@ TEST(CommandLineTest, SaysWhatIsWrongAndWhatWasMeant)
         {{"--what-if"}, "No command was given."},
         {{"--what-if", "lst"}, "\"lst\" is not a command (the commands are: set, check, list, --version)."},
         {{"set", "10.0.0.5"}, "\"set\" takes SOURCE DESTINATION pairs."},
+        // The first letter wrong is as near as any other.
+        {{"list", "--xson"}, "\"list\" takes no option --xson. Did you mean --json?"},
+        {{"set", "10.0.0.5", "10.0.0.6", "--estart"}, "\"set\" takes no option --estart. Did you mean --restart?"},
+        // Quotes a shell did not take away are named.
+        {{"set", "10.0.0.5 10.0.0.6'"}, "\"set\" takes SOURCE DESTINATION pairs. " TEXT_PAIRS_QUOTING},
     };
     for (const auto& c : refused) {
         Parsed parsed = Parse(c.arguments);

@@ -70,6 +70,8 @@ TEST(JsonInputTest, OneStrictDocumentOrWhereItGoesWrong)
          "{\"a\":1}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}}",
          "nesting too deep at character 166"},
         {"\"\\ud83d\\udfff\"", ""},
+        {"\"\\ud800\"", "a broken surrogate pair at character 8"},
+        {"\"\\ud83d\\u12g4\"", "a \\u escape without four hex digits at character 12"},
     };
     for (const auto& test : cases) {
         JsonValue value;
@@ -88,6 +90,8 @@ TEST(JsonInputTest, OneStrictDocumentOrWhereItGoesWrong)
     // Each length of UTF-8, at its edges.
     ASSERT_TRUE(ParseJson("\"\\u007f\\u0080\\u00e0\\u20ac\\uffff\"", &value, &wrong));
     EXPECT_EQ("\x7f\xc2\x80\xc3\xa0\xe2\x82\xac\xef\xbf\xbf", value.text);
+    ASSERT_TRUE(ParseJson("\"\\ud800\\udc00\\udbff\\udfff\"", &value, &wrong));
+    EXPECT_EQ("\xf0\x90\x80\x80\xf4\x8f\xbf\xbf", value.text);
 }
 
 // A stored text or an argument shown to a person: control characters and backslashes escaped,

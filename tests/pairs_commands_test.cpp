@@ -1287,6 +1287,8 @@ TEST_F(PairsCommandsTest, TheDryRunIsTheRealRun)
 // A missing store ends both runs alike, before anything is planned.
 TEST_F(PairsCommandsTest, AMissingStoreEndsTheDryRunAsTheRealRun)
 {
+    DeleteKey(NETWORKS);
+    EXPECT_EQ(PAIRS_STORE_UNUSABLE, RunCommand({"status"}).exitCode) << "status says the store is missing";
     for (const char* dryRun : {"--what-if", ""}) {
         StandinReset();
         ChildResult child = RunInChild([dryRun] {

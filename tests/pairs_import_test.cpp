@@ -191,10 +191,21 @@ TEST(PairsImportTest, ACutOfRegExportsFileIsRefusedButAtAWholeSection)
     }
 }
 
+// A text of printable characters is written as it is, a space included; one with any other
+// as hex(1), a control character included.
+TEST(PairsImportTest, PrintableTextsAreWrittenQuotedAndTheRestAsHex)
+{
+    const PairRowText row = {"a b~", "\x1f"};
+    std::string text = PairsExportText(&row, 1);
+    EXPECT_NE(std::string::npos, text.find("\"IPsource\"=\"a b~\"\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("\"IPdestination\"=hex(1):1f,00\r\n")) << text;
+}
+
 TEST(PairsImportTest, TheFilesBytesAreReadInTheirOwnEncoding)
 {
     std::string why, text;
     EXPECT_FALSE(DecodeRegFile(Utf16(kWindows) + "x", &text, &why)) << "UTF-16 of an odd length";
+    EXPECT_FALSE(DecodeRegFile("\xEF\xBB\xBF" + kWindows + "\xC3", &text, &why)) << "UTF-8 cut inside a character";
     // A version 5.00 file without a mark that is not UTF-8 is the code page's: read as it is.
     const std::string codePage = "Windows Registry Editor Version 5.00\r\n; caf\xe9\r\n";
     ASSERT_TRUE(DecodeRegFile(codePage, &text, &why)) << why;
