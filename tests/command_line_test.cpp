@@ -100,6 +100,9 @@ TEST(CommandLineTest, SaysWhatIsWrongAndWhatWasMeant)
         {{"set", "10.0.0.5"}, "\"set\" takes SOURCE DESTINATION pairs."},
         // The first letter wrong is as near as any other.
         {{"list", "--xson"}, "\"list\" takes no option --xson. Did you mean --json?"},
+        {{"list", "--jxxx"}, "\"list\" takes no option --jxxx. Did you mean --json?"},  // three edits: still near
+        {{"list", "--xxxx"}, "\"list\" takes no option --xxxx."},                        // four: not
+        {{"list", "--jsoonnn"}, "\"list\" takes no option --jsoonnn. Did you mean --json?"},  // three letters too many
         {{"set", "10.0.0.5", "10.0.0.6", "--estart"}, "\"set\" takes no option --estart. Did you mean --restart?"},
         // Quotes a shell did not take away are named.
         {{"set", "10.0.0.5 10.0.0.6'"}, "\"set\" takes SOURCE DESTINATION pairs. " TEXT_PAIRS_QUOTING},
