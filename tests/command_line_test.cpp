@@ -59,6 +59,7 @@ TEST(CommandLineTest, ReadsWhatAdministratorsTypeByHabit)
         {{"set", "10.0.0.5", "10.0.0.6", "--dry-run"}, true, false, ""},
         {{"set", "10.0.0.5", "10.0.0.6", "\xE2\x80\x93-what-if"}, true, false, ""},  // an en dash in UTF-8
         {{"set", "10.0.0.5", "10.0.0.6", "\x96what-if"}, true, false, ""},          // the same in Windows-1252
+        {{"set", "10.0.0.5", "10.0.0.6", "\x97what-if"}, true, false, ""},          // an em dash in Windows-1252
         {{"--what-if", "set", "10.0.0.5", "10.0.0.6"}, true, false, ""},
         {{"--service", "Repeater", "--RESTART", "set", "10.0.0.5", "10.0.0.6"}, false, true, "Repeater"},
         {{"set", "--", "10.0.0.5", "10.0.0.6"}, false, false, ""},

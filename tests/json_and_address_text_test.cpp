@@ -71,6 +71,7 @@ TEST(JsonInputTest, OneStrictDocumentOrWhereItGoesWrong)
          "nesting too deep at character 166"},
         {"\"\\ud83d\\udfff\"", ""},
         {"\"\\ud800\"", "a broken surrogate pair at character 8"},
+        {"\"\\ud83d\\u0041\"", "a broken surrogate pair at character 14"},
         {"\"\\ud83d\\u12g4\"", "a \\u escape without four hex digits at character 12"},
     };
     for (const auto& test : cases) {
