@@ -696,6 +696,11 @@ TEST_F(GeneralPageTest, DeleteInTheListRemovesTheSelectedRow)
     EXPECT_EQ(29u, ListRows().size());
     EXPECT_EQ("172.16.0.1", ListRows()[0].first);
     EXPECT_TRUE(ApplyEnabled());
+    // Apply writes the rows that stay, the last one included, in their order.
+    Press(PSBTN_APPLYNOW);
+    ASSERT_EQ(29u, SubkeyNames(NETWORKS).size());
+    EXPECT_STREQ("172.16.0.1", GetValue(NETWORKS "\\0", "IPsource").c_str());
+    EXPECT_STREQ("172.16.0.29", GetValue(NETWORKS "\\28", "IPsource").c_str());
     char text[1024] = "";
     GetWindowTextA(GetDlgItem(page_, IDC_ADDRESS_LINE), text, sizeof text);
     EXPECT_EQ(nullptr, strstr(text, "Selected pair")) << text;
