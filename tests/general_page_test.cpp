@@ -710,6 +710,27 @@ TEST_F(GeneralPageTest, DeleteInTheListRemovesTheSelectedRow)
     ExpectOneBox("No item was selected to remove.");
 }
 
+// After a row is removed, the rules and the line see the rows that stay: the pair after it
+// is still a duplicate, and the stale pairs are counted as they are.
+TEST_F(GeneralPageTest, TheRowsThatStayAfterARemoveAreTheRulesRows)
+{
+    StorePair("0", "192.168.1.10", "10.0.0.5");
+    StorePair("1", "172.16.0.1", "172.16.9.9");
+    StorePair("2", "10.0.0.5", "192.168.1.10");
+    AdapterAddress adapters[] = {{"Ethernet 2", "192.168.1.10", 24}, {"Wi-Fi", "10.0.0.5", 16}};
+    const OwnAddresses own = {false, NULL, 0, adapters, 2, true};
+    ASSERT_NO_FATAL_FAILURE(OpenSheet(&own));
+    SelectRow(0);
+    Click(IDC_REMOVE_BUTTON);
+    char text[1024] = "";
+    GetWindowTextA(GetDlgItem(page_, IDC_ADDRESS_LINE), text, sizeof text);
+    EXPECT_STREQ(TEXT_STALE_PAIR, text);
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_SOURCE_CHOOSER, "10.0.0.5"));
+    ASSERT_NO_FATAL_FAILURE(Choose(IDC_DESTINATION_CHOOSER, "192.168.1.10"));
+    Click(IDC_ADD_BUTTON);
+    ExpectOneBox(TEXT_RULE_DUPLICATE);
+}
+
 // The modal sheet as the program runs it: a thread timer looks at it from inside its
 // own message loop and presses Cancel.
 struct ModalCheck {
