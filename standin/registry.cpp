@@ -306,6 +306,18 @@ size_t Depth(const Key* key)
     return depth;
 }
 
+// Whether `levels` new keys may be made below `key` in one call, the first a child of it.
+// A refused child changes nothing, and nobody is told of it.
+LONG MayCreateBelow(const Key* key, size_t levels, bool createVolatile)
+{
+    // The code Windows answers for a limit is not documented; the stand-in's is this.
+    if (levels > kMaxLevelsPerCall || Depth(key) + levels > kMaxTreeDepth) return ERROR_INVALID_PARAMETER;
+    // Creating is the parent's right to grant, however the path was named.
+    if (AccessDenied(key, KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+    if (key->isVolatile && !createVolatile) return ERROR_CHILD_MUST_BE_VOLATILE;
+    return ERROR_SUCCESS;
+}
+
 LONG Walk(std::shared_ptr<Key> key, const std::vector<std::string>& components, bool create, bool createLink,
           bool openLink, int* hops, std::shared_ptr<Key>* result, DWORD* disposition, bool createVolatile = false)
 {
@@ -319,13 +331,8 @@ LONG Walk(std::shared_ptr<Key> key, const std::vector<std::string>& components, 
         auto found = key->subkeys.find(Folded(components[i]));
         if (found == key->subkeys.end()) {
             if (!create) return ERROR_FILE_NOT_FOUND;
-            // The code Windows answers for a limit is not documented; the stand-in's is this.
-            if (!created && (components.size() - i > kMaxLevelsPerCall || Depth(key.get()) + components.size() - i > kMaxTreeDepth))
-                return ERROR_INVALID_PARAMETER;
-            // Creating is the parent's right to grant, however the path was named.
-            if (AccessDenied(key.get(), KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
-            // A refused child changes nothing, and nobody is told of it.
-            if (key->isVolatile && !createVolatile) return ERROR_CHILD_MUST_BE_VOLATILE;
+            LONG refused = created ? ERROR_SUCCESS : MayCreateBelow(key.get(), components.size() - i, createVolatile);
+            if (refused != ERROR_SUCCESS) return refused;
             Notify(key.get(), REG_NOTIFY_CHANGE_NAME);
             auto child = std::make_shared<Key>();
             child->isVolatile = createVolatile;

@@ -267,7 +267,12 @@ TEST_F(SwapCornersTest, AStoreBetweenTheTwoRenamesIsReadFromTheOldListAndRecover
     EXPECT_EQ(aside, DescribeTree(kReplaced));
     EXPECT_FALSE(KeyExists(kBuilding));
 
-    // Only the new list there: nothing to read, and the reading names where it is.
+}
+
+// Only the new list of a stopped save there: nothing to read, and the reading names where it is.
+TEST_F(SwapCornersTest, OnlyTheNewListOfAStoppedSaveIsNothingToRead)
+{
+    StoreReading reading;
     ClearCorvaneKey();
     WritePair(kBuilding + "\\0", "10.8.8.1", "10.8.8.2");
     EXPECT_FALSE(ReadStore(READ_TO_SHOW, &reading));
