@@ -59,19 +59,26 @@ if configure_and_build native -DCMAKE_BUILD_TYPE=Debug; then
     run_suites native env GTEST_SHUFFLE=1 ctest --test-dir "$build/native" --output-on-failure
 fi
 
+# The fuzz target runs for its minute while the sanitizers' build and suites run beside it.
+fuzz_pid=
+fuzz_log="$logs/fuzz.log"
+if CC=clang CXX=clang++ configure_and_build fuzz -DCMAKE_BUILD_TYPE=Debug -DMDNS_FUZZ=ON -DMDNS_BUILD_TESTS=OFF; then
+    mkdir -p "$build/fuzz/corpus"
+    # New inputs go to the build's corpus; the committed seeds stay as they are. The store's
+    # diagnostics on standard output are closed off (-close_fd_mask=1).
+    ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/tests/fuzz/store_fuzz" -max_total_time="${MDNS_FUZZ_SECONDS:-60}" \
+        -timeout=10 -close_fd_mask=1 -artifact_prefix="$build/fuzz/" \
+        "$build/fuzz/corpus" "$root/tests/fuzz/corpus" >"$fuzz_log" 2>&1 &
+    fuzz_pid=$!
+fi
+
 if configure_and_build native-sanitize -DCMAKE_BUILD_TYPE=Debug -DMDNS_SANITIZE=ON; then
     run_suites "native, sanitizers" env GTEST_SHUFFLE=1 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
         UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir "$build/native-sanitize" --output-on-failure
 fi
 
-if CC=clang CXX=clang++ configure_and_build fuzz -DCMAKE_BUILD_TYPE=Debug -DMDNS_FUZZ=ON -DMDNS_BUILD_TESTS=OFF; then
-    mkdir -p "$build/fuzz/corpus"
-    # New inputs go to the build's corpus; the committed seeds stay as they are. The store's
-    # diagnostics on standard output are closed off (-close_fd_mask=1).
-    fuzz_log="$logs/fuzz.log"
-    if ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/tests/fuzz/store_fuzz" -max_total_time="${MDNS_FUZZ_SECONDS:-60}" \
-            -timeout=10 -close_fd_mask=1 -artifact_prefix="$build/fuzz/" \
-            "$build/fuzz/corpus" "$root/tests/fuzz/corpus" >"$fuzz_log" 2>&1; then
+if [ -n "$fuzz_pid" ]; then
+    if wait "$fuzz_pid"; then
         passed=$((passed + 1))
         echo "== the store's fuzz target, ${MDNS_FUZZ_SECONDS:-60} seconds: $(grep -E '^Done' "$fuzz_log" || echo done)"
     else
