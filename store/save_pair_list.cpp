@@ -212,6 +212,22 @@ static Look BuildWithTheOldSecurity(SaveWork* work, AsideNames* names, HKEY oldK
     return look;
 }
 
+// The old list's name aside, found before the last look so that the rename follows it (a list
+// an interrupted save put aside stays where it is); then that last look, just before the swap:
+// nothing of the old list was touched, so any change there is another writer's.
+static Look LookBeforeTheSwap(SaveWork* work, AsideNames* names, HKEY oldKey, const StampSet* base, Look look,
+                              char asideName[ASIDE_NAME_SIZE])
+{
+    if (work->networksAside[0] != 0) snprintf(asideName, ASIDE_NAME_SIZE, "%s", work->networksAside);
+    else if (look == LOOK_SAME && oldKey != NULL && !FreeReplacedName(work->product, names, asideName))
+        look = Failed(work, STORE_KEY_ASIDE, REPLACED_KEY_NAME, ERROR_ALREADY_EXISTS);
+    if (look == LOOK_SAME && base != NULL && StampsWatchFired(base)) {
+        look = LOOK_CHANGED;
+        SeeStore(work);
+    }
+    return look;
+}
+
 // The save proper, with the path held.
 static Look ReplacePairList(SaveWork* work, const PairRowText* rows, int rowCount)
 {
@@ -232,18 +248,8 @@ static Look ReplacePairList(SaveWork* work, const PairRowText* rows, int rowCoun
     HKEY newKey = NULL;
     StampSet written = {STAMPS_KNOWN, NULL, 0, 0, {0, 0}, false, NULL, NULL};
     if (look == LOOK_SAME) look = BuildWithTheOldSecurity(work, &names, oldKey, link, rows, rowCount, &newKey, &written);
-    // The old list's name aside is found before the last look, so that the rename follows it.
-    // A list an interrupted save put aside stays where it is.
     char asideName[ASIDE_NAME_SIZE] = "";
-    if (work->networksAside[0] != 0) snprintf(asideName, sizeof asideName, "%s", work->networksAside);
-    else if (look == LOOK_SAME && oldKey != NULL && !FreeReplacedName(work->product, &names, asideName))
-        look = Failed(work, STORE_KEY_ASIDE, REPLACED_KEY_NAME, ERROR_ALREADY_EXISTS);
-    // Asked once more just before the swap: nothing of the old list was touched, so any
-    // change there is another writer's.
-    if (look == LOOK_SAME && base != NULL && StampsWatchFired(base)) {
-        look = LOOK_CHANGED;
-        SeeStore(work);
-    }
+    look = LookBeforeTheSwap(work, &names, oldKey, base, look, asideName);
     char building[KEY_TREE_PATH_SIZE];
     snprintf(building, sizeof building, "%s\\%s", PRODUCT_KEY_PATH, work->building);
     if (look != LOOK_SAME && newKey != NULL) RemoveOpenTree(newKey, building, &result->notes);

@@ -235,6 +235,19 @@ static LONG OpenNetworksFor(StoreReading* reading, bool held, REGSAM access, HKE
     return status;
 }
 
+// A save takes Networks as the reading opened it: the key it replaces is the key read. What
+// no save takes is closed.
+static void KeepNetworksForTheSave(StoreReading* reading, bool forASave, HKEY networksKey, HKEY content, bool link)
+{
+    if (forASave && reading->unsavable.trouble == STORE_FINE) {
+        reading->path.networks = networksKey;
+        reading->path.networksIsLink = link;
+    } else if (networksKey != NULL && networksKey != content) {
+        RegCloseKey(networksKey);
+    }
+    if (content != NULL && content != reading->path.networks) RegCloseKey(content);
+}
+
 bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
 {
     memset(reading, 0, sizeof *reading);
@@ -262,12 +275,7 @@ bool ReadStore(StoreReadPurpose purpose, StoreReading* reading)
     if (read) NoteListLeftAside(reading);
     // Whether a save can give the new pair keys the security the old ones had: only when they agree.
     if (read && held) ReadListSecurity(networksKey, link, &reading->security);
-    // A save takes Networks as the reading opened it: the key it replaces is the key read.
-    if (read && held && reading->unsavable.trouble == STORE_FINE) {
-        reading->path.networks = networksKey;
-        reading->path.networksIsLink = link;
-    } else if (networksKey != NULL && networksKey != content) RegCloseKey(networksKey);
-    if (content != NULL && content != reading->path.networks) RegCloseKey(content);
+    KeepNetworksForTheSave(reading, read && held, networksKey, content, link);
     if (read && (!OrderRows(reading) || differences.outOfMemory)) {
         reading->problem.trouble = STORE_OUT_OF_MEMORY;
         reading->problem.key = STORE_KEY_NETWORKS;
