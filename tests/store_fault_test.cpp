@@ -98,6 +98,15 @@ TEST_F(StoreFaultTest, SubkeyThatCannotBeEnumeratedLeavesAnEmptyRecord)
     EXPECT_EQ(0, PairTable[1].enabled);
     EXPECT_STREQ("6.6.6.6", PairTable[2].destinationAddress);
     EXPECT_EQ(0, StandinOpenHandleCount());
+    // A reading says the store is not what a save writes: Networks could not be listed.
+    StandinFailCall("RegEnumKeyExW", 1, ERROR_MORE_DATA, "Networks");
+    StoreReading reading;
+    ASSERT_TRUE(ReadStore(READ_TO_SHOW, &reading));
+    bool unlistable = false;
+    for (DWORD i = 0; i < reading.differenceCount; ++i)
+        unlistable = unlistable || reading.differences[i].kind == DIFFERS_NETWORKS_UNLISTABLE;
+    EXPECT_TRUE(unlistable);
+    FreeStoreReading(&reading);
 }
 
 TEST_F(StoreFaultTest, FailedValueReadsLeaveEmptyFields)
